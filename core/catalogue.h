@@ -1,0 +1,20 @@
+// Reading one catalogue row (raw CP932 bytes, as the row reader delivers it).
+#pragma once
+
+#include <string_view>
+
+#include "core/voice_entry.h"
+
+enum class RowResult { Taken, Skipped };
+
+// Parses a row against the voice-set mask. A row is taken when its first
+// column is empty or shares a bit with the mask, and it has a non-empty list
+// text and at least seven columns; anything else is skipped.
+RowResult ParseCatalogueRow(std::string_view row, unsigned mask, VoiceEntry& out);
+
+// The catalogue file for a mode and the mask that selects its rows.
+struct CatalogueChoice {
+    std::string_view file; // relative to the current folder, '\' separated
+    unsigned mask;
+};
+CatalogueChoice ChooseCatalogue(bool uraVoice, int mode, int model, unsigned version);

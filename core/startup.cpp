@@ -1,0 +1,103 @@
+#include "core/voice_player.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "platform/dialog_host.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "playback/audio/audio.h"
+#include "ui/string_table.h"
+
+using platform::DialogHost;
+
+namespace {
+constexpr int kDefaultTrackPos = 40; // 0 dB on the default scale
+
+// The trackbar position that stands for 0 dB on the scale min..max.
+int ZeroDbPosition(int volumeMin, int volumeMax) {
+    const std::int64_t span = static_cast<std::int64_t>(volumeMax) - volumeMin;
+    if (span == 0)
+        return kDefaultTrackPos;
+    const std::int64_t pos = static_cast<std::int64_t>(volumeMax) * 100 / span;
+    return static_cast<int>(std::clamp<std::int64_t>(pos, 0, 100));
+}
+} // namespace
+
+void CVoicePlayer::InitPlayer(DialogHost& dlg) {
+    GetAudioState().busy = false;
+    SetAudioFailureReporter(
+        [] { ShowOkMessage(ids::IDS_AUDIO_PLAY_FAILED, platform::MsgIcon::Error); });
+    if (!OpenAudio(dlg.NativeHandle()))
+        ShowOkMessage(ids::IDS_AUDIO_INIT_FAILED, platform::MsgIcon::Error);
+
+    dlg.TrackSetTicFreq(ctl::kVolume, 10);
+    int pos = ReadSettingInt("SOUND", "DEFAULT", -1);
+    if (pos == -1)
+        pos = ZeroDbPosition(m_nVolumeMin, m_nVolumeMax);
+    dlg.TrackSetPos(ctl::kVolume, pos);
+
+    m_nConnectType = ReadSettingInt("REMOTE", "CONNECT_TYPE", CONNECT_SOUND);
+    if (m_nConnectType != CONNECT_SOUND)
+        dlg.EnableItem(1021, true);
+    const bool model2 = m_nTikoModel == 2;
+    if (model2 || (m_nVersion & 0x08))
+        dlg.EnableItem(1014, true);
+    if (model2 || (m_nVersion & 0x10))
+        dlg.EnableItem(1019, true);
+    if (model2)
+        dlg.EnableItem(1011, true);
+
+    m_nDefaultInterval = ReadSettingInt("PLAY", "DEFAULT_INTERVAL", 0);
+    m_strVoiceFolder = ReadSetting("SOUND", "VOICE_FOLDER", ".\\voice");
+
+    const std::string check =
+        platform::JoinPath({m_strVoiceFolder, RecognitionFolderName(), "NF01.wav"});
+    if (!platform::PathFileExists(check) && m_nConnectType == CONNECT_SOUND) {
+        platform::MessageStyle style;
+        style.buttons = platform::MsgButtons::YesNo;
+        style.icon = platform::MsgIcon::Question;
+        style.defaultButton = platform::IDNO;
+        if (ShowMessage(ids::IDS_VOICE_NOT_FOUND, style) == platform::IDYES) {
+            m_nConnectType = CONNECT_FLASHAIR;
+            WriteSetting("REMOTE", "CONNECT_TYPE", "2");
+        } else if (!SelectVoiceFolder()) {
+            dlg.PostClose();
+            return;
+        }
+    }
+
+    if (m_nTargetCount > 1) {
+        dlg.SetItemText(ctl::kPlay, "全送信");
+        dlg.SetItemText(ctl::kContinuousGroup, "個別送信");
+        dlg.SetItemText(ctl::kListPlay, "送信１");
+        dlg.SetItemText(ctl::kRandomPlay, "送信２");
+    }
+    if (model2) {
+        dlg.SetItemText(1014, "ボードゲーム");
+        dlg.SetItemText(1021, "音声");
+    }
+    ShowFirstCategory(dlg);
+}
+
+void CVoicePlayer::SaveSettings(DialogHost& dlg) {
+    m_nListPlay = 0;
+    CloseAudio();
+    WriteSetting("SOUND", "DEFAULT", std::to_string(dlg.TrackGetPos(ctl::kVolume)));
+}
+
+bool CVoicePlayer::SelectVoiceFolder() {
+    platform::FileDialogSpec spec;
+    spec.defaultExt = "wav";
+    spec.initialName = platform::JoinPath({m_strVoiceFolder, RecognitionFolderName(), "NF01.wav"});
+    spec.filter = "認識音声ﾌｧｲﾙ|NF01.wav||";
+    spec.hideReadOnly = true;
+    const auto chosen = platform::GetPrompts().FileOpen(spec);
+    if (!chosen)
+        return false;
+    // The folder that holds the recognition folder: the chosen path without
+    // its last two components.
+    m_strVoiceFolder = platform::CutAtLastSeparator(platform::CutAtLastSeparator(*chosen));
+    WriteSetting("SOUND", "VOICE_FOLDER", m_strVoiceFolder);
+    return true;
+}

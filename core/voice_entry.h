@@ -1,0 +1,19 @@
+// One row of a voice catalogue.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct VoiceEntry {
+    std::string pszText;  // list text (UTF-8); never empty in a loaded table
+    std::string pszExtra; // second text, kept but read by no operation
+    std::string pszFile;  // clip file below the voice folder (UTF-8, '\' or '/')
+    std::string rawFile;  // the clip file's bytes as the catalogue holds them (CP932)
+    std::int16_t nSoundId = 0;
+    std::int16_t nSeconds = 0;
+    std::uint8_t byCategory = 0;
+    std::uint16_t wFlags = 0; // low 12 bits
+};
+
+// Flag that keeps a row out of list play and random play.
+constexpr std::uint16_t VOICE_FLAG_NO_SEQUENCE = 0x800;

@@ -1,0 +1,129 @@
+#include "core/voice_player.h"
+
+#include "core/numbers.h"
+#include "platform/paths.h"
+#include "platform/profile.h"
+#include "platform/sleep.h"
+
+namespace {
+constexpr std::size_t kSettingBuffer = 260;
+constexpr std::size_t kTargetListBuffer = 2048;
+// The FlashAir card's factory network name.
+constexpr std::string_view kDefaultFlashAirHost = "flashair";
+} // namespace
+
+CVoicePlayer::CVoicePlayer() {
+    // Members start as declared: no hidden catalogue, volume to be applied,
+    // mode 0, no category shown yet, no play list, no continuous play.
+    m_strIniPath = platform::SettingsFilePath();
+    m_nVersion = static_cast<unsigned>(ReadSettingInt("DATA", "VERSION", 1));
+    m_pVoices.reserve(512);
+    m_nTikoModel = ReadSettingInt("SOUND", "TIKO", 1);
+    m_bNinshikiVoice = ReadSettingInt("SOUND", "NINSHIKI_VOICE", 0) == 1;
+    LoadListDefaults(MODE_NINSHIKI);
+    m_nIntervalMergin = ReadSettingInt("PLAY", "INTERVAL_MERGIN", 1000);
+
+    const std::string volume = ReadSetting("SOUND", "VOLUME", "-1500,1000");
+    m_nVolumeMin = AtoiLike(volume);
+    if (auto comma = volume.find(','); comma != std::string::npos)
+        m_nVolumeMax = AtoiLike(std::string_view(volume).substr(comma + 1));
+    else
+        m_nVolumeMax = 1000; // no upper bound given: keep the default one
+
+    m_nRandomState = static_cast<std::uint32_t>(platform::CurrentTimeSeconds());
+    LoadRemoteSettings();
+    LoadVoiceCsv(MODE_NINSHIKI);
+}
+
+CVoicePlayer::~CVoicePlayer() = default;
+
+void CVoicePlayer::LoadRemoteSettings() {
+    m_strRemoteDir = ReadSetting("REMOTE", "REMOTE_DIR", "");
+    m_nRemoteInterval = ReadSettingInt("REMOTE", "REMOTE_INTERVAL", 1000);
+    m_nRemoteMergin = ReadSettingInt("REMOTE", "REMOTE_MERGIN", 1000);
+    const std::string alt = ReadSetting("REMOTE", "ALTERNAME_DRIVE", "");
+    m_chAltDrive = alt.empty() ? 0 : alt[0];
+    m_nTargetSel = -1;
+
+    // A present but empty key is one target with an empty name; only a
+    // missing key gives the factory name.
+    const std::string hosts = platform::GetPrivateProfileString(
+        "REMOTE", "FLASHAIR", kDefaultFlashAirHost, kTargetListBuffer, m_strIniPath);
+    m_apszTargets.clear();
+    for (auto piece : SplitAtCommas(hosts)) {
+        if (m_apszTargets.size() == MAX_TARGETS)
+            break; // names beyond the table's size are dropped
+        m_apszTargets.emplace_back(piece);
+    }
+    m_nTargetCount = static_cast<int>(m_apszTargets.size());
+
+    const std::string times = ReadSetting("REMOTE", "FLASHAIR_TIME", "");
+    if (times.empty()) {
+        m_pnTargetTimes.reset();
+    } else {
+        std::vector<std::int16_t> values(static_cast<std::size_t>(m_nTargetCount), 0);
+        const auto pieces = SplitAtCommas(times);
+        for (std::size_t i = 0; i < values.size() && i < pieces.size(); ++i)
+            values[i] = static_cast<std::int16_t>(static_cast<std::uint16_t>(AtoiLike(pieces[i])));
+        m_pnTargetTimes = std::move(values);
+    }
+}
+
+void CVoicePlayer::LoadListDefaults(int mode) {
+    m_anListDefault.fill(-1);
+    const char* key = nullptr;
+    if (m_nTikoModel == 2)
+        key = mode == MODE_VOICE ? "VOICE2_DEFAULT" : "NINSHIKI2_DEFAULT";
+    else
+        key = mode == MODE_VOICE ? "VOICE_DEFAULT" : "NINSHIKI1_DEFAULT";
+    const std::string list = ReadSetting("LIST", key, "");
+    if (list.empty())
+        return;
+    const auto pieces = SplitAtCommas(list);
+    for (std::size_t i = 0; i < m_anListDefault.size() && i < pieces.size(); ++i)
+        m_anListDefault[i] = AtoiLike(pieces[i]);
+}
+
+std::string CVoicePlayer::ReadSetting(std::string_view section, std::string_view key,
+                                      std::string_view def) const {
+    return platform::GetPrivateProfileString(section, key, def, kSettingBuffer, m_strIniPath);
+}
+
+int CVoicePlayer::ReadSettingInt(std::string_view section, std::string_view key, int def) const {
+    return platform::GetPrivateProfileInt(section, key, def, m_strIniPath);
+}
+
+bool CVoicePlayer::WriteSetting(std::string_view section, std::string_view key,
+                                std::string_view value) const {
+    return platform::WritePrivateProfileString(section, key, value, m_strIniPath);
+}
+
+const VoiceEntry* CVoicePlayer::FindEntryByText(std::string_view text) const {
+    for (const auto& e : m_pVoices)
+        if (!e.pszText.empty() && e.pszText == text)
+            return &e;
+    return nullptr;
+}
+
+const VoiceEntry* CVoicePlayer::FindEntryBySoundId(std::int16_t id) const {
+    for (const auto& e : m_pVoices)
+        if (e.nSoundId == id)
+            return &e;
+    return nullptr;
+}
+
+std::string_view CVoicePlayer::RecognitionFolderName() const {
+    return m_nTikoModel == 2 ? "NF" : "Ninshiki";
+}
+
+std::string CVoicePlayer::ClipPath(const VoiceEntry& entry) const {
+    if (m_nMode == MODE_NINSHIKI)
+        return platform::JoinPath({m_strVoiceFolder, RecognitionFolderName(), entry.pszFile});
+    return platform::JoinPath({m_strVoiceFolder, entry.pszFile});
+}
+
+int CVoicePlayer::NextRandom() {
+    // The classic C library generator: 0..32767, reproducible from its seed.
+    m_nRandomState = m_nRandomState * 214013u + 2531011u;
+    return static_cast<int>((m_nRandomState >> 16) & 0x7FFF);
+}

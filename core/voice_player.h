@@ -1,0 +1,138 @@
+// CVoicePlayer: the one object that holds everything the program knows between
+// two user actions: the settings, the loaded catalogue, the current mode and
+// category, the state of continuous play and the table of robot targets.
+// Operations that touch controls take the main dialog as a DialogHost.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/voice_entry.h"
+#include "platform/text.h"
+
+namespace platform {
+class DialogHost;
+}
+
+// Output routes ([REMOTE] CONNECT_TYPE, the interface combo's item index).
+constexpr int CONNECT_SOUND = 0;
+constexpr int CONNECT_USB = 1;
+constexpr int CONNECT_FLASHAIR = 2;
+
+// Modes of the clip list.
+constexpr int MODE_NINSHIKI = 0;
+constexpr int MODE_VOICE = 1;
+
+constexpr int CATEGORY_COUNT = 23;
+constexpr int MAX_TARGETS = 128;
+
+// Control ids of the main dialog.
+namespace ctl {
+constexpr int kClose = 2;
+constexpr int kPlay = 3;
+constexpr int kListPlay = 4;
+constexpr int kRandomPlay = 5;
+constexpr int kStop = 6;
+constexpr int kProgramOutput = 7;
+constexpr int kSettings = 8;
+constexpr int kClipList = 1000;
+constexpr int kFirstCategory = 1001; // 1001..1023
+constexpr int kVolume = 1024;
+constexpr int kClipDisplay = 1026;
+constexpr int kModeNinshiki = 1027;
+constexpr int kModeVoice = 1028;
+constexpr int kContinuousGroup = 1041;
+} // namespace ctl
+
+// The window timer of the sequencer.
+constexpr int SEQUENCE_TIMER = 1;
+
+// The settings file's name beside the executable.
+inline constexpr std::string_view SETTINGS_FILE_NAME = "Voxlet.ini";
+
+class CVoicePlayer {
+public:
+    CVoicePlayer();
+    ~CVoicePlayer();
+    CVoicePlayer(const CVoicePlayer&) = delete;
+    CVoicePlayer& operator=(const CVoicePlayer&) = delete;
+
+    // Settings (construction)
+    void LoadRemoteSettings();
+    void LoadListDefaults(int mode);
+
+    // Catalogues
+    bool LoadVoiceCsv(int mode);
+    void FreeVoices();
+
+    // Modes, categories and the clip list
+    bool ChangeMode(int mode, platform::DialogHost& dlg);
+    void ChangeCategory(platform::DialogHost& dlg, int c);
+    void ShowFirstCategory(platform::DialogHost& dlg);
+
+    // Start-up and shut-down
+    void InitPlayer(platform::DialogHost& dlg);
+    void SaveSettings(platform::DialogHost& dlg);
+    bool SelectVoiceFolder();
+
+    // Play commands and the sequencer
+    void StopSequence(platform::DialogHost& dlg);
+
+    // Helpers shared by the operations
+    // First entry whose text equals the given text; nullptr when none.
+    const VoiceEntry* FindEntryByText(std::string_view text) const;
+    // First entry with the sound id; nullptr when none.
+    const VoiceEntry* FindEntryBySoundId(std::int16_t id) const;
+    // "NF" for model 2, "Ninshiki" otherwise.
+    std::string_view RecognitionFolderName() const;
+    // The PC path of a row's clip in the current mode.
+    std::string ClipPath(const VoiceEntry& entry) const;
+    // Reads a settings string of at most 259 bytes from the settings file.
+    std::string ReadSetting(std::string_view section, std::string_view key,
+                            std::string_view def) const;
+    int ReadSettingInt(std::string_view section, std::string_view key, int def) const;
+    bool WriteSetting(std::string_view section, std::string_view key, std::string_view value) const;
+
+    // Members, in the order of the design.
+    bool m_bUraVoice = false;
+    bool m_bVolumeChanged = true;
+    std::string m_strIniPath;
+    int m_nMode = MODE_NINSHIKI;
+    int m_nConnectType = CONNECT_SOUND;
+    int m_nVoiceCount = 0;
+    std::vector<VoiceEntry> m_pVoices; // grows as needed; m_nVoiceCount == size
+    std::string m_strVoiceFolder;
+    int m_nVolumeMin = -1500;
+    int m_nVolumeMax = 1000;
+    int m_nIntervalMergin = 1000;
+    int m_nDefaultInterval = 0;
+    unsigned m_nVersion = 1;
+    int m_nTikoModel = 1;
+    std::string m_strRemoteDir;
+    int m_nRemoteMergin = 1000;
+    int m_nRemoteInterval = 1000;
+    std::vector<std::string> m_apszTargets; // at most MAX_TARGETS names
+    int m_nTargetCount = 0;
+    int m_nTargetSel = -1;
+    std::optional<std::vector<std::int16_t>> m_pnTargetTimes;
+    char m_chAltDrive = 0;
+    std::array<int, CATEGORY_COUNT> m_anListDefault{};
+    int m_nListPlay = 0;
+    int m_nListPos = 0;
+    std::unique_ptr<platform::TextRowReader> m_pPlayList;
+    int m_nCategory = -1;
+    bool m_bVersionChanged = false;
+    bool m_bNinshikiVoice = false;
+
+    // The random generator of random play (0..32767), seeded at construction.
+    int NextRandom();
+
+private:
+    void ListEntries(platform::DialogHost& dlg, int c);
+    std::uint32_t m_nRandomState = 0;
+};

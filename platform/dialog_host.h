@@ -1,0 +1,70 @@
+// The dialog seam: everything the player and the dialog logic need from one
+// dialog window. Controls are addressed by their numeric ids as in the dialog
+// templates. The toolkit window implements it, and so does the headless host
+// that tests and the scenario runner use.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Results a dialog ends with.
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
+
+class DialogHost {
+public:
+    virtual ~DialogHost() = default;
+
+    // Any control: label or text, enabled, shown, checked (radios and check boxes).
+    virtual void SetItemText(int id, std::string_view text) = 0;
+    virtual std::string GetItemText(int id) const = 0;
+    virtual void EnableItem(int id, bool enable) = 0;
+    virtual bool IsItemEnabled(int id) const = 0;
+    virtual void ShowItem(int id, bool show) = 0;
+    virtual bool IsItemVisible(int id) const = 0;
+    virtual void CheckItem(int id, bool checked) = 0;
+    virtual bool IsItemChecked(int id) const = 0;
+
+    // List boxes. Selection -1 means none; selecting an index out of range
+    // clears the selection.
+    virtual void ListReset(int id) = 0;
+    virtual int ListAdd(int id, std::string_view text) = 0; // returns the new index
+    virtual int ListCount(int id) const = 0;
+    virtual int ListGetSel(int id) const = 0;
+    virtual void ListSetSel(int id, int index) = 0;
+    virtual std::string ListGetText(int id, int index) const = 0;
+
+    // Trackbars (range 0..100; positions outside it are clamped).
+    virtual void TrackSetTicFreq(int id, int freq) = 0;
+    virtual void TrackSetPos(int id, int pos) = 0;
+    virtual int TrackGetPos(int id) const = 0;
+
+    // Drop-down list combo boxes. Selection -1 means none.
+    virtual void ComboReset(int id) = 0;
+    virtual int ComboAdd(int id, std::string_view text) = 0;
+    virtual int ComboCount(int id) const = 0;
+    virtual int ComboGetSel(int id) const = 0;
+    virtual void ComboSetSel(int id, int index) = 0;
+    virtual std::string ComboGetText(int id) const = 0; // selected item's text, "" for none
+
+    // Window timer: one-shot use is up to the caller; SetTimer re-arms.
+    virtual void SetTimer(int timerId, int periodMs) = 0;
+    virtual void KillTimer(int timerId) = 0;
+
+    // Ends a modal dialog with a result; posts a close request to the window.
+    virtual void EndDialog(int result) = 0;
+    virtual void PostClose() = 0;
+
+    // Adds a separator and a command item to the window's system menu (or to
+    // whatever stands in for it on this platform).
+    virtual void AppendSystemMenuItem(int /*command*/, std::string_view /*text*/) {}
+
+    // The platform window handle (nullptr when there is none).
+    virtual void* NativeHandle() const { return nullptr; }
+};
+
+} // namespace platform

@@ -1,0 +1,72 @@
+// Paths as data files and settings hold them, and as this platform opens them.
+// Data may use '\' or '/' between components; paths the program builds use the
+// native separator. On POSIX a data path that does not exist as spelled is
+// looked up component by component without regard to letter case, the way a
+// folder copied from a Windows disk is meant.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// The native separator ('/' on POSIX, '\\' on Windows).
+extern const char kPathSeparator;
+
+bool IsPathSeparator(char c);
+
+// Joins components with the native separator; separators of either kind inside
+// the parts become native. Empty parts are kept ("" + "x" gives "/x" as
+// "%s\%s" would give "\x").
+std::string JoinPath(std::initializer_list<std::string_view> parts);
+
+// Every '\' or '/' replaced by the native separator.
+std::string ToNativePath(std::string_view path);
+
+// The text before the last separator of either kind; "" when there is none.
+std::string CutAtLastSeparator(std::string_view path);
+
+// The part after the last separator of either kind (all of it when none).
+std::string_view BaseName(std::string_view path);
+
+// The path as it exists on disk: the native form when it exists as spelled,
+// otherwise (POSIX) the first case-insensitive match of every component, or the
+// native form when none matches (so creating a file uses the given spelling).
+std::string ResolvePath(std::string_view path);
+
+// True when a file or folder exists at the path (with the case fallback).
+bool PathFileExists(std::string_view path);
+
+// Names (without folder) of the regular files in the folder whose extension
+// equals ext without regard to case ("TM4" matches "a.tm4"), sorted by name
+// without regard to case. A missing folder gives an empty list.
+std::vector<std::string> ListFilesWithExtension(std::string_view folder, std::string_view ext);
+
+// The running executable's full path ("" when it cannot be found).
+std::string ExecutablePath();
+
+// The running executable's folder with a trailing native separator.
+std::string ExecutableFolder();
+
+// The settings file: ExecutableFolder() + "Voxlet.ini", unless a tool set an
+// override (voxlet-script --ini).
+std::string SettingsFilePath();
+void SetSettingsPathOverride(std::optional<std::string> path);
+
+// The folder that a drive letter stands for. On POSIX the [DRIVES] section of
+// the settings file maps a letter to a folder (E=/media/me/CARD); an unmapped
+// letter gives nullopt. On Windows "E:\".
+std::optional<std::string> DriveRoot(char letter, const std::string& iniPath);
+
+// Replaces a leading drive letter ("E:" followed by a separator or nothing)
+// with its mapped folder. Paths without a drive letter come back unchanged;
+// an unmapped letter gives nullopt.
+std::optional<std::string> ResolveDriveLetter(std::string_view path, const std::string& iniPath);
+
+// The mount point that holds an existing path (POSIX), or its drive root
+// ("E:\" on Windows), with a trailing separator.
+std::string MountRootOf(std::string_view path);
+
+} // namespace platform

@@ -1,0 +1,70 @@
+// The prompts seam: message boxes by string-table id, file dialogs, and modal
+// dialogs. Operations that have no dialog at hand (catalogue loading in the
+// player's constructor, the HTTP client) reach the process-wide instance.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+class DialogHost;
+struct DialogTemplate;
+
+enum class MsgIcon { None, Error, Warning, Info, Question };
+enum class MsgButtons { Ok, YesNo };
+
+struct MessageStyle {
+    MsgButtons buttons = MsgButtons::Ok;
+    MsgIcon icon = MsgIcon::None;
+    int defaultButton = 0; // 0: the first button; otherwise IDYES/IDNO
+};
+
+struct FileDialogSpec {
+    std::string defaultExt;  // "wav", "TM4", "LOG"
+    std::string initialName; // may be empty
+    std::string filter;      // "label|pattern||" as the Windows dialogs take it
+    bool hideReadOnly = true;
+    bool overwritePrompt = false;
+};
+
+// The logic of a modal dialog: the host calls OnInitDialog once the controls
+// exist and OnCommand for each click, selection change or notification.
+class ModalDialogLogic {
+public:
+    virtual ~ModalDialogLogic() = default;
+    virtual const DialogTemplate& Template() const = 0;
+    virtual void OnInitDialog(DialogHost& host) = 0;
+    // Default handling: buttons IDOK/IDCANCEL end the dialog.
+    virtual void OnCommand(DialogHost& host, int id, int notification);
+};
+
+// Notifications delivered with OnCommand.
+constexpr int BN_CLICKED = 0;
+constexpr int LBN_DBLCLK = 2;
+constexpr int CBN_SELCHANGE = 1;
+
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+
+    // Shows a message; stringId is its string-table entry or -1 for a text that
+    // is not one. Returns IDOK, IDYES or IDNO.
+    virtual int Message(int stringId, std::string_view text, const MessageStyle& style) = 0;
+    // nullopt when the user cancelled.
+    virtual std::optional<std::string> FileOpen(const FileDialogSpec& spec) = 0;
+    virtual std::optional<std::string> FileSave(const FileDialogSpec& spec) = 0;
+    // Runs a dialog modally; returns the result it ended with.
+    virtual int RunModal(ModalDialogLogic& dialog) = 0;
+};
+
+// The process-wide prompts (set by the program or the scenario runner).
+void SetPrompts(Prompts* prompts);
+Prompts& GetPrompts();
+
+// The application name, the caption of every message box: the executable's
+// base name without its extension.
+std::string ApplicationName();
+
+} // namespace platform

@@ -1,0 +1,52 @@
+// Text at the file boundary: Windows-31J (CP932) <-> UTF-8, and a row reader
+// that reproduces what Windows text mode and a 256-byte fgets buffer deliver.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Decodes CP932 bytes. Bytes that do not form a CP932 character (a stray trail
+// byte, a lead byte at the end, an unassigned code) become U+FFFD each; the rest
+// of the text is still decoded.
+std::string Cp932ToUtf8(std::string_view bytes);
+
+// Encodes UTF-8 as CP932. Characters that CP932 cannot hold, and invalid UTF-8,
+// become '?'. Returns false in *exact (when given) if any such replacement happened.
+std::string Utf8ToCp932(std::string_view utf8, bool* exact = nullptr);
+
+// True when the bytes are well-formed UTF-8.
+bool IsValidUtf8(std::string_view bytes);
+
+// Reads a file the way fgets(buf, 256, f) does on a file opened with "rt" under
+// Windows: CR LF is delivered as LF, a 0x1A byte ends the file, each row holds
+// at most rowLimit (255) bytes, the line end stays part of its row, and the rest
+// of a longer line comes as the next row. Rows are raw bytes (no decoding).
+class TextRowReader {
+public:
+    static constexpr std::size_t kRowLimit = 255;
+
+    // Opens the file; IsOpen() tells whether that worked.
+    explicit TextRowReader(const std::string& path, std::size_t rowLimit = kRowLimit);
+    ~TextRowReader();
+    TextRowReader(const TextRowReader&) = delete;
+    TextRowReader& operator=(const TextRowReader&) = delete;
+
+    bool IsOpen() const { return m_file != nullptr; }
+    // The next row, or nullopt at the end of the file (or after a read error).
+    std::optional<std::string> ReadRow();
+    void Close();
+
+private:
+    int NextByte();
+    std::FILE* m_file = nullptr;
+    std::size_t m_rowLimit;
+    int m_pending = -1; // one byte read ahead while looking for LF after CR
+    bool m_eof = false;
+};
+
+} // namespace platform

@@ -1,0 +1,89 @@
+// PC audio output: one process-wide state record and free functions that play
+// one WAV clip at a time at a master volume given as a percentage.
+//
+// The module runs on the main dialog's thread only. It reaches the sound output
+// through the installed AudioBackend (audio_backend.h) in place of DirectMusic:
+//   OpenAudio  -> Open
+//   StartClip  -> StopAll (when a clip was loaded), SetMasterGain (only when the
+//                 requested percentage differs from the applied one), Play
+//   StopClip   -> IsPlaying, StopAll (only when a clip was loaded and sounds)
+//   CloseAudio -> StopAll (when a clip was loaded), Close
+// After a failed (or never made) OpenAudio no play reaches the back end: every
+// PlayClip reports a failure.
+#pragma once
+
+#include <functional>
+#include <string>
+
+class CVoicePlayer;
+
+struct AudioState {
+    bool opened = false;        // OpenAudio succeeded (the back end is ready)
+    bool segmentLoaded = false; // a clip was started and not yet released
+    int levelMax = 1000;        // hundredths of a dB at 100 percent
+    int levelMin = -1500;       // hundredths of a dB at 0 percent
+    int requestedPercent = 0;   // volume the next clip is to get
+    int appliedPercent = -1;    // last volume handed to the back end; -1 none
+    bool busy = false;          // a play request is being carried out
+    // OpenAudio handed the back end its Open (successful or not) and CloseAudio
+    // has not yet closed it: CloseAudio calls the back end's Close exactly once
+    // per OpenAudio that reached a back end.
+    bool backendOpenCalled = false;
+};
+
+// The one state record of the process.
+AudioState& GetAudioState();
+
+// Level in hundredths of a dB for a percentage:
+// (levelMax - levelMin) * percent / 100 + levelMin, the division truncated
+// toward zero; 25 * percent - 1500 with the fixed range. A percentage outside
+// 0..100 is first clamped to 0..100, so the level never leaves the range.
+int VolumeLevel(const AudioState& state, int percent);
+
+// Resets the state (levels -1500..1000, requested 0, applied -1, no clip; busy
+// is left alone, InitPlayer clears it) and opens the installed back end. false
+// when no back end is installed or its Open fails; the program goes on and
+// every later PlayClip fails.
+bool OpenAudio(void* window);
+
+// Plays a clip for the player: see PlayClip(bool&, ...). The only member of the
+// player that is touched is m_bVolumeChanged (read and cleared).
+void PlayClip(CVoicePlayer& player, const std::string& path, int percent);
+
+// The same with the player's m_bVolumeChanged flag passed directly.
+// 1. When busy (a request is still being carried out; on the one thread this
+//    can only be a nested request, made while the failure message of an earlier
+//    request is open): StopClip, then the request is dropped. Nothing waits, as
+//    the earlier request cannot finish while this one runs; the dropped request
+//    reports nothing and leaves volumeChanged as it is.
+// 2. When volumeChanged: SetClipVolume(percent) and clear volumeChanged.
+//    Otherwise percent is not looked at.
+// 3. Set busy, StartClip(path); when it returns false call the failure reporter
+//    (busy is still set while it runs); clear busy. Returns once the clip has
+//    started; it does not wait for its end.
+void PlayClip(bool& volumeChanged, const std::string& path, int percent);
+
+// Waits while busy (platform::Sleep(100), at most 100 times), stops what sounds
+// when a clip was loaded, closes the back end (once per OpenAudio that reached
+// it) and resets the state to Closed (busy is left to the request that set it).
+// Valid in every state, also twice in a row.
+void CloseAudio();
+
+// Starts a clip, replacing the one before; true when it has started.
+bool StartClip(const std::string& path);
+// Stops the clip when one was loaded and still sounds; segmentLoaded keeps its
+// value so the next StartClip still releases the clip.
+void StopClip();
+// Sets the percentage the next clip is to get (requestedPercent).
+void SetClipVolume(int percent);
+
+// What PlayClip calls when a play fails: the program installs one that shows
+// message 125 ("音声の再生に失敗しました", error icon, OK button). Without one
+// installed (or after installing an empty function) the module shows message
+// 125 itself through platform::GetPrompts().
+using AudioFailureReporter = std::function<void()>;
+void SetAudioFailureReporter(AudioFailureReporter reporter);
+
+// Message 125 of the string table, as the default reporter shows it.
+inline constexpr const char* kAudioPlayFailedText = "音声の再生に失敗しました";
+inline constexpr int kAudioPlayFailedMessageId = 125;

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building and testing Voxlet need, when
+# they are missing. Uses sudo when not run as root.
+set -euo pipefail
+
+packages=(build-essential cmake ninja-build pkg-config libgtest-dev
+          libsdl2-dev sox clang-format)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+fi

@@ -1,0 +1,102 @@
+#include "support/test_support.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iconv.h>
+#include <sstream>
+#include <stdexcept>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace testsupport {
+
+TempDir::TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "voxlet-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("mkdtemp failed");
+    m_path = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(m_path, ec);
+}
+
+std::string TempDir::operator/(std::string_view name) const {
+    return m_path + "/" + std::string(name);
+}
+
+void WriteFile(const std::string& path, std::string_view bytes) {
+    fs::path p(path);
+    if (p.has_parent_path())
+        fs::create_directories(p.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string Cp932Crlf(std::string_view utf8) {
+    iconv_t cd = iconv_open("CP932", "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        throw std::runtime_error("iconv_open failed");
+    std::string in(utf8);
+    std::string out(in.size() * 2 + 16, '\0');
+    char* src = in.data();
+    size_t srcLeft = in.size();
+    char* dst = out.data();
+    size_t dstLeft = out.size();
+    if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<size_t>(-1)) {
+        iconv_close(cd);
+        throw std::runtime_error("text cannot be written as CP932");
+    }
+    iconv_close(cd);
+    out.resize(out.size() - dstLeft);
+    std::string crlf;
+    for (char c : out) {
+        if (c == '\n')
+            crlf += '\r';
+        crlf += c;
+    }
+    return crlf;
+}
+
+static void PutLe(std::string& s, unsigned value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        s += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+std::string MakeWav(int sampleRate, int samples, short amplitude) {
+    std::string data;
+    for (int i = 0; i < samples; ++i) {
+        double v = amplitude * std::sin(2.0 * 3.14159265358979 * 440.0 * i / sampleRate);
+        PutLe(data, static_cast<unsigned short>(static_cast<short>(std::lround(v))), 2);
+    }
+    std::string wav = "RIFF";
+    PutLe(wav, static_cast<unsigned>(36 + data.size()), 4);
+    wav += "WAVEfmt ";
+    PutLe(wav, 16, 4);
+    PutLe(wav, 1, 2); // PCM
+    PutLe(wav, 1, 2); // mono
+    PutLe(wav, static_cast<unsigned>(sampleRate), 4);
+    PutLe(wav, static_cast<unsigned>(sampleRate * 2), 4);
+    PutLe(wav, 2, 2);
+    PutLe(wav, 16, 2);
+    wav += "data";
+    PutLe(wav, static_cast<unsigned>(data.size()), 4);
+    return wav + data;
+}
+
+} // namespace testsupport

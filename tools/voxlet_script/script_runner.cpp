@@ -1,0 +1,260 @@
+#include "tools/voxlet_script/script_runner.h"
+
+#include <sstream>
+#include <stdexcept>
+
+#include "platform/paths.h"
+#include "platform/profile.h"
+#include "platform/sleep.h"
+#include "playback/audio/audio_backend.h"
+#include "playback/audio/recording_backend.h"
+#include "ui/templates.h"
+#include "ui/voxlet_dlg.h"
+
+using platform::HeadlessDialogHost;
+
+namespace {
+
+struct ScriptError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+struct EndOfScript {};
+
+// A fixed start for the virtual clock, so random play repeats run to run.
+constexpr std::int64_t kVirtualEpochSeconds = 1'700'000'000;
+
+std::vector<std::string> Words(const std::string& line) {
+    std::istringstream in(line);
+    std::vector<std::string> words;
+    for (std::string w; in >> w;)
+        words.push_back(w);
+    return words;
+}
+
+int ParseInt(const std::string& text) {
+    std::size_t used = 0;
+    int value = 0;
+    try {
+        value = std::stoi(text, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used == 0 || used != text.size())
+        throw ScriptError("not a number: " + text);
+    return value;
+}
+
+std::string Trim(const std::string& s) {
+    auto b = s.find_first_not_of(" \t\r");
+    if (b == std::string::npos)
+        return {};
+    auto e = s.find_last_not_of(" \t\r");
+    return s.substr(b, e - b + 1);
+}
+
+const char* ResultName(int result) {
+    return result == platform::IDOK ? "IDOK" : "IDCANCEL";
+}
+
+} // namespace
+
+ScriptRunner::ScriptRunner(std::vector<std::string> lines, std::ostream& out)
+    : m_lines(std::move(lines)), m_out(out), m_prompts([this](const std::string& l) { Log(l); }) {
+    platform::SetPrompts(&m_prompts);
+    m_prompts.SetModalRunner([this](platform::ModalDialogLogic& d) { return RunModal(d); });
+    platform::SetSleepFunction([this](int ms) {
+        Log("sleep " + std::to_string(ms));
+        if (ms > 0)
+            m_clockMs += ms;
+    });
+    platform::SetTimeFunction([this] { return kVirtualEpochSeconds + m_clockMs / 1000; });
+    platform::SetProfileWriteHook(
+        [this](std::string_view section, std::string_view key, std::string_view value) {
+            Log("ini write [" + std::string(section) + "] " + std::string(key) + "=" +
+                std::string(value));
+        });
+    SetAudioBackend(
+        std::make_unique<RecordingAudioBackend>([this](const std::string& l) { Log(l); }));
+}
+
+ScriptRunner::~ScriptRunner() {
+    m_stack.clear();
+    m_dlg.reset(); // frees the player without the shut-down steps
+    m_mainHost.reset();
+    SetAudioBackend(nullptr);
+    platform::SetProfileWriteHook(nullptr);
+    platform::SetSleepFunction(nullptr);
+    platform::SetTimeFunction(nullptr);
+    platform::SetPrompts(nullptr);
+}
+
+void ScriptRunner::Log(const std::string& line) { m_out << line << '\n'; }
+
+bool ScriptRunner::QueueIfAnswer(const std::string& line) {
+    const auto w = Words(line);
+    if (w.empty())
+        return false;
+    if (w[0] == "answer") {
+        if (w.size() != 2)
+            throw ScriptError("answer takes ok, yes or no");
+        if (w[1] == "ok")
+            m_prompts.QueueAnswer(platform::IDOK);
+        else if (w[1] == "yes")
+            m_prompts.QueueAnswer(platform::IDYES);
+        else if (w[1] == "no")
+            m_prompts.QueueAnswer(platform::IDNO);
+        else
+            throw ScriptError("answer takes ok, yes or no");
+        return true;
+    }
+    if (w[0] == "choose") {
+        std::string rest = Trim(line.substr(line.find("choose") + 6));
+        if (rest.empty())
+            throw ScriptError("choose takes a path or cancel");
+        if (rest == "cancel")
+            m_prompts.QueueChoice(std::nullopt);
+        else
+            m_prompts.QueueChoice(rest);
+        return true;
+    }
+    return false;
+}
+
+void ScriptRunner::StartUp() {
+    m_dlg = std::make_unique<CVoxletDlg>();
+    m_mainHost = std::make_unique<HeadlessDialogHost>(MainDialogTemplate(),
+                                                      [this](const std::string& l) { Log(l); });
+    m_stack.push_back({m_mainHost.get(), m_dlg.get()});
+    m_dlg->OnInitDialog(*m_mainHost);
+}
+
+bool ScriptRunner::MainClosed() {
+    if (m_closed)
+        return true;
+    if (m_mainHost->TakeCloseRequest())
+        m_mainHost->EndDialog(platform::IDCANCEL);
+    if (!m_mainHost->Ended())
+        return false;
+    m_dlg->OnDestroy(*m_mainHost);
+    Log("closed");
+    m_closed = true;
+    return true;
+}
+
+int ScriptRunner::RunModal(platform::ModalDialogLogic& logic) {
+    HeadlessDialogHost host(logic.Template(), [this](const std::string& l) { Log(l); });
+    const int id = logic.Template().id;
+    Log("dialog " + std::to_string(id) + " open");
+    m_stack.push_back({&host, &logic});
+    logic.OnInitDialog(host);
+    try {
+        Pump(m_stack.back());
+    } catch (...) {
+        m_stack.pop_back();
+        throw;
+    }
+    m_stack.pop_back();
+    Log("dialog " + std::to_string(id) + " end " + ResultName(host.Result()));
+    return host.Result();
+}
+
+void ScriptRunner::Pump(const Frame& frame) {
+    while (!frame.host->Ended()) {
+        if (m_next >= m_lines.size())
+            throw EndOfScript{};
+        const std::string line = Trim(m_lines[m_next++]);
+        if (line.empty() || line[0] == '#')
+            continue;
+        Execute(line);
+        if (MainClosed())
+            throw EndOfScript{};
+    }
+}
+
+void ScriptRunner::Execute(const std::string& line) {
+    if (QueueIfAnswer(line))
+        return;
+    const auto w = Words(line);
+    const std::string& cmd = w[0];
+    auto argCount = [&](std::size_t n) {
+        if (w.size() != n + 1)
+            throw ScriptError(cmd + " takes " + std::to_string(n) + " argument(s)");
+    };
+    Frame& top = m_stack.back();
+    HeadlessDialogHost& main = *m_mainHost;
+
+    if (cmd == "click") {
+        argCount(1);
+        const int id = ParseInt(w[1]);
+        if (!top.host->UserClick(id)) {
+            Log("ignored: " + w[1]);
+            return;
+        }
+        top.logic->OnCommand(*top.host, id, platform::BN_CLICKED);
+    } else if (cmd == "select") {
+        argCount(1);
+        main.ListSetSel(ctl::kClipList, ParseInt(w[1]));
+    } else if (cmd == "dblclick") {
+        argCount(0);
+        if (!main.UserCanUse(ctl::kClipList)) {
+            Log("ignored: " + std::to_string(ctl::kClipList));
+            return;
+        }
+        m_dlg->OnCommand(main, ctl::kClipList, platform::LBN_DBLCLK);
+    } else if (cmd == "volume") {
+        argCount(1);
+        if (!main.UserCanUse(ctl::kVolume)) {
+            Log("ignored: " + std::to_string(ctl::kVolume));
+            return;
+        }
+        main.TrackSetPos(ctl::kVolume, ParseInt(w[1]));
+        m_dlg->OnVScroll(main);
+    } else if (cmd == "tick") {
+        argCount(0);
+        const int period = main.TimerPeriod(SEQUENCE_TIMER);
+        if (period < 0) {
+            Log("no timer");
+            return;
+        }
+        Log("tick " + std::to_string(period));
+        m_clockMs += period;
+        m_dlg->OnTimer(main, SEQUENCE_TIMER);
+    } else if (cmd == "about") {
+        argCount(0);
+        m_dlg->OnSysCommand(main, IDM_ABOUTBOX);
+    } else if (cmd == "close") {
+        argCount(0);
+        top.host->EndDialog(platform::IDCANCEL);
+    } else if (cmd == "state") {
+        argCount(0);
+        top.host->PrintState(m_out);
+    } else {
+        throw ScriptError("unknown command: " + cmd);
+    }
+}
+
+int ScriptRunner::Run() {
+    try {
+        while (m_next < m_lines.size()) {
+            const std::string line = Trim(m_lines[m_next]);
+            if (line.empty() || line[0] == '#' || QueueIfAnswer(line)) {
+                ++m_next;
+                continue;
+            }
+            break;
+        }
+        StartUp();
+        if (MainClosed())
+            return 0;
+        Pump(m_stack.front());
+    } catch (const EndOfScript&) {
+        return 0;
+    } catch (const ScriptError& e) {
+        Log(std::string("error: line ") + std::to_string(m_next) + ": " + e.what());
+        return 2;
+    } catch (const platform::HeadlessPromptError& e) {
+        Log(std::string("error: line ") + std::to_string(m_next) + ": " + e.what());
+        return 2;
+    }
+    return 0;
+}

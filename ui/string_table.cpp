@@ -1,0 +1,77 @@
+#include "ui/string_table.h"
+
+#include "platform/prompts.h"
+
+#include <array>
+
+namespace {
+
+struct StringEntry {
+    int id;
+    std::string_view text;
+};
+
+// Entries 101 to 127, in the order of their ids. Line breaks are "\n".
+constexpr std::array<StringEntry, 27> kStrings = {{
+    {101, "バージョン情報 Voxlet(&A)..."},
+    {102, "認識語データファイルの読み込みに失敗しました"},
+    {103, "再生する音声をリストボックスから選んでください"},
+    {104, "音声ファイルを選んでください"},  // held in the table, never shown
+    {105, "音声ファイルが見つかりません。\nFlashAirによるリモート接続で行いますか？\nいいえの場合はティコのソラのvoiceフォルダーをコピーするか別の場所にある場合は次に表示されるファイルダイアログで音声認識ファイルを指定してください。"},
+    {106, "フォルダーが見つかりません"},  // held in the table, never shown
+    {107, "ティコ音声データファイルの読み込みに失敗しました"},
+    {108, "リモートファイルの書込みに失敗しました。\nティコとUSB接続されている事を確認してください。"},
+    {109, "プレイリストの読み込みに失敗しました"},
+    {110, "プレイリストのID[%1]の音声ファイルが存在しません。\n%2を確認してください。"},
+    {111, "プレイリストを選んでください"},  // held in the table, never shown
+    {112, "ティコプログラムの書出しに失敗しました"},
+    {113, "ティコプログラムの書出しに成功しました"},
+    {114, "プログラムの出力を中止しました"},  // held in the table, never shown
+    {115, "プログラムファイルが存在します。音声出力命令を追加しますか？\nいいえを答えるとプログラムが新規作成されます。"},
+    {116, "REMOTE.LOGファイルが見つかりません。\nこのファイルをティコSDカードのADDONフォルダーにコピーしておいてください。"},
+    {117, "プログラムのコピーに失敗しました。\nプログラムを直接実行するにはティコとPCがリモート接続されていなければいけません。\nまたティコの本体ではリモート接続用のメインプログラムが動いていなければなりません。"},
+    {118, "ティコで音声を再生するにはティコに音声再生プログラム(音声再生xxxx.TM4)をコピーしてください。"},
+    {119, "FlashAirとの通信に失敗しました[%1]"},  // held in the table, never shown
+    {120, "Flash Airと接続できません。\nWi-Fi設定を確認してください。"},  // held in the table, never shown
+    {121, "Flash Airへのアップロードに失敗しました。"},  // held in the table, never shown
+    {122, "ティコプログラムの読み込みに失敗しました。"},
+    {123, "他フォルダー(フォルダー変更)"},
+    {124, "音声の初期化に失敗しました。\n音声の再生はできません。"},
+    {125, "音声の再生に失敗しました"},
+    {126, "音声ファイルのコピーに失敗しました。\n音声ファイルを直接再生するにはティコとPCがリモート接続されていなければいけません。\nまたティコの本体ではリモート接続用のメインプログラムが動いていなければなりません。"},
+    {127, "音声データの場所を指定しますか？"},
+}};
+
+} // namespace
+
+std::string_view LoadStringId(int id) {
+    for (const auto& e : kStrings)
+        if (e.id == id)
+            return e.text;
+    return {};
+}
+
+std::string FormatString(std::string_view text, std::string_view arg1, std::string_view arg2) {
+    std::string out;
+    out.reserve(text.size() + arg1.size() + arg2.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 1 < text.size() && (text[i + 1] == '1' || text[i + 1] == '2')) {
+            out += text[i + 1] == '1' ? arg1 : arg2;
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+int ShowMessage(int id, const platform::MessageStyle& style, std::string_view arg1,
+                std::string_view arg2) {
+    return platform::GetPrompts().Message(id, FormatString(LoadStringId(id), arg1, arg2), style);
+}
+
+int ShowOkMessage(int id, platform::MsgIcon icon, std::string_view arg1, std::string_view arg2) {
+    platform::MessageStyle style;
+    style.icon = icon;
+    return ShowMessage(id, style, arg1, arg2);
+}

@@ -1,0 +1,46 @@
+// The string table (entries 101 to 127) and message boxes by entry.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/prompts.h"
+
+// String ids.
+namespace ids {
+constexpr int IDS_ABOUTBOX = 101;
+constexpr int IDS_NINSHIKI_CSV_FAILED = 102;
+constexpr int IDS_SELECT_CLIP = 103;
+constexpr int IDS_VOICE_NOT_FOUND = 105;
+constexpr int IDS_VOICE_CSV_FAILED = 107;
+constexpr int IDS_REMOTE_WRITE_FAILED = 108;
+constexpr int IDS_PLAYLIST_FAILED = 109;
+constexpr int IDS_PLAYLIST_ID_MISSING = 110;
+constexpr int IDS_PROGRAM_WRITE_FAILED = 112;
+constexpr int IDS_PROGRAM_WRITTEN = 113;
+constexpr int IDS_PROGRAM_APPEND = 115;
+constexpr int IDS_REMOTE_LOG_MISSING = 116;
+constexpr int IDS_PROGRAM_COPY_FAILED = 117;
+constexpr int IDS_PLAYER_PROGRAM_MISSING = 118;
+constexpr int IDS_FLASHAIR_FAILED = 119;
+constexpr int IDS_PROGRAM_READ_FAILED = 122;
+constexpr int IDS_OTHER_FOLDER = 123;
+constexpr int IDS_AUDIO_INIT_FAILED = 124;
+constexpr int IDS_AUDIO_PLAY_FAILED = 125;
+constexpr int IDS_CLIP_COPY_FAILED = 126;
+constexpr int IDS_ASK_VOICE_FOLDER = 127;
+} // namespace ids
+
+// The text of an entry ("" for an id the table does not hold).
+std::string_view LoadStringId(int id);
+
+// Replaces %1 and %2 with the arguments; every other character is kept.
+std::string FormatString(std::string_view text, std::string_view arg1 = {},
+                         std::string_view arg2 = {});
+
+// Shows entry `id`, formatted with the arguments, through the process-wide prompts.
+int ShowMessage(int id, const platform::MessageStyle& style, std::string_view arg1 = {},
+                std::string_view arg2 = {});
+// An OK-only message with the given icon.
+int ShowOkMessage(int id, platform::MsgIcon icon, std::string_view arg1 = {},
+                  std::string_view arg2 = {});

@@ -1,0 +1,111 @@
+#include "ui/voxlet_dlg.h"
+
+#include "platform/dialog_host.h"
+#include "platform/dialog_template.h"
+#include "ui/about_dlg.h"
+#include "ui/string_table.h"
+#include "ui/templates.h"
+
+using platform::DialogHost;
+
+namespace {
+
+// Value of the radio group that holds radio `first`: the position of the
+// checked radio among the group's radios, -1 when none is checked.
+int ReadRadioGroup(const DialogHost& dlg, int first) {
+    int index = 0;
+    for (const auto& c : platform::RadioGroupSpan(MainDialogTemplate(), first)) {
+        if (c.kind != platform::ControlKind::Radio)
+            continue;
+        if (dlg.IsItemChecked(c.id))
+            return index;
+        ++index;
+    }
+    return -1;
+}
+
+void WriteRadioGroup(DialogHost& dlg, int first, int value) {
+    int index = 0;
+    for (const auto& c : platform::RadioGroupSpan(MainDialogTemplate(), first)) {
+        if (c.kind != platform::ControlKind::Radio)
+            continue;
+        dlg.CheckItem(c.id, index == value);
+        ++index;
+    }
+}
+
+} // namespace
+
+CVoxletDlg::CVoxletDlg() : m_pPlayer(std::make_unique<CVoicePlayer>()) {}
+
+CVoxletDlg::~CVoxletDlg() = default;
+
+const platform::DialogTemplate& CVoxletDlg::Template() const { return MainDialogTemplate(); }
+
+void CVoxletDlg::UpdateData(DialogHost& dlg, bool save) {
+    if (save) {
+        m_nModeRadio = ReadRadioGroup(dlg, ctl::kModeNinshiki);
+        m_nCategoryRadio = ReadRadioGroup(dlg, ctl::kFirstCategory);
+    } else {
+        WriteRadioGroup(dlg, ctl::kModeNinshiki, m_nModeRadio);
+        WriteRadioGroup(dlg, ctl::kFirstCategory, m_nCategoryRadio);
+    }
+}
+
+void CVoxletDlg::OnInitDialog(DialogHost& dlg) {
+    UpdateData(dlg, false);
+    if (auto about = LoadStringId(ids::IDS_ABOUTBOX); !about.empty())
+        dlg.AppendSystemMenuItem(IDM_ABOUTBOX, about);
+    if (m_pPlayer)
+        m_pPlayer->InitPlayer(dlg);
+}
+
+void CVoxletDlg::OnCommand(DialogHost& dlg, int id, int notification) {
+    if (!m_pPlayer)
+        return;
+    if (notification != platform::BN_CLICKED)
+        return;
+    if (id >= ctl::kFirstCategory && id < ctl::kFirstCategory + CATEGORY_COUNT)
+        OnCategory(dlg);
+    else if (id == ctl::kModeNinshiki || id == ctl::kModeVoice)
+        OnModeChange(dlg);
+    else if (id == platform::IDCANCEL)
+        dlg.EndDialog(platform::IDCANCEL);
+}
+
+void CVoxletDlg::OnSysCommand(DialogHost&, int command) {
+    if ((command & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg about;
+        platform::GetPrompts().RunModal(about);
+    }
+}
+
+void CVoxletDlg::OnTimer(DialogHost&, int) {}
+
+void CVoxletDlg::OnVScroll(DialogHost&) {
+    if (m_pPlayer)
+        m_pPlayer->m_bVolumeChanged = true;
+}
+
+void CVoxletDlg::OnCategory(DialogHost& dlg) {
+    UpdateData(dlg, true);
+    m_pPlayer->ChangeCategory(dlg, m_nCategoryRadio);
+}
+
+void CVoxletDlg::OnModeChange(DialogHost& dlg) {
+    UpdateData(dlg, true);
+    if (m_nModeRadio < 0)
+        return; // no mode radio is checked
+    m_pPlayer->m_bUraVoice = false;
+    if (m_pPlayer->ChangeMode(m_nModeRadio, dlg)) {
+        m_nCategoryRadio = 0;
+        UpdateData(dlg, false);
+    }
+}
+
+void CVoxletDlg::OnDestroy(DialogHost& dlg) {
+    if (!m_pPlayer)
+        return;
+    m_pPlayer->SaveSettings(dlg);
+    m_pPlayer.reset();
+}

@@ -1,0 +1,44 @@
+// CVoxletDlg: the main dialog's logic, free of any toolkit. The window that
+// shows it (a toolkit window or the headless host) owns the controls and
+// forwards every event here with itself as the DialogHost.
+#pragma once
+
+#include <memory>
+
+#include "core/voice_player.h"
+#include "platform/prompts.h"
+
+class CVoxletDlg final : public platform::ModalDialogLogic {
+public:
+    // Creates the player, which reads the settings and the first catalogue.
+    CVoxletDlg();
+    ~CVoxletDlg() override;
+
+    const platform::DialogTemplate& Template() const override;
+
+    // The window exists: radio values to the controls, the about item, the player.
+    void OnInitDialog(platform::DialogHost& dlg) override;
+    // Clicks and notifications of the controls.
+    void OnCommand(platform::DialogHost& dlg, int id, int notification) override;
+    // A system-menu command.
+    void OnSysCommand(platform::DialogHost& dlg, int command);
+    // Window timer, whatever its id.
+    void OnTimer(platform::DialogHost& dlg, int timerId);
+    // The volume trackbar moved.
+    void OnVScroll(platform::DialogHost& dlg);
+    // The window is being destroyed: settings saved, then the player destroyed.
+    void OnDestroy(platform::DialogHost& dlg);
+
+    // Radio values <-> controls (save: controls to values).
+    void UpdateData(platform::DialogHost& dlg, bool save);
+
+    CVoicePlayer* Player() { return m_pPlayer.get(); }
+
+    std::unique_ptr<CVoicePlayer> m_pPlayer;
+    int m_nModeRadio = 0;
+    int m_nCategoryRadio = 0;
+
+private:
+    void OnCategory(platform::DialogHost& dlg);
+    void OnModeChange(platform::DialogHost& dlg);
+};
