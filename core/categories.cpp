@@ -52,12 +52,13 @@ void CVoicePlayer::ChangeCategory(DialogHost& dlg, int c) {
 
     if (m_nMode == MODE_NINSHIKI && c == kProgramCategory) {
         dlg.ListAdd(ctl::kClipList, LoadStringId(ids::IDS_OTHER_FOLDER));
-        if (m_nTikoModel == 1) {
-            const std::string folder = ReadSetting("REMOTE", "PROGRAM_FOLDER", ".");
-            for (const char* ext : {"TM4", "wav"})
-                for (const auto& name : platform::ListFilesWithExtension(folder, ext))
-                    dlg.ListAdd(ctl::kClipList, name);
-        }
+        // Programs run only on model 1; clips play on both models.
+        const std::string folder = ReadSetting("REMOTE", "PROGRAM_FOLDER", ".");
+        if (m_nTikoModel == 1)
+            for (const auto& name : platform::ListFilesWithExtension(folder, "TM4"))
+                dlg.ListAdd(ctl::kClipList, name);
+        for (const auto& name : platform::ListFilesWithExtension(folder, "wav"))
+            dlg.ListAdd(ctl::kClipList, name);
         dlg.ListSetSel(ctl::kClipList, 0);
     } else if (m_nMode == MODE_VOICE && !m_bUraVoice && c == kPlayListCategory) {
         const std::string folder = platform::JoinPath({m_strVoiceFolder, "play_list"});

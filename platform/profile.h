@@ -12,8 +12,9 @@ namespace platform {
 
 // Returns the value of [section] key, or the default (trailing spaces removed)
 // when the file, section or key is missing. At most bufferSize - 1 bytes of the
-// value are returned (bufferSize 0 returns ""). Values that are not valid UTF-8
-// are read as CP932 and returned as UTF-8.
+// value are returned (bufferSize 0 returns ""); when that bound falls inside a
+// UTF-8 character, the partial character is dropped too. Values that are not
+// valid UTF-8 are read as CP932 and returned as UTF-8.
 std::string GetPrivateProfileString(std::string_view section, std::string_view key,
                                     std::string_view defaultValue, std::size_t bufferSize,
                                     const std::string& path);
@@ -25,8 +26,9 @@ int GetPrivateProfileInt(std::string_view section, std::string_view key, int def
                          const std::string& path);
 
 // Writes key=value into [section], creating the file (CR LF line ends) and the
-// section when absent. A null value deletes the key; a null key deletes the
-// section. Returns false when the file cannot be written.
+// section when absent. Lines it adds end in CR LF; other bytes stay as they
+// were. A null value deletes the key; a null key deletes the section. Returns
+// false when the file cannot be written.
 bool WritePrivateProfileString(std::string_view section, std::optional<std::string_view> key,
                                std::optional<std::string_view> value, const std::string& path);
 

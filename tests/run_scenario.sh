@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # run_scenario.sh RUNNER SCENARIO_DIR WORK_DIR
-# Prepares the scenario's working folder from SCENARIO_DIR/tree, runs the
+# Prepares the scenario's working folder from the shared voice set named in
+# SCENARIO_DIR/base (a folder below tests/voice-sets/), overlaid with
+# SCENARIO_DIR/tree, runs the
 # script in it, and compares the transcript (plus a final "exit N" line) with
 # SCENARIO_DIR/expected; when SCENARIO_DIR/expected.ini exists, the settings
 # file left behind must equal it byte for byte.
@@ -9,7 +11,12 @@ runner="$1"
 dir="$2"
 work="$3"
 here="$(cd "$(dirname "$0")" && pwd)"
-bash "$here/../scripts/prepare-tree.sh" "$dir/tree" "$work" || exit 1
+sources=()
+if [ -f "$dir/base" ]; then
+    sources+=("$here/voice-sets/$(tr -d '[:space:]' < "$dir/base")")
+fi
+sources+=("$dir/tree")
+bash "$here/../scripts/prepare-tree.sh" "$work" "${sources[@]}" || exit 1
 actual="$work.transcript"
 (cd "$work" && "$runner" --ini "$work/Voxlet.ini" "$dir/script") > "$actual" 2>&1
 echo "exit $?" >> "$actual"

@@ -158,11 +158,12 @@ int ScriptRunner::RunModal(platform::ModalDialogLogic& logic) {
     return host.Result();
 }
 
-void ScriptRunner::Pump(const Frame& frame) {
+void ScriptRunner::Pump(Frame frame) {
     while (!frame.host->Ended()) {
         if (m_next >= m_lines.size())
             throw EndOfScript{};
-        const std::string line = Trim(m_lines[m_next++]);
+        m_current = ++m_next;
+        const std::string line = Trim(m_lines[m_current - 1]);
         if (line.empty() || line[0] == '#')
             continue;
         Execute(line);
@@ -182,6 +183,13 @@ void ScriptRunner::Execute(const std::string& line) {
     };
     Frame& top = m_stack.back();
     HeadlessDialogHost& main = *m_mainHost;
+    // While a modal dialog is open the main window takes no user input; its
+    // timer still runs.
+    const bool mainOnTop = m_stack.size() == 1;
+    if (!mainOnTop && (cmd == "select" || cmd == "dblclick" || cmd == "volume" || cmd == "about")) {
+        Log("ignored: " + cmd);
+        return;
+    }
 
     if (cmd == "click") {
         argCount(1);
@@ -233,6 +241,12 @@ void ScriptRunner::Execute(const std::string& line) {
     }
 }
 
+std::string ScriptRunner::ErrorLine(const std::string& what) const {
+    if (m_current == 0)
+        return "error: start-up: " + what;
+    return "error: line " + std::to_string(m_current) + ": " + what;
+}
+
 int ScriptRunner::Run() {
     try {
         while (m_next < m_lines.size()) {
@@ -250,10 +264,10 @@ int ScriptRunner::Run() {
     } catch (const EndOfScript&) {
         return 0;
     } catch (const ScriptError& e) {
-        Log(std::string("error: line ") + std::to_string(m_next) + ": " + e.what());
+        Log(ErrorLine(e.what()));
         return 2;
     } catch (const platform::HeadlessPromptError& e) {
-        Log(std::string("error: line ") + std::to_string(m_next) + ": " + e.what());
+        Log(ErrorLine(e.what()));
         return 2;
     }
     return 0;

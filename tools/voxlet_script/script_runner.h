@@ -32,14 +32,16 @@ private:
     void StartUp();
     // Executes script lines until the dialog of `frame` has ended or the
     // script is exhausted (throws EndOfScript then).
-    void Pump(const Frame& frame);
+    void Pump(Frame frame);
     void Execute(const std::string& line);
     bool QueueIfAnswer(const std::string& line);
     int RunModal(platform::ModalDialogLogic& logic);
     bool MainClosed();
+    std::string ErrorLine(const std::string& what) const;
 
     std::vector<std::string> m_lines;
     std::size_t m_next = 0;
+    std::size_t m_current = 0; // 1-based line being executed; 0 during start-up
     std::ostream& m_out;
     std::int64_t m_clockMs = 0;
     platform::HeadlessPrompts m_prompts;

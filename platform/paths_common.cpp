@@ -1,0 +1,47 @@
+// The portable path helpers: separators of either kind in, native ones out.
+#include "platform/paths.h"
+
+namespace platform {
+
+bool IsPathSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+std::string ToNativePath(std::string_view path) {
+    std::string native(path);
+    for (char& c : native) {
+        if (IsPathSeparator(c))
+            c = kPathSeparator;
+    }
+    return native;
+}
+
+std::string JoinPath(std::initializer_list<std::string_view> parts) {
+    std::string joined;
+    bool first = true;
+    for (std::string_view part : parts) {
+        if (!first)
+            joined += kPathSeparator;
+        first = false;
+        joined += ToNativePath(part);
+    }
+    return joined;
+}
+
+std::string CutAtLastSeparator(std::string_view path) {
+    for (std::size_t i = path.size(); i > 0; --i) {
+        if (IsPathSeparator(path[i - 1]))
+            return std::string(path.substr(0, i - 1));
+    }
+    return {};
+}
+
+std::string_view BaseName(std::string_view path) {
+    for (std::size_t i = path.size(); i > 0; --i) {
+        if (IsPathSeparator(path[i - 1]))
+            return path.substr(i);
+    }
+    return path;
+}
+
+} // namespace platform

@@ -1,0 +1,262 @@
+// Paths on POSIX: '/' is native, data paths that do not exist as spelled are
+// looked up per component without regard to ASCII letter case, drive letters
+// come from the [DRIVES] section of the settings file.
+#include "platform/paths.h"
+#include "platform/profile.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <dirent.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+extern const char kPathSeparator = '/';
+
+namespace {
+
+// Longest value read from the [DRIVES] section.
+constexpr std::size_t kDriveValueBuffer = 4096;
+
+// Case folding is ASCII only: "Ａ" and "ａ" (full-width) or "É" and "é" differ,
+// as they would need a Unicode table and Windows data rarely depends on them.
+unsigned char FoldAscii(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u - 'A' + 'a') : u;
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (FoldAscii(a[i]) != FoldAscii(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// Case-insensitive order; names equal without case are ordered by their bytes.
+bool LessIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const unsigned char fa = FoldAscii(a[i]);
+        const unsigned char fb = FoldAscii(b[i]);
+        if (fa != fb)
+            return fa < fb;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    return a < b;
+}
+
+bool NameExists(const std::string& path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
+}
+
+// The entry of the folder that equals name without regard to case; the first
+// in byte order when several do.
+std::optional<std::string> FindIgnoringCase(const std::string& folder, std::string_view name) {
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return std::nullopt;
+    std::optional<std::string> best;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string_view entryName = entry->d_name;
+        if (entryName == "." || entryName == "..")
+            continue;
+        if (EqualsIgnoringAsciiCase(entryName, name) && (!best || entryName < *best))
+            best = std::string(entryName);
+    }
+    closedir(dir);
+    return best;
+}
+
+bool IsAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+std::mutex g_settingsMutex;
+std::optional<std::string> g_settingsOverride;
+
+} // namespace
+
+std::string ResolvePath(std::string_view path) {
+    const std::string native = ToNativePath(path);
+    if (native.empty() || NameExists(native))
+        return native;
+
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t slash = native.find('/', start);
+        parts.push_back(native.substr(start, slash - start));
+        if (slash == std::string::npos)
+            break;
+        start = slash + 1;
+    }
+
+    // resolved holds parts[0..i) as found on disk; an absolute path starts
+    // with an empty part, so "" + "/" is the root.
+    std::string resolved;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const std::string prefix = i == 0 ? std::string() : resolved + '/';
+        const std::string& part = parts[i];
+        std::string candidate = prefix + part;
+        if (!part.empty() && part != "." && part != ".." && !NameExists(candidate)) {
+            const auto match = FindIgnoringCase(i == 0 ? std::string(".") : prefix, part);
+            if (!match) {
+                // Nothing matches: the found parents and the rest as given, so
+                // that a new file gets the spelling the caller asked for.
+                for (std::size_t j = i + 1; j < parts.size(); ++j)
+                    candidate += '/' + parts[j];
+                return candidate;
+            }
+            candidate = prefix + *match;
+        }
+        resolved = std::move(candidate);
+    }
+    return resolved;
+}
+
+bool PathFileExists(std::string_view path) {
+    const std::string resolved = ResolvePath(path);
+    struct stat st;
+    return !resolved.empty() && stat(resolved.c_str(), &st) == 0;
+}
+
+std::vector<std::string> ListFilesWithExtension(std::string_view folder, std::string_view ext) {
+    // "wav", ".wav" and "*.wav" all mean the extension wav.
+    if (ext.starts_with("*"))
+        ext.remove_prefix(1);
+    if (ext.starts_with("."))
+        ext.remove_prefix(1);
+    const std::string folderPath = folder.empty() ? std::string(".") : ResolvePath(folder);
+    std::vector<std::string> names;
+    DIR* dir = opendir(folderPath.c_str());
+    if (!dir)
+        return names;
+    const int fd = dirfd(dir);
+    while (const dirent* entry = readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        const std::size_t dot = name.rfind('.');
+        const std::string_view extension =
+            dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
+        if (!EqualsIgnoringAsciiCase(extension, ext))
+            continue;
+        struct stat st;
+        if (fstatat(fd, entry->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))
+            continue; // follows symbolic links; folders, devices and dangling links are left out
+        names.emplace_back(name);
+    }
+    closedir(dir);
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return LessIgnoringAsciiCase(a, b);
+    });
+    return names;
+}
+
+std::string ExecutableFolder() {
+    char buffer[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer);
+    if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buffer)
+        return "./";
+    const std::string exe(buffer, static_cast<std::size_t>(n));
+    const std::size_t slash = exe.rfind('/');
+    if (slash == std::string::npos)
+        return "./";
+    return exe.substr(0, slash + 1);
+}
+
+std::string SettingsFilePath() {
+    {
+        std::lock_guard<std::mutex> lock(g_settingsMutex);
+        if (g_settingsOverride)
+            return *g_settingsOverride;
+    }
+    return ExecutableFolder() + "Voxlet.ini";
+}
+
+void SetSettingsPathOverride(std::optional<std::string> path) {
+    std::lock_guard<std::mutex> lock(g_settingsMutex);
+    g_settingsOverride = std::move(path);
+}
+
+std::optional<std::string> DriveRoot(char letter, const std::string& iniPath) {
+    if (!IsAsciiLetter(letter))
+        return std::nullopt;
+    // Key names match without regard to case, so "e=" serves 'E' too.
+    std::string folder =
+        GetPrivateProfileString("DRIVES", std::string(1, letter), "", kDriveValueBuffer, iniPath);
+    if (folder.empty())
+        return std::nullopt;
+    folder = ToNativePath(folder);
+    if (folder.back() != kPathSeparator)
+        folder += kPathSeparator;
+    return folder;
+}
+
+std::optional<std::string> ResolveDriveLetter(std::string_view path, const std::string& iniPath) {
+    const bool hasDrive = path.size() >= 2 && IsAsciiLetter(path[0]) && path[1] == ':' &&
+                          (path.size() == 2 || IsPathSeparator(path[2]));
+    if (!hasDrive)
+        return std::string(path);
+    auto root = DriveRoot(path[0], iniPath);
+    if (!root)
+        return std::nullopt;
+    if (path.size() > 3)
+        *root += ToNativePath(path.substr(3));
+    return root;
+}
+
+std::string MountRootOf(std::string_view path) {
+    // The nearest existing ancestor of the (case-resolved) path.
+    std::string existing = ResolvePath(path);
+    if (existing.empty())
+        existing = ".";
+    struct stat st;
+    while (stat(existing.c_str(), &st) != 0) {
+        if (existing == "." || existing == "/")
+            return "/";
+        const std::size_t slash = existing.rfind('/');
+        if (slash == std::string::npos)
+            existing = ".";
+        else if (slash == 0)
+            existing = "/";
+        else
+            existing.resize(slash);
+    }
+
+    char* real = realpath(existing.c_str(), nullptr);
+    if (!real)
+        return "/";
+    std::string current = real;
+    std::free(real);
+    if (stat(current.c_str(), &st) != 0)
+        return "/";
+    if (!S_ISDIR(st.st_mode) && current != "/") {
+        // A file: its folder holds it (a file that is itself a mount point is not a root).
+        const std::size_t slash = current.rfind('/');
+        current = slash == 0 ? std::string("/") : current.substr(0, slash);
+        if (stat(current.c_str(), &st) != 0)
+            return "/";
+    }
+    const dev_t device = st.st_dev;
+    // Walk up while the parent lies on the same device.
+    while (current != "/") {
+        const std::size_t slash = current.rfind('/');
+        const std::string parent = slash == 0 ? std::string("/") : current.substr(0, slash);
+        struct stat parentStat;
+        if (stat(parent.c_str(), &parentStat) != 0 || parentStat.st_dev != device)
+            break;
+        current = parent;
+    }
+    if (current != "/")
+        current += '/';
+    return current;
+}
+
+} // namespace platform

@@ -1,0 +1,637 @@
+// Private-profile ("INI") access on POSIX: the file is read and written
+// directly, with the observable behaviour of the Windows functions
+// GetPrivateProfileStringA / GetPrivateProfileIntA / WritePrivateProfileStringA
+// (the project note "private-profile.md" lists the rules and test vectors).
+// Every call works on the file as it is on disk now; nothing is cached.
+//
+// Decisions this implementation takes where the note leaves room:
+// - Bytes are parsed as they are. A NUL byte is an ordinary byte while parsing;
+//   a returned value (and the default) ends before its first NUL byte, as a C
+//   string in a Windows buffer would.
+// - A UTF-8 byte order mark at the very start of the file is not part of the
+//   first line (so `[S]` right after it is a header). Writes leave it in place.
+// - Names match with ASCII case folding. A name in the file that is not valid
+//   UTF-8 is also compared after CP932 decoding, so a Windows-made file with
+//   Japanese names still matches.
+// - A line without `=` is a key without a value: as the first occurrence of its
+//   key it hides later ones (the lookup gives the default), and a write replaces
+//   the line with `key=value`.
+// - Values that are not valid UTF-8 are decoded as CP932 (platform::Cp932ToUtf8;
+//   bytes that are not CP932 become U+FFFD), then bounded: at most
+//   bufferSize - 1 bytes are returned, and when that bound falls inside a UTF-8
+//   character the partial character is dropped as well, so the result never
+//   ends in a broken sequence (it may then be up to 3 bytes shorter).
+// - GetPrivateProfileInt reads the whole value (no intermediate buffer bound).
+// - Lines the write adds (a new key, a new section, the line break put after a
+//   last line that had none) end in CR LF, whatever the file uses elsewhere. A
+//   replaced key line keeps its own line end (CR LF when it had none).
+// - Writes go to a temporary file in the same folder that is then renamed over
+//   the old one (permissions and, when allowed, owner carried over; a symbolic
+//   link is followed and its target replaced). A file that does not exist yet is
+//   created directly and removed again if writing it fails. A hard link to the
+//   old file keeps the old contents.
+// - A deletion that finds nothing to delete changes nothing and returns true.
+#include "platform/profile.h"
+#include "platform/text.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+// ---------------------------------------------------------------------------
+// Text helpers
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v';
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+std::string_view TrimSpaces(std::string_view s) {
+    while (!s.empty() && s.front() == ' ')
+        s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ')
+        s.remove_suffix(1);
+    return s;
+}
+
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (AsciiLower(a[i]) != AsciiLower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+bool HasHighByte(std::string_view s) {
+    for (char c : s) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return true;
+    }
+    return false;
+}
+
+// A name found in the file against a name from the caller (already trimmed).
+bool NameMatches(std::string_view inFile, std::string_view wanted) {
+    if (EqualsIgnoreAsciiCase(inFile, wanted))
+        return true;
+    if (!HasHighByte(inFile) || IsValidUtf8(inFile))
+        return false;
+    return EqualsIgnoreAsciiCase(Cp932ToUtf8(inFile), wanted);
+}
+
+std::string_view CutAtNul(std::string_view s) {
+    const std::size_t nul = s.find('\0');
+    return nul == std::string_view::npos ? s : s.substr(0, nul);
+}
+
+// Bounds s to at most maxBytes bytes; when the bound splits a UTF-8 character,
+// the partial character is dropped too.
+void BoundUtf8(std::string& s, std::size_t maxBytes) {
+    if (s.size() <= maxBytes)
+        return;
+    std::size_t cut = maxBytes;
+    // The start of the character that the byte at `cut` belongs to.
+    std::size_t start = cut;
+    for (int back = 0;
+         back < 3 && start > 0 && (static_cast<unsigned char>(s[start]) & 0xC0) == 0x80; ++back)
+        --start;
+    if (start < cut) {
+        const auto lead = static_cast<unsigned char>(s[start]);
+        std::size_t length = 1;
+        if (lead >= 0xF0 && lead <= 0xF4)
+            length = 4;
+        else if (lead >= 0xE0 && lead <= 0xEF)
+            length = 3;
+        else if (lead >= 0xC2 && lead <= 0xDF)
+            length = 2;
+        if (start + length > cut)
+            cut = start; // the character starting at `start` does not fit
+    }
+    s.resize(cut);
+}
+
+// The value as stored in the file (trimmed) to the value the caller gets,
+// before the buffer bound: outer quotes removed, cut at NUL, decoded to UTF-8.
+std::string FinishValue(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+    value = CutAtNul(value);
+    if (!HasHighByte(value) || IsValidUtf8(value))
+        return std::string(value);
+    return Cp932ToUtf8(value);
+}
+
+// ---------------------------------------------------------------------------
+// Lines
+
+enum class LineKind { Blank, Comment, Header, Key };
+
+struct Line {
+    std::size_t begin = 0; // first byte of the line
+    std::size_t end = 0;   // one past its content (where the line end starts)
+    std::size_t next = 0;  // one past its line end
+    LineKind kind = LineKind::Blank;
+    std::string_view name;  // section name (Header) or key name (Key), trimmed
+    bool hasValue = false;  // Key: the line has an `=`
+    std::string_view value; // Key: what follows the first `=`, trimmed
+    bool HasLineEnd() const { return next > end; }
+};
+
+// Walks the lines of a file's bytes: CR LF, LF and a lone CR end a line.
+class LineCursor {
+public:
+    explicit LineCursor(std::string_view data) : m_data(data) {
+        if (m_data.substr(0, kUtf8Bom.size()) == kUtf8Bom)
+            m_pos = kUtf8Bom.size();
+    }
+
+    bool Next(Line& line) {
+        if (m_pos >= m_data.size())
+            return false;
+        line = Line{};
+        line.begin = m_pos;
+        std::size_t p = m_pos;
+        const std::size_t size = m_data.size();
+        while (p < size && m_data[p] != '\r' && m_data[p] != '\n')
+            ++p;
+        line.end = p;
+        if (p < size) {
+            if (m_data[p] == '\r' && p + 1 < size && m_data[p + 1] == '\n')
+                p += 2;
+            else
+                p += 1;
+        }
+        line.next = p;
+        m_pos = p;
+        Classify(line);
+        return true;
+    }
+
+private:
+    void Classify(Line& line) const {
+        const std::string_view text = TrimBlanks(m_data.substr(line.begin, line.end - line.begin));
+        if (text.empty()) {
+            line.kind = LineKind::Blank;
+        } else if (text.front() == ';') {
+            line.kind = LineKind::Comment;
+        } else if (text.front() == '[') {
+            line.kind = LineKind::Header;
+            std::string_view name = text.substr(1);
+            const std::size_t close = name.find(']');
+            if (close != std::string_view::npos)
+                name = name.substr(0, close);
+            line.name = TrimBlanks(name);
+        } else {
+            line.kind = LineKind::Key;
+            const std::size_t equals = text.find('=');
+            if (equals == std::string_view::npos) {
+                line.name = text;
+            } else {
+                line.name = TrimBlanks(text.substr(0, equals));
+                line.hasValue = true;
+                line.value = TrimBlanks(text.substr(equals + 1));
+            }
+        }
+    }
+
+    std::string_view m_data;
+    std::size_t m_pos = 0;
+};
+
+// ---------------------------------------------------------------------------
+// Files
+
+enum class ReadResult { Ok, Missing, Failed };
+
+class Fd {
+public:
+    explicit Fd(int fd = -1) : m_fd(fd) {}
+    ~Fd() { Close(); }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int Get() const { return m_fd; }
+    bool Close() {
+        if (m_fd < 0)
+            return true;
+        const int result = ::close(m_fd);
+        m_fd = -1;
+        return result == 0;
+    }
+
+private:
+    int m_fd;
+};
+
+// Reads a whole regular file. *info receives its status when it exists.
+ReadResult ReadWholeFile(const std::string& path, std::string& data, struct stat* info) {
+    data.clear();
+    if (path.empty())
+        return ReadResult::Failed;
+    // O_NONBLOCK so that a FIFO in the way cannot block the open.
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (fd.Get() < 0)
+        return (errno == ENOENT) ? ReadResult::Missing : ReadResult::Failed;
+    struct stat st {};
+    if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return ReadResult::Failed;
+    if (info)
+        *info = st;
+    if (st.st_size > 0)
+        data.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
+        if (got == 0)
+            break;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return ReadResult::Failed;
+        }
+        data.append(buffer, static_cast<std::size_t>(got));
+    }
+    return ReadResult::Ok;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t put = ::write(fd, bytes.data(), bytes.size());
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (put == 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(put));
+    }
+    return true;
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+void SyncFolder(const std::string& folder) {
+    Fd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.Get() >= 0)
+        ::fsync(fd.Get()); // best effort: the rename itself has happened
+}
+
+// Creates a file that did not exist. A failed write removes it again.
+bool CreateNewFile(const std::string& path, std::string_view bytes) {
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
+    if (fd.Get() < 0)
+        return false;
+    const bool ok = WriteAll(fd.Get(), bytes) && ::fsync(fd.Get()) == 0;
+    if (!fd.Close() || !ok) {
+        ::unlink(path.c_str());
+        return false;
+    }
+    SyncFolder(FolderOf(path));
+    return true;
+}
+
+// Replaces an existing file: the new contents go to a temporary file in the
+// same folder, which is then renamed over the old one. On failure the old file
+// is untouched and the temporary file is removed.
+bool ReplaceFile(const std::string& path, const struct stat& old, std::string_view bytes) {
+    const std::string folder = FolderOf(path);
+    std::string temp = folder + "/.voxlet-profile-XXXXXX";
+    Fd fd(::mkstemp(temp.data()));
+    if (fd.Get() < 0)
+        return false;
+    bool ok = WriteAll(fd.Get(), bytes);
+    if (ok) {
+        // Owner first (it may clear set-id bits), then the permission bits.
+        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
+            (void)::fchown(fd.Get(), old.st_uid, old.st_gid);
+        ok = ::fchmod(fd.Get(), old.st_mode & 07777) == 0;
+    }
+    ok = ok && ::fsync(fd.Get()) == 0;
+    ok = fd.Close() && ok;
+    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    SyncFolder(folder);
+    return true;
+}
+
+// The file a write should replace: a symbolic link is followed to its target.
+std::string WriteTarget(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+            std::string target(resolved);
+            std::free(resolved);
+            return target;
+        }
+    }
+    return path;
+}
+
+// ---------------------------------------------------------------------------
+// Lookups and edits
+
+// The value of [section] key as the caller gets it (before the buffer bound),
+// or nullopt when the file, section or key is missing or the key has no `=`.
+std::optional<std::string> LookUp(std::string_view section, std::string_view key,
+                                  const std::string& path) {
+    std::string data;
+    if (ReadWholeFile(path, data, nullptr) != ReadResult::Ok)
+        return std::nullopt;
+    section = TrimSpaces(section);
+    key = TrimSpaces(key);
+    LineCursor cursor(data);
+    Line line;
+    bool inSection = false;
+    while (cursor.Next(line)) {
+        if (line.kind == LineKind::Header) {
+            if (inSection)
+                break; // only the first occurrence of a section is searched
+            inSection = NameMatches(line.name, section);
+        } else if (inSection && line.kind == LineKind::Key && NameMatches(line.name, key)) {
+            if (!line.hasValue)
+                return std::nullopt;
+            return FinishValue(line.value);
+        }
+    }
+    return std::nullopt;
+}
+
+// What the first matching section of a file holds, for an edit.
+struct SectionScan {
+    bool found = false;
+    Line header;
+    bool keyFound = false;
+    Line key; // the first line of the wanted key
+    bool hasKeyLine = false;
+    Line lastKey; // the last key line of the section
+    // Without a wanted key (a section deletion): the byte range of every key line.
+    std::vector<std::pair<std::size_t, std::size_t>> keyRanges;
+};
+
+SectionScan ScanSection(std::string_view data, std::string_view section,
+                        std::optional<std::string_view> key) {
+    SectionScan scan;
+    LineCursor cursor(data);
+    Line line;
+    while (cursor.Next(line)) {
+        if (line.kind == LineKind::Header) {
+            if (scan.found)
+                break;
+            if (NameMatches(line.name, section)) {
+                scan.found = true;
+                scan.header = line;
+            }
+        } else if (scan.found && line.kind == LineKind::Key) {
+            scan.hasKeyLine = true;
+            scan.lastKey = line;
+            if (key) {
+                if (!scan.keyFound && NameMatches(line.name, *key)) {
+                    scan.keyFound = true;
+                    scan.key = line;
+                }
+            } else {
+                scan.keyRanges.emplace_back(line.begin, line.next);
+            }
+        }
+    }
+    return scan;
+}
+
+std::string Splice(std::string_view data, std::size_t from, std::size_t to,
+                   std::string_view insert) {
+    std::string out;
+    out.reserve(data.size() - (to - from) + insert.size());
+    out.append(data.substr(0, from));
+    out.append(insert);
+    out.append(data.substr(to));
+    return out;
+}
+
+// The new contents for a key=value write.
+std::string SetKey(std::string_view data, std::string_view section, std::string_view key,
+                   std::string_view value) {
+    const SectionScan scan = ScanSection(data, section, key);
+    if (!scan.found) {
+        std::string out(data);
+        if (!out.empty() && out.back() != '\n' && out.back() != '\r')
+            out += kCrLf;
+        out.append("[").append(section).append("]").append(kCrLf);
+        out.append(key).append("=").append(value).append(kCrLf);
+        return out;
+    }
+    if (scan.keyFound) {
+        const Line& line = scan.key;
+        std::string replacement(line.name);
+        replacement.append("=").append(value);
+        if (line.HasLineEnd())
+            replacement.append(data.substr(line.end, line.next - line.end));
+        else
+            replacement.append(kCrLf);
+        return Splice(data, line.begin, line.next, replacement);
+    }
+    const Line& after = scan.hasKeyLine ? scan.lastKey : scan.header;
+    std::string insert;
+    if (!after.HasLineEnd())
+        insert.append(kCrLf);
+    insert.append(key).append("=").append(value).append(kCrLf);
+    return Splice(data, after.next, after.next, insert);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// The interface
+
+std::string GetPrivateProfileString(std::string_view section, std::string_view key,
+                                    std::string_view defaultValue, std::size_t bufferSize,
+                                    const std::string& path) {
+    if (bufferSize == 0)
+        return std::string();
+    std::optional<std::string> value;
+    try {
+        value = LookUp(section, key, path);
+    } catch (const std::exception&) {
+        // Out of memory on an absurd file: as if the key were missing.
+    }
+    std::string result;
+    if (value) {
+        result = std::move(*value);
+    } else {
+        std::string_view def = CutAtNul(defaultValue);
+        while (!def.empty() && def.back() == ' ')
+            def.remove_suffix(1);
+        result.assign(def);
+    }
+    BoundUtf8(result, bufferSize - 1);
+    return result;
+}
+
+int GetPrivateProfileInt(std::string_view section, std::string_view key, int defaultValue,
+                         const std::string& path) {
+    std::optional<std::string> value;
+    try {
+        value = LookUp(section, key, path);
+    } catch (const std::exception&) {
+        return defaultValue; // out of memory on an absurd file: as if the key were missing
+    }
+    if (!value || value->empty())
+        return defaultValue;
+    std::string_view text = *value;
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    std::uint32_t number = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            break;
+        number = number * 10u + static_cast<std::uint32_t>(c - '0'); // wraps mod 2^32
+    }
+    if (negative)
+        number = 0u - number;
+    // Two's complement reinterpretation, well defined since C++20.
+    return static_cast<int>(static_cast<std::int32_t>(number));
+}
+
+namespace {
+
+std::mutex& WriteMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::mutex& HookMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+ProfileWriteHook& Hook() {
+    static ProfileWriteHook hook;
+    return hook;
+}
+
+bool WriteLocked(std::string_view section, std::optional<std::string_view> key,
+                 std::optional<std::string_view> value, const std::string& path) {
+    if (path.empty())
+        return false;
+    const std::string target = WriteTarget(path);
+    std::string data;
+    struct stat info {};
+    const ReadResult read = ReadWholeFile(target, data, &info);
+    if (read == ReadResult::Failed)
+        return false;
+    section = TrimSpaces(section);
+    if (key)
+        key = TrimSpaces(*key);
+
+    std::string updated;
+    if (!key) {
+        // Delete the first matching section: its header and key lines.
+        if (read == ReadResult::Missing)
+            return true;
+        const SectionScan scan = ScanSection(data, section, std::nullopt);
+        if (!scan.found)
+            return true;
+        updated.reserve(data.size());
+        std::size_t copied = 0;
+        auto drop = [&](std::size_t from, std::size_t to) {
+            updated.append(std::string_view(data).substr(copied, from - copied));
+            copied = to;
+        };
+        drop(scan.header.begin, scan.header.next);
+        for (const auto& [from, to] : scan.keyRanges)
+            drop(from, to);
+        updated.append(std::string_view(data).substr(copied));
+    } else if (!value) {
+        // Delete the key.
+        if (read == ReadResult::Missing)
+            return true;
+        const SectionScan scan = ScanSection(data, section, key);
+        if (!scan.keyFound)
+            return true;
+        updated = Splice(data, scan.key.begin, scan.key.next, {});
+    } else {
+        updated = SetKey(data, section, *key, *value);
+    }
+
+    if (read == ReadResult::Missing)
+        return CreateNewFile(target, updated);
+    // Like Windows, a file that is not writable is not written (rename would
+    // otherwise replace it regardless of its own permissions).
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+        return false;
+    return ReplaceFile(target, info, updated);
+}
+
+} // namespace
+
+bool WritePrivateProfileString(std::string_view section, std::optional<std::string_view> key,
+                               std::optional<std::string_view> value, const std::string& path) {
+    bool ok = false;
+    try {
+        std::lock_guard<std::mutex> lock(WriteMutex());
+        ok = WriteLocked(section, key, value, path);
+    } catch (const std::exception&) {
+        return false; // out of memory on an absurd file
+    }
+    if (ok && key && value) {
+        ProfileWriteHook hook;
+        {
+            std::lock_guard<std::mutex> lock(HookMutex());
+            hook = Hook();
+        }
+        if (hook)
+            hook(section, *key, *value);
+    }
+    return ok;
+}
+
+void SetProfileWriteHook(ProfileWriteHook hook) {
+    std::lock_guard<std::mutex> lock(HookMutex());
+    Hook() = std::move(hook);
+}
+
+} // namespace platform

@@ -1,0 +1,76 @@
+// The SDL2 audio back end of the program: one output device opened once, one
+// clip buffer that the device callback copies out (padded with silence).
+//
+// Open initialises SDL's audio subsystem and opens the default device with the
+// requested format (S16 stereo 44100 Hz by default) and no allowed changes, so
+// SDL converts to whatever the hardware takes and the device format seen here is
+// exactly the requested one. Play reads the file anew every time (nothing is
+// cached), validates its header (wav_header.h, for specific errors), decodes it
+// with SDL_LoadWAV_RW, converts it to the device format with SDL_BuildAudioCVT /
+// SDL_ConvertAudio, applies the master gain by scaling samples with clamping
+// (factor 10^(level/2000); no change at all for level 0) and swaps the result in
+// under the device lock at position 0, so a clip that still sounds is cut off at
+// once; then it unpauses the device. A failed Play leaves what sounds as it is.
+// SetMasterGain takes effect from the next Play. IsPlaying is true while clip
+// data remains to be handed to the device.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "playback/audio/audio_backend.h"
+
+class SdlAudioBackend final : public AudioBackend {
+public:
+    struct Options {
+        // AUDIO_S16SYS, AUDIO_S32SYS, AUDIO_F32SYS, AUDIO_U8 or AUDIO_S8.
+        SDL_AudioFormat format = AUDIO_S16SYS;
+        int frequency = 44100;
+        int channels = 2;
+        int samples = 1024; // device buffer in sample frames
+    };
+
+    SdlAudioBackend();
+    explicit SdlAudioBackend(Options options);
+    ~SdlAudioBackend() override;
+    SdlAudioBackend(const SdlAudioBackend&) = delete;
+    SdlAudioBackend& operator=(const SdlAudioBackend&) = delete;
+
+    bool Open(void* window) override;
+    // Accepts -20000..+2000 (DirectMusic's master volume range); false outside.
+    bool SetMasterGain(int level) override;
+    bool Play(const std::string& path) override;
+    bool IsPlaying() const override;
+    void StopAll() override;
+    void Close() override;
+
+    // Why the last Open or Play failed.
+    const std::string& LastError() const { return m_lastError; }
+    // The format of the open device (valid after a successful Open).
+    const SDL_AudioSpec& DeviceSpec() const { return m_spec; }
+    int Gain() const { return m_gain; }
+
+    // Scales samples of the given format in place by 10^(level/2000), rounding
+    // to the nearest value and clamping to the format's range (float to
+    // -1..1). Level 0 leaves the bytes untouched. false for a format it does
+    // not know.
+    static bool ApplyGain(std::vector<std::uint8_t>& samples, SDL_AudioFormat format, int level);
+
+private:
+    static void SDLCALL Callback(void* userdata, Uint8* stream, int len);
+    bool Fail(std::string message);
+
+    Options m_options;
+    bool m_subsystem = false;
+    SDL_AudioDeviceID m_device = 0;
+    SDL_AudioSpec m_spec{};
+    int m_gain = 0;
+    std::string m_lastError;
+    // Shared with the device callback; guarded by SDL_LockAudioDevice.
+    std::vector<std::uint8_t> m_clip;
+    std::size_t m_pos = 0;
+};

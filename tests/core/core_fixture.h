@@ -1,0 +1,45 @@
+// A working folder, a settings file and headless prompts for tests of the
+// player: the current directory is the temporary folder while a test runs.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/voice_player.h"
+#include "platform/headless/headless_host.h"
+#include "platform/headless/headless_prompts.h"
+#include "support/test_support.h"
+
+class PlayerTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Writes a file below the working folder; ".csv" and ".txt" files given
+    // in UTF-8 with LF are stored as CP932 with CR LF.
+    void Put(const std::string& name, const std::string& text);
+    // Writes the settings file (UTF-8, as given).
+    void Settings(const std::string& text);
+    // A valid WAV below the working folder.
+    void PutWav(const std::string& name);
+    std::string SettingsText() const;
+    // Installs an audio back end whose Open fails.
+    void FailAudioOpen();
+
+    // A player constructed now, and a headless main dialog.
+    CVoicePlayer& Player();
+    platform::HeadlessDialogHost& Dialog();
+    // The player initialised against the dialog.
+    CVoicePlayer& InitedPlayer();
+    std::vector<std::string> ListLines();
+
+    testsupport::TempDir m_dir;
+    std::string m_oldCwd;
+    std::vector<std::string> m_log;
+    std::unique_ptr<platform::HeadlessPrompts> m_prompts;
+    std::unique_ptr<CVoicePlayer> m_player;
+    std::unique_ptr<platform::HeadlessDialogHost> m_host;
+};
