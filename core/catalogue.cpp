@@ -31,8 +31,7 @@ CatalogueChoice ChooseCatalogue(bool uraVoice, int mode, int model, unsigned ver
 }
 
 RowResult ParseCatalogueRow(std::string_view row, unsigned mask, VoiceEntry& out) {
-    if (!row.empty() && row[0] != ',' &&
-        (static_cast<unsigned>(AtoiLike(row)) & mask) == 0)
+    if (!row.empty() && row[0] != ',' && (static_cast<unsigned>(AtoiLike(row)) & mask) == 0)
         return RowResult::Skipped;
     if (row.find(',') == std::string_view::npos)
         return RowResult::Skipped;

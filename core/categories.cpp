@@ -13,7 +13,9 @@ namespace {
 constexpr int kProgramCategory = 20;  // radio 1021 in mode 0: the program folder
 constexpr int kPlayListCategory = 21; // radio 1022 in mode 1: the play lists
 
-int Radio(int c) { return ctl::kFirstCategory + c; }
+int Radio(int c) {
+    return ctl::kFirstCategory + c;
+}
 
 // Whether an entry belongs to category index c in the entry listing.
 bool InCategory(const VoiceEntry& e, int c, bool ura) {
@@ -71,8 +73,7 @@ void CVoicePlayer::ChangeCategory(DialogHost& dlg, int c) {
     }
 
     if (m_nMode == MODE_NINSHIKI && (m_nCategory == kProgramCategory || c == kProgramCategory)) {
-        dlg.SetItemText(ctl::kPlay,
-                        c == kProgramCategory && m_nTikoModel == 1 ? "実行" : "再生");
+        dlg.SetItemText(ctl::kPlay, c == kProgramCategory && m_nTikoModel == 1 ? "実行" : "再生");
         dlg.EnableItem(ctl::kProgramOutput, c != kProgramCategory);
     }
     if (m_nTargetCount <= 1)
@@ -109,52 +110,56 @@ bool CVoicePlayer::ChangeMode(int mode, DialogHost& dlg) {
     ShowFirstCategory(dlg); // still with the previous mode
 
     const bool model2 = m_nTikoModel == 2;
-    const std::string_view weather =
-        (m_nVersion & 0x0C) ? "歌/早口言葉/天気" : "天気/歌/ダンス";
+    const std::string_view weather = (m_nVersion & 0x0C) ? "歌/早口言葉/天気" : "天気/歌/ダンス";
     std::array<RadioLabel, 11> labels;
     if (mode == MODE_NINSHIKI) {
         labels = {{{1005, "天気"},
-                  {1006, "ロボット"},
-                  {1007, "アクション"},
-                  {1010, "状態"},
-                  {1014, model2 ? "ボードゲーム" : "カルタ/川柳"},
-                  {1017, "サッカー/掃除/ふりかけ"},
-                  {1018, "留守番/伝言"},
-                  {1019, "ティコウォーク"},
-                  {1020, "オプションモード"},
-                  {1021, model2 ? "音声" : "プログラム/音声"},
-                  {1022, "その他"}}};
+                   {1006, "ロボット"},
+                   {1007, "アクション"},
+                   {1010, "状態"},
+                   {1014, model2 ? "ボードゲーム" : "カルタ/川柳"},
+                   {1017, "サッカー/掃除/ふりかけ"},
+                   {1018, "留守番/伝言"},
+                   {1019, "ティコウォーク"},
+                   {1020, "オプションモード"},
+                   {1021, model2 ? "音声" : "プログラム/音声"},
+                   {1022, "その他"}}};
     } else if (m_bUraVoice) {
         labels = {{{1005, weather},
-                  {1006, "ロボット/状態"},
-                  {1007, model2 ? "アクション" : "誕生/アクション"},
-                  {1010, "擬音"},
-                  {1014, model2 ? "ボードゲーム" : "カルタ/川柳"},
-                  {1017, "ラッキーアイテム"},
-                  {1018, "クラフトマガジン"},
-                  {1019, "コマーシャル"},
-                  {1020, "甘えん坊"},
-                  {1021, model2 ? "しりとり/早口言葉" : "ティコカート"},
-                  {1022, "ミックス音声"}}};
+                   {1006, "ロボット/状態"},
+                   {1007, model2 ? "アクション" : "誕生/アクション"},
+                   {1010, "擬音"},
+                   {1014, model2 ? "ボードゲーム" : "カルタ/川柳"},
+                   {1017, "ラッキーアイテム"},
+                   {1018, "クラフトマガジン"},
+                   {1019, "コマーシャル"},
+                   {1020, "甘えん坊"},
+                   {1021, model2 ? "しりとり/早口言葉" : "ティコカート"},
+                   {1022, "ミックス音声"}}};
     } else if (model2) {
-        labels = {{{1005, weather},          {1006, "ロボット/状態"},
-                  {1007, "アクション"},     {1010, "英語/独り言"},
-                  {1014, "ボードゲーム"},   {1017, "登録"},
-                  {1018, "留守番/伝言"},    {1019, "ティコウォーク"},
-                  {1020, "ものまね/面白い事"}, {1021, "しりとり/早口言葉"},
-                  {1022, "プレイリスト"}}};
+        labels = {{{1005, weather},
+                   {1006, "ロボット/状態"},
+                   {1007, "アクション"},
+                   {1010, "英語/独り言"},
+                   {1014, "ボードゲーム"},
+                   {1017, "登録"},
+                   {1018, "留守番/伝言"},
+                   {1019, "ティコウォーク"},
+                   {1020, "ものまね/面白い事"},
+                   {1021, "しりとり/早口言葉"},
+                   {1022, "プレイリスト"}}};
     } else {
         labels = {{{1005, weather},
-                  {1006, "ロボット/状態"},
-                  {1007, "誕生/アクション"},
-                  {1010, "英語"},
-                  {1014, "カルタ/川柳"},
-                  {1017, "誕生シーン"},
-                  {1018, "留守番/テレビ操作"},
-                  {1019, "伝言/おそうじモード"},
-                  {1020, "脳天気/やんちゃ"},
-                  {1021, "ティコカート"},
-                  {1022, "プレイリスト"}}};
+                   {1006, "ロボット/状態"},
+                   {1007, "誕生/アクション"},
+                   {1010, "英語"},
+                   {1014, "カルタ/川柳"},
+                   {1017, "誕生シーン"},
+                   {1018, "留守番/テレビ操作"},
+                   {1019, "伝言/おそうじモード"},
+                   {1020, "脳天気/やんちゃ"},
+                   {1021, "ティコカート"},
+                   {1022, "プレイリスト"}}};
     }
     for (const auto& l : labels)
         dlg.SetItemText(l.radio, l.text);

@@ -8,7 +8,19 @@
 
 namespace platform {
 
-enum class ControlKind { Button, DefButton, Radio, Check, Group, Static, List, Edit, Trackbar, Combo, Icon };
+enum class ControlKind {
+    Button,
+    DefButton,
+    Radio,
+    Check,
+    Group,
+    Static,
+    List,
+    Edit,
+    Trackbar,
+    Combo,
+    Icon
+};
 
 // Initial-state flags of a control.
 enum ControlFlags : unsigned {
@@ -17,12 +29,12 @@ enum ControlFlags : unsigned {
     kHidden = 1u << 1,
     kStartsGroup = 1u << 2, // begins a tab/radio group
     kTabStop = 1u << 3,
-    kCentred = 1u << 4,     // centred text (statics, edits)
-    kReadOnly = 1u << 5,    // edit box
-    kVScroll = 1u << 6,     // list or combo with a vertical scroll bar
+    kCentred = 1u << 4,  // centred text (statics, edits)
+    kReadOnly = 1u << 5, // edit box
+    kVScroll = 1u << 6,  // list or combo with a vertical scroll bar
     kBorder = 1u << 7,
-    kNotify = 1u << 8,      // list box notifies its parent
-    kVertical = 1u << 9,    // trackbar
+    kNotify = 1u << 8,   // list box notifies its parent
+    kVertical = 1u << 9, // trackbar
 };
 
 struct ControlTemplate {

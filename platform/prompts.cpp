@@ -28,7 +28,9 @@ void ModalDialogLogic::OnCommand(DialogHost& host, int id, int notification) {
         host.EndDialog(id);
 }
 
-void SetPrompts(Prompts* prompts) { g_prompts = prompts; }
+void SetPrompts(Prompts* prompts) {
+    g_prompts = prompts;
+}
 
 Prompts& GetPrompts() {
     static SilentPrompts silent;

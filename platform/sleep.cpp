@@ -32,7 +32,11 @@ std::int64_t CurrentTimeSeconds() {
     return static_cast<std::int64_t>(std::time(nullptr));
 }
 
-void SetSleepFunction(SleepFunction fn) { SleepHook() = std::move(fn); }
-void SetTimeFunction(TimeFunction fn) { TimeHook() = std::move(fn); }
+void SetSleepFunction(SleepFunction fn) {
+    SleepHook() = std::move(fn);
+}
+void SetTimeFunction(TimeFunction fn) {
+    TimeHook() = std::move(fn);
+}
 
 } // namespace platform

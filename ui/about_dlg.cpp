@@ -2,4 +2,6 @@
 
 #include "ui/templates.h"
 
-const platform::DialogTemplate& CAboutDlg::Template() const { return AboutDialogTemplate(); }
+const platform::DialogTemplate& CAboutDlg::Template() const {
+    return AboutDialogTemplate();
+}

@@ -40,8 +40,8 @@ constexpr ControlTemplate kMainControls[] = {
     {1021, ControlKind::Radio, 132, 318, 73, 9, kDisabled, "プログラム/音声"},
     {1022, ControlKind::Radio, 132, 332, 73, 9, kRadio, "その他"},
     {1023, ControlKind::Radio, 132, 346, 72, 9, kRadio, "すべて"},
-    {1000, ControlKind::List, 22, 7, 94, 354, kStartsGroup | kTabStop | kBorder | kVScroll | kNotify,
-     ""},
+    {1000, ControlKind::List, 22, 7, 94, 354,
+     kStartsGroup | kTabStop | kBorder | kVScroll | kNotify, ""},
     {1024, ControlKind::Trackbar, 234, 67, 20, 94, kTabStop | kVertical, ""},
     {-1, ControlKind::Static, 218, 74, 14, 25, kCentred, "音量\n\n大"},
     {-1, ControlKind::Static, 221, 135, 8, 10, kNone, "小"},
@@ -65,12 +65,16 @@ constexpr ControlTemplate kAboutControls[] = {
     {1, ControlKind::DefButton, 114, 52, 50, 14, kStartsGroup | kTabStop, "OK"},
 };
 
-const DialogTemplate kMainDialog{IDD_VOXLET_DIALOG,    "ティコボイスプレイヤー", 286, 374,
-                                 "MS UI Gothic", 9, kMainControls};
-const DialogTemplate kAboutDialog{IDD_ABOUTBOX,   "バージョン情報 Voxlet", 171, 73,
-                                  "MS UI Gothic", 9, kAboutControls};
+const DialogTemplate kMainDialog{
+    IDD_VOXLET_DIALOG, "ティコボイスプレイヤー", 286, 374, "MS UI Gothic", 9, kMainControls};
+const DialogTemplate kAboutDialog{
+    IDD_ABOUTBOX, "バージョン情報 Voxlet", 171, 73, "MS UI Gothic", 9, kAboutControls};
 
 } // namespace
 
-const DialogTemplate& MainDialogTemplate() { return kMainDialog; }
-const DialogTemplate& AboutDialogTemplate() { return kAboutDialog; }
+const DialogTemplate& MainDialogTemplate() {
+    return kMainDialog;
+}
+const DialogTemplate& AboutDialogTemplate() {
+    return kAboutDialog;
+}

@@ -40,7 +40,9 @@ CVoxletDlg::CVoxletDlg() : m_pPlayer(std::make_unique<CVoicePlayer>()) {}
 
 CVoxletDlg::~CVoxletDlg() = default;
 
-const platform::DialogTemplate& CVoxletDlg::Template() const { return MainDialogTemplate(); }
+const platform::DialogTemplate& CVoxletDlg::Template() const {
+    return MainDialogTemplate();
+}
 
 void CVoxletDlg::UpdateData(DialogHost& dlg, bool save) {
     if (save) {

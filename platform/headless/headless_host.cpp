@@ -134,11 +134,21 @@ int HeadlessDialogHost::TrackGetPos(int id) const {
     return c ? c->pos : 0;
 }
 
-void HeadlessDialogHost::ComboReset(int id) { ListReset(id); }
-int HeadlessDialogHost::ComboAdd(int id, std::string_view text) { return ListAdd(id, text); }
-int HeadlessDialogHost::ComboCount(int id) const { return ListCount(id); }
-int HeadlessDialogHost::ComboGetSel(int id) const { return ListGetSel(id); }
-void HeadlessDialogHost::ComboSetSel(int id, int index) { ListSetSel(id, index); }
+void HeadlessDialogHost::ComboReset(int id) {
+    ListReset(id);
+}
+int HeadlessDialogHost::ComboAdd(int id, std::string_view text) {
+    return ListAdd(id, text);
+}
+int HeadlessDialogHost::ComboCount(int id) const {
+    return ListCount(id);
+}
+int HeadlessDialogHost::ComboGetSel(int id) const {
+    return ListGetSel(id);
+}
+void HeadlessDialogHost::ComboSetSel(int id, int index) {
+    ListSetSel(id, index);
+}
 
 std::string HeadlessDialogHost::ComboGetText(int id) const {
     return ListGetText(id, ComboGetSel(id));

@@ -23,7 +23,7 @@ bool Taken(std::string_view row, unsigned mask) {
 } // namespace
 
 TEST(CatalogueRow, VoiceSetColumnAgainstMask) {
-    EXPECT_TRUE(Taken(",t,x,f.wav,1,2,3\n", 0));  // empty first column: always
+    EXPECT_TRUE(Taken(",t,x,f.wav,1,2,3\n", 0)); // empty first column: always
     EXPECT_FALSE(Taken("0,t,x,f.wav,1,2,3\n", 0xFF));
     EXPECT_FALSE(Taken("abc,t,x,f.wav,1,2,3\n", 0xFF));
     EXPECT_TRUE(Taken("3,t,x,f.wav,1,2,3\n", 1));
@@ -50,8 +50,8 @@ TEST(CatalogueRow, FieldsAreCopiedAndTruncatedToTheirWidths) {
 TEST(CatalogueRow, FlagsAreShiftedInFromColumnEight) {
     EXPECT_EQ(Parse("1,t,x,f,1,1,0,1,0,0,0,0,0,0,0,0,0,0,1\n").wFlags, 0x801);
     EXPECT_EQ(Parse("1,t,x,f,1,1,0,1,1,0\n").wFlags, 0x006);
-    EXPECT_EQ(Parse("1,t,x,f,1,1,0,10\n").wFlags, 0x001);  // "10" starts with 1
-    EXPECT_EQ(Parse("1,t,x,f,1,1,0, 1\n").wFlags, 0x000);  // blank first: 0
+    EXPECT_EQ(Parse("1,t,x,f,1,1,0,10\n").wFlags, 0x001); // "10" starts with 1
+    EXPECT_EQ(Parse("1,t,x,f,1,1,0, 1\n").wFlags, 0x000); // blank first: 0
     // Columns after the 19th are ignored.
     EXPECT_EQ(Parse("1,t,x,f,1,1,0,1,1,1,1,1,1,1,1,1,1,1,1,1,1\n").wFlags, 0xFFF);
 }
@@ -59,8 +59,8 @@ TEST(CatalogueRow, FlagsAreShiftedInFromColumnEight) {
 TEST(CatalogueRow, IncompleteRowsAreSkipped) {
     VoiceEntry e;
     EXPECT_EQ(ParseCatalogueRow("1\n", 1, e), RowResult::Skipped);
-    EXPECT_EQ(ParseCatalogueRow(",,x,f,1,1,1\n", 1, e), RowResult::Skipped);  // empty text
-    EXPECT_EQ(ParseCatalogueRow("1,t,x,f,1,1\n", 1, e), RowResult::Skipped);  // six columns
+    EXPECT_EQ(ParseCatalogueRow(",,x,f,1,1,1\n", 1, e), RowResult::Skipped); // empty text
+    EXPECT_EQ(ParseCatalogueRow("1,t,x,f,1,1\n", 1, e), RowResult::Skipped); // six columns
 }
 
 TEST(CatalogueChoice, FileAndMaskByModeModelAndHiddenCatalogue) {
@@ -108,7 +108,7 @@ TEST_F(PlayerTest, MissingOrUnreadableCatalogueShowsMessage102) {
     EXPECT_EQ(m_log[0], "message 102 warning: 認識語データファイルの読み込みに失敗しました -> OK");
 
     m_log.clear();
-    testsupport::WriteFile(m_dir / "voice.csv/inside", "");  // a folder, not a file
+    testsupport::WriteFile(m_dir / "voice.csv/inside", ""); // a folder, not a file
     EXPECT_FALSE(p.LoadVoiceCsv(MODE_VOICE));
     ASSERT_EQ(m_log.size(), 1u);
     EXPECT_EQ(m_log[0],

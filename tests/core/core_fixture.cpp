@@ -20,9 +20,10 @@ void PlayerTest::SetUp() {
     platform::SetPrompts(m_prompts.get());
     platform::SetSleepFunction([log](int ms) { log("sleep " + std::to_string(ms)); });
     platform::SetTimeFunction([] { return std::int64_t{1'700'000'000}; });
-    platform::SetProfileWriteHook([log](std::string_view s, std::string_view k, std::string_view v) {
-        log("ini write [" + std::string(s) + "] " + std::string(k) + "=" + std::string(v));
-    });
+    platform::SetProfileWriteHook(
+        [log](std::string_view s, std::string_view k, std::string_view v) {
+            log("ini write [" + std::string(s) + "] " + std::string(k) + "=" + std::string(v));
+        });
     SetAudioBackend(std::make_unique<RecordingAudioBackend>(log));
 }
 
@@ -52,7 +53,9 @@ void PlayerTest::PutWav(const std::string& name) {
     testsupport::WriteFile(m_dir / name, testsupport::MakeWav(8000, 80));
 }
 
-std::string PlayerTest::SettingsText() const { return testsupport::ReadFile(m_dir / "Voxlet.ini"); }
+std::string PlayerTest::SettingsText() const {
+    return testsupport::ReadFile(m_dir / "Voxlet.ini");
+}
 
 void PlayerTest::FailAudioOpen() {
     RecordingAudioBackend::Options options;

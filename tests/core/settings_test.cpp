@@ -27,9 +27,11 @@ TEST_F(PlayerTest, DefaultsWithoutSettingsFile) {
 }
 
 TEST_F(PlayerTest, ListDefaultsPiecesAndGaps) {
-    Settings("[LIST]\nNINSHIKI1_DEFAULT=3,,5\nVOICE_DEFAULT=" +
-             std::string("1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,25,26,27,28,29,30") +
-             "\n");
+    Settings(
+        "[LIST]\nNINSHIKI1_DEFAULT=3,,5\nVOICE_DEFAULT=" +
+        std::string(
+            "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,25,26,27,28,29,30") +
+        "\n");
     Put("Ninshiki.csv", "h\n");
     auto& p = Player();
     EXPECT_EQ(p.m_anListDefault[0], 3);
@@ -85,7 +87,7 @@ TEST_F(PlayerTest, SecondDriveVolumeScaleAndRecognitionPlayback) {
     auto& p = Player();
     EXPECT_EQ(p.m_chAltDrive, 'E');
     EXPECT_EQ(p.m_nVolumeMin, -2000);
-    EXPECT_EQ(p.m_nVolumeMax, 1000); // no upper bound given
+    EXPECT_EQ(p.m_nVolumeMax, 1000);  // no upper bound given
     EXPECT_FALSE(p.m_bNinshikiVoice); // only 1 counts as on
 }
 

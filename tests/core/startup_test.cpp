@@ -30,7 +30,7 @@ TEST_F(StartupTest, TrackbarPositionFromSettingsOrScale) {
         {"[SOUND]\nDEFAULT=150\n", 100},
         {"[SOUND]\nDEFAULT=7\n", 7},
         {"[SOUND]\nVOLUME=-1500,0\n", 0},
-        {"[SOUND]\nVOLUME=500,500\n", 40},            // equal bounds
+        {"[SOUND]\nVOLUME=500,500\n", 40},                // equal bounds
         {"[SOUND]\nVOLUME=-2147483648,2147483647\n", 49}, // no overflow
     };
     PutWav("voice/Ninshiki/NF01.wav");
@@ -46,11 +46,12 @@ TEST_F(StartupTest, TrackbarPositionFromSettingsOrScale) {
 TEST_F(StartupTest, MissingVoiceFolderYesSwitchesToFlashAir) {
     m_prompts->QueueAnswer(platform::IDYES);
     auto& p = InitedPlayer();
-    EXPECT_TRUE(Has(m_log, "message 105 question: "
-                           "音声ファイルが見つかりません。\\nFlashAirによるリモート接続で行いますか？"
-                           "\\nいいえの場合はティコのソラのvoiceフォルダーをコピーするか別の場所にある"
-                           "場合は次に表示されるファイルダイアログで音声認識ファイルを指定してください。"
-                           " -> YES"));
+    EXPECT_TRUE(Has(m_log,
+                    "message 105 question: "
+                    "音声ファイルが見つかりません。\\nFlashAirによるリモート接続で行いますか？"
+                    "\\nいいえの場合はティコのソラのvoiceフォルダーをコピーするか別の場所にある"
+                    "場合は次に表示されるファイルダイアログで音声認識ファイルを指定してください。"
+                    " -> YES"));
     EXPECT_EQ(p.m_nConnectType, CONNECT_FLASHAIR);
     EXPECT_EQ(SettingsText(), "[REMOTE]\r\nCONNECT_TYPE=2\r\n");
     // Radio 1021 was set from the old route and stays disabled.
@@ -121,7 +122,8 @@ TEST_F(StartupTest, FailedAudioShowsMessage124AndStartUpGoesOn) {
     FailAudioOpen();
     InitedPlayer();
     EXPECT_TRUE(Has(m_log, "audio open -> fail"));
-    EXPECT_TRUE(Has(m_log, "message 124 error: 音声の初期化に失敗しました。\\n音声の再生はできません。 -> OK"));
+    EXPECT_TRUE(Has(
+        m_log, "message 124 error: 音声の初期化に失敗しました。\\n音声の再生はできません。 -> OK"));
     EXPECT_EQ(ListLines(), std::vector<std::string>{"あ"});
 }
 

@@ -4,11 +4,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iconv.h>
 #include <sstream>
 #include <stdexcept>
-#include <filesystem>
 
 namespace fs = std::filesystem;
 

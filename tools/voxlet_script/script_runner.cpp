@@ -88,7 +88,9 @@ ScriptRunner::~ScriptRunner() {
     platform::SetPrompts(nullptr);
 }
 
-void ScriptRunner::Log(const std::string& line) { m_out << line << '\n'; }
+void ScriptRunner::Log(const std::string& line) {
+    m_out << line << '\n';
+}
 
 bool ScriptRunner::QueueIfAnswer(const std::string& line) {
     const auto w = Words(line);

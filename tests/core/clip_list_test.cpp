@@ -1,0 +1,112 @@
+// The clip list: which rows each category shows in each catalogue, and the
+// labels and button states that go with them.
+#include <gtest/gtest.h>
+
+#include "core/core_fixture.h"
+
+namespace {
+using Lines = std::vector<std::string>;
+
+// Row with the given category and flag columns 8..19 as a 12-character mask.
+std::string Row(const std::string& text, int category, const std::string& flags) {
+    std::string row = "1," + text + ",x," + text + ".wav,1,1," + std::to_string(category);
+    for (char f : flags)
+        row += std::string(",") + f;
+    return row + "\n";
+}
+} // namespace
+
+class ClipListTest : public PlayerTest {
+protected:
+    void SetUp() override {
+        PlayerTest::SetUp();
+        PutWav("voice/Ninshiki/NF01.wav");
+        const std::string header = "header\n";
+        Put("Ninshiki.csv", header + Row("c1", 1, "000000000000") + Row("c0", 0, "000000000000") +
+                                Row("c10", 10, "000000000000") + Row("c11", 11, "000000000000") +
+                                Row("photo", 0, "010000000000") + Row("walk", 0, "000000000100") +
+                                Row("prog", 0, "000000000001") + Row("skip", 1, "100000000000"));
+        Put("ura_voice.csv", header + Row("u-all8", 0, "000011111111") +
+                                 Row("u-seven", 0, "000001111111") +
+                                 Row("u-400", 0, "010000000000") + Row("u-1", 1, "000000000000"));
+    }
+    Lines Show(int c) {
+        Player().ChangeCategory(Dialog(), c);
+        return ListLines();
+    }
+};
+
+TEST_F(ClipListTest, RecognitionWordCategories) {
+    InitedPlayer();
+    EXPECT_EQ(ListLines(), (Lines{"c1", "skip"})); // flag 0x800 still listed
+    EXPECT_EQ(Show(9), Lines{"c10"});
+    EXPECT_EQ(Show(10), Lines{"photo"});
+    EXPECT_EQ(Show(18), Lines{"walk"}); // bit 0x004 is radio 1019
+    EXPECT_EQ(Show(21), (Lines{"c0", "photo", "walk", "prog"}));
+    EXPECT_EQ(Show(22), (Lines{"c1", "c0", "c10", "photo", "walk", "prog", "skip"}));
+}
+
+TEST_F(ClipListTest, HiddenCatalogueTestsItsOwnBits) {
+    auto& p = InitedPlayer();
+    p.m_bUraVoice = true;
+    ASSERT_TRUE(p.ChangeMode(MODE_VOICE, Dialog()));
+    EXPECT_EQ(ListLines(), Lines{"u-1"});
+    EXPECT_EQ(Show(10), Lines{"u-all8"}); // all eight bits 0x0FF
+    EXPECT_EQ(Show(21), Lines{"u-400"});  // radio 1022: bit 0x400
+    EXPECT_EQ(Show(13), Lines{"u-all8"}); // bit 0x080
+    EXPECT_EQ(Show(14), (Lines{"u-all8", "u-seven"}));
+    EXPECT_EQ(Dialog().GetItemText(1010), "擬音");
+    EXPECT_EQ(Dialog().GetItemText(1022), "ミックス音声");
+    EXPECT_EQ(Dialog().GetItemText(1007), "誕生/アクション");
+}
+
+TEST_F(ClipListTest, HiddenCatalogueIgnoresListDefaults) {
+    Settings("[LIST]\nVOICE_DEFAULT=0\n");
+    auto& p = InitedPlayer();
+    p.m_bUraVoice = true;
+    ASSERT_TRUE(p.ChangeMode(MODE_VOICE, Dialog()));
+    EXPECT_EQ(Dialog().ListGetSel(ctl::kClipList), -1);
+}
+
+TEST_F(ClipListTest, ModeChangeStopsContinuousPlayAndEnablesRadios) {
+    Settings("[DATA]\nVERSION=2\n");
+    Put("voice.csv", "h\n" + Row("v1", 1, "000000000000"));
+    auto& p = InitedPlayer();
+    p.m_nListPlay = 1;
+    Dialog().EnableItem(ctl::kPlay, false);
+    Dialog().EnableItem(ctl::kStop, true);
+    Dialog().SetTimer(SEQUENCE_TIMER, 5000);
+    ASSERT_TRUE(p.ChangeMode(MODE_VOICE, Dialog()));
+    EXPECT_EQ(p.m_nListPlay, 0);
+    EXPECT_EQ(Dialog().TimerPeriod(SEQUENCE_TIMER), -1);
+    EXPECT_TRUE(Dialog().IsItemEnabled(ctl::kPlay));
+    EXPECT_FALSE(Dialog().IsItemEnabled(ctl::kStop));
+    EXPECT_TRUE(Dialog().IsItemEnabled(1021)); // voice set 2 in Tiko-voice mode
+    EXPECT_TRUE(Dialog().IsItemEnabled(1019));
+    EXPECT_EQ(Dialog().GetItemText(1005), "天気/歌/ダンス");
+    EXPECT_EQ(p.m_nMode, MODE_VOICE);
+    EXPECT_EQ(p.m_nCategory, 0);
+}
+
+TEST_F(ClipListTest, CategoryChangeKeepsAPlayListStartedWithPlay) {
+    auto& p = InitedPlayer();
+    Dialog().SetTimer(SEQUENCE_TIMER, 3000);
+    p.m_nListPlay = 0; // a play list started by Play leaves the kind at 0
+    Show(2);
+    EXPECT_EQ(Dialog().TimerPeriod(SEQUENCE_TIMER), 3000);
+    p.m_nListPlay = 2;
+    Show(3);
+    EXPECT_EQ(Dialog().TimerPeriod(SEQUENCE_TIMER), -1);
+    EXPECT_EQ(p.m_nListPlay, 0);
+}
+
+TEST_F(ClipListTest, EmptyOrMissingFoldersGiveShortLists) {
+    Settings("[REMOTE]\nCONNECT_TYPE=1\nPROGRAM_FOLDER=./none\n");
+    Put("voice.csv", "h\n");
+    auto& p = InitedPlayer();
+    EXPECT_EQ(Show(20), Lines{"他フォルダー(フォルダー変更)"});
+    ASSERT_TRUE(p.ChangeMode(MODE_VOICE, Dialog()));
+    EXPECT_TRUE(Show(21).empty());
+    for (const auto& l : m_log)
+        EXPECT_EQ(l.find("message"), std::string::npos) << l;
+}
