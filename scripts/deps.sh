@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev
-          libsdl2-dev sox clang-format)
+          libsdl2-dev libcurl4-openssl-dev sox clang-format)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -100,7 +100,9 @@ void StopClip() {
     backend->StopAll();
 }
 
-void SetClipVolume(int percent) { GetAudioState().requestedPercent = percent; }
+void SetClipVolume(int percent) {
+    GetAudioState().requestedPercent = percent;
+}
 
 void PlayClip(bool& volumeChanged, const std::string& path, int percent) {
     AudioState& state = GetAudioState();

@@ -19,4 +19,6 @@ void SetAudioBackend(std::unique_ptr<AudioBackend> backend) {
     Installed() = std::move(backend);
 }
 
-AudioBackend* GetAudioBackend() { return Installed().get(); }
+AudioBackend* GetAudioBackend() {
+    return Installed().get();
+}

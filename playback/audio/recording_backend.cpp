@@ -41,7 +41,9 @@ bool RecordingAudioBackend::Play(const std::string& path) {
     return check.ok();
 }
 
-bool RecordingAudioBackend::IsPlaying() const { return m_playing; }
+bool RecordingAudioBackend::IsPlaying() const {
+    return m_playing;
+}
 
 void RecordingAudioBackend::StopAll() {
     m_playing = false;

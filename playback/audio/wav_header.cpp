@@ -52,16 +52,26 @@ WavCheck Fail(WavError error, std::string message) {
 
 const char* TagName(std::uint16_t tag) {
     switch (tag) {
-    case WAV_FORMAT_PCM: return "PCM";
-    case WAV_FORMAT_MS_ADPCM: return "MS ADPCM";
-    case WAV_FORMAT_IEEE_FLOAT: return "IEEE float";
-    case WAV_FORMAT_ALAW: return "A-law";
-    case WAV_FORMAT_MULAW: return "mu-law";
-    case WAV_FORMAT_IMA_ADPCM: return "IMA ADPCM";
-    case 0x0055: return "MPEG Layer 3";
-    case 0x0050: return "MPEG";
-    case WAV_FORMAT_EXTENSIBLE: return "extensible";
-    default: return "unknown";
+    case WAV_FORMAT_PCM:
+        return "PCM";
+    case WAV_FORMAT_MS_ADPCM:
+        return "MS ADPCM";
+    case WAV_FORMAT_IEEE_FLOAT:
+        return "IEEE float";
+    case WAV_FORMAT_ALAW:
+        return "A-law";
+    case WAV_FORMAT_MULAW:
+        return "mu-law";
+    case WAV_FORMAT_IMA_ADPCM:
+        return "IMA ADPCM";
+    case 0x0055:
+        return "MPEG Layer 3";
+    case 0x0050:
+        return "MPEG";
+    case WAV_FORMAT_EXTENSIBLE:
+        return "extensible";
+    default:
+        return "unknown";
     }
 }
 
@@ -105,8 +115,8 @@ WavCheck CheckFmt(std::string_view b, std::size_t at, std::uint32_t size, WavInf
     }
 
     if (info.channels == 0 || info.channels > 8)
-        return Fail(WavError::BadChannels, std::to_string(info.channels) +
-                                               " channels; 1 to 8 are supported");
+        return Fail(WavError::BadChannels,
+                    std::to_string(info.channels) + " channels; 1 to 8 are supported");
     if (info.sampleRate == 0 || info.sampleRate > 768000)
         return Fail(WavError::BadSampleRate, "sample rate " + std::to_string(info.sampleRate) +
                                                  " Hz is out of range (1 to 768000)");
@@ -114,19 +124,26 @@ WavCheck CheckFmt(std::string_view b, std::size_t at, std::uint32_t size, WavInf
     const unsigned bits = info.bitsPerSample;
     bool bitsOk = false;
     switch (tag) {
-    case WAV_FORMAT_PCM: bitsOk = bits == 8 || bits == 16 || bits == 24 || bits == 32; break;
-    case WAV_FORMAT_IEEE_FLOAT: bitsOk = bits == 32; break;
+    case WAV_FORMAT_PCM:
+        bitsOk = bits == 8 || bits == 16 || bits == 24 || bits == 32;
+        break;
+    case WAV_FORMAT_IEEE_FLOAT:
+        bitsOk = bits == 32;
+        break;
     case WAV_FORMAT_MS_ADPCM:
-    case WAV_FORMAT_IMA_ADPCM: bitsOk = bits == 4; break;
-    default: bitsOk = bits == 8; break; // A-law, mu-law
+    case WAV_FORMAT_IMA_ADPCM:
+        bitsOk = bits == 4;
+        break;
+    default:
+        bitsOk = bits == 8;
+        break; // A-law, mu-law
     }
     if (!bitsOk) {
         std::string allowed = tag == WAV_FORMAT_PCM          ? "8, 16, 24 or 32"
                               : tag == WAV_FORMAT_IEEE_FLOAT ? "32"
                               : bits == 0                    ? "a non-zero size"
-                              : (tag == WAV_FORMAT_MS_ADPCM || tag == WAV_FORMAT_IMA_ADPCM)
-                                  ? "4"
-                                  : "8";
+                              : (tag == WAV_FORMAT_MS_ADPCM || tag == WAV_FORMAT_IMA_ADPCM) ? "4"
+                                                                                            : "8";
         return Fail(WavError::BadBitsPerSample, std::to_string(bits) + " bits per sample for " +
                                                     TagName(tag) + "; expected " + allowed);
     }
@@ -137,18 +154,14 @@ WavCheck CheckFmt(std::string_view b, std::size_t at, std::uint32_t size, WavInf
         if (info.blockAlign <= header)
             return Fail(WavError::BadBlockAlign,
                         "block size " + std::to_string(info.blockAlign) + " is too small for " +
-                            TagName(tag) + " with " + std::to_string(info.channels) +
-                            " channels");
+                            TagName(tag) + " with " + std::to_string(info.channels) + " channels");
     } else {
         const unsigned expected = info.channels * (bits / 8);
         if (info.blockAlign != expected)
-            return Fail(WavError::BadBlockAlign, "block size " +
-                                                     std::to_string(info.blockAlign) +
-                                                     " does not match " +
-                                                     std::to_string(info.channels) +
-                                                     " channels of " + std::to_string(bits) +
-                                                     " bits (expected " +
-                                                     std::to_string(expected) + ")");
+            return Fail(WavError::BadBlockAlign,
+                        "block size " + std::to_string(info.blockAlign) + " does not match " +
+                            std::to_string(info.channels) + " channels of " + std::to_string(bits) +
+                            " bits (expected " + std::to_string(expected) + ")");
     }
     return {};
 }
@@ -160,11 +173,9 @@ WavCheck CheckWav(std::string_view b) {
         return Fail(WavError::TooShort, "file is " + std::to_string(b.size()) +
                                             " bytes, too short for a RIFF header (12)");
     if (b.compare(0, 4, "RIFF") != 0)
-        return Fail(WavError::NotRiff,
-                    "not a RIFF file (starts with \"" + FourCc(b, 0) + "\")");
+        return Fail(WavError::NotRiff, "not a RIFF file (starts with \"" + FourCc(b, 0) + "\")");
     if (b.compare(8, 4, "WAVE") != 0)
-        return Fail(WavError::NotWave,
-                    "RIFF form type is \"" + FourCc(b, 8) + "\", not \"WAVE\"");
+        return Fail(WavError::NotWave, "RIFF form type is \"" + FourCc(b, 8) + "\", not \"WAVE\"");
 
     WavInfo info;
     bool haveFmt = false;
@@ -185,9 +196,9 @@ WavCheck CheckWav(std::string_view b) {
                 return Fail(WavError::UnsupportedFormat,
                             "second fmt chunk at offset " + std::to_string(pos));
             if (size > avail)
-                return Fail(WavError::TruncatedChunk,
-                            "fmt chunk declares " + std::to_string(size) + " bytes, only " +
-                                std::to_string(avail) + " present");
+                return Fail(WavError::TruncatedChunk, "fmt chunk declares " + std::to_string(size) +
+                                                          " bytes, only " + std::to_string(avail) +
+                                                          " present");
             WavCheck fmt = CheckFmt(b, body, size, info);
             if (!fmt.ok())
                 return fmt;
@@ -208,10 +219,10 @@ WavCheck CheckWav(std::string_view b) {
         // Skip any other chunk (and a pad byte after an odd size).
         std::size_t skip = static_cast<std::size_t>(size) + (size & 1u);
         if (size > avail)
-            return Fail(WavError::TruncatedChunk,
-                        "chunk \"" + id + "\" at offset " + std::to_string(pos) + " declares " +
-                            std::to_string(size) + " bytes, only " + std::to_string(avail) +
-                            " present");
+            return Fail(WavError::TruncatedChunk, "chunk \"" + id + "\" at offset " +
+                                                      std::to_string(pos) + " declares " +
+                                                      std::to_string(size) + " bytes, only " +
+                                                      std::to_string(avail) + " present");
         if (skip > avail)
             break; // an odd last chunk without its pad byte
         pos = body + skip;
@@ -255,20 +266,34 @@ WavCheck CheckWavFile(const std::string& path) {
 
 const char* WavErrorName(WavError error) {
     switch (error) {
-    case WavError::None: return "ok";
-    case WavError::Unreadable: return "file cannot be read";
-    case WavError::TooShort: return "file too short";
-    case WavError::NotRiff: return "not a RIFF file";
-    case WavError::NotWave: return "not a WAVE file";
-    case WavError::TruncatedChunk: return "truncated chunk";
-    case WavError::NoFmtChunk: return "no fmt chunk";
-    case WavError::FmtTooSmall: return "fmt chunk too small";
-    case WavError::UnsupportedFormat: return "unsupported format";
-    case WavError::BadChannels: return "bad channel count";
-    case WavError::BadSampleRate: return "bad sample rate";
-    case WavError::BadBitsPerSample: return "bad sample size";
-    case WavError::BadBlockAlign: return "bad block size";
-    case WavError::NoDataChunk: return "no data chunk";
+    case WavError::None:
+        return "ok";
+    case WavError::Unreadable:
+        return "file cannot be read";
+    case WavError::TooShort:
+        return "file too short";
+    case WavError::NotRiff:
+        return "not a RIFF file";
+    case WavError::NotWave:
+        return "not a WAVE file";
+    case WavError::TruncatedChunk:
+        return "truncated chunk";
+    case WavError::NoFmtChunk:
+        return "no fmt chunk";
+    case WavError::FmtTooSmall:
+        return "fmt chunk too small";
+    case WavError::UnsupportedFormat:
+        return "unsupported format";
+    case WavError::BadChannels:
+        return "bad channel count";
+    case WavError::BadSampleRate:
+        return "bad sample rate";
+    case WavError::BadBitsPerSample:
+        return "bad sample size";
+    case WavError::BadBlockAlign:
+        return "bad block size";
+    case WavError::NoDataChunk:
+        return "no data chunk";
     }
     return "unknown";
 }

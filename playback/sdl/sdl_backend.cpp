@@ -33,7 +33,9 @@ SdlAudioBackend::SdlAudioBackend() : SdlAudioBackend(Options{}) {}
 
 SdlAudioBackend::SdlAudioBackend(Options options) : m_options(options) {}
 
-SdlAudioBackend::~SdlAudioBackend() { Close(); }
+SdlAudioBackend::~SdlAudioBackend() {
+    Close();
+}
 
 bool SdlAudioBackend::Fail(std::string message) {
     m_lastError = std::move(message);
@@ -196,12 +198,18 @@ bool SdlAudioBackend::ApplyGain(std::vector<std::uint8_t>& samples, SDL_AudioFor
         return true; // bit-exact
     const double factor = std::pow(10.0, level / 2000.0);
     switch (format) {
-    case AUDIO_S16SYS: ScaleInt<Sint16>(samples, factor, -32768.0, 32767.0, 0.0); break;
+    case AUDIO_S16SYS:
+        ScaleInt<Sint16>(samples, factor, -32768.0, 32767.0, 0.0);
+        break;
     case AUDIO_S32SYS:
         ScaleInt<Sint32>(samples, factor, -2147483648.0, 2147483647.0, 0.0);
         break;
-    case AUDIO_S8: ScaleInt<Sint8>(samples, factor, -128.0, 127.0, 0.0); break;
-    case AUDIO_U8: ScaleInt<Uint8>(samples, factor, -128.0, 127.0, 128.0); break;
+    case AUDIO_S8:
+        ScaleInt<Sint8>(samples, factor, -128.0, 127.0, 0.0);
+        break;
+    case AUDIO_U8:
+        ScaleInt<Uint8>(samples, factor, -128.0, 127.0, 128.0);
+        break;
     case AUDIO_F32SYS: {
         const std::size_t n = samples.size() / sizeof(float);
         for (std::size_t i = 0; i < n; ++i) {
@@ -212,7 +220,8 @@ bool SdlAudioBackend::ApplyGain(std::vector<std::uint8_t>& samples, SDL_AudioFor
         }
         break;
     }
-    default: return false;
+    default:
+        return false;
     }
     return true;
 }

@@ -98,7 +98,7 @@ TEST(VolumeLevel, ClampsThePercentage) {
 TEST(VolumeLevel, TruncatesTowardZero) {
     AudioState s;
     s.levelMax = 1;
-    s.levelMin = -2; // range 3
+    s.levelMin = -2;                   // range 3
     EXPECT_EQ(VolumeLevel(s, 50), -1); // 150 / 100 = 1
     s.levelMax = -2;
     s.levelMin = 1; // range -3: -150 / 100 = -1 (floor would give -2)

@@ -24,7 +24,9 @@ std::string Le(unsigned value, int bytes) {
 // chunk header 36..43, samples from 44.
 constexpr std::size_t kTag = 20, kChannels = 22, kRate = 24, kBlockAlign = 32, kBits = 34;
 
-std::string Valid(int samples = 100) { return testsupport::MakeWav(22050, samples); }
+std::string Valid(int samples = 100) {
+    return testsupport::MakeWav(22050, samples);
+}
 
 std::string Fmt(unsigned tag, unsigned channels, unsigned rate, unsigned blockAlign,
                 unsigned bits) {
@@ -32,9 +34,13 @@ std::string Fmt(unsigned tag, unsigned channels, unsigned rate, unsigned blockAl
            Le(rate * blockAlign, 4) + Le(blockAlign, 2) + Le(bits, 2);
 }
 
-std::string Riff(const std::string& chunks) { return "RIFF" + Le(4 + chunks.size(), 4) + "WAVE" + chunks; }
+std::string Riff(const std::string& chunks) {
+    return "RIFF" + Le(4 + chunks.size(), 4) + "WAVE" + chunks;
+}
 
-std::string Data(const std::string& bytes) { return "data" + Le(bytes.size(), 4) + bytes; }
+std::string Data(const std::string& bytes) {
+    return "data" + Le(bytes.size(), 4) + bytes;
+}
 
 void ExpectError(const std::string& bytes, WavError error, const std::string& part) {
     WavCheck c = CheckWav(bytes);
@@ -80,7 +86,8 @@ TEST(WavHeader, RejectsOtherRiffForms) {
 TEST(WavHeader, RejectsTruncatedHeaders) {
     const std::string wav = Valid();
     // Inside the fmt chunk body.
-    ExpectError(wav.substr(0, 30), WavError::TruncatedChunk, "fmt chunk declares 16 bytes, only 10");
+    ExpectError(wav.substr(0, 30), WavError::TruncatedChunk,
+                "fmt chunk declares 16 bytes, only 10");
     // Inside the fmt chunk header.
     ExpectError(wav.substr(0, 16), WavError::TruncatedChunk, "offset 12");
     // Inside the data chunk header.
@@ -148,11 +155,10 @@ TEST(WavHeader, AcceptsOtherReadableFormats) {
 
 TEST(WavHeader, ReadsTheExtensibleForm) {
     auto ext = [](unsigned subFormat) {
-        std::string fmt = "fmt " + Le(40, 4) + Le(0xFFFE, 2) + Le(2, 2) + Le(44100, 4) +
-                          Le(44100 * 4, 4) + Le(4, 2) + Le(16, 2) + Le(22, 2) + Le(16, 2) +
-                          Le(3, 4) + Le(subFormat, 2) +
-                          std::string("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71",
-                                      14);
+        std::string fmt =
+            "fmt " + Le(40, 4) + Le(0xFFFE, 2) + Le(2, 2) + Le(44100, 4) + Le(44100 * 4, 4) +
+            Le(4, 2) + Le(16, 2) + Le(22, 2) + Le(16, 2) + Le(3, 4) + Le(subFormat, 2) +
+            std::string("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71", 14);
         return Riff(fmt + Data(std::string(8, '\0')));
     };
     WavCheck c = CheckWav(ext(1));

@@ -24,7 +24,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-bool HaveSox() { return std::system("command -v sox >/dev/null 2>&1") == 0; }
+bool HaveSox() {
+    return std::system("command -v sox >/dev/null 2>&1") == 0;
+}
 
 // Runs sox with the arguments; true on success.
 bool Sox(const std::string& args) {
@@ -94,16 +96,14 @@ std::vector<std::int16_t> WavSamples(const std::string& path) {
     return out;
 }
 
-template <typename T>
-std::size_t Onset(const std::vector<T>& s) {
+template <typename T> std::size_t Onset(const std::vector<T>& s) {
     for (std::size_t i = 0; i < s.size(); ++i)
         if (s[i] != 0)
             return i;
     return s.size();
 }
 
-template <typename T>
-double Peak(const std::vector<T>& s) {
+template <typename T> double Peak(const std::vector<T>& s) {
     double peak = 0;
     for (T v : s)
         peak = std::max(peak, std::fabs(static_cast<double>(v)));
@@ -143,7 +143,8 @@ protected:
         SetAudioBackend(std::make_unique<SdlAudioBackend>());
         int failures = 0;
         SetAudioFailureReporter([&] { ++failures; });
-        EXPECT_TRUE(OpenAudio(nullptr)) << static_cast<SdlAudioBackend*>(GetAudioBackend())->LastError();
+        EXPECT_TRUE(OpenAudio(nullptr))
+            << static_cast<SdlAudioBackend*>(GetAudioBackend())->LastError();
         bool volumeChanged = true;
         PlayClip(volumeChanged, clip, percent);
         EXPECT_EQ(failures, 0) << static_cast<SdlAudioBackend*>(GetAudioBackend())->LastError();
@@ -347,7 +348,8 @@ TEST_F(SdlBackendTest, WavReplacedOnDiskIsReadAnew) {
         ++loudFrom;
     // Leave out the rise of the second burst's first wave (a few frames).
     ASSERT_GT(loudFrom, 200u);
-    const std::vector<std::int16_t> before(got.begin(), got.begin() + static_cast<long>(loudFrom - 200));
+    const std::vector<std::int16_t> before(got.begin(),
+                                           got.begin() + static_cast<long>(loudFrom - 200));
     EXPECT_GT(Peak(before), 0.08 * 32767);
     EXPECT_LT(Peak(before), 0.11 * 32767);
 }
@@ -363,7 +365,8 @@ TEST_F(SdlBackendTest, ReportsSpecificErrors) {
     const std::string text = dir / "text.wav";
     testsupport::WriteFile(text, "plain text, not a RIFF file");
     EXPECT_FALSE(backend.Play(text));
-    EXPECT_NE(backend.LastError().find("not a RIFF file"), std::string::npos) << backend.LastError();
+    EXPECT_NE(backend.LastError().find("not a RIFF file"), std::string::npos)
+        << backend.LastError();
     EXPECT_FALSE(backend.SetMasterGain(2001));
     EXPECT_TRUE(backend.SetMasterGain(-1500));
     EXPECT_FALSE(backend.IsPlaying());
