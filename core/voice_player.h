@@ -81,7 +81,21 @@ public:
     bool SelectVoiceFolder();
 
     // Play commands and the sequencer
+    void PlaySelected(platform::DialogHost& dlg);
+    void StartSequence(platform::DialogHost& dlg, int kind);
     void StopSequence(platform::DialogHost& dlg);
+    bool OpenPlayList(std::string_view name);
+    void OnSequenceTick(platform::DialogHost& dlg);
+
+    // Robot link: FlashAir cards
+    void SendFlashAirCommand(std::int16_t volume, std::int16_t code, std::int16_t length);
+    bool SendFlashAirFile(const std::string& path, platform::DialogHost& dlg);
+    // Robot link: the card reached as a drive or folder. overridePath, when
+    // given, is the REMOTE.LOG to write ("E:\ADDON\REMOTE.LOG" from a play list).
+    bool SendCardCommand(const std::optional<std::string>& overridePath, std::int16_t code,
+                         std::int16_t length, std::int16_t volume);
+    bool SendCardFile(const std::string& path, platform::DialogHost& dlg);
+    void SelectRemoteFile();
 
     // Helpers shared by the operations
     // First entry whose text equals the given text; nullptr when none.
@@ -134,5 +148,15 @@ public:
 
 private:
     void ListEntries(platform::DialogHost& dlg, int c);
+    // The margin added to a clip's length on the current route.
+    int RouteMargin() const;
+    // 100 minus the volume trackbar's position.
+    int VolumePercent(const platform::DialogHost& dlg) const;
+    // Edit 1026 shows the clip's sound id, or its file name.
+    void ShowClip(platform::DialogHost& dlg, const VoiceEntry& entry, bool showId);
+    // A random row that list and random play may take; nullptr when none can.
+    const VoiceEntry* DrawRandomEntry();
+    // Sends a program or clip file chosen in the program category.
+    void SendProgramFile(platform::DialogHost& dlg, int selection);
     std::uint32_t m_nRandomState = 0;
 };

@@ -1,11 +1,218 @@
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <optional>
+
 #include "core/voice_player.h"
-
 #include "platform/dialog_host.h"
+#include "platform/paths.h"
+#include "platform/text.h"
+#include "playback/audio/audio.h"
+#include "playback/play_list_line.h"
+#include "ui/string_table.h"
 
-void CVoicePlayer::StopSequence(platform::DialogHost& dlg) {
+using platform::DialogHost;
+
+namespace {
+
+constexpr int kPlayListRadio = 1022;
+constexpr int kProgramCategory = 20;
+// Random play gives up drawing after this many flagged rows in a row and takes
+// the next playable row instead, so a huge catalogue whose playable rows the
+// generator cannot reach still ends the draw.
+constexpr int kMaxDraws = 100000;
+
+int ClampPeriod(std::int64_t ms) {
+    return static_cast<int>(std::clamp<std::int64_t>(ms, 0, INT_MAX));
+}
+
+} // namespace
+
+int CVoicePlayer::RouteMargin() const {
+    return m_nConnectType == CONNECT_SOUND ? m_nIntervalMergin : m_nRemoteMergin;
+}
+
+int CVoicePlayer::VolumePercent(const DialogHost& dlg) const {
+    return 100 - dlg.TrackGetPos(ctl::kVolume);
+}
+
+void CVoicePlayer::StopSequence(DialogHost& dlg) {
     m_pPlayList.reset();
     m_nListPlay = 0;
     dlg.KillTimer(SEQUENCE_TIMER);
     dlg.EnableItem(ctl::kPlay, true);
     dlg.EnableItem(ctl::kStop, false);
+}
+
+bool CVoicePlayer::OpenPlayList(std::string_view name) {
+    m_pPlayList.reset();
+    const std::string path = platform::ResolvePath(
+        platform::JoinPath({m_strVoiceFolder, "play_list", std::string(name) + ".txt"}));
+    auto reader = std::make_unique<platform::TextRowReader>(path);
+    if (!reader->IsOpen()) {
+        ShowOkMessage(ids::IDS_PLAYLIST_FAILED, platform::MsgIcon::None);
+        return false;
+    }
+    m_pPlayList = std::move(reader);
+    return true;
+}
+
+void CVoicePlayer::StartSequence(DialogHost& dlg, int kind) {
+    if (m_nConnectType == CONNECT_FLASHAIR && m_nTargetCount > 1) {
+        // Buttons 4 and 5 send the selection once, to the first or second card.
+        m_nTargetSel = kind - 1;
+        PlaySelected(dlg);
+        m_nTargetSel = -1;
+        return;
+    }
+    m_nListPlay = kind;
+    m_nListPos = 0;
+    dlg.EnableItem(ctl::kPlay, false);
+    dlg.EnableItem(ctl::kStop, true);
+    OnSequenceTick(dlg);
+}
+
+const VoiceEntry* CVoicePlayer::DrawRandomEntry() {
+    if (m_pVoices.empty())
+        return nullptr;
+    const bool anyPlayable =
+        std::any_of(m_pVoices.begin(), m_pVoices.end(),
+                    [](const VoiceEntry& e) { return !(e.wFlags & VOICE_FLAG_NO_SEQUENCE); });
+    if (!anyPlayable)
+        return nullptr;
+    const std::size_t count = m_pVoices.size();
+    std::size_t index = 0;
+    for (int draw = 0; draw < kMaxDraws; ++draw) {
+        index = static_cast<std::size_t>(NextRandom()) % count;
+        if (!(m_pVoices[index].wFlags & VOICE_FLAG_NO_SEQUENCE))
+            return &m_pVoices[index];
+    }
+    while (m_pVoices[index].wFlags & VOICE_FLAG_NO_SEQUENCE)
+        index = (index + 1) % count;
+    return &m_pVoices[index];
+}
+
+void CVoicePlayer::OnSequenceTick(DialogHost& dlg) {
+    dlg.KillTimer(SEQUENCE_TIMER);
+
+    // A copy: a message loop inside a send may replace the catalogue table.
+    std::optional<VoiceEntry> clip;
+    std::optional<char> target;
+    std::int64_t wait = 0;
+
+    if (m_pPlayList) {
+        std::optional<PlayListLine> line;
+        std::string row;
+        while (auto next = m_pPlayList->ReadRow()) {
+            row = std::move(*next);
+            auto classified = ClassifyPlayListLine(row);
+            if (classified.kind != PlayListLine::Kind::Skip) {
+                line = classified;
+                break;
+            }
+        }
+        if (!line) {
+            m_pPlayList.reset();
+            if (m_nListPlay != 1) {
+                StopSequence(dlg);
+                return;
+            }
+            // The play list was an entry of list play: list play goes on.
+        } else {
+            if (line->kind == PlayListLine::Kind::Target)
+                target = line->target;
+            if (line->id != 0) {
+                const VoiceEntry* entry = FindEntryBySoundId(line->id);
+                if (!entry) {
+                    ShowOkMessage(ids::IDS_PLAYLIST_ID_MISSING, platform::MsgIcon::None,
+                                  platform::Cp932ToUtf8(line->IdText()),
+                                  m_nMode == MODE_VOICE ? ".\\voice.csv" : ".\\Ninshiki.csv");
+                    StopSequence(dlg);
+                    return;
+                }
+                clip = *entry;
+                wait = static_cast<std::int64_t>(clip->nSeconds) * 1000;
+            }
+            wait += line->hasComma ? static_cast<std::int64_t>(line->extraSeconds) * 1000
+                                   : RouteMargin();
+        }
+    } else if (m_nListPlay == 1) {
+        for (;;) {
+            if (m_nListPos >= dlg.ListCount(ctl::kClipList)) {
+                dlg.ListSetSel(ctl::kClipList, -1);
+                StopSequence(dlg);
+                return;
+            }
+            dlg.ListSetSel(ctl::kClipList, m_nListPos);
+            const std::string text = dlg.ListGetText(ctl::kClipList, m_nListPos);
+            ++m_nListPos;
+            if (m_nMode == MODE_VOICE && !m_bUraVoice && dlg.IsItemChecked(kPlayListRadio)) {
+                if (OpenPlayList(text)) {
+                    OnSequenceTick(dlg);
+                } else {
+                    dlg.ListSetSel(ctl::kClipList, -1);
+                    StopSequence(dlg);
+                }
+                return;
+            }
+            // Rows kept out of list play, and lines that name no row, are
+            // passed over without a pause.
+            const VoiceEntry* entry = FindEntryByText(text);
+            if (entry && !(entry->wFlags & VOICE_FLAG_NO_SEQUENCE)) {
+                clip = *entry;
+                break;
+            }
+        }
+    } else if (m_nListPlay == 2) {
+        const VoiceEntry* entry = DrawRandomEntry();
+        if (!entry) {
+            // Nothing can be drawn: random play ends as Stop would end it.
+            StopSequence(dlg);
+            return;
+        }
+        clip = *entry;
+    } else {
+        return; // no sequence is running
+    }
+
+    if (clip) {
+        const bool showId = m_nConnectType != CONNECT_SOUND ||
+                            (m_nMode == MODE_NINSHIKI && m_nCategory == kProgramCategory);
+        ShowClip(dlg, *clip, showId);
+        const int volume = VolumePercent(dlg);
+        if (m_nConnectType == CONNECT_FLASHAIR) {
+            if (!target) {
+                SendFlashAirCommand(static_cast<std::int16_t>(volume), clip->nSoundId,
+                                    clip->nSeconds);
+            } else if (*target >= '1' && *target <= '9' && *target - '1' < m_nTargetCount) {
+                m_nTargetSel = *target - '1';
+                SendFlashAirCommand(static_cast<std::int16_t>(volume), clip->nSoundId,
+                                    clip->nSeconds);
+                m_nTargetSel = -1;
+            }
+            // A target that names no configured card sends nothing; its wait applies.
+        } else if (m_nConnectType == CONNECT_USB) {
+            std::optional<std::string> command;
+            if (target)
+                command = std::string(1, *target) + ":\\ADDON\\REMOTE.LOG";
+            if (!SendCardCommand(command, clip->nSoundId, clip->nSeconds,
+                                 static_cast<std::int16_t>(volume))) {
+                StopSequence(dlg);
+                return;
+            }
+        } else {
+            PlayClip(*this, ClipPath(*clip), volume);
+        }
+    }
+
+    std::int64_t period = 0;
+    if (m_pPlayList)
+        period = wait;
+    else if (m_nDefaultInterval != 0)
+        period = static_cast<std::int64_t>(m_nDefaultInterval) * 1000;
+    else if (!clip)
+        period = m_nIntervalMergin;
+    else
+        period = static_cast<std::int64_t>(clip->nSeconds) * 1000 + RouteMargin();
+    dlg.SetTimer(SEQUENCE_TIMER, ClampPeriod(period));
 }

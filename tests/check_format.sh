@@ -4,5 +4,10 @@
 set -euo pipefail
 clang_format="$1"
 cd "$2"
-files=$(find platform core playback link export ui tools tests -name '*.cpp' -o -name '*.h' 2>/dev/null | sort)
-"$clang_format" --dry-run --Werror $files
+dirs=()
+for d in platform core playback link export ui tools tests; do
+    [ -d "$d" ] && dirs+=("$d")
+done
+mapfile -t files < <(find "${dirs[@]}" -name '*.cpp' -o -name '*.h' | sort)
+"$clang_format" --dry-run --Werror "${files[@]}"
+echo "${#files[@]} files formatted"

@@ -65,12 +65,24 @@ void CVoxletDlg::OnInitDialog(DialogHost& dlg) {
 void CVoxletDlg::OnCommand(DialogHost& dlg, int id, int notification) {
     if (!m_pPlayer)
         return;
+    if (id == ctl::kClipList && notification == platform::LBN_DBLCLK) {
+        m_pPlayer->PlaySelected(dlg);
+        return;
+    }
     if (notification != platform::BN_CLICKED)
         return;
     if (id >= ctl::kFirstCategory && id < ctl::kFirstCategory + CATEGORY_COUNT)
         OnCategory(dlg);
     else if (id == ctl::kModeNinshiki || id == ctl::kModeVoice)
         OnModeChange(dlg);
+    else if (id == ctl::kPlay)
+        m_pPlayer->PlaySelected(dlg);
+    else if (id == ctl::kListPlay)
+        m_pPlayer->StartSequence(dlg, 1);
+    else if (id == ctl::kRandomPlay)
+        m_pPlayer->StartSequence(dlg, 2);
+    else if (id == ctl::kStop)
+        m_pPlayer->StopSequence(dlg);
     else if (id == platform::IDCANCEL)
         dlg.EndDialog(platform::IDCANCEL);
 }
@@ -82,7 +94,11 @@ void CVoxletDlg::OnSysCommand(DialogHost&, int command) {
     }
 }
 
-void CVoxletDlg::OnTimer(DialogHost&, int) {}
+void CVoxletDlg::OnTimer(DialogHost& dlg, int) {
+    // Every timer message drives the sequencer, whatever its id.
+    if (m_pPlayer)
+        m_pPlayer->OnSequenceTick(dlg);
+}
 
 void CVoxletDlg::OnVScroll(DialogHost&) {
     if (m_pPlayer)

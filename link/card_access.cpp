@@ -1,0 +1,212 @@
+// The drive route of the robot link (Part 3.2): the robot's card reached as a
+// folder. Commands go into ADDON/REMOTE.LOG, programs and clips are copied to
+// ADDON/TEMP.TM4 and ADDON/TEMP.wav.
+//
+// On POSIX, m_strRemoteDir is a folder path ending with the native separator
+// ("/media/me/CARD/"); a path that starts with a drive letter ("E:\ADDON\...")
+// is mapped through the [DRIVES] section of the settings file, and an
+// unmapped letter cannot be written.
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/voice_player.h"
+#include "link/remote_command.h"
+#include "platform/dialog_host.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "ui/string_table.h"
+
+namespace {
+
+constexpr std::string_view kAddon = "ADDON";
+constexpr std::string_view kRemoteLog = "REMOTE.LOG";
+constexpr std::string_view kProgramName = "TEMP.TM4";
+constexpr std::string_view kClipName = "TEMP.wav";
+constexpr std::string_view kVoicePlayerProgram = "音声再生.TM4";
+
+// m_strRemoteDir + "ADDON" + separator + name, by plain concatenation.
+std::string CardFile(const std::string& remoteDir, std::string_view name) {
+    std::string path = remoteDir;
+    path += kAddon;
+    path += platform::kPathSeparator;
+    path += name;
+    return path;
+}
+
+// The path as this platform opens it: a drive letter mapped through [DRIVES]
+// (nullopt when unmapped), then the case-insensitive lookup.
+std::optional<std::string> OnDisk(std::string_view path, const std::string& iniPath) {
+    auto mapped = platform::ResolveDriveLetter(path, iniPath);
+    if (!mapped)
+        return std::nullopt;
+    return platform::ResolvePath(*mapped);
+}
+
+bool CardFileExists(std::string_view path, const std::string& iniPath) {
+    const auto disk = OnDisk(path, iniPath);
+    return disk && platform::PathFileExists(*disk);
+}
+
+// The parent rule: cut the chosen path before its last separator (the folder
+// that holds the file), then keep what remains up to and including its last
+// separator; no separator at either step gives "". The result uses the
+// native separator.
+std::string ParentRule(std::string_view chosen) {
+    const std::string folder = platform::CutAtLastSeparator(chosen);
+    for (std::size_t i = folder.size(); i > 0; --i) {
+        if (platform::IsPathSeparator(folder[i - 1]))
+            return platform::ToNativePath(std::string_view(folder).substr(0, i));
+    }
+    return {};
+}
+
+platform::FileDialogSpec Chooser(std::string initialName) {
+    platform::FileDialogSpec spec;
+    spec.defaultExt = "LOG";
+    spec.initialName = std::move(initialName);
+    spec.filter = "ﾘﾓｰﾄﾌｧｲﾙ|REMOTE.LOG||";
+    spec.hideReadOnly = true;
+    spec.overwritePrompt = false;
+    return spec;
+}
+
+// Creates (or truncates) the file and writes the bytes; false unless every
+// byte reached the file and it closed cleanly.
+bool WriteWholeFile(const std::string& diskPath, const void* bytes, std::size_t size) {
+    std::FILE* file = std::fopen(diskPath.c_str(), "wb");
+    if (!file)
+        return false;
+    const bool written = std::fwrite(bytes, 1, size, file) == size;
+    const bool flushed = std::fflush(file) == 0;
+    const bool closed = std::fclose(file) == 0;
+    return written && flushed && closed;
+}
+
+bool WriteRecord(std::string_view path, const std::string& iniPath,
+                 const std::array<std::uint8_t, REMOTE_COMMAND_SIZE>& bytes) {
+    const auto disk = OnDisk(path, iniPath);
+    return disk && WriteWholeFile(*disk, bytes.data(), bytes.size());
+}
+
+// CopyFile with replacing: the source (a data path) to the destination.
+bool CopyToCard(const std::string& source, const std::string& destination,
+                const std::string& iniPath) {
+    const auto target = OnDisk(destination, iniPath);
+    if (!target)
+        return false;
+    std::FILE* in = std::fopen(platform::ResolvePath(source).c_str(), "rb");
+    if (!in)
+        return false;
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t chunk[65536];
+    std::size_t n = 0;
+    while ((n = std::fread(chunk, 1, sizeof chunk, in)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    const bool readFailed = std::ferror(in) != 0;
+    std::fclose(in);
+    if (readFailed)
+        return false;
+    return WriteWholeFile(*target, bytes.data(), bytes.size());
+}
+
+// L of a clip from the first 32 bytes of its file; 3 when it cannot be read.
+std::int16_t ClipSeconds(const std::string& source) {
+    std::FILE* in = std::fopen(platform::ResolvePath(source).c_str(), "rb");
+    if (!in)
+        return REMOTE_DEFAULT_WAV_SECONDS;
+    std::uint8_t header[32] = {};
+    const std::size_t n = std::fread(header, 1, sizeof header, in);
+    std::fclose(in);
+    return WavLengthSeconds(header, n);
+}
+
+} // namespace
+
+bool CVoicePlayer::SendCardCommand(const std::optional<std::string>& overridePath,
+                                   std::int16_t code, std::int16_t length, std::int16_t volume) {
+    std::string path = CardFile(m_strRemoteDir, kRemoteLog);
+
+    if (!overridePath && (m_strRemoteDir.empty() || !CardFileExists(path, m_strIniPath))) {
+        const auto chosen = platform::GetPrompts().FileOpen(Chooser(std::string(kRemoteLog)));
+        if (!chosen)
+            return false;
+        if (!CardFileExists(*chosen, m_strIniPath)) {
+            ShowOkMessage(ids::IDS_REMOTE_LOG_MISSING, platform::MsgIcon::None);
+            return false;
+        }
+        m_strRemoteDir = ParentRule(*chosen);
+        path = CardFile(m_strRemoteDir, kRemoteLog);
+    }
+
+    // The voice-playback program is looked for on the main card, also when
+    // the record goes to an override path.
+    if (m_nMode == MODE_VOICE && m_nTikoModel == 1 &&
+        !CardFileExists(CardFile(m_strRemoteDir, kVoicePlayerProgram), m_strIniPath)) {
+        ShowOkMessage(ids::IDS_PLAYER_PROGRAM_MISSING, platform::MsgIcon::None);
+        return false;
+    }
+
+    const RemoteCommand command =
+        BuildRemoteCommand(RemoteRoute::Card, m_nMode, m_nRemoteInterval, code, length, volume);
+    const auto bytes = command.Bytes();
+
+    if (overridePath)
+        path = *overridePath;
+    if (!WriteRecord(path, m_strIniPath, bytes)) {
+        ShowOkMessage(ids::IDS_REMOTE_WRITE_FAILED, platform::MsgIcon::None);
+        return false;
+    }
+
+    // The second card: the folder its letter maps to; any failure is silent.
+    if (m_chAltDrive != 0) {
+        if (const auto root = platform::DriveRoot(m_chAltDrive, m_strIniPath))
+            (void)WriteRecord(CardFile(*root, kRemoteLog), m_strIniPath, bytes);
+    }
+
+    if (!overridePath)
+        WriteSetting("REMOTE", "REMOTE_DIR", m_strRemoteDir);
+    return true;
+}
+
+bool CVoicePlayer::SendCardFile(const std::string& path, platform::DialogHost& dlg) {
+    if (m_strRemoteDir.empty() ||
+        !CardFileExists(CardFile(m_strRemoteDir, kRemoteLog), m_strIniPath)) {
+        std::string initial(kAddon);
+        initial += platform::kPathSeparator;
+        initial += kRemoteLog;
+        const auto chosen = platform::GetPrompts().FileOpen(Chooser(initial));
+        if (!chosen)
+            return false;
+        // The parent rule, not the design's root rule (which would put the
+        // files beside a folder that stands in for the card); the card is
+        // tested by SendCardCommand below.
+        m_strRemoteDir = ParentRule(*chosen);
+    }
+
+    if (!path.empty() && path.back() == '4') {
+        if (!CopyToCard(path, CardFile(m_strRemoteDir, kProgramName), m_strIniPath)) {
+            ShowOkMessage(ids::IDS_PROGRAM_COPY_FAILED, platform::MsgIcon::None);
+            return false;
+        }
+        return SendCardCommand(std::nullopt, REMOTE_CODE_PROGRAM, 0, 0);
+    }
+
+    if (!CopyToCard(path, CardFile(m_strRemoteDir, kClipName), m_strIniPath)) {
+        ShowOkMessage(ids::IDS_CLIP_COPY_FAILED, platform::MsgIcon::None);
+        return false;
+    }
+    const std::int16_t seconds = ClipSeconds(path);
+    const auto volume = static_cast<std::int16_t>(100 - dlg.TrackGetPos(ctl::kVolume));
+    return SendCardCommand(std::nullopt, REMOTE_CODE_WAV, seconds, volume);
+}
+
+void CVoicePlayer::SelectRemoteFile() {
+    const auto chosen =
+        platform::GetPrompts().FileOpen(Chooser(CardFile(m_strRemoteDir, kRemoteLog)));
+    if (!chosen)
+        return;
+    m_strRemoteDir = ParentRule(*chosen);
+    WriteSetting("REMOTE", "REMOTE_DIR", m_strRemoteDir);
+}

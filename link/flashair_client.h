@@ -1,0 +1,56 @@
+// The FlashAir HTTP client (Part 3.3): puts one named file onto one card with
+// two exchanges, a GET of /upload.cgi?UPDIR=... that must be answered
+// "SUCCESS", then a multipart/form-data POST whose body is fixed byte for byte.
+// Free functions over libcurl; every call opens and closes its own handle.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+// The multipart boundary: 24 equals signs.
+inline constexpr std::string_view FLASHAIR_BOUNDARY = "========================";
+
+// Puts the bytes onto the card at host (a name or address, optionally with
+// ":port") under the given name. intoAddon selects the folder /ADDON (clear:
+// the card's root). True when the folder request was answered "SUCCESS" and
+// the POST completed without a transport failure.
+bool PutFlashAirFile(const std::string& host, const std::string& name, const void* bytes,
+                     std::size_t size, bool intoAddon, bool reportErrors);
+
+// GETs the URL and keeps the first bytes of the reply, at most capacity; a
+// zero byte follows them when they do not fill the buffer. True when no
+// transport failure occurred; a failure shows "FlashAirとの通信に失敗しました[TEXT]"
+// only when reportErrors is set.
+bool HttpGetReply(const std::string& url, char* reply, std::size_t capacity, bool reportErrors);
+
+// One multipart POST of the bytes under the name to the upload URL. True when
+// no transport failure occurred (the status code is not examined); a failure
+// always shows its message.
+bool HttpPostFile(const std::string& url, const std::string& name, const void* bytes,
+                  std::size_t size);
+
+// The POST body for a name and the file's bytes (the six pieces of Part 3.3).
+std::string BuildFlashAirBody(std::string_view name, const void* bytes, std::size_t size);
+
+// Receives one line per exchange, for transcripts:
+//   http get URL -> "REPLY"        (the first bytes read, at most the capacity;
+//                                   bytes outside 0x20..0x7E and the
+//                                   characters " and \ as \xNN)
+//   http get URL -> error TEXT
+//   http post URL name=NAME size=N -> ok      (N: the file's size)
+//   http post URL name=NAME size=N -> error TEXT
+// TEXT is the error text shown in the message (also when no message is shown).
+using HttpTraceHook = std::function<void(const std::string& line)>;
+void SetHttpTraceHook(HttpTraceHook hook);
+
+// Time-outs of every exchange. The defaults are those of the platform the
+// design had: about 10 s to connect, and give up when less than 1 byte/s
+// moves for 30 s. Tests shorten them.
+struct HttpTimeouts {
+    long connectMs = 10000;
+    long lowSpeedSeconds = 30;
+};
+void SetHttpTimeouts(const HttpTimeouts& timeouts);
+HttpTimeouts GetHttpTimeouts();

@@ -1,0 +1,109 @@
+#include "core/voice_player.h"
+
+#include "platform/dialog_host.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "platform/sleep.h"
+#include "playback/audio/audio.h"
+#include "ui/string_table.h"
+
+using platform::DialogHost;
+
+namespace {
+constexpr int kPlayListRadio = 1022;
+constexpr int kProgramCategory = 20;
+constexpr std::int16_t kHiddenCatalogueId = 1000;
+} // namespace
+
+void CVoicePlayer::ShowClip(DialogHost& dlg, const VoiceEntry& entry, bool showId) {
+    dlg.SetItemText(ctl::kClipDisplay, showId ? std::to_string(entry.nSoundId)
+                                              : std::string(platform::BaseName(entry.pszFile)));
+}
+
+void CVoicePlayer::SendProgramFile(DialogHost& dlg, int selection) {
+    std::string file;
+    if (selection == 0) {
+        platform::FileDialogSpec spec;
+        if (m_nTikoModel == 2) {
+            spec.defaultExt = "wav";
+            spec.filter = "音声ﾌｧｲﾙ|*.wav||";
+        } else {
+            spec.defaultExt = "TM4";
+            spec.filter = "ﾌﾟﾛｸﾞﾗﾑﾌｧｲﾙ/音声ﾌｧｲﾙ|*.TM4;*.wav||";
+        }
+        spec.hideReadOnly = true;
+        auto chosen = platform::GetPrompts().FileOpen(spec);
+        if (!chosen)
+            return;
+        file = *chosen;
+        WriteSetting("REMOTE", "PROGRAM_FOLDER", platform::CutAtLastSeparator(file));
+        ChangeCategory(dlg, kProgramCategory);
+    } else {
+        file = platform::JoinPath({ReadSetting("REMOTE", "PROGRAM_FOLDER", "."),
+                                   dlg.ListGetText(ctl::kClipList, selection)});
+    }
+    if (m_nConnectType == CONNECT_FLASHAIR)
+        SendFlashAirFile(file, dlg);
+    else if (m_nConnectType == CONNECT_USB)
+        SendCardFile(file, dlg);
+    // The PC route plays no program files.
+}
+
+void CVoicePlayer::PlaySelected(DialogHost& dlg) {
+    const int selection = dlg.ListGetSel(ctl::kClipList);
+    if (selection < 0) {
+        ShowOkMessage(ids::IDS_SELECT_CLIP, platform::MsgIcon::None);
+        return;
+    }
+    const std::string text = dlg.ListGetText(ctl::kClipList, selection);
+
+    if (m_nMode == MODE_VOICE && !m_bUraVoice && dlg.IsItemChecked(kPlayListRadio)) {
+        if (OpenPlayList(text)) {
+            dlg.EnableItem(ctl::kPlay, false);
+            dlg.EnableItem(ctl::kStop, true);
+            OnSequenceTick(dlg);
+        }
+        return;
+    }
+    if (m_nMode == MODE_NINSHIKI && m_nCategory == kProgramCategory) {
+        SendProgramFile(dlg, selection);
+        return;
+    }
+
+    const VoiceEntry* found = FindEntryByText(text);
+    if (!found)
+        return;
+    // Copy: a mode change below replaces the table the entry lives in.
+    const VoiceEntry entry = *found;
+
+    if (entry.nSoundId == kHiddenCatalogueId) {
+        m_bUraVoice = true;
+        if (m_nMode == MODE_NINSHIKI) {
+            dlg.CheckItem(ctl::kModeNinshiki, false);
+            dlg.CheckItem(ctl::kModeVoice, true);
+        }
+        if (m_nCategory >= 0)
+            dlg.CheckItem(ctl::kFirstCategory + m_nCategory, false);
+        dlg.CheckItem(ctl::kFirstCategory, true);
+        ChangeMode(MODE_VOICE, dlg);
+        return;
+    }
+
+    ShowClip(dlg, entry, m_nConnectType != CONNECT_SOUND || entry.nSeconds == 0);
+    const int volume = VolumePercent(dlg);
+
+    if (m_bNinshikiVoice && m_nConnectType != CONNECT_SOUND && m_nMode == MODE_NINSHIKI) {
+        // The recognition word sounds on the PC first; the thread waits for it.
+        PlayClip(*this, ClipPath(entry), volume);
+        if (entry.nSeconds > 1)
+            platform::Sleep((entry.nSeconds - 1) * 1000);
+    }
+
+    if (m_nConnectType == CONNECT_FLASHAIR)
+        SendFlashAirCommand(static_cast<std::int16_t>(volume), entry.nSoundId, entry.nSeconds);
+    else if (m_nConnectType == CONNECT_USB)
+        SendCardCommand(std::nullopt, entry.nSoundId, entry.nSeconds,
+                        static_cast<std::int16_t>(volume));
+    else
+        PlayClip(*this, ClipPath(entry), volume);
+}

@@ -1,0 +1,179 @@
+// A wxDialog built from a dialog template (platform/dialog_template.h): every
+// control of the table with its id, kind, label, initial state and rectangle
+// converted from dialog units with the dialog's font. It is the DialogHost of
+// the logic that runs in it, and routes the toolkit's events to that logic the
+// way the Windows dialog manager routes messages:
+//   push button, check box, radio click  -> OnCommand(id, BN_CLICKED)
+//   list double-click (notifying list)   -> OnCommand(id, LBN_DBLCLK)
+//   combo box selection by the user      -> OnCommand(id, CBN_SELCHANGE)
+//   Enter   -> the default button (unless a push button has the focus)
+//   Esc, the close box, a posted close   -> OnCommand(IDCANCEL, BN_CLICKED)
+//   window timer, vertical trackbar, system-menu command, destruction
+//                                        -> WindowEvents (main dialog only)
+// The about item that Windows puts in the system menu is offered in a context
+// menu of the dialog's background: under GTK the window manager owns the
+// window menu.
+#pragma once
+
+#include <wx/dialog.h>
+#include <wx/timer.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/dialog_host.h"
+#include "platform/dialog_template.h"
+#include "platform/prompts.h"
+
+class wxContextMenuEvent;
+class wxKeyEvent;
+class wxCloseEvent;
+
+namespace voxwx {
+
+// The messages of a window that a ModalDialogLogic does not take: the main
+// dialog's logic handles them (CVoxletDlg), other dialogs ignore them.
+class WindowEvents {
+public:
+    virtual ~WindowEvents() = default;
+    virtual void OnTimer(platform::DialogHost&, int /*timerId*/) {}
+    virtual void OnVScroll(platform::DialogHost&) {}
+    virtual void OnSysCommand(platform::DialogHost&, int /*command*/) {}
+    virtual void OnDestroy(platform::DialogHost&) {}
+};
+
+class WxTemplateDialog final : public wxDialog, public platform::DialogHost {
+public:
+    // Builds the window and its controls (hidden). `events` may be null.
+    WxTemplateDialog(wxWindow* parent, platform::ModalDialogLogic& logic,
+                     WindowEvents* events = nullptr, long extraStyle = 0);
+    ~WxTemplateDialog() override;
+
+    // --- platform::DialogHost
+    void SetItemText(int id, std::string_view text) override;
+    std::string GetItemText(int id) const override;
+    void EnableItem(int id, bool enable) override;
+    bool IsItemEnabled(int id) const override;
+    void ShowItem(int id, bool show) override;
+    bool IsItemVisible(int id) const override;
+    void CheckItem(int id, bool checked) override;
+    bool IsItemChecked(int id) const override;
+
+    void ListReset(int id) override;
+    int ListAdd(int id, std::string_view text) override;
+    int ListCount(int id) const override;
+    int ListGetSel(int id) const override;
+    void ListSetSel(int id, int index) override;
+    std::string ListGetText(int id, int index) const override;
+
+    void TrackSetTicFreq(int id, int freq) override;
+    void TrackSetPos(int id, int pos) override;
+    int TrackGetPos(int id) const override;
+
+    void ComboReset(int id) override;
+    int ComboAdd(int id, std::string_view text) override;
+    int ComboCount(int id) const override;
+    int ComboGetSel(int id) const override;
+    void ComboSetSel(int id, int index) override;
+    std::string ComboGetText(int id) const override;
+
+    void SetTimer(int timerId, int periodMs) override;
+    void KillTimer(int timerId) override;
+    void EndDialog(int result) override;
+    void PostClose() override;
+    void AppendSystemMenuItem(int command, std::string_view text) override;
+    void* NativeHandle() const override;
+
+    // --- life cycle
+    // Runs the logic's OnInitDialog (once) and puts the focus on the first
+    // enabled, visible tab-stop control, as the dialog manager does.
+    void StartDialog();
+    // StartDialog, then the modal loop (skipped when the logic already ended
+    // the dialog), then FinishDialog. Returns the result the dialog ended with.
+    int RunModal();
+    // StartDialog and show without a modal loop (tests drive the window).
+    void ShowModeless();
+    // The window is being destroyed: timers stop, WindowEvents::OnDestroy runs
+    // (once) while the controls still exist.
+    void FinishDialog();
+
+    bool HasEnded() const { return m_ended; }
+    int Result() const { return m_result; }
+
+    // --- for tests and the program
+    wxWindow* Control(int id) const;
+    const platform::DialogTemplate& Template() const { return m_template; }
+    // Requested period of an armed timer, or -1.
+    int TimerPeriod(int timerId) const;
+    // The commands offered in the background's context menu (the system-menu
+    // stand-in), in order.
+    const std::vector<std::pair<int, std::string>>& SystemMenuItems() const {
+        return m_systemMenu;
+    }
+    // Carries out a system command as the context menu does.
+    void SystemCommand(int command);
+    // The factor by which the dialog-unit layout was widened (x) and
+    // heightened (y) so that no label clips (1 when nothing needed room).
+    double LayoutScaleX() const { return m_scaleX; }
+    double LayoutScaleY() const { return m_scaleY; }
+
+    // The dialog whose modal loop runs innermost (nullptr when none): the
+    // parent of message boxes and nested dialogs.
+    static WxTemplateDialog* Innermost();
+
+private:
+    struct Item {
+        const platform::ControlTemplate* tpl = nullptr;
+        wxWindow* window = nullptr;
+        std::string text; // label as last set
+    };
+    class Timer;
+
+    void BuildControls();
+    void Layout(bool grow);
+    wxRect PixelRect(const platform::ControlTemplate& c) const;
+    bool NeedsMoreRoom(const Item& item, double& needX, double& needY) const;
+    Item* Find(int id);
+    const Item* Find(int id) const;
+    wxWindow* RadioGroupSpare(int id) const;
+
+    void Route(int id, int notification);
+    void CloseRequest();
+    void OnTimerTick(int timerId);
+    void OnButton(wxCommandEvent& event);
+    void OnCheckBox(wxCommandEvent& event);
+    void OnListDoubleClick(wxCommandEvent& event);
+    void OnChoice(wxCommandEvent& event);
+    void OnSlider(wxCommandEvent& event);
+    void OnCharHook(wxKeyEvent& event);
+    void OnClose(wxCloseEvent& event);
+    void OnContextMenu(wxContextMenuEvent& event);
+
+public:
+    // Called from the GTK "clicked" signal of a radio button.
+    void RadioClicked(void* widget, bool active);
+
+private:
+    platform::ModalDialogLogic& m_logic;
+    WindowEvents* m_events;
+    const platform::DialogTemplate& m_template;
+    std::vector<Item> m_items;
+    std::map<int, wxWindow*> m_radioSpares; // group's first radio id -> hidden spare
+    std::map<void*, int> m_radioWidgets;    // GTK widget -> control id
+    std::map<int, std::unique_ptr<Timer>> m_timers;
+    std::vector<std::pair<int, std::string>> m_systemMenu;
+    int m_defaultId = 0;
+    double m_scaleX = 1.0;
+    double m_scaleY = 1.0;
+    int m_settingRadio = 0; // > 0 while the host itself changes a radio
+    bool m_started = false;
+    bool m_finished = false;
+    bool m_ended = false;
+    int m_result = 0;
+    bool m_inModalLoop = false;
+};
+
+} // namespace voxwx
