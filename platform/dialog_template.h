@@ -43,6 +43,8 @@ struct ControlTemplate {
     int x, y, w, h; // dialog units
     unsigned flags;
     std::string_view label;
+    // Initial items of a combo box, in order (none for other controls).
+    std::span<const std::string_view> items = {};
 };
 
 struct DialogTemplate {

@@ -65,10 +65,39 @@ constexpr ControlTemplate kAboutControls[] = {
     {1, ControlKind::DefButton, 114, 52, 50, 14, kStartsGroup | kTabStop, "OK"},
 };
 
+constexpr std::string_view kInterfaceItems[] = {"音声", "USB/シミュレーター", "FlashAir"};
+
+// Settings dialog: 244 x 154 dialog units.
+constexpr ControlTemplate kDefineControls[] = {
+    {1, ControlKind::DefButton, 113, 133, 50, 14, kPush, "OK"},
+    {2, ControlKind::Button, 187, 133, 50, 14, kPush, "キャンセル"},
+    {1036, ControlKind::Radio, 31, 19, 42, 12, kStartsGroup, "ティコ１"},
+    {1037, ControlKind::Radio, 78, 19, 42, 12, kRadio, "ティコ２"},
+    {1038, ControlKind::Radio, 97, 27, 42, 12, kHidden, "中国語"},
+    {1039, ControlKind::Radio, 195, 27, 42, 12, kHidden, "イタリア語"},
+    {1032, ControlKind::Check, 31, 56, 29, 13, kTabStop, "ティコ"},
+    {1033, ControlKind::Check, 63, 56, 36, 13, kTabStop, "ティコカート"},
+    {1034, ControlKind::Check, 103, 56, 36, 13, kTabStop, "ソラ２"},
+    {1035, ControlKind::Check, 144, 56, 44, 13, kTabStop, "ソラ２DX"},
+    {1030, ControlKind::Combo, 77, 84, 76, 66, kTabStop | kVScroll, "", kInterfaceItems},
+    {3, ControlKind::Button, 180, 84, 57, 14, kPush | kDisabled, "リモートファイル"},
+    {1025, ControlKind::Combo, 77, 110, 76, 76, kTabStop | kVScroll, ""},
+    {1040, ControlKind::Check, 180, 113, 57, 9, kTabStop | kDisabled, "認識語再生"},
+    {-1, ControlKind::Group, 7, 7, 230, 34, kNone, "音声認識"},
+    {-1, ControlKind::Group, 7, 44, 230, 34, kNone, "音声ファイル"},
+    {-1, ControlKind::Static, 22, 86, 53, 10, kStartsGroup, "インターフェイス"},
+    {-1, ControlKind::Static, 22, 113, 53, 9, kStartsGroup, "再生間隔"},
+    {1041, ControlKind::Check, 192, 56, 40, 13, kTabStop, "ティコウォーク"},
+    {4, ControlKind::Button, 141, 18, 63, 14, kPush, "認識ファイル指定"},
+};
+
 const DialogTemplate kMainDialog{
     IDD_VOXLET_DIALOG, "ティコボイスプレイヤー", 286, 374, "MS UI Gothic", 9, kMainControls};
 const DialogTemplate kAboutDialog{
     IDD_ABOUTBOX, "バージョン情報 Voxlet", 171, 73, "MS UI Gothic", 9, kAboutControls};
+
+const DialogTemplate kDefineDialog{IDD_DEFINE_DIALOG, "設定ダイアログ", 244, 154, "MS Shell Dlg", 8,
+                                   kDefineControls};
 
 } // namespace
 
@@ -77,4 +106,7 @@ const DialogTemplate& MainDialogTemplate() {
 }
 const DialogTemplate& AboutDialogTemplate() {
     return kAboutDialog;
+}
+const DialogTemplate& DefineDialogTemplate() {
+    return kDefineDialog;
 }

@@ -5,6 +5,7 @@
 
 constexpr int IDD_ABOUTBOX = 100;
 constexpr int IDD_VOXLET_DIALOG = 102;
+constexpr int IDD_DEFINE_DIALOG = 130;
 constexpr int IDR_MAINFRAME = 128; // the program icon
 
 // The system menu item that opens the about box.
@@ -12,3 +13,4 @@ constexpr int IDM_ABOUTBOX = 16;
 
 const platform::DialogTemplate& MainDialogTemplate();
 const platform::DialogTemplate& AboutDialogTemplate();
+const platform::DialogTemplate& DefineDialogTemplate();

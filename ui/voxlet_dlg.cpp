@@ -1,8 +1,10 @@
 #include "ui/voxlet_dlg.h"
 
+#include "export/program_output.h"
 #include "platform/dialog_host.h"
 #include "platform/dialog_template.h"
 #include "ui/about_dlg.h"
+#include "ui/define_dlg.h"
 #include "ui/string_table.h"
 #include "ui/templates.h"
 
@@ -83,6 +85,10 @@ void CVoxletDlg::OnCommand(DialogHost& dlg, int id, int notification) {
         m_pPlayer->StartSequence(dlg, 2);
     else if (id == ctl::kStop)
         m_pPlayer->StopSequence(dlg);
+    else if (id == ctl::kProgramOutput)
+        OnProgramOutput(dlg);
+    else if (id == ctl::kSettings)
+        OnSettings(dlg);
     else if (id == platform::IDCANCEL)
         dlg.EndDialog(platform::IDCANCEL);
 }
@@ -110,6 +116,10 @@ void CVoxletDlg::OnCategory(DialogHost& dlg) {
     m_pPlayer->ChangeCategory(dlg, m_nCategoryRadio);
 }
 
+void CVoxletDlg::OnProgramOutput(DialogHost& dlg) {
+    ProgramOutput(*m_pPlayer, dlg);
+}
+
 void CVoxletDlg::OnModeChange(DialogHost& dlg) {
     UpdateData(dlg, true);
     if (m_nModeRadio < 0)
@@ -118,6 +128,38 @@ void CVoxletDlg::OnModeChange(DialogHost& dlg) {
     if (m_pPlayer->ChangeMode(m_nModeRadio, dlg)) {
         m_nCategoryRadio = 0;
         UpdateData(dlg, false);
+    }
+}
+
+void CVoxletDlg::OnSettings(DialogHost& dlg) {
+    CVoicePlayer& p = *m_pPlayer;
+    {
+        CDefineDlg settings(&p);
+        if (platform::GetPrompts().RunModal(settings) != platform::IDOK)
+            return;
+    }
+    constexpr int kProgramCategory = 20;
+    const int programRadio = ctl::kFirstCategory + kProgramCategory;
+    if (p.m_nMode == MODE_NINSHIKI) {
+        if (p.m_nCategory == kProgramCategory && p.m_nConnectType == CONNECT_SOUND) {
+            // The program category means nothing on the PC route: leave it.
+            dlg.EnableItem(ctl::kListPlay, true);
+            dlg.EnableItem(ctl::kProgramOutput, true);
+            dlg.CheckItem(ctl::kFirstCategory, true);
+            dlg.CheckItem(programRadio, false);
+            p.ShowFirstCategory(dlg);
+        }
+        dlg.EnableItem(programRadio, p.m_nTikoModel != 1 && p.m_nConnectType != CONNECT_SOUND);
+    }
+    if (p.m_bVersionChanged) {
+        p.m_bUraVoice = false;
+        if (p.m_nCategory >= 0)
+            dlg.CheckItem(ctl::kFirstCategory + p.m_nCategory, false);
+        dlg.CheckItem(ctl::kFirstCategory, true);
+        const bool model2 = p.m_nTikoModel == 2;
+        dlg.EnableItem(1014, model2 || (p.m_nVersion & 0x08));
+        dlg.EnableItem(1019, model2 || (p.m_nVersion & 0x10));
+        p.ChangeMode(p.m_nMode, dlg);
     }
 }
 

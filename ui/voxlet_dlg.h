@@ -40,5 +40,7 @@ public:
 
 private:
     void OnCategory(platform::DialogHost& dlg);
+    void OnProgramOutput(platform::DialogHost& dlg);
     void OnModeChange(platform::DialogHost& dlg);
+    void OnSettings(platform::DialogHost& dlg);
 };

@@ -25,6 +25,8 @@ HeadlessDialogHost::HeadlessDialogHost(const DialogTemplate& dialogTemplate, Log
         c.text = std::string(t.label);
         c.enabled = !(t.flags & kDisabled);
         c.visible = !(t.flags & kHidden);
+        for (auto item : t.items)
+            c.items.emplace_back(item);
         m_controls.push_back(std::move(c));
     }
 }

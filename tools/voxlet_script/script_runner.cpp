@@ -201,6 +201,15 @@ void ScriptRunner::Execute(const std::string& line) {
             return;
         }
         top.logic->OnCommand(*top.host, id, platform::BN_CLICKED);
+    } else if (cmd == "combo") {
+        argCount(2);
+        const int id = ParseInt(w[1]);
+        if (!top.host->UserCanUse(id)) {
+            Log("ignored: " + w[1]);
+            return;
+        }
+        top.host->ComboSetSel(id, ParseInt(w[2]));
+        top.logic->OnCommand(*top.host, id, platform::CBN_SELCHANGE);
     } else if (cmd == "select") {
         argCount(1);
         main.ListSetSel(ctl::kClipList, ParseInt(w[1]));
