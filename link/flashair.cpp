@@ -43,8 +43,8 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) 
 
 void CVoicePlayer::SendFlashAirCommand(std::int16_t volume, std::int16_t code,
                                        std::int16_t length) {
-    RemoteCommand command = BuildRemoteCommand(RemoteRoute::FlashAir, m_nMode, m_nRemoteInterval,
-                                               code, length, volume);
+    RemoteCommand command =
+        BuildRemoteCommand(RemoteRoute::FlashAir, m_nMode, m_nRemoteInterval, code, length, volume);
     auto upload = [&](int card) {
         if (m_pnTargetTimes && card < static_cast<int>(m_pnTargetTimes->size()))
             command.targetTime = (*m_pnTargetTimes)[static_cast<std::size_t>(card)];
@@ -75,15 +75,15 @@ bool CVoicePlayer::SendFlashAirFile(const std::string& path, platform::DialogHos
     const int count = std::min(m_nTargetCount, static_cast<int>(m_apszTargets.size()));
     if (selected == -1) {
         for (int card = 0; card < count; ++card) {
-            if (!PutFlashAirFile(m_apszTargets[static_cast<std::size_t>(card)], name,
-                                 bytes->data(), bytes->size(), true, true))
+            if (!PutFlashAirFile(m_apszTargets[static_cast<std::size_t>(card)], name, bytes->data(),
+                                 bytes->size(), true, true))
                 return false; // no card gets a command
         }
     } else {
         if (selected < 0 || selected >= count)
             return false;
-        if (!PutFlashAirFile(m_apszTargets[static_cast<std::size_t>(selected)], name,
-                             bytes->data(), bytes->size(), true, true))
+        if (!PutFlashAirFile(m_apszTargets[static_cast<std::size_t>(selected)], name, bytes->data(),
+                             bytes->size(), true, true))
             return false;
     }
 

@@ -103,8 +103,12 @@ public:
     Exchange(const Exchange&) = delete;
     Exchange& operator=(const Exchange&) = delete;
 
-    CURL* Handle() const { return m_handle; }
-    const char* ErrorBuffer() const { return m_error; }
+    CURL* Handle() const {
+        return m_handle;
+    }
+    const char* ErrorBuffer() const {
+        return m_error;
+    }
 
 private:
     CURL* m_handle = nullptr;

@@ -18,10 +18,9 @@ void PutWord(std::uint8_t* out, std::int16_t value) {
 }
 
 std::int32_t GetInt32(const std::uint8_t* in) {
-    const std::uint32_t u = static_cast<std::uint32_t>(in[0]) |
-                            (static_cast<std::uint32_t>(in[1]) << 8) |
-                            (static_cast<std::uint32_t>(in[2]) << 16) |
-                            (static_cast<std::uint32_t>(in[3]) << 24);
+    const std::uint32_t u =
+        static_cast<std::uint32_t>(in[0]) | (static_cast<std::uint32_t>(in[1]) << 8) |
+        (static_cast<std::uint32_t>(in[2]) << 16) | (static_cast<std::uint32_t>(in[3]) << 24);
     return static_cast<std::int32_t>(u);
 }
 
@@ -44,8 +43,8 @@ int EffectiveRemoteInterval(int remoteInterval) {
     return remoteInterval > 0 ? remoteInterval : kFallbackRemoteInterval;
 }
 
-RemoteCommand BuildRemoteCommand(RemoteRoute route, int mode, int remoteInterval,
-                                 std::int16_t code, std::int16_t length, std::int16_t volume) {
+RemoteCommand BuildRemoteCommand(RemoteRoute route, int mode, int remoteInterval, std::int16_t code,
+                                 std::int16_t length, std::int16_t volume) {
     RemoteCommand command;
     command.marker = -1;
     command.code = code;

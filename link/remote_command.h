@@ -42,8 +42,8 @@ int EffectiveRemoteInterval(int remoteInterval);
 // mode is the player's m_nMode, remoteInterval its m_nRemoteInterval, length
 // the clip's length L in whole seconds, volume the percentage V (0..100).
 // targetTime stays 0; the FlashAir route sets it per card.
-RemoteCommand BuildRemoteCommand(RemoteRoute route, int mode, int remoteInterval,
-                                 std::int16_t code, std::int16_t length, std::int16_t volume);
+RemoteCommand BuildRemoteCommand(RemoteRoute route, int mode, int remoteInterval, std::int16_t code,
+                                 std::int16_t length, std::int16_t volume);
 
 // The length L of a WAV file from its first bytes: (RIFF chunk size at bytes
 // 4..7 / byte rate at bytes 28..31) + 1, both signed 32-bit little-endian. A

@@ -1,8 +1,10 @@
 #include "tools/voxlet_script/script_runner.h"
 
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 
+#include "link/flashair_client.h"
 #include "platform/paths.h"
 #include "platform/profile.h"
 #include "platform/sleep.h"
@@ -75,6 +77,7 @@ ScriptRunner::ScriptRunner(std::vector<std::string> lines, std::ostream& out)
         });
     SetAudioBackend(
         std::make_unique<RecordingAudioBackend>([this](const std::string& l) { Log(l); }));
+    SetHttpTraceHook([this](const std::string& l) { Log(l); });
 }
 
 ScriptRunner::~ScriptRunner() {
@@ -82,6 +85,7 @@ ScriptRunner::~ScriptRunner() {
     m_dlg.reset(); // frees the player without the shut-down steps
     m_mainHost.reset();
     SetAudioBackend(nullptr);
+    SetHttpTraceHook(nullptr);
     platform::SetProfileWriteHook(nullptr);
     platform::SetSleepFunction(nullptr);
     platform::SetTimeFunction(nullptr);
@@ -89,7 +93,10 @@ ScriptRunner::~ScriptRunner() {
 }
 
 void ScriptRunner::Log(const std::string& line) {
-    m_out << line << '\n';
+    // Transport errors tell how long they took ("after 3 ms"); the transcript
+    // keeps only what repeats from run to run.
+    static const std::regex elapsed("after [0-9]+ ms");
+    m_out << std::regex_replace(line, elapsed, "after N ms") << '\n';
 }
 
 bool ScriptRunner::QueueIfAnswer(const std::string& line) {

@@ -1,0 +1,87 @@
+#include "export/program_output.h"
+
+#include <cstdint>
+#include <string>
+
+#include "core/voice_player.h"
+#include "export/program_writer.h"
+#include "platform/dialog_host.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "ui/string_table.h"
+
+namespace {
+
+constexpr int kPlayListRadio = 1022;
+
+// 32-bit signed arithmetic: a product that leaves the range wraps.
+int Wrap32(std::int64_t value) {
+    return static_cast<int>(static_cast<std::int32_t>(static_cast<std::uint32_t>(value)));
+}
+
+// The pause after a single clip: what is left of the play interval after the
+// clip, or the interval margin when no play interval is set; never negative.
+int ClipPause(const CVoicePlayer& player, const VoiceEntry& entry) {
+    int pause = 0;
+    if (player.m_nDefaultInterval != 0)
+        pause = Wrap32(std::int64_t{player.m_nDefaultInterval} * 1000 -
+                       std::int64_t{entry.nSeconds} * 1000);
+    else
+        pause = player.m_nIntervalMergin;
+    return pause < 0 ? 0 : pause;
+}
+
+} // namespace
+
+void ProgramOutput(CVoicePlayer& player, platform::DialogHost& dlg) {
+    const int selection = dlg.ListGetSel(ctl::kClipList);
+    if (selection < 0) {
+        ShowOkMessage(ids::IDS_SELECT_CLIP, platform::MsgIcon::None);
+        return;
+    }
+    // The whole text, however long (the design's 244-byte buffer is not kept).
+    const std::string text = dlg.ListGetText(ctl::kClipList, selection);
+    const bool playList =
+        player.m_nMode == MODE_VOICE && !player.m_bUraVoice && dlg.IsItemChecked(kPlayListRadio);
+
+    platform::FileDialogSpec spec;
+    spec.defaultExt = "TM4";
+    spec.initialName = text;
+    spec.filter = "ﾌﾟﾛｸﾞﾗﾑﾌｧｲﾙ|*.TM4||";
+    spec.hideReadOnly = true;
+    spec.overwritePrompt = playList;
+    const auto chosen = platform::GetPrompts().FileSave(spec);
+    if (!chosen)
+        return;
+    // An existing file is found whatever the letter case of its name.
+    const std::string programPath = platform::ResolvePath(*chosen);
+
+    if (playList) {
+        const std::string listPath = platform::ResolvePath(
+            platform::JoinPath({player.m_strVoiceFolder, "play_list", text + ".txt"}));
+        WritePlayListProgram(programPath, player, listPath);
+        return;
+    }
+
+    bool append = false;
+    if (platform::PathFileExists(programPath)) {
+        append = true;
+        platform::MessageStyle style;
+        style.buttons = platform::MsgButtons::YesNo;
+        style.icon = platform::MsgIcon::Question;
+        if (ShowMessage(ids::IDS_PROGRAM_APPEND, style) == platform::IDNO)
+            append = false;
+    }
+
+    // Looked up after the question: its message loop may have changed the table.
+    const VoiceEntry* found = player.FindEntryByText(text);
+    if (!found)
+        return;
+    const VoiceEntry entry = *found;
+    const std::string clipPath =
+        (player.m_nMode == MODE_NINSHIKI ? std::string("Ninshiki\\") : std::string()) +
+        entry.rawFile;
+    WriteClipProgram(programPath, clipPath, entry.nSoundId,
+                     Wrap32(std::int64_t{entry.nSeconds} * 1000), ClipPause(player, entry), append,
+                     player);
+}

@@ -1,0 +1,145 @@
+// Helpers of the robot-link tests: a player in a temporary working folder with
+// a settings file, headless prompts and the HTTP trace in one log; a real
+// voxlet-card process on loopback; a tiny in-test HTTP server for replies the
+// card emulator does not give; and a parser for raw HTTP request logs.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/voice_player.h"
+#include "platform/headless/headless_host.h"
+#include "platform/headless/headless_prompts.h"
+#include "support/test_support.h"
+
+namespace linktest {
+
+// Bytes from a list of values, for comparing records and bodies.
+std::string Bytes(std::initializer_list<int> values);
+// "FF FF 7B 00 ..." for failure output.
+std::string Hex(std::string_view bytes);
+
+// One HTTP request as a server received it.
+struct HttpRequest {
+    std::string requestLine;
+    std::vector<std::pair<std::string, std::string>> headers; // in order
+    std::string body;
+    std::optional<std::string> Header(std::string_view name) const; // case-insensitive
+    std::vector<std::string> HeaderNames() const;
+};
+// Splits a stream of raw requests (headers, then Content-Length bytes of body).
+std::vector<HttpRequest> ParseRequests(std::string_view raw);
+
+// A voxlet-card process serving a card root folder on 127.0.0.1, port 0.
+class CardProcess {
+public:
+    explicit CardProcess(std::string root, std::vector<std::string> extraArgs = {});
+    ~CardProcess();
+    CardProcess(const CardProcess&) = delete;
+    CardProcess& operator=(const CardProcess&) = delete;
+
+    int Port() const { return m_port; }
+    std::string Host() const { return "127.0.0.1:" + std::to_string(m_port); }
+    const std::string& Root() const { return m_root; }
+    const std::string& FirstLine() const { return m_firstLine; }
+    // The raw requests logged so far, parsed.
+    std::vector<HttpRequest> Requests() const;
+    std::string RawLog() const;
+    // The lines printed after the first one, waiting up to a moment for count of them.
+    std::vector<std::string> OutputLines(std::size_t count = 0) const;
+    // A file below the card root ("" when missing).
+    std::string CardFile(const std::string& relative) const;
+    bool Running() const;
+
+private:
+    void ReadOutput();
+    std::string m_root;
+    testsupport::TempDir m_work; // holds the request log, outside the card
+    std::string m_logPath;
+    int m_pid = -1;
+    int m_outFd = -1;
+    int m_port = 0;
+    std::string m_firstLine;
+    std::thread m_reader;
+    mutable std::mutex m_mutex;
+    std::vector<std::string> m_lines;
+};
+
+// A server thread on 127.0.0.1 for replies that voxlet-card never gives.
+class FakeServer {
+public:
+    enum class Mode {
+        Reply,     // reads a request, sends the reply bytes, closes
+        ReplyOnce, // the same for the first connection, then stops listening
+        Silent,    // accepts and never answers
+    };
+    FakeServer(Mode mode, std::string reply = {});
+    ~FakeServer();
+    FakeServer(const FakeServer&) = delete;
+    FakeServer& operator=(const FakeServer&) = delete;
+
+    int Port() const { return m_port; }
+    std::string Host() const { return "127.0.0.1:" + std::to_string(m_port); }
+    int Connections() const { return m_connections.load(); }
+    std::vector<std::string> RawRequests() const;
+
+private:
+    void Run();
+    Mode m_mode;
+    std::string m_reply;
+    int m_listenFd = -1;
+    int m_port = 0;
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_connections{0};
+    mutable std::mutex m_mutex;
+    std::vector<std::string> m_requests;
+    std::vector<int> m_held;
+    std::thread m_thread;
+};
+
+// A port on 127.0.0.1 where nothing listens.
+int RefusedPort();
+
+// An HTTP response with a body, as a FakeServer reply.
+std::string HttpReply(std::string_view body, int status = 200);
+
+// Sends raw bytes to 127.0.0.1:port, half-closes when shutdownWrite, and
+// returns everything read until the server closes (at most timeoutMs).
+std::string RawExchange(int port, std::string_view request, bool shutdownWrite = false,
+                        int timeoutMs = 5000);
+
+// The messages logged by the headless prompts.
+std::vector<std::string> Messages(const std::vector<std::string>& log);
+// The HTTP trace lines of the log.
+std::vector<std::string> HttpLines(const std::vector<std::string>& log);
+
+} // namespace linktest
+
+class LinkTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    void Settings(const std::string& text);
+    std::string SettingsText() const;
+    // A player constructed now (the log of its construction is dropped).
+    CVoicePlayer& Player();
+    platform::HeadlessDialogHost& Dialog();
+    std::vector<std::string> Messages() const { return linktest::Messages(m_log); }
+    std::vector<std::string> HttpLines() const { return linktest::HttpLines(m_log); }
+
+    testsupport::TempDir m_dir;
+    std::string m_oldCwd;
+    std::vector<std::string> m_log;
+    std::unique_ptr<platform::HeadlessPrompts> m_prompts;
+    std::unique_ptr<CVoicePlayer> m_player;
+    std::unique_ptr<platform::HeadlessDialogHost> m_host;
+};

@@ -1,0 +1,167 @@
+#include "card_store.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace card {
+
+namespace {
+
+bool IsSeparator(char c) {
+    return c == '/' || c == '\\';
+}
+
+// Splits at either separator, dropping empty and "." components; false when a
+// component is ".." or holds a byte no file name may hold.
+bool SplitFolder(std::string_view path, std::vector<std::string>& parts) {
+    parts.clear();
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = start;
+        while (end < path.size() && !IsSeparator(path[end]))
+            ++end;
+        const std::string_view part = path.substr(start, end - start);
+        if (part == "..")
+            return false;
+        if (part.find('\0') != std::string_view::npos)
+            return false;
+        if (!part.empty() && part != ".")
+            parts.emplace_back(part);
+        start = end + 1;
+    }
+    return true;
+}
+
+std::string RealPath(const std::string& path) {
+    char* real = realpath(path.c_str(), nullptr);
+    if (!real)
+        return {};
+    std::string result = real;
+    std::free(real);
+    return result;
+}
+
+bool WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t n = write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+} // namespace
+
+CardStore::CardStore(std::string root) : m_root(std::move(root)) {
+    while (m_root.size() > 1 && m_root.back() == '/')
+        m_root.pop_back();
+    m_realRoot = RealPath(m_root);
+}
+
+std::string CardStore::UploadFolder() const {
+    std::string folder;
+    for (const auto& part : m_folder)
+        folder += "/" + part;
+    return folder.empty() ? "/" : folder;
+}
+
+std::string CardStore::DiskFolder() const {
+    std::string folder = m_root;
+    for (const auto& part : m_folder)
+        folder += "/" + part;
+    return folder;
+}
+
+bool CardStore::InsideRoot(const std::string& diskPath) const {
+    const std::string real = RealPath(diskPath);
+    if (real.empty() || m_realRoot.empty())
+        return false;
+    if (real == m_realRoot)
+        return true;
+    const std::string prefix = m_realRoot == "/" ? "/" : m_realRoot + "/";
+    return real.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool CardStore::SetUploadFolder(std::string_view updir, std::string& error) {
+    std::vector<std::string> parts;
+    if (!SplitFolder(updir, parts)) {
+        error = "folder outside the card";
+        return false;
+    }
+    const std::vector<std::string> previous = m_folder;
+    m_folder = parts;
+    const std::string disk = DiskFolder();
+    struct stat st;
+    if (stat(disk.c_str(), &st) != 0 && !parts.empty()) {
+        // Created only when its parent exists (and lies on the card).
+        const std::string parent = disk.substr(0, disk.rfind('/'));
+        if (stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && InsideRoot(parent))
+            (void)mkdir(disk.c_str(), 0777);
+    }
+    if (stat(disk.c_str(), &st) == 0 && !InsideRoot(disk)) {
+        m_folder = previous;
+        error = "folder outside the card";
+        return false;
+    }
+    // A folder that could not be made is still answered SUCCESS, as the card
+    // does; the upload into it fails later.
+    return true;
+}
+
+bool CardStore::Store(std::string_view filename, std::string_view data, std::string& cardPath,
+                      std::string& diskPath, std::string& error) {
+    std::vector<std::string> parts;
+    if (!SplitFolder(filename, parts)) {
+        error = "file name outside the card";
+        return false;
+    }
+    std::size_t cut = filename.size();
+    while (cut > 0 && !IsSeparator(filename[cut - 1]))
+        --cut;
+    const std::string name(filename.substr(cut));
+    if (name.empty() || name == "." || name == ".." || name.find('\0') != std::string::npos) {
+        error = "no file name";
+        return false;
+    }
+
+    const std::string folder = DiskFolder();
+    struct stat st;
+    if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        error = "no upload folder " + UploadFolder();
+        return false;
+    }
+    if (!InsideRoot(folder)) {
+        error = "folder outside the card";
+        return false;
+    }
+
+    diskPath = folder + "/" + name;
+    const int fd =
+        open(diskPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        error = std::string("cannot write: ") + std::strerror(errno);
+        return false;
+    }
+    const bool written = WriteAll(fd, data);
+    const bool closed = close(fd) == 0;
+    if (!written || !closed) {
+        error = "write failed";
+        return false;
+    }
+    cardPath.clear();
+    for (const auto& part : m_folder)
+        cardPath += part + "/";
+    cardPath += name;
+    return true;
+}
+
+} // namespace card
