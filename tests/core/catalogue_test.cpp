@@ -5,7 +5,7 @@
 #include <random>
 
 #include "core/catalogue.h"
-#include "core/core_fixture.h"
+#include "support/player_fixture.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // labels and button states that go with them.
 #include <gtest/gtest.h>
 
-#include "core/core_fixture.h"
+#include "support/player_fixture.h"
 
 namespace {
 using Lines = std::vector<std::string>;

@@ -1,7 +1,7 @@
 // The player's reading of the settings file at construction and start-up.
 #include <gtest/gtest.h>
 
-#include "core/core_fixture.h"
+#include "support/player_fixture.h"
 
 TEST_F(PlayerTest, DefaultsWithoutSettingsFile) {
     Put("Ninshiki.csv", "h\n");

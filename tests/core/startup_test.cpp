@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "core/core_fixture.h"
+#include "support/player_fixture.h"
 #include "platform/dialog_host.h"
 
 namespace {

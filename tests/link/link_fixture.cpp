@@ -423,56 +423,21 @@ void LinkTest::SetUp() {
     for (const char* name : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"})
         unsetenv(name);
     setenv("no_proxy", "*", 1);
-
-    char buf[4096];
-    m_oldCwd = getcwd(buf, sizeof buf) ? buf : "/";
-    ASSERT_EQ(chdir(m_dir.Path().c_str()), 0);
-    platform::SetSettingsPathOverride(m_dir / "Voxlet.ini");
-    auto log = [this](const std::string& l) { m_log.push_back(l); };
-    m_prompts = std::make_unique<platform::HeadlessPrompts>(log);
-    platform::SetPrompts(m_prompts.get());
-    platform::SetSleepFunction([log](int ms) { log("sleep " + std::to_string(ms)); });
-    platform::SetTimeFunction([] { return std::int64_t{1'700'000'000}; });
-    platform::SetProfileWriteHook(
-        [log](std::string_view s, std::string_view k, std::string_view v) {
-            log("ini write [" + std::string(s) + "] " + std::string(k) + "=" + std::string(v));
-        });
-    SetHttpTraceHook(log);
+    PlayerTest::SetUp();
+    SetHttpTraceHook([this](const std::string& l) { m_log.push_back(l); });
     SetHttpTimeouts(HttpTimeouts{});
 }
 
 void LinkTest::TearDown() {
-    m_player.reset();
-    m_host.reset();
     SetHttpTraceHook(nullptr);
     SetHttpTimeouts(HttpTimeouts{});
-    platform::SetProfileWriteHook(nullptr);
-    platform::SetSleepFunction(nullptr);
-    platform::SetTimeFunction(nullptr);
-    platform::SetPrompts(nullptr);
-    platform::SetSettingsPathOverride(std::nullopt);
-    (void)chdir(m_oldCwd.c_str());
-}
-
-void LinkTest::Settings(const std::string& text) {
-    testsupport::WriteFile(m_dir / "Voxlet.ini", text);
-}
-
-std::string LinkTest::SettingsText() const {
-    return testsupport::ReadFile(m_dir / "Voxlet.ini");
+    PlayerTest::TearDown();
 }
 
 CVoicePlayer& LinkTest::Player() {
     if (!m_player) {
-        m_player = std::make_unique<CVoicePlayer>();
+        PlayerTest::Player();
         m_log.clear(); // the catalogue messages of the construction do not matter here
     }
     return *m_player;
-}
-
-platform::HeadlessDialogHost& LinkTest::Dialog() {
-    if (!m_host)
-        m_host = std::make_unique<platform::HeadlessDialogHost>(
-            MainDialogTemplate(), [this](const std::string& l) { m_log.push_back(l); });
-    return *m_host;
 }

@@ -18,6 +18,7 @@
 #include "core/voice_player.h"
 #include "platform/headless/headless_host.h"
 #include "platform/headless/headless_prompts.h"
+#include "support/player_fixture.h"
 #include "support/test_support.h"
 
 namespace linktest {
@@ -123,23 +124,13 @@ std::vector<std::string> HttpLines(const std::vector<std::string>& log);
 
 } // namespace linktest
 
-class LinkTest : public ::testing::Test {
+class LinkTest : public PlayerTest {
 protected:
     void SetUp() override;
     void TearDown() override;
 
-    void Settings(const std::string& text);
-    std::string SettingsText() const;
     // A player constructed now (the log of its construction is dropped).
     CVoicePlayer& Player();
-    platform::HeadlessDialogHost& Dialog();
     std::vector<std::string> Messages() const { return linktest::Messages(m_log); }
     std::vector<std::string> HttpLines() const { return linktest::HttpLines(m_log); }
-
-    testsupport::TempDir m_dir;
-    std::string m_oldCwd;
-    std::vector<std::string> m_log;
-    std::unique_ptr<platform::HeadlessPrompts> m_prompts;
-    std::unique_ptr<CVoicePlayer> m_player;
-    std::unique_ptr<platform::HeadlessDialogHost> m_host;
 };

@@ -1,4 +1,4 @@
-#include "core/core_fixture.h"
+#include "support/player_fixture.h"
 
 #include <unistd.h>
 
