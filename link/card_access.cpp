@@ -1,4 +1,4 @@
-// The drive route of the robot link (Part 3.2): the robot's card reached as a
+// The drive route of the robot link: the robot's card reached as a
 // folder. Commands go into ADDON/REMOTE.LOG, programs and clips are copied to
 // ADDON/TEMP.TM4 and ADDON/TEMP.wav.
 //

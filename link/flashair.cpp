@@ -1,4 +1,4 @@
-// The FlashAir route of the robot link (Part 3.1): the command record and the
+// The FlashAir route of the robot link: the command record and the
 // files that go with it, uploaded to one or every card of the target table.
 #include <algorithm>
 #include <cstdio>

@@ -1,4 +1,4 @@
-// The FlashAir HTTP client (Part 3.3): puts one named file onto one card with
+// The FlashAir HTTP client: puts one named file onto one card with
 // two exchanges, a GET of /upload.cgi?UPDIR=... that must be answered
 // "SUCCESS", then a multipart/form-data POST whose body is fixed byte for byte.
 // Free functions over libcurl; every call opens and closes its own handle.
@@ -31,7 +31,7 @@ bool HttpGetReply(const std::string& url, char* reply, std::size_t capacity, boo
 bool HttpPostFile(const std::string& url, const std::string& name, const void* bytes,
                   std::size_t size);
 
-// The POST body for a name and the file's bytes (the six pieces of Part 3.3).
+// The POST body for a name and the file's bytes (six pieces, in order).
 std::string BuildFlashAirBody(std::string_view name, const void* bytes, std::size_t size);
 
 // Receives one line per exchange, for transcripts:

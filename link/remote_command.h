@@ -1,5 +1,5 @@
 // RemoteCommand: the 16-byte record of ADDON/REMOTE.LOG that tells the robot's
-// remote-connection program what to play or run (Part 3.1). The record is
+// remote-connection program what to play or run. The record is
 // always stored as 16 little-endian bytes, whatever the host's byte order.
 #pragma once
 
@@ -38,7 +38,7 @@ struct RemoteCommand {
 // REMOTE_INTERVAL setting, or 1000 when it is 0 or below.
 int EffectiveRemoteInterval(int remoteInterval);
 
-// Builds the record for one command (Part 3.1, "Building the record"):
+// Builds the record for one command :
 // mode is the player's m_nMode, remoteInterval its m_nRemoteInterval, length
 // the clip's length L in whole seconds, volume the percentage V (0..100).
 // targetTime stays 0; the FlashAir route sets it per card.

@@ -1,4 +1,4 @@
-// The drive route (Part 3.2): the robot's card as a folder. Cards are
+// The drive route: the robot's card as a folder. Cards are
 // temporary folders; drive letters map to folders through [DRIVES].
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-// The FlashAir HTTP client (Part 3.3) against the real voxlet-card on
+// The FlashAir HTTP client against the real voxlet-card on
 // loopback, byte for byte, and against a small in-test server for the replies
 // and failures the emulator does not give.
 #include <gtest/gtest.h>
@@ -18,7 +18,7 @@ namespace {
 
 const std::string kBoundary(24, '=');
 
-// The body as Part 3.3 fixes it, written out piece by piece.
+// The body the card receives, written out piece by piece.
 std::string ExpectedBody(const std::string& name, const std::string& data) {
     return "--" + kBoundary + "\r\n" +
            "Content-Disposition: form-data; name=\"upload.cgi\";filename=\"" + name + "\"\r\n" +
@@ -91,7 +91,7 @@ TEST_F(FlashAirClientTest, RecordUploadIsByteExact) {
     EXPECT_EQ(post.body.size(), 185u);
     EXPECT_EQ(post.body, ExpectedBody("ADDON\\REMOTE.LOG", record));
 
-    // The raw request: the extra header is the 67 characters of Part 3.3.
+    // The raw request: the extra header is 67 characters long.
     const std::string raw = card.RawLog();
     EXPECT_NE(
         raw.find("\r\nContent-Type: multipart/form-data;boundary=========================\r\n"),

@@ -1,4 +1,4 @@
-// The FlashAir route (Part 3.1): SendFlashAirCommand and SendFlashAirFile with
+// The FlashAir route: SendFlashAirCommand and SendFlashAirFile with
 // one, two and three voxlet-card processes on loopback.
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-// The 16-byte command record (Part 3.1): every edge case of the Part, on both
+// The 16-byte command record: the edge cases of the layout, on both
 // routes, as bytes.
 #include <gtest/gtest.h>
 
