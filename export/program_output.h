@@ -1,4 +1,4 @@
-// The program output command (button 7, "プログラム出力", Part 4.1): asks for
+// The program output command (button 7, "プログラム出力"): asks for
 // a program file and writes the selected clip, or the selected play list,
 // into it.
 #pragma once

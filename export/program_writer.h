@@ -1,4 +1,4 @@
-// The robot program writer (Part 4.1): the fragments of a .TM4 program, and
+// The robot program writer: the fragments of a .TM4 program, and
 // the two writers that put a clip or a whole play list into a program file.
 //
 // A program file is for the robot, not for the PC it is written on: it holds
@@ -15,7 +15,7 @@ class CVoicePlayer;
 
 namespace program_format {
 
-// The fragments, named as in Part 4.1 (the names are not text of the file).
+// The fragments of the format (their names are not text of the file).
 std::string Header();
 std::string SoundBlock(int id);
 // path: CP932 bytes below the robot's folder "voice", with backslashes.

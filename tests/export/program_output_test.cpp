@@ -1,7 +1,10 @@
 // Button 7: the save dialog, the messages, and whole exported files compared
-// byte for byte with the golden files of tests/fixtures/export. The golden
-// files were produced from the fragment table of the design by a separate
-// generator and reviewed by hand; see tests/fixtures/export.
+// byte for byte with the golden files of tests/fixtures/export. Those files
+// were generated from the fragment table of the design by a separate script
+// (not by this program) and reviewed line by line; the catalogues and play
+// lists they were reasoned from are in ExportTest::PutCatalogues, and the
+// settings are those of each test (clip: interval 0, margin 1000 ms, step
+// 1000 ms; play list: margin 600 ms, step 1500 ms).
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -234,7 +237,7 @@ TEST_F(ExportTest, PlayListThatCannotBeRead) {
     EXPECT_FALSE(Exists("list.TM4"));
 }
 
-// --- the numbers of Part 4.1 ----------------------------------------------
+// --- pauses, steps and mouth counts ---------------------------------------
 
 TEST_F(ExportTest, IntervalZeroEndsWithPause50) {
     PutCatalogues();
