@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "support/player_fixture.h"
 #include "platform/dialog_host.h"
+#include "support/player_fixture.h"
 
 namespace {
 bool Has(const std::vector<std::string>& log, const std::string& line) {
