@@ -4,7 +4,12 @@
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev
-          libsdl2-dev libcurl4-openssl-dev sox clang-format)
+          libsdl2-dev libcurl4-openssl-dev sox clang-format
+          # the window (wxWidgets on GTK 3) and Japanese text in it
+          libwxgtk3.2-dev libgtk-3-dev fonts-noto-cjk
+          # GUI tests: a virtual X server, screenshots, X input and the
+          # accessibility bus for the end-to-end test
+          xvfb xauth xdotool imagemagick at-spi2-core python3-pyatspi dbus-x11)
 
 missing=()
 for p in "${packages[@]}"; do

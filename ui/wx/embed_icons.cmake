@@ -1,6 +1,7 @@
-# cmake -DOUT=FILE -DICON_DIR=DIR -DSIZES="16;32;48" -P embed_icons.cmake
+# cmake -DOUT=FILE -DICON_DIR=DIR -DSIZES=16,32,48 -P embed_icons.cmake
 # Writes a C++ source with the bytes of DIR/voxlet-SIZE.png for each size and
 # a table of them (see wx_icons.h).
+string(REPLACE "," ";" SIZES "${SIZES}")
 set(body "// Generated from resources/icons by embed_icons.cmake. Do not edit.\n")
 string(APPEND body "#include <cstddef>\n\n#include \"ui/wx/wx_icons.h\"\n\nnamespace {\n")
 set(table "")

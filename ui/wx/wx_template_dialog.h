@@ -13,6 +13,14 @@
 // The about item that Windows puts in the system menu is offered in a context
 // menu of the dialog's background: under GTK the window manager owns the
 // window menu.
+//
+// Layout: each rectangle is ConvertDialogToPixels of the template's, with the
+// dialog's font set first. GTK's controls and the fallback font can need more
+// room than the Windows metrics the template was drawn for; when a label would
+// be clipped, the whole layout is widened (or heightened) by one factor, so
+// every control keeps its place relative to the others. Labels set later grow
+// the layout the same way. Windows radio groups can have no radio checked, GTK
+// ones cannot: each group gets a hidden spare radio that stands for "none".
 #pragma once
 
 #include <wx/dialog.h>
@@ -31,6 +39,7 @@
 class wxContextMenuEvent;
 class wxKeyEvent;
 class wxCloseEvent;
+class wxInitDialogEvent;
 
 namespace voxwx {
 
@@ -110,9 +119,7 @@ public:
     int TimerPeriod(int timerId) const;
     // The commands offered in the background's context menu (the system-menu
     // stand-in), in order.
-    const std::vector<std::pair<int, std::string>>& SystemMenuItems() const {
-        return m_systemMenu;
-    }
+    const std::vector<std::pair<int, std::string>>& SystemMenuItems() const { return m_systemMenu; }
     // Carries out a system command as the context menu does.
     void SystemCommand(int command);
     // The factor by which the dialog-unit layout was widened (x) and
@@ -133,10 +140,11 @@ private:
     class Timer;
 
     void BuildControls();
-    void Layout(bool grow);
-    wxRect PixelRect(const platform::ControlTemplate& c) const;
+    void ArrangeControls(bool grow);
+    wxRect PixelRect(const platform::ControlTemplate& c, double sx, double sy) const;
     bool NeedsMoreRoom(const Item& item, double& needX, double& needY) const;
     Item* Find(int id);
+    Item* ItemOf(const wxObject* window);
     const Item* Find(int id) const;
     wxWindow* RadioGroupSpare(int id) const;
 
@@ -151,6 +159,7 @@ private:
     void OnCharHook(wxKeyEvent& event);
     void OnClose(wxCloseEvent& event);
     void OnContextMenu(wxContextMenuEvent& event);
+    void OnInitDialogEvent(wxInitDialogEvent& event);
 
 public:
     // Called from the GTK "clicked" signal of a radio button.
@@ -173,7 +182,7 @@ private:
     bool m_finished = false;
     bool m_ended = false;
     int m_result = 0;
-    bool m_inModalLoop = false;
+    wxWindow* m_initialFocus = nullptr;
 };
 
 } // namespace voxwx

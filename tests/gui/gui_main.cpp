@@ -1,0 +1,74 @@
+// The GUI tests' main: wx is started in-process with the program's own
+// application class (its OnInit does nothing), wx assertions become test
+// failures, and a modal dialog that no test expects fails the test instead of
+// waiting for a user.
+#include <gtest/gtest.h>
+
+#include <wx/app.h>
+#include <wx/dialog.h>
+#include <wx/init.h>
+#include <wx/modalhook.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "gui/gui_support.h"
+#include "ui/wx/voxlet_app.h"
+
+namespace {
+
+void AssertHandler(const wxString& file, int line, const wxString& func, const wxString& cond,
+                   const wxString& msg) {
+    ADD_FAILURE_AT(file.utf8_str(), line) << "wx assertion in " << func.utf8_str() << ": "
+                                          << cond.utf8_str() << " " << msg.utf8_str();
+}
+
+class UnexpectedDialogHook final : public wxModalDialogHook {
+protected:
+    int Enter(wxDialog* dialog) override {
+        if (guitest::g_realDialogsAllowed > 0)
+            return wxID_NONE;
+        ADD_FAILURE() << "unexpected modal dialog \"" << dialog->GetTitle().utf8_str() << "\"";
+        return wxID_CANCEL;
+    }
+    void Exit(wxDialog*) override {}
+};
+
+bool ListingOnly(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--gtest_list_tests") == 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    if (ListingOnly(argc, argv))
+        return RUN_ALL_TESTS();
+    if (!std::getenv("DISPLAY")) {
+        std::fputs("voxlet_gui_tests: DISPLAY is not set; run under Xvfb "
+                   "(tests/gui/run_with_xvfb.sh)\n",
+                   stderr);
+        return 1;
+    }
+    wxApp::SetInstance(new CVoxletApp);
+    if (!wxEntryStart(argc, argv)) {
+        std::fputs("voxlet_gui_tests: the toolkit did not start (no usable display?)\n", stderr);
+        return 1;
+    }
+    wxTheApp->CallOnInit();
+    wxSetAssertHandler(AssertHandler);
+    int rc = 0;
+    {
+        UnexpectedDialogHook hook;
+        hook.Register();
+        rc = RUN_ALL_TESTS();
+        hook.Unregister();
+    }
+    wxTheApp->OnExit();
+    wxEntryCleanup();
+    return rc;
+}

@@ -1,0 +1,47 @@
+#include "ui/wx/voxlet_app.h"
+
+#include "platform/prompts.h"
+#include "playback/audio/audio_backend.h"
+#include "ui/voxlet_dlg.h"
+#include "ui/wx/wx_main_window.h"
+#include "ui/wx/wx_prompts.h"
+
+#ifdef VOXLET_HAVE_SDL
+#include "playback/sdl/sdl_backend.h"
+#endif
+
+CVoxletApp::CVoxletApp() = default;
+CVoxletApp::~CVoxletApp() = default;
+
+bool CVoxletApp::OnInit() {
+    return true;
+}
+
+int CVoxletApp::OnRun() {
+    InitInstance();
+    return 0;
+}
+
+int CVoxletApp::OnExit() {
+    platform::SetPrompts(nullptr);
+    SetAudioBackend(nullptr);
+    return wxApp::OnExit();
+}
+
+bool CVoxletApp::InitInstance() {
+    m_prompts = std::make_unique<voxwx::WxPrompts>();
+    platform::SetPrompts(m_prompts.get());
+#ifdef VOXLET_HAVE_SDL
+    SetAudioBackend(std::make_unique<SdlAudioBackend>());
+#endif
+    {
+        CVoxletDlg dlg;
+        voxwx::MainWindowEvents events(dlg);
+        voxwx::WxTemplateDialog window(nullptr, dlg, &events, voxwx::kMainWindowStyle);
+        voxwx::DecorateMainWindow(window);
+        SetTopWindow(&window);
+        window.RunModal();
+        SetTopWindow(nullptr);
+    }
+    return false;
+}

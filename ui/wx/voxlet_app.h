@@ -1,0 +1,37 @@
+// CVoxletApp: the application object. Its InitInstance runs the main dialog
+// modally and returns false, so the program ends when the dialog does.
+#pragma once
+
+#include <wx/app.h>
+
+#include <memory>
+
+namespace voxwx {
+class WxPrompts;
+}
+
+class CVoxletApp : public wxApp {
+public:
+    CVoxletApp();
+    ~CVoxletApp() override;
+
+    // wx start-up: no command-line options are taken (the toolkit's own are
+    // consumed by GTK before this runs).
+    bool OnInit() override;
+    // Runs InitInstance instead of a message loop of the application's own.
+    int OnRun() override;
+    int OnExit() override;
+
+    // 1. The framework's base initialisation: the wx prompts and the SDL audio
+    //    back end are installed (before the dialog exists, so messages shown
+    //    while the player is constructed have them).
+    // 2. SetRegistryKey has no counterpart: nothing is stored anywhere but the
+    //    settings file.
+    // 3. Constructs CVoxletDlg, builds its window and runs it modally; the
+    //    result is not looked at.
+    // 4. Destroys the dialog and returns false.
+    bool InitInstance();
+
+private:
+    std::unique_ptr<voxwx::WxPrompts> m_prompts;
+};

@@ -1,0 +1,18 @@
+// The `voxlet` program: CVoxletApp on wxWidgets.
+#include <cstdio>
+#include <cstdlib>
+
+#include "ui/wx/voxlet_app.h"
+
+wxIMPLEMENT_APP_NO_MAIN(CVoxletApp);
+
+int main(int argc, char** argv) {
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
+        std::fputs("voxlet: no display to open a window on (DISPLAY is not set).\n"
+                   "Run it in a desktop session, or see the player work without a window\n"
+                   "with scripts/tour.\n",
+                   stderr);
+        return 1;
+    }
+    return wxEntry(argc, argv);
+}

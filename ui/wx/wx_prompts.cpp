@@ -1,0 +1,166 @@
+#include "ui/wx/wx_prompts.h"
+
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+#include <wx/msgdlg.h>
+
+#include <cctype>
+
+#include "platform/dialog_host.h"
+#include "platform/paths.h"
+#include "ui/wx/wx_template_dialog.h"
+#include "ui/wx/wx_text.h"
+
+namespace voxwx {
+
+namespace {
+
+wxWindow* PromptParent() {
+    return WxTemplateDialog::Innermost();
+}
+
+std::vector<std::string> SplitBars(std::string_view text) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t bar = text.find('|', start);
+        if (bar == std::string_view::npos) {
+            parts.emplace_back(text.substr(start));
+            break;
+        }
+        parts.emplace_back(text.substr(start, bar - start));
+        start = bar + 1;
+    }
+    return parts;
+}
+
+} // namespace
+
+long MessageBoxStyle(const platform::MessageStyle& style) {
+    long bits = 0;
+    if (style.buttons == platform::MsgButtons::YesNo) {
+        bits |= wxYES_NO;
+        bits |= style.defaultButton == platform::IDNO ? wxNO_DEFAULT : wxYES_DEFAULT;
+    } else {
+        bits |= wxOK;
+    }
+    switch (style.icon) {
+    case platform::MsgIcon::Error:
+        bits |= wxICON_ERROR;
+        break;
+    case platform::MsgIcon::Warning:
+        bits |= wxICON_WARNING;
+        break;
+    case platform::MsgIcon::Info:
+        bits |= wxICON_INFORMATION;
+        break;
+    case platform::MsgIcon::Question:
+        bits |= wxICON_QUESTION;
+        break;
+    case platform::MsgIcon::None:
+        bits |= wxICON_NONE;
+        break;
+    }
+    return bits;
+}
+
+int WxPrompts::Message(int, std::string_view text, const platform::MessageStyle& style) {
+    wxMessageDialog box(PromptParent(), ToWx(text), ToWx(platform::ApplicationName()),
+                        MessageBoxStyle(style));
+    const int rc = box.ShowModal();
+    if (style.buttons == platform::MsgButtons::YesNo)
+        return rc == wxID_YES ? platform::IDYES : platform::IDNO;
+    return platform::IDOK;
+}
+
+std::string CaseInsensitivePattern(std::string_view pattern) {
+    std::string out;
+    for (char ch : pattern) {
+        const auto u = static_cast<unsigned char>(ch);
+        if (std::isalpha(u)) {
+            out += '[';
+            out += static_cast<char>(std::tolower(u));
+            out += static_cast<char>(std::toupper(u));
+            out += ']';
+        } else {
+            out += ch;
+        }
+    }
+    return out;
+}
+
+WxFileDialogParts FileDialogParts(const platform::FileDialogSpec& spec) {
+    WxFileDialogParts parts;
+    // "label|pattern|label|pattern||": pairs up to the empty entry.
+    const auto fields = SplitBars(spec.filter);
+    for (std::size_t i = 0; i + 1 < fields.size(); i += 2) {
+        if (fields[i].empty())
+            break;
+        if (!parts.wildcard.empty())
+            parts.wildcard += '|';
+        parts.wildcard += fields[i] + '|';
+        // A pattern list ("*.wav;*.mp3") keeps its separators.
+        std::string patterns;
+        std::size_t start = 0;
+        const std::string& p = fields[i + 1];
+        while (start <= p.size()) {
+            std::size_t semi = p.find(';', start);
+            if (semi == std::string::npos)
+                semi = p.size();
+            if (!patterns.empty())
+                patterns += ';';
+            patterns += CaseInsensitivePattern(std::string_view(p).substr(start, semi - start));
+            start = semi + 1;
+        }
+        parts.wildcard += patterns;
+    }
+    if (!spec.initialName.empty()) {
+        parts.folder = platform::CutAtLastSeparator(spec.initialName);
+        parts.file = std::string(platform::BaseName(spec.initialName));
+        if (!parts.folder.empty()) {
+            wxFileName dir = wxFileName::DirName(ToWx(platform::ResolvePath(parts.folder)));
+            dir.MakeAbsolute();
+            parts.folder = ToUtf8(dir.GetPath());
+        }
+    }
+    return parts;
+}
+
+std::string WithDefaultExtension(const std::string& path, std::string_view ext) {
+    if (ext.empty())
+        return path;
+    const std::string_view name = platform::BaseName(path);
+    if (name.find('.') != std::string_view::npos)
+        return path;
+    return path + "." + std::string(ext);
+}
+
+namespace {
+std::optional<std::string> RunFileDialog(const platform::FileDialogSpec& spec, long style,
+                                         const wxString& title) {
+    const WxFileDialogParts parts = FileDialogParts(spec);
+    wxFileDialog dialog(PromptParent(), title, ToWx(parts.folder), ToWx(parts.file),
+                        ToWx(parts.wildcard), style);
+    if (dialog.ShowModal() != wxID_OK)
+        return std::nullopt;
+    return WithDefaultExtension(ToUtf8(dialog.GetPath()), spec.defaultExt);
+}
+} // namespace
+
+// The read-only check box that hideReadOnly hides does not exist in GTK's
+// file chooser; nothing to hide.
+std::optional<std::string> WxPrompts::FileOpen(const platform::FileDialogSpec& spec) {
+    return RunFileDialog(spec, wxFD_OPEN, wxString::FromUTF8("開く"));
+}
+
+std::optional<std::string> WxPrompts::FileSave(const platform::FileDialogSpec& spec) {
+    return RunFileDialog(spec, wxFD_SAVE | (spec.overwritePrompt ? wxFD_OVERWRITE_PROMPT : 0),
+                         wxString::FromUTF8("名前を付けて保存"));
+}
+
+int WxPrompts::RunModal(platform::ModalDialogLogic& logic) {
+    WxTemplateDialog dialog(PromptParent(), logic);
+    return dialog.RunModal();
+}
+
+} // namespace voxwx
