@@ -83,5 +83,5 @@ TEST_F(ScreenshotTest, AboutBox) {
 
 TEST_F(ScreenshotTest, SettingsDialog) {
     Start();
-    ShootModalOpenedBy([this] { ClickControl(ctl::kSettings); }, "settings-dialog.png", 130);
+    ShootModalOpenedBy([this] { ClickControl(ctl::kSettings); }, "settings.png", 130);
 }
