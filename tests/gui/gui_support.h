@@ -37,7 +37,8 @@ wxPoint ListItemPoint(const wxListBox* list, int index);
 // Presses and releases a key (wxKeyCode) at the window under the pointer.
 void PressKey(int keyCode);
 
-// ${CMAKE_BINARY_DIR}/artifacts, created when missing.
+// build/artifacts of the source tree (whatever the build folder), created
+// when missing.
 std::string ArtifactDir();
 
 // While > 0, modal dialogs that no wxTEST_DIALOG expects are shown for real

@@ -1,6 +1,6 @@
 // The screenshot artifacts: the main window as a user first sees it, and the
 // about box and the settings dialog over it, saved below
-// ${CMAKE_BINARY_DIR}/artifacts (ImageMagick's import inside the test's X
+// build/artifacts (ImageMagick's import inside the test's X
 // server). main-window.png is the one the project asks for.
 #include <gtest/gtest.h>
 
