@@ -5,6 +5,8 @@ set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev
           libsdl2-dev libcurl4-openssl-dev sox clang-format
+          # the demo voice set's speech (without it the clips are tones)
+          espeak-ng
           # the window (wxWidgets on GTK 3) and Japanese text in it
           libwxgtk3.2-dev libgtk-3-dev fonts-noto-cjk
           # GUI tests: a virtual X server, screenshots, X input and the

@@ -236,8 +236,8 @@ TEST_F(VoxletCardTest, LogHoldsTheRawRequests) {
 }
 
 TEST_F(VoxletCardTest, BadCommandLines) {
-    for (const std::vector<std::string>& args :
-         std::vector<std::vector<std::string>>{{"--robot"}, {"--port", "x"}, {"--nonsense"}}) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--play"}, {"--robot", "--poll", "0"}, {"--port", "x"}, {"--nonsense"}}) {
         EXPECT_THROW(CardProcess(m_card.Path(), args), std::runtime_error);
     }
     EXPECT_THROW(CardProcess(m_card.Path() + "/missing"), std::runtime_error);

@@ -421,10 +421,36 @@ std::string CardServer::Endpoint() const {
 }
 
 void CardServer::Run() {
+    // The listening socket does not block, so that a connection that went
+    // away between poll and accept cannot stall the observer's polls.
+    fcntl(m_listenFd, F_SETFL, fcntl(m_listenFd, F_GETFL) | O_NONBLOCK);
+    const bool polling = m_observer && m_options.pollIntervalMs > 0;
+    const auto period = std::chrono::milliseconds(m_options.pollIntervalMs);
+    auto nextPoll = Clock::now();
     for (;;) {
+        int wait = -1;
+        if (polling) {
+            auto now = Clock::now();
+            if (now >= nextPoll) {
+                m_observer->OnPoll();
+                now = Clock::now();
+                nextPoll = now + period;
+            }
+            wait = static_cast<int>(
+                std::chrono::duration_cast<std::chrono::milliseconds>(nextPoll - now).count());
+        }
+        pollfd p{m_listenFd, POLLIN, 0};
+        const int ready = poll(&p, 1, wait);
+        if (ready < 0 && errno != EINTR) {
+            std::fprintf(stderr, "voxlet-card: poll: %s\n", std::strerror(errno));
+            return;
+        }
+        if (ready <= 0)
+            continue;
         const int fd = accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) {
-            if (errno == EINTR || errno == ECONNABORTED || errno == EMFILE || errno == ENFILE)
+            if (errno == EINTR || errno == ECONNABORTED || errno == EMFILE || errno == ENFILE ||
+                errno == EAGAIN || errno == EWOULDBLOCK)
                 continue;
             std::fprintf(stderr, "voxlet-card: accept: %s\n", std::strerror(errno));
             return;
@@ -455,6 +481,7 @@ void CardServer::ServeConnection(int fd) {
                            : request.method + " " + Printable(request.target);
     std::string outcome;
     std::optional<Reply> reply;
+    std::optional<std::pair<std::string, std::string>> stored; // told after the reply
     switch (status) {
     case ReadStatus::Nothing:
         outcome = "closed without a request";
@@ -533,8 +560,7 @@ void CardServer::ServeConnection(int fd) {
                 outcome =
                     "stored " + Printable(cardPath) + " size=" + std::to_string(part->data.size());
                 reply = HtmlReply(200, "OK", "Success", "");
-                if (m_observer)
-                    m_observer->OnStored(cardPath, diskPath);
+                stored = {cardPath, diskPath};
             } else {
                 outcome = "ERROR " + error;
                 reply = HtmlReply(200, "OK", "ERROR", error);
@@ -554,6 +580,8 @@ void CardServer::ServeConnection(int fd) {
     // Close after the reply; what the client still sends is read and dropped
     // for a moment, so that the close does not reset the reply away.
     shutdown(fd, SHUT_WR);
+    if (stored && m_observer)
+        m_observer->OnStored(stored->first, stored->second);
     std::size_t discarded = 0;
     const auto until = Clock::now() + std::chrono::milliseconds(kLingerMs);
     while (discarded < kLingerDiscardBytes) {

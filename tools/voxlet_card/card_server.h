@@ -9,13 +9,16 @@
 
 namespace card {
 
-// Told of every file the card stores. The robot stand-in of a later issue
-// (voxlet-card --robot) hooks in here to carry out ADDON/REMOTE.LOG records.
+// Told of every file the card stores, and called between requests at the
+// poll interval of the options. The robot stand-in (voxlet-card --robot,
+// robot.h) hooks in here to carry out ADDON/REMOTE.LOG records.
 class CardObserver {
 public:
     virtual ~CardObserver() = default;
     // cardPath: below the card root ("ADDON/REMOTE.LOG"); diskPath: on the PC.
     virtual void OnStored(const std::string& cardPath, const std::string& diskPath) = 0;
+    // Runs on the server's thread, never while a request is served.
+    virtual void OnPoll() {}
 };
 
 struct ServerOptions {
@@ -26,6 +29,7 @@ struct ServerOptions {
     int requestTimeoutMs = 60000;                // a whole request must arrive within this
     std::size_t maxHeaderBytes = 16 * 1024;      // request line and headers
     std::size_t maxBodyBytes = 64 * 1024 * 1024; // the body of a POST
+    int pollIntervalMs = 0;                      // CardObserver::OnPoll period (0: never)
 };
 
 class CardServer {

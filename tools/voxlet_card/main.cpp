@@ -1,21 +1,35 @@
-// voxlet-card: a FlashAir card emulator for loopback and tests.
+// voxlet-card: a FlashAir card emulator for loopback and tests, and a robot
+// stand-in.
 //
 //   voxlet-card --root DIR [--port N] [--bind ADDR] [--log FILE] [--timeout MS]
+//               [--robot [--catalogue FILE]... [--voice DIR] [--play] [--poll MS]]
 //
 // Serves GET /upload.cgi?UPDIR=... and POST /upload.cgi as a FlashAir card
 // does, storing uploads below DIR. Prints "listening on ADDR:PORT" first, then
 // one line per request. --log appends every raw request to FILE.
+//
+// With --robot it also stands in for the robot that carries the card: it
+// watches DIR/ADDON/REMOTE.LOG, whether uploaded through this emulator or
+// written directly into DIR on the drive route, and prints one "robot: ..."
+// line for every command record (robot.h). Several stand-ins on different
+// ports and roots act as several robots.
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
 
 #include "card_server.h"
 #include "card_store.h"
+#include "robot.h"
+
+#ifdef VOXLET_CARD_SDL
+#include "playback/sdl/sdl_backend.h"
+#endif
 
 namespace {
 
@@ -26,7 +40,16 @@ void Usage(std::FILE* out) {
                       "  --port N       TCP port, 0 (the default) for a free one\n"
                       "  --bind ADDR    address to listen on (default 127.0.0.1)\n"
                       "  --log FILE     append every raw request to FILE\n"
-                      "  --timeout MS   drop a client silent for this long (default 10000)\n");
+                      "  --timeout MS   drop a client silent for this long (default 10000)\n"
+                      "  --robot        act as the robot: report every command record that\n"
+                      "                 reaches ADDON/REMOTE.LOG (uploaded or written directly)\n"
+                      "  --catalogue F  with --robot: a voice catalogue (CSV) for the labels;\n"
+                      "                 may be given several times\n"
+                      "  --voice DIR    with --robot --play: the voice folder (default: voice\n"
+                      "                 beside the first catalogue)\n"
+                      "  --play         with --robot: also play each clip on this PC (SDL2)\n"
+                      "  --poll MS      with --robot: how often REMOTE.LOG is looked at\n"
+                      "                 (default 50)\n");
 }
 
 bool ParseNumber(const char* text, long low, long high, long& value) {
@@ -42,6 +65,11 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     std::string root;
     card::ServerOptions options;
+    bool robot = false;
+    bool play = false;
+    bool robotOnly = false; // an option that needs --robot was given
+    int pollMs = 50;
+    card::RobotOptions robotOptions;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -69,10 +97,23 @@ int main(int argc, char** argv) {
             options.idleTimeoutMs = static_cast<int>(number);
             options.requestTimeoutMs = static_cast<int>(std::min(number * 6, 3600000L));
         } else if (arg == "--robot") {
-            // The robot stand-in (carrying out ADDON/REMOTE.LOG records) comes
-            // with a later issue; it will hook in as a card::CardObserver.
-            std::fprintf(stderr, "voxlet-card: --robot is not available yet\n");
-            return 2;
+            robot = true;
+        } else if (arg == "--catalogue" && hasValue) {
+            robotOptions.catalogues.push_back(argv[++i]);
+            robotOnly = true;
+        } else if (arg == "--voice" && hasValue) {
+            robotOptions.voiceFolder = argv[++i];
+            robotOnly = true;
+        } else if (arg == "--play") {
+            play = true;
+            robotOnly = true;
+        } else if (arg == "--poll" && hasValue) {
+            if (!ParseNumber(argv[++i], 1, 60000, number)) {
+                std::fprintf(stderr, "voxlet-card: bad poll interval %s\n", argv[i]);
+                return 2;
+            }
+            pollMs = static_cast<int>(number);
+            robotOnly = true;
         } else {
             std::fprintf(stderr, "voxlet-card: unknown or incomplete option %s\n", arg.c_str());
             Usage(stderr);
@@ -86,14 +127,49 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    card::CardStore store(root);
-    card::CardServer server(store, options);
+    if (robotOnly && !robot) {
+        std::fprintf(stderr, "voxlet-card: --catalogue, --voice, --play and --poll need --robot\n");
+        return 2;
+    }
+
+    std::unique_ptr<AudioBackend> audio;
+    if (play) {
+#ifdef VOXLET_CARD_SDL
+        // SDL would turn SIGINT and SIGTERM into events that nobody reads; the
+        // stand-in must stop on them as before.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        auto sdl = std::make_unique<SdlAudioBackend>();
+        if (sdl->Open(nullptr))
+            audio = std::move(sdl);
+        else
+            std::fprintf(stderr, "voxlet-card: no sound (%s); reporting only\n",
+                         sdl->LastError().c_str());
+#else
+        std::fprintf(stderr, "voxlet-card: built without SDL2; --play is not available\n");
+        return 2;
+#endif
+    }
+    std::unique_ptr<card::Robot> stand;
     std::string error;
+    if (robot) {
+        stand = std::make_unique<card::Robot>(root, robotOptions, audio.get());
+        if (!stand->Start(error)) {
+            std::fprintf(stderr, "voxlet-card: %s\n", error.c_str());
+            return 2;
+        }
+        options.pollIntervalMs = pollMs;
+    }
+
+    card::CardStore store(root);
+    card::CardServer server(store, options, stand.get());
     if (!server.Listen(error)) {
         std::fprintf(stderr, "voxlet-card: %s\n", error.c_str());
         return 1;
     }
     std::printf("listening on %s\n", server.Endpoint().c_str());
+    if (stand)
+        std::printf("robot stand-in watching %s (%zu labels%s)\n", stand->WatchedPath().c_str(),
+                    stand->LabelCount(), audio ? ", clips play on this PC" : "");
     std::fflush(stdout);
     server.Run();
     return 1;
