@@ -251,6 +251,17 @@ ExportPlayListLine ParseExportPlayListLine(std::string_view row) {
     return line;
 }
 
+// Ends a complete program: TRAILER, a clean close, and the outcome message.
+static bool FinishProgram(ProgramFile& file) {
+    file.Put(program_format::Trailer());
+    if (!file.Close()) {
+        ShowWriteFailed();
+        return false;
+    }
+    ShowWritten();
+    return true;
+}
+
 bool WriteClipProgram(const std::string& programPath, std::string_view clipPath,
                       std::int16_t soundId, int lengthMs, int pauseMs, bool append,
                       const CVoicePlayer& player) {
@@ -264,13 +275,7 @@ bool WriteClipProgram(const std::string& programPath, std::string_view clipPath,
     file.Put(program_format::SoundBlock(soundId));
     PutClipBody(file, clipPath, lengthMs, player.m_nRemoteInterval);
     PutPause(file, pauseMs);
-    file.Put(program_format::Trailer());
-    if (!file.Close()) {
-        ShowWriteFailed();
-        return false;
-    }
-    ShowWritten();
-    return true;
+    return FinishProgram(file);
 }
 
 bool WritePlayListProgram(const std::string& programPath, const CVoicePlayer& player,
@@ -317,11 +322,5 @@ bool WritePlayListProgram(const std::string& programPath, const CVoicePlayer& pl
         PutPause(file, pauseMs);
     }
     list.Close();
-    file.Put(program_format::Trailer());
-    if (!file.Close()) {
-        ShowWriteFailed();
-        return false;
-    }
-    ShowWritten();
-    return true;
+    return FinishProgram(file);
 }
