@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/dialog_host.h"
-#include "platform/prompts.h"
+#include "platform/headless/headless_prompts.h"
 #include "platform/sleep.h"
 #include "playback/audio/audio_backend.h"
 #include "playback/audio/recording_backend.h"
@@ -32,8 +31,6 @@ protected:
         });
         GetAudioState() = AudioState{};
         Install({});
-        good = dir / "good.wav";
-        other = dir / "other.wav";
         testsupport::WriteFile(good, testsupport::MakeWav(22050, 200));
         testsupport::WriteFile(other, testsupport::MakeWav(8000, 80, 3000));
     }
@@ -47,12 +44,18 @@ protected:
         GetAudioState() = AudioState{};
     }
 
-    RecordingAudioBackend* Install(RecordingAudioBackend::Options options) {
+    void Install(RecordingAudioBackend::Options options) {
         auto b = std::make_unique<RecordingAudioBackend>(
             [this](const std::string& line) { lines.push_back(line); }, options);
         backend = b.get();
         SetAudioBackend(std::move(b));
-        return backend;
+    }
+
+    // Opens the module and plays the good clip at 60 percent, then forgets the lines.
+    void OpenAndPlay() {
+        ASSERT_TRUE(OpenAudio(nullptr));
+        PlayClip(volumeChanged, good, 60);
+        Take();
     }
 
     // Lines written since the last call.
@@ -66,8 +69,9 @@ protected:
     std::string PlayFail(const std::string& path) { return "audio play " + path + " -> fail"; }
 
     testsupport::TempDir dir;
-    std::string good;
-    std::string other;
+    const std::string good = dir / "good.wav";
+    const std::string other = dir / "other.wav";
+    const std::string missing = dir / "missing.wav";
     RecordingAudioBackend* backend = nullptr;
     Lines lines;
     std::size_t taken = 0;
@@ -79,30 +83,20 @@ protected:
     bool volumeChanged = true;
 };
 
-TEST(VolumeLevel, MapsPercentToHundredthsOfADecibel) {
-    AudioState s; // -1500 .. 1000
-    EXPECT_EQ(VolumeLevel(s, 0), -1500);
-    EXPECT_EQ(VolumeLevel(s, 1), -1475);
-    EXPECT_EQ(VolumeLevel(s, 40), -500);
-    EXPECT_EQ(VolumeLevel(s, 60), 0); // trackbar default 40 -> 100 - 40
-    EXPECT_EQ(VolumeLevel(s, 100), 1000);
-}
-
-TEST(VolumeLevel, ClampsThePercentage) {
-    AudioState s;
-    EXPECT_EQ(VolumeLevel(s, -5), -1500);
-    EXPECT_EQ(VolumeLevel(s, 101), 1000);
-    EXPECT_EQ(VolumeLevel(s, 100000), 1000);
-}
-
-TEST(VolumeLevel, TruncatesTowardZero) {
-    AudioState s;
-    s.levelMax = 1;
-    s.levelMin = -2;                   // range 3
-    EXPECT_EQ(VolumeLevel(s, 50), -1); // 150 / 100 = 1
-    s.levelMax = -2;
-    s.levelMin = 1; // range -3: -150 / 100 = -1 (floor would give -2)
-    EXPECT_EQ(VolumeLevel(s, 50), 0);
+TEST(VolumeLevel, MapsClampsAndTruncatesTowardZero) {
+    // {levelMax, levelMin, percent, level}
+    const int cases[][4] = {
+        {1000, -1500, 0, -1500},  {1000, -1500, 1, -1475},     {1000, -1500, 40, -500},
+        {1000, -1500, 60, 0},     {1000, -1500, 100, 1000},    {1000, -1500, -5, -1500},
+        {1000, -1500, 101, 1000}, {1000, -1500, 100000, 1000}, {1, -2, 50, -1}, // 3 * 50 / 100 = 1
+        {-2, 1, 50, 0}, // -3 * 50 / 100 = -1 (floor would give -2)
+    };
+    for (const auto& c : cases) {
+        AudioState s;
+        s.levelMax = c[0];
+        s.levelMin = c[1];
+        EXPECT_EQ(VolumeLevel(s, c[2]), c[3]) << c[0] << " " << c[1] << " " << c[2];
+    }
 }
 
 TEST_F(AudioTest, OpenAudioResetsTheStateAndOpensTheBackend) {
@@ -122,63 +116,34 @@ TEST_F(AudioTest, OpenAudioResetsTheStateAndOpensTheBackend) {
     EXPECT_EQ(Take(), Lines{"audio open -> ok"});
 }
 
-TEST_F(AudioTest, FirstClipSetsTheGainOnceFromThePercentage) {
-    ASSERT_TRUE(OpenAudio(nullptr));
-    Take();
-    PlayClip(volumeChanged, good, 60); // trackbar at its default 40
+TEST_F(AudioTest, GainIsSetOnceUntilTheTrackbarMoves) {
+    OpenAndPlay(); // trackbar at its default 40
     EXPECT_FALSE(volumeChanged);
-    EXPECT_EQ(Take(), (Lines{"audio gain 0", Play(good)}));
-    EXPECT_EQ(failures, 0);
+    EXPECT_EQ(lines, (Lines{"audio open -> ok", "audio gain 0", Play(good)}));
     EXPECT_TRUE(GetAudioState().segmentLoaded);
     EXPECT_EQ(GetAudioState().appliedPercent, 60);
     EXPECT_FALSE(GetAudioState().busy);
-}
-
-TEST_F(AudioTest, SeveralClipsWithoutMovingTheTrackbarSetTheGainOnce) {
-    ASSERT_TRUE(OpenAudio(nullptr));
-    Take();
-    PlayClip(volumeChanged, good, 60);
-    // Without the flag the percentage is not looked at.
+    // Without the flag the percentage is not looked at; a clip stops the one before.
     PlayClip(volumeChanged, other, 10);
     PlayClip(volumeChanged, good, 90);
-    EXPECT_EQ(Take(), (Lines{"audio gain 0", Play(good), "audio stop", Play(other), "audio stop",
-                             Play(good)}));
+    EXPECT_EQ(Take(), (Lines{"audio stop", Play(other), "audio stop", Play(good)}));
     EXPECT_EQ(failures, 0);
-}
-
-TEST_F(AudioTest, MovedTrackbarGivesTheNextClipTheNewLevel) {
-    ASSERT_TRUE(OpenAudio(nullptr));
-    PlayClip(volumeChanged, good, 60);
-    Take();
-    volumeChanged = true; // moved to the top
-    PlayClip(volumeChanged, good, 100);
-    EXPECT_EQ(Take(), (Lines{"audio stop", "audio gain 1000", Play(good)}));
-    volumeChanged = true; // moved to the bottom
-    PlayClip(volumeChanged, good, 0);
-    EXPECT_EQ(Take(), (Lines{"audio stop", "audio gain -1500", Play(good)}));
-    volumeChanged = true; // moved, but back to the same percentage
-    PlayClip(volumeChanged, good, 0);
-    EXPECT_EQ(Take(), (Lines{"audio stop", Play(good)}));
-    EXPECT_FALSE(volumeChanged);
+    const std::pair<int, Lines> moves[] = {
+        {100, {"audio stop", "audio gain 1000", Play(good)}},
+        {0, {"audio stop", "audio gain -1500", Play(good)}},
+        {0, {"audio stop", Play(good)}}, // moved, but back to the same percentage
+    };
+    for (const auto& [percent, expected] : moves) {
+        volumeChanged = true;
+        PlayClip(volumeChanged, good, percent);
+        EXPECT_EQ(Take(), expected) << percent;
+        EXPECT_FALSE(volumeChanged);
+    }
     EXPECT_EQ(backend->Gain(), -1500);
 }
 
-TEST_F(AudioTest, ClipWhileAnotherSoundsStopsItFirst) {
-    ASSERT_TRUE(OpenAudio(nullptr));
-    PlayClip(volumeChanged, good, 60);
-    ASSERT_TRUE(backend->IsPlaying());
-    Take();
-    PlayClip(volumeChanged, other, 60);
-    EXPECT_EQ(Take(), (Lines{"audio stop", Play(other)}));
-    EXPECT_EQ(backend->Current(), other);
-    EXPECT_TRUE(backend->IsPlaying());
-}
-
-TEST_F(AudioTest, MissingFileReportsAndTheNextPlayWorks) {
-    ASSERT_TRUE(OpenAudio(nullptr));
-    PlayClip(volumeChanged, good, 60);
-    Take();
-    const std::string missing = dir / "missing.wav";
+TEST_F(AudioTest, FailedPlaysReportAndTheNextPlayWorks) {
+    OpenAndPlay();
     PlayClip(volumeChanged, missing, 60);
     EXPECT_EQ(failures, 1);
     EXPECT_TRUE(busyInReporter);
@@ -186,24 +151,30 @@ TEST_F(AudioTest, MissingFileReportsAndTheNextPlayWorks) {
     EXPECT_FALSE(GetAudioState().segmentLoaded); // the clip before was released
     EXPECT_EQ(Take(), (Lines{"audio stop", PlayFail(missing)}));
     EXPECT_NE(backend->LastError().find("missing.wav"), std::string::npos);
-
-    PlayClip(volumeChanged, good, 60);
-    EXPECT_EQ(failures, 1);
-    EXPECT_EQ(Take(), Lines{Play(good)}); // nothing loaded, so nothing to stop
-    EXPECT_TRUE(GetAudioState().segmentLoaded);
-}
-
-TEST_F(AudioTest, NotAWavFileReports) {
-    ASSERT_TRUE(OpenAudio(nullptr));
-    const std::string text = dir / "text.wav";
-    testsupport::WriteFile(text, "this is not a wave file at all");
-    PlayClip(volumeChanged, text, 60);
-    EXPECT_EQ(failures, 1);
-    EXPECT_EQ(Take(), (Lines{"audio open -> ok", "audio gain 0", PlayFail(text)}));
+    // The file is read anew each time and checked before it is played.
+    const std::string clip = dir / "clip.wav";
+    testsupport::WriteFile(clip, "this is not a wave file at all");
+    PlayClip(volumeChanged, clip, 60);
     EXPECT_NE(backend->LastError().find("not a RIFF file"), std::string::npos);
+    testsupport::WriteFile(clip, testsupport::MakeWav(22050, 100));
+    PlayClip(volumeChanged, clip, 60);
+    EXPECT_TRUE(GetAudioState().segmentLoaded);
+    testsupport::WriteFile(clip, std::string("RIFF\x04\0\0\0AVI ", 12));
+    PlayClip(volumeChanged, clip, 60);
+    EXPECT_NE(backend->LastError().find("AVI"), std::string::npos) << backend->LastError();
+    testsupport::WriteFile(clip, testsupport::MakeWav(8000, 50, 20000));
+    PlayClip(volumeChanged, clip, 60);
+    EXPECT_EQ(failures, 3);
+    // Nothing loaded after a failure, so nothing to stop.
+    EXPECT_EQ(Take(),
+              (Lines{PlayFail(clip), Play(clip), "audio stop", PlayFail(clip), Play(clip)}));
 }
 
-TEST_F(AudioTest, FailedOpenMakesEveryPlayReportWithoutTouchingTheBackend) {
+TEST_F(AudioTest, WithoutAnOpenBackendEveryPlayReportsAndTouchesNothing) {
+    PlayClip(volumeChanged, good, 60); // before OpenAudio
+    EXPECT_EQ(failures, 1);
+    EXPECT_TRUE(lines.empty());
+
     Install({.failOpen = true});
     EXPECT_FALSE(OpenAudio(nullptr));
     EXPECT_FALSE(GetAudioState().opened);
@@ -212,33 +183,22 @@ TEST_F(AudioTest, FailedOpenMakesEveryPlayReportWithoutTouchingTheBackend) {
         PlayClip(volumeChanged, good, 60);
     }
     StopClip();
-    EXPECT_EQ(failures, 3);
+    EXPECT_EQ(failures, 4);
     EXPECT_EQ(Take(), Lines{"audio open -> fail"});
     CloseAudio(); // releases what the open made
     EXPECT_EQ(Take(), Lines{"audio close"});
-}
 
-TEST_F(AudioTest, WithoutABackendOpenFailsAndPlaysReport) {
     SetAudioBackend(nullptr);
     EXPECT_FALSE(OpenAudio(nullptr));
     PlayClip(volumeChanged, good, 60);
-    EXPECT_EQ(failures, 1);
+    EXPECT_EQ(failures, 5);
     CloseAudio();
     CloseAudio();
-    EXPECT_TRUE(lines.empty());
-}
-
-TEST_F(AudioTest, PlayBeforeOpenReportsAndTouchesNothing) {
-    PlayClip(volumeChanged, good, 60);
-    EXPECT_EQ(failures, 1);
-    EXPECT_TRUE(lines.empty());
+    EXPECT_TRUE(Take().empty());
 }
 
 TEST_F(AudioTest, NestedRequestFromTheReporterIsDropped) {
-    ASSERT_TRUE(OpenAudio(nullptr));
-    PlayClip(volumeChanged, good, 60);
-    Take();
-    const std::string missing = dir / "missing.wav";
+    OpenAndPlay();
     bool nestedFlag = true;
     onFailure = [&] { PlayClip(nestedFlag, other, 100); };
     PlayClip(volumeChanged, missing, 60);
@@ -255,9 +215,7 @@ TEST_F(AudioTest, NestedRequestFromTheReporterIsDropped) {
 }
 
 TEST_F(AudioTest, RequestWhileBusyStopsTheSoundingClipAndIsDropped) {
-    ASSERT_TRUE(OpenAudio(nullptr));
-    PlayClip(volumeChanged, good, 60);
-    Take();
+    OpenAndPlay();
     GetAudioState().busy = true; // an earlier request is being carried out
     volumeChanged = true;
     PlayClip(volumeChanged, other, 100);
@@ -313,9 +271,13 @@ TEST_F(AudioTest, FailedGainIsNotRetriedForTheSamePercentage) {
 }
 
 TEST_F(AudioTest, CloseAudioStopsClosesAndIsValidTwice) {
+    CloseAudio(); // before OpenAudio: touches nothing
+    EXPECT_TRUE(lines.empty());
     ASSERT_TRUE(OpenAudio(nullptr));
-    PlayClip(volumeChanged, good, 60);
     Take();
+    CloseAudio();
+    EXPECT_EQ(Take(), Lines{"audio close"}); // no clip: nothing to stop
+    OpenAndPlay();
     CloseAudio();
     EXPECT_EQ(Take(), (Lines{"audio stop", "audio close"}));
     AudioState& s = GetAudioState();
@@ -331,34 +293,18 @@ TEST_F(AudioTest, CloseAudioStopsClosesAndIsValidTwice) {
     EXPECT_TRUE(Take().empty());
 }
 
-TEST_F(AudioTest, CloseAudioWithoutClipOnlyCloses) {
-    ASSERT_TRUE(OpenAudio(nullptr));
-    Take();
-    CloseAudio();
-    EXPECT_EQ(Take(), Lines{"audio close"});
-}
-
-TEST_F(AudioTest, CloseAudioBeforeOpenTouchesNothing) {
-    CloseAudio();
-    EXPECT_TRUE(lines.empty());
-    EXPECT_TRUE(sleeps.empty());
-}
-
 TEST_F(AudioTest, CloseAudioWaitsAtMostTenSecondsForABusyRequest) {
-    ASSERT_TRUE(OpenAudio(nullptr));
-    PlayClip(volumeChanged, good, 60);
-    Take();
+    OpenAndPlay();
     // The program is shut down while message 125 of a request is open.
     onFailure = [] { CloseAudio(); };
-    PlayClip(volumeChanged, dir / "missing.wav", 60);
+    PlayClip(volumeChanged, missing, 60);
     onFailure = nullptr;
     EXPECT_EQ(sleeps, std::vector<int>(100, 100));
-    EXPECT_EQ(Take(), (Lines{"audio stop", PlayFail(dir / "missing.wav"), "audio close"}));
+    EXPECT_EQ(Take(), (Lines{"audio stop", PlayFail(missing), "audio close"}));
     EXPECT_FALSE(GetAudioState().busy);
     EXPECT_FALSE(GetAudioState().opened);
-}
-
-TEST_F(AudioTest, CloseAudioStopsWaitingWhenTheRequestEnds) {
+    // It stops waiting when the request ends.
+    sleeps.clear();
     ASSERT_TRUE(OpenAudio(nullptr));
     GetAudioState().busy = true;
     platform::SetSleepFunction([this](int ms) {
@@ -370,66 +316,26 @@ TEST_F(AudioTest, CloseAudioStopsWaitingWhenTheRequestEnds) {
     EXPECT_EQ(sleeps, (std::vector<int>{100, 100, 100}));
 }
 
-TEST_F(AudioTest, WavReplacedOnDiskIsReadAnew) {
-    ASSERT_TRUE(OpenAudio(nullptr));
-    const std::string clip = dir / "clip.wav";
-    testsupport::WriteFile(clip, testsupport::MakeWav(22050, 100));
-    PlayClip(volumeChanged, clip, 60);
-    testsupport::WriteFile(clip, std::string("RIFF\x04\0\0\0AVI ", 12));
-    PlayClip(volumeChanged, clip, 60);
-    EXPECT_EQ(failures, 1);
-    EXPECT_NE(backend->LastError().find("AVI"), std::string::npos) << backend->LastError();
-    testsupport::WriteFile(clip, testsupport::MakeWav(8000, 50, 20000));
-    PlayClip(volumeChanged, clip, 60);
-    EXPECT_EQ(failures, 1);
-    EXPECT_EQ(Take(), (Lines{"audio open -> ok", "audio gain 0", Play(clip), "audio stop",
-                             PlayFail(clip), Play(clip)}));
-}
-
 TEST_F(AudioTest, SettingAnotherBackendMakesTheModuleForgetTheOldOne) {
-    ASSERT_TRUE(OpenAudio(nullptr));
-    PlayClip(volumeChanged, good, 60);
+    OpenAndPlay();
     Install({});
     EXPECT_FALSE(GetAudioState().opened);
     PlayClip(volumeChanged, good, 60);
     EXPECT_EQ(failures, 1);
     CloseAudio();
     // The new back end was never opened: neither played nor closed.
-    EXPECT_EQ(Take(), (Lines{"audio open -> ok", "audio gain 0", Play(good)}));
+    EXPECT_TRUE(Take().empty());
 }
 
-// The default reporter, when the program installs none, shows message 125.
-class RecordingPrompts final : public platform::Prompts {
-public:
-    int Message(int id, std::string_view text, const platform::MessageStyle& style) override {
-        ids.push_back(id);
-        texts.emplace_back(text);
-        styles.push_back(style);
-        return platform::IDOK;
-    }
-    std::optional<std::string> FileOpen(const platform::FileDialogSpec&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> FileSave(const platform::FileDialogSpec&) override {
-        return std::nullopt;
-    }
-    int RunModal(platform::ModalDialogLogic&) override { return platform::IDCANCEL; }
-    std::vector<int> ids;
-    std::vector<std::string> texts;
-    std::vector<platform::MessageStyle> styles;
-};
-
 TEST_F(AudioTest, DefaultReporterShowsMessage125) {
-    RecordingPrompts prompts;
+    Lines shown;
+    platform::HeadlessPrompts prompts([&](const std::string& line) { shown.push_back(line); });
     platform::SetPrompts(&prompts);
     SetAudioFailureReporter({});
     ASSERT_TRUE(OpenAudio(nullptr));
-    PlayClip(volumeChanged, dir / "missing.wav", 60);
+    PlayClip(volumeChanged, missing, 60);
     platform::SetPrompts(nullptr);
-    ASSERT_EQ(prompts.ids, std::vector<int>{125});
-    EXPECT_EQ(prompts.texts[0], "音声の再生に失敗しました");
-    EXPECT_EQ(prompts.styles[0].icon, platform::MsgIcon::Error);
-    EXPECT_EQ(prompts.styles[0].buttons, platform::MsgButtons::Ok);
+    EXPECT_EQ(shown, Lines{"message 125 error: 音声の再生に失敗しました -> OK"});
     EXPECT_EQ(failures, 0);
 }
 

@@ -1,12 +1,9 @@
 #include "export_fixture.h"
 
-#include <unistd.h>
-
 #include <filesystem>
 
 #include "export/program_output.h"
 #include "platform/dialog_host.h"
-#include "platform/paths.h"
 #include "ui/templates.h"
 
 int RecordingPrompts::Message(int stringId, std::string_view text,
@@ -25,11 +22,6 @@ int RecordingPrompts::Message(int stringId, std::string_view text,
     return answer;
 }
 
-std::optional<std::string> RecordingPrompts::FileOpen(const platform::FileDialogSpec&) {
-    ADD_FAILURE() << "the export opens no file-open dialog";
-    return std::nullopt;
-}
-
 std::optional<std::string> RecordingPrompts::FileSave(const platform::FileDialogSpec& spec) {
     saveDialogs.push_back(spec);
     if (choices.empty()) {
@@ -41,11 +33,6 @@ std::optional<std::string> RecordingPrompts::FileSave(const platform::FileDialog
     return choice;
 }
 
-int RecordingPrompts::RunModal(platform::ModalDialogLogic&) {
-    ADD_FAILURE() << "the export runs no modal dialog";
-    return platform::IDCANCEL;
-}
-
 std::vector<int> RecordingPrompts::Ids() const {
     std::vector<int> ids;
     for (const auto& m : messages)
@@ -53,25 +40,16 @@ std::vector<int> RecordingPrompts::Ids() const {
     return ids;
 }
 
+std::string RecordingPrompts::Describe(std::size_t i) const {
+    static const char* const icons[] = {"none", "error", "warning", "info", "question"};
+    const Shown& m = messages.at(i);
+    return std::to_string(m.id) + " " + icons[static_cast<int>(m.style.icon)] +
+           (m.style.buttons == platform::MsgButtons::YesNo ? " yesno: " : " ok: ") + m.text;
+}
+
 void ExportTest::SetUp() {
-    char buf[4096];
-    m_oldCwd = getcwd(buf, sizeof buf) ? buf : "/";
-    ASSERT_EQ(chdir(m_dir.Path().c_str()), 0);
-    platform::SetSettingsPathOverride(m_dir / "Voxlet.ini");
-    platform::SetPrompts(&m_prompts);
-}
-
-void ExportTest::TearDown() {
-    m_player.reset();
-    m_host.reset();
-    platform::SetPrompts(nullptr);
-    platform::SetSettingsPathOverride(std::nullopt);
-    (void)chdir(m_oldCwd.c_str());
-}
-
-void ExportTest::Put(const std::string& name, const std::string& text) {
-    const bool dataFile = name.ends_with(".csv") || name.ends_with(".txt");
-    testsupport::WriteFile(m_dir / name, dataFile ? testsupport::Cp932Crlf(text) : text);
+    PlayerTest::SetUp();
+    platform::SetPrompts(&m_recorded);
 }
 
 bool ExportTest::Exists(const std::string& name) const {
@@ -113,12 +91,12 @@ void ExportTest::PutCatalogues() {
 
 CVoicePlayer& ExportTest::Player() {
     if (!m_player) {
-        m_player = std::make_unique<CVoicePlayer>();
+        PlayerTest::Player();
         m_player->m_strVoiceFolder = ".\\voice";
         m_player->m_nDefaultInterval = 0;
         m_player->m_nIntervalMergin = 1000;
         m_player->m_nRemoteInterval = 1000;
-        m_prompts.messages.clear();
+        m_recorded.messages.clear();
     }
     return *m_player;
 }
@@ -128,13 +106,6 @@ CVoicePlayer& ExportTest::VoicePlayer() {
     p.m_nMode = MODE_VOICE;
     EXPECT_TRUE(p.LoadVoiceCsv(MODE_VOICE));
     return p;
-}
-
-platform::HeadlessDialogHost& ExportTest::Dialog() {
-    if (!m_host)
-        m_host = std::make_unique<platform::HeadlessDialogHost>(MainDialogTemplate(),
-                                                                [](const std::string&) {});
-    return *m_host;
 }
 
 void ExportTest::ShowLine(const std::string& text, bool playListRadio) {
@@ -148,7 +119,7 @@ void ExportTest::ShowLine(const std::string& text, bool playListRadio) {
 }
 
 void ExportTest::Export(std::optional<std::string> choice) {
-    m_prompts.choices.push_back(std::move(choice));
+    m_recorded.choices.push_back(std::move(choice));
     ProgramOutput(Player(), Dialog());
 }
 

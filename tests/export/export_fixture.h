@@ -1,4 +1,4 @@
-// A working folder, recording prompts, a player and a headless main dialog
+// The player fixture with prompts that record every message and save dialog,
 // for the tests of the program export.
 #pragma once
 
@@ -6,15 +6,12 @@
 
 #include <deque>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "core/voice_player.h"
-#include "platform/headless/headless_host.h"
 #include "platform/prompts.h"
-#include "support/test_support.h"
+#include "support/player_fixture.h"
 
 // Prompts that record every message and file dialog and answer from queues.
 class RecordingPrompts final : public platform::Prompts {
@@ -26,9 +23,15 @@ public:
     };
 
     int Message(int stringId, std::string_view text, const platform::MessageStyle& style) override;
-    std::optional<std::string> FileOpen(const platform::FileDialogSpec& spec) override;
+    std::optional<std::string> FileOpen(const platform::FileDialogSpec&) override {
+        ADD_FAILURE() << "the export opens no file-open dialog";
+        return std::nullopt;
+    }
     std::optional<std::string> FileSave(const platform::FileDialogSpec& spec) override;
-    int RunModal(platform::ModalDialogLogic& dialog) override;
+    int RunModal(platform::ModalDialogLogic&) override {
+        ADD_FAILURE() << "the export runs no modal dialog";
+        return platform::IDCANCEL;
+    }
 
     std::vector<Shown> messages;
     std::vector<platform::FileDialogSpec> saveDialogs;
@@ -37,16 +40,14 @@ public:
     std::function<void(int)> onMessage;             // called as a message shows
     // The ids of the messages shown, in order.
     std::vector<int> Ids() const;
+    // "id icon buttons: text" of message i, icon and buttons by name.
+    std::string Describe(std::size_t i) const;
 };
 
-class ExportTest : public ::testing::Test {
+class ExportTest : public PlayerTest {
 protected:
     void SetUp() override;
-    void TearDown() override;
 
-    // Writes a file below the working folder; ".csv" and ".txt" files given in
-    // UTF-8 with LF are stored as CP932 with CR LF.
-    void Put(const std::string& name, const std::string& text);
     // A path below the working folder.
     std::string At(const std::string& name) const { return m_dir / name; }
     std::string Read(const std::string& name) const { return testsupport::ReadFile(At(name)); }
@@ -59,7 +60,6 @@ protected:
     CVoicePlayer& Player();
     // The player switched to mode 1 with voice.csv loaded.
     CVoicePlayer& VoicePlayer();
-    platform::HeadlessDialogHost& Dialog();
     // List 1000 holds the one line `text`, selected; radio 1022 checked or not.
     void ShowLine(const std::string& text, bool playListRadio = false);
     // Runs button 7 with the given file-dialog choice (nullopt: cancel).
@@ -68,11 +68,7 @@ protected:
     // A golden file of tests/fixtures/export.
     static std::string Golden(const std::string& name);
 
-    testsupport::TempDir m_dir;
-    std::string m_oldCwd;
-    RecordingPrompts m_prompts;
-    std::unique_ptr<CVoicePlayer> m_player;
-    std::unique_ptr<platform::HeadlessDialogHost> m_host;
+    RecordingPrompts m_recorded;
 };
 
 // Occurrences of `what` in `text`.

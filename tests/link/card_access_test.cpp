@@ -8,6 +8,7 @@
 #include "link/link_fixture.h"
 
 using linktest::Hex;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -16,14 +17,15 @@ const std::string kMessage108 =
     "message 108 none: "
     "リモートファイルの書込みに失敗しました。\\nティコとUSB接続されている事を確認して"
     "ください。 -> OK";
-const std::string kRecordVoice123 = "FF FF 7B 00 06 00 19 00 00 00 00 00 00 00 00 00";
+const std::string kVoice = "FF FF 7B 00 06 00 19 00 00 00 00 00 00 00 00 00";
+using Lines = std::vector<std::string>;
 
 class CardAccessTest : public LinkTest {
 protected:
     // A card folder: ADDON/, optionally with REMOTE.LOG and the voice player.
     std::string MakeCard(const std::string& name, bool remoteLog = true, bool player = false) {
         const std::string root = m_cards.Path() + "/" + name;
-        std::filesystem::create_directories(root + "/ADDON");
+        fs::create_directories(root + "/ADDON");
         if (remoteLog)
             testsupport::WriteFile(root + "/ADDON/REMOTE.LOG", "old");
         if (player)
@@ -40,22 +42,23 @@ protected:
         return static_cast<int>(std::count_if(
             m_log.begin(), m_log.end(), [&](const auto& l) { return l.rfind(prefix, 0) == 0; }));
     }
-    // A player in voice mode of model 2 (no voice-player test) unless told.
-    CVoicePlayer& VoicePlayer(int model = 2) {
+    // The player in the mode and model given, its remote folder root + "/"
+    // (left as it is when root is empty).
+    CVoicePlayer& On(const std::string& root, int model = 2, int mode = MODE_VOICE) {
         auto& player = Player();
-        player.m_nMode = MODE_VOICE;
+        player.m_nMode = mode;
         player.m_nTikoModel = model;
+        if (!root.empty())
+            player.m_strRemoteDir = root + "/";
         return player;
     }
-    std::string Clip(std::int32_t chunk, std::int32_t rate) {
-        std::string wav = testsupport::MakeWav(8000, 80);
-        for (int i = 0; i < 4; ++i) {
-            wav[4 + static_cast<std::size_t>(i)] =
-                static_cast<char>((static_cast<std::uint32_t>(chunk) >> (8 * i)) & 0xFF);
-            wav[28 + static_cast<std::size_t>(i)] =
-                static_cast<char>((static_cast<std::uint32_t>(rate) >> (8 * i)) & 0xFF);
-        }
-        return wav;
+    bool Command(std::optional<std::string> overridePath = std::nullopt, int volume = 100) {
+        return Player().SendCardCommand(overridePath, 123, 3, static_cast<std::int16_t>(volume));
+    }
+    bool SendFile(const std::string& name) { return Player().SendCardFile(m_dir / name, Dialog()); }
+    // A clip file below the working folder (see linktest::Clip).
+    void PutClip(const std::string& name, std::int32_t chunk = 352836, std::int32_t rate = 176400) {
+        testsupport::WriteFile(m_dir / name, linktest::Clip(chunk, rate));
     }
 
     testsupport::TempDir m_cards;
@@ -64,387 +67,271 @@ protected:
 } // namespace
 
 TEST_F(CardAccessTest, PresentRemoteLogIsWrittenWithoutDialog) {
+    // The remote folder from the settings, a drive letter mapped through [DRIVES].
     const std::string card = MakeCard("card");
-    auto& player = VoicePlayer();
-    player.m_strRemoteDir = card + "/";
-    EXPECT_TRUE(player.SendCardCommand(std::nullopt, 123, 3, 100));
-    EXPECT_EQ(Hex(Log(card)), kRecordVoice123);
+    Settings("[REMOTE]\nREMOTE_DIR=E:\\\n[DRIVES]\nE=" + card + "\n");
+    EXPECT_EQ(On("").m_strRemoteDir, "E:\\");
+    EXPECT_TRUE(Command(std::nullopt, 0));
+    EXPECT_EQ(Hex(Log(card)), "FF FF 7B 00 06 00 19 00 05 00 00 00 00 00 00 00");
     EXPECT_EQ(Count("file-open"), 0);
     EXPECT_TRUE(Messages().empty());
-    EXPECT_TRUE(Logged("ini write [REMOTE] REMOTE_DIR=" + card + "/"));
-    EXPECT_NE(SettingsText().find("REMOTE_DIR=" + card + "/"), std::string::npos);
-}
-
-TEST_F(CardAccessTest, RemoteDirFromTheSettings) {
-    const std::string card = MakeCard("card");
-    Settings("[REMOTE]\nREMOTE_DIR=" + card + "/\n");
-    auto& player = VoicePlayer();
-    EXPECT_TRUE(player.SendCardCommand(std::nullopt, 123, 3, 0));
-    EXPECT_EQ(Hex(Log(card)), "FF FF 7B 00 06 00 19 00 05 00 00 00 00 00 00 00");
+    EXPECT_TRUE(Logged("ini write [REMOTE] REMOTE_DIR=E:\\"));
 }
 
 TEST_F(CardAccessTest, RemoteLogFoundWithoutRegardToCase) {
     const std::string card = m_cards.Path() + "/card";
     testsupport::WriteFile(card + "/addon/Remote.Log", "old");
-    auto& player = VoicePlayer();
-    player.m_strRemoteDir = card + "/";
-    EXPECT_TRUE(player.SendCardCommand(std::nullopt, 123, 3, 100));
-    EXPECT_EQ(Hex(testsupport::ReadFile(card + "/addon/Remote.Log")), kRecordVoice123);
-    EXPECT_FALSE(std::filesystem::exists(card + "/ADDON"));
-}
-
-TEST_F(CardAccessTest, DriveLetterRemoteDirMapsThroughDrives) {
-    const std::string card = MakeCard("card");
-    Settings("[REMOTE]\nREMOTE_DIR=E:\\\n[DRIVES]\nE=" + card + "\n");
-    auto& player = VoicePlayer();
-    EXPECT_EQ(player.m_strRemoteDir, "E:\\");
-    EXPECT_TRUE(player.SendCardCommand(std::nullopt, 123, 3, 100));
-    EXPECT_EQ(Hex(Log(card)), kRecordVoice123);
-    EXPECT_EQ(Count("file-open"), 0);
+    On(card);
+    EXPECT_TRUE(Command());
+    EXPECT_EQ(Hex(testsupport::ReadFile(card + "/addon/Remote.Log")), kVoice);
+    EXPECT_FALSE(fs::exists(card + "/ADDON"));
 }
 
 TEST_F(CardAccessTest, MissingRemoteLogOpensTheChooser) {
     const std::string card = MakeCard("card");
-    auto& player = VoicePlayer();
-    player.m_strRemoteDir = MakeCard("other", false) + "/";
+    auto& player = On(MakeCard("other", false));
     m_prompts->QueueChoice(card + "/ADDON/REMOTE.LOG");
-    EXPECT_TRUE(player.SendCardCommand(std::nullopt, 123, 3, 100));
+    EXPECT_TRUE(Command());
     EXPECT_TRUE(Logged("file-open defext=LOG initial=REMOTE.LOG" + kChooserTail + " -> " + card +
                        "/ADDON/REMOTE.LOG"));
     EXPECT_EQ(player.m_strRemoteDir, card + "/"); // the parent rule
-    EXPECT_EQ(Hex(Log(card)), kRecordVoice123);
+    EXPECT_EQ(Hex(Log(card)), kVoice);
     EXPECT_TRUE(Logged("ini write [REMOTE] REMOTE_DIR=" + card + "/"));
+    EXPECT_NE(SettingsText().find("REMOTE_DIR=" + card + "/"), std::string::npos);
 }
 
-TEST_F(CardAccessTest, EmptyRemoteDirAlwaysOpensTheChooser) {
-    auto& player = VoicePlayer();
+TEST_F(CardAccessTest, EmptyRemoteDirOpensTheChooserWhichMustNameARemoteLog) {
+    // Even with ADDON/REMOTE.LOG in the current folder.
+    testsupport::WriteFile(m_dir / "ADDON/REMOTE.LOG", "old");
+    auto& player = On("");
     m_prompts->QueueChoice(std::nullopt);
-    EXPECT_FALSE(player.SendCardCommand(std::nullopt, 123, 3, 100));
+    EXPECT_FALSE(Command());
     EXPECT_TRUE(Logged("file-open defext=LOG initial=REMOTE.LOG" + kChooserTail + " -> cancel"));
     EXPECT_TRUE(Messages().empty());
-    EXPECT_EQ(Count("ini write"), 0);
-}
 
-TEST_F(CardAccessTest, ChosenRemoteLogThatDoesNotExistGives116) {
     const std::string card = MakeCard("card", false);
-    auto& player = VoicePlayer();
     m_prompts->QueueChoice(card + "/ADDON/REMOTE.LOG");
-    EXPECT_FALSE(player.SendCardCommand(std::nullopt, 123, 3, 100));
+    EXPECT_FALSE(Command());
     EXPECT_EQ(Messages(),
-              (std::vector<std::string>{
-                  "message 116 none: REMOTE.LOGファイルが見つかりません。\\nこのファイルをティコSD"
-                  "カードのADDONフォルダーにコピーしておいてください。 -> OK"}));
+              (Lines{"message 116 none: REMOTE.LOGファイルが見つかりません。\\nこのファイルをティ"
+                     "コSDカードのADDONフォルダーにコピーしておいてください。 -> OK"}));
     EXPECT_EQ(player.m_strRemoteDir, "");
-    EXPECT_FALSE(std::filesystem::exists(card + "/ADDON/REMOTE.LOG"));
+    EXPECT_FALSE(fs::exists(card + "/ADDON/REMOTE.LOG"));
+    EXPECT_EQ(Count("ini write"), 0);
+    EXPECT_EQ(testsupport::ReadFile(m_dir / "ADDON/REMOTE.LOG"), "old");
 }
 
 TEST_F(CardAccessTest, VoiceOfModelOneNeedsThePlayerProgram) {
     const std::string card = MakeCard("card");
-    auto& player = VoicePlayer(1);
-    player.m_strRemoteDir = card + "/";
-    EXPECT_FALSE(player.SendCardCommand(std::nullopt, 123, 3, 100));
-    EXPECT_EQ(Messages(), (std::vector<std::string>{
-                              "message 118 none: ティコで音声を再生するにはティコに音声再生プログラ"
-                              "ム(音声再生xxxx.TM4)をコピーしてください。 -> OK"}));
+    On(card, 1, MODE_NINSHIKI); // recognition mode needs none
+    EXPECT_TRUE(Command());
+    EXPECT_EQ(Hex(Log(card)), "FE FF 7B 00 00 00 00 00 00 00 00 00 00 00 00 00");
+    m_log.clear();
+    testsupport::WriteFile(card + "/ADDON/REMOTE.LOG", "old");
+
+    On(card, 1);
+    EXPECT_FALSE(Command());
+    EXPECT_EQ(Messages(), (Lines{"message 118 none: ティコで音声を再生するにはティコに音声再生プ"
+                                 "ログラム(音声再生xxxx.TM4)をコピーしてください。 -> OK"}));
     EXPECT_EQ(Log(card), "old");
     EXPECT_EQ(Count("ini write"), 0);
-
     testsupport::WriteFile(card + "/ADDON/音声再生.TM4", "player");
-    EXPECT_TRUE(player.SendCardCommand(std::nullopt, 123, 3, 100));
-    EXPECT_EQ(Hex(Log(card)), kRecordVoice123);
-}
-
-TEST_F(CardAccessTest, RecognitionModeOfModelOneNeedsNoPlayerProgram) {
-    const std::string card = MakeCard("card");
-    auto& player = Player();
-    player.m_nMode = MODE_NINSHIKI;
-    player.m_nTikoModel = 1;
-    player.m_strRemoteDir = card + "/";
-    EXPECT_TRUE(player.SendCardCommand(std::nullopt, 123, 3, 100));
-    EXPECT_EQ(Hex(Log(card)), "FE FF 7B 00 00 00 00 00 00 00 00 00 00 00 00 00");
-}
-
-TEST_F(CardAccessTest, OverridePathIsWrittenDirectly) {
-    const std::string card = MakeCard("card", false);
-    auto& player = VoicePlayer();
-    EXPECT_TRUE(player.SendCardCommand(card + "/ADDON/REMOTE.LOG", 123, 3, 100));
-    EXPECT_EQ(Hex(Log(card)), kRecordVoice123); // created
-    EXPECT_EQ(Count("file-open"), 0);
-    EXPECT_EQ(Count("ini write"), 0);
-    EXPECT_EQ(player.m_strRemoteDir, "");
-}
-
-TEST_F(CardAccessTest, OverrideDriveLetterMapsThroughDrives) {
-    const std::string card = MakeCard("e", false);
-    Settings("[DRIVES]\nE=" + card + "\n");
-    auto& player = VoicePlayer();
-    EXPECT_TRUE(player.SendCardCommand(std::string("E:\\ADDON\\REMOTE.LOG"), 123, 3, 100));
-    EXPECT_EQ(Hex(Log(card)), kRecordVoice123);
-    EXPECT_EQ(Count("ini write"), 0);
-}
-
-TEST_F(CardAccessTest, OverrideWithUnmappedLetterGives108) {
-    auto& player = VoicePlayer();
-    EXPECT_FALSE(player.SendCardCommand(std::string("G:\\ADDON\\REMOTE.LOG"), 123, 3, 100));
-    EXPECT_EQ(Messages(), (std::vector<std::string>{kMessage108}));
+    EXPECT_TRUE(Command());
+    EXPECT_EQ(Hex(Log(card)), kVoice);
 }
 
 TEST_F(CardAccessTest, PlayerProgramIsLookedForOnTheMainCard) {
     const std::string main = MakeCard("main", true, true);
     const std::string target = MakeCard("e", false, false);
     Settings("[DRIVES]\nE=" + target + "\n");
-    auto& player = VoicePlayer(1);
-    player.m_strRemoteDir = main + "/";
-    EXPECT_TRUE(player.SendCardCommand(std::string("E:\\ADDON\\REMOTE.LOG"), 123, 3, 100));
-    EXPECT_EQ(Hex(Log(target)), kRecordVoice123);
+    On(main, 1);
+    EXPECT_TRUE(Command("E:\\ADDON\\REMOTE.LOG"));
+    EXPECT_EQ(Hex(Log(target)), kVoice);
     EXPECT_EQ(Log(main), "old");
-
     // The other way round: the target has the program, the main card has not.
-    const std::string bare = MakeCard("bare", true, false);
     testsupport::WriteFile(target + "/ADDON/音声再生.TM4", "player");
-    player.m_strRemoteDir = bare + "/";
-    EXPECT_FALSE(player.SendCardCommand(std::string("E:\\ADDON\\REMOTE.LOG"), 123, 3, 100));
-    EXPECT_EQ(Messages().size(), 1u);
-    EXPECT_NE(Messages()[0].find("message 118"), std::string::npos);
+    On(MakeCard("bare", true, false), 1);
+    EXPECT_FALSE(Command("E:\\ADDON\\REMOTE.LOG"));
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].rfind("message 118", 0), 0u);
 }
 
-TEST_F(CardAccessTest, SecondCardOfAlternateDrive) {
+TEST_F(CardAccessTest, OverridePathIsWrittenDirectlyAndMapsDriveLetters) {
+    const std::string card = MakeCard("card", false);
+    const std::string e = MakeCard("e", false);
+    Settings("[DRIVES]\nE=" + e + "\n");
+    auto& player = On("");
+    EXPECT_TRUE(Command(card + "/ADDON/REMOTE.LOG"));
+    EXPECT_EQ(Hex(Log(card)), kVoice); // created
+    EXPECT_TRUE(Command("E:\\ADDON\\REMOTE.LOG"));
+    EXPECT_EQ(Hex(Log(e)), kVoice);
+    EXPECT_EQ(Count("file-open"), 0);
+    EXPECT_EQ(Count("ini write"), 0);
+    EXPECT_EQ(player.m_strRemoteDir, "");
+}
+
+TEST_F(CardAccessTest, UnwritableRecordGives108) {
+    // A folder where the file should be: it exists, but cannot be written.
+    const std::string card = m_cards.Path() + "/card";
+    fs::create_directories(card + "/ADDON/REMOTE.LOG");
+    testsupport::WriteFile(m_cards.Path() + "/plain", "x");
+    On(card);
+    for (const std::optional<std::string>& path :
+         {std::optional<std::string>(), std::optional<std::string>("G:\\ADDON\\REMOTE.LOG"),
+          std::optional<std::string>(m_cards.Path() + "/plain/ADDON/REMOTE.LOG"),
+          std::optional<std::string>("/dev/full")}) {
+        m_log.clear();
+        EXPECT_FALSE(Command(path)) << path.value_or("remote folder");
+        EXPECT_EQ(Messages(), Lines{kMessage108}) << path.value_or("remote folder");
+        EXPECT_EQ(Count("ini write"), 0);
+    }
+}
+
+TEST_F(CardAccessTest, SecondCardOfAlternateDriveGetsTheRecordButNoFile) {
     const std::string card = MakeCard("card");
-    const std::string second = MakeCard("f", false);
-    Settings("[REMOTE]\nALTERNAME_DRIVE=F\n[DRIVES]\nF=" + second + "\n");
-    auto& player = VoicePlayer();
-    player.m_strRemoteDir = card + "/";
-    EXPECT_TRUE(player.SendCardCommand(std::nullopt, 123, 3, 100));
-    EXPECT_EQ(Hex(Log(card)), kRecordVoice123);
-    EXPECT_EQ(Hex(Log(second)), kRecordVoice123);
-}
-
-TEST_F(CardAccessTest, SecondCardWithOverridePath) {
-    const std::string e = MakeCard("e", true);
+    const std::string e = MakeCard("e");
     const std::string f = MakeCard("f", false);
     Settings("[REMOTE]\nALTERNAME_DRIVE=F\n[DRIVES]\nE=" + e + "\nF=" + f + "\n");
-    auto& player = VoicePlayer();
-    EXPECT_TRUE(player.SendCardCommand(std::string("E:\\ADDON\\REMOTE.LOG"), 123, 3, 100));
-    EXPECT_EQ(Hex(Log(e)), kRecordVoice123);
-    EXPECT_EQ(Hex(Log(f)), kRecordVoice123);
+    On(card);
+    EXPECT_TRUE(Command());
+    EXPECT_EQ(Hex(Log(card)), kVoice);
+    EXPECT_EQ(Hex(Log(f)), kVoice);
+    fs::remove(f + "/ADDON/REMOTE.LOG");
+    EXPECT_TRUE(Command("E:\\ADDON\\REMOTE.LOG"));
+    EXPECT_EQ(Hex(Log(e)), kVoice);
+    EXPECT_EQ(Hex(Log(f)), kVoice);
+    PutClip("clip.wav");
+    EXPECT_TRUE(SendFile("clip.wav"));
+    EXPECT_TRUE(fs::exists(card + "/ADDON/TEMP.wav"));
+    EXPECT_FALSE(fs::exists(f + "/ADDON/TEMP.wav"));
+    EXPECT_EQ(Log(card), Log(f));
+    EXPECT_EQ(Hex(Log(f).substr(0, 4)), "FF FF E7 03");
 }
 
 TEST_F(CardAccessTest, FailingSecondCardIsSkippedSilently) {
     const std::string card = MakeCard("card");
-    // F unmapped.
-    Settings("[REMOTE]\nALTERNAME_DRIVE=F\n");
-    {
-        auto& player = VoicePlayer();
-        player.m_strRemoteDir = card + "/";
-        EXPECT_TRUE(player.SendCardCommand(std::nullopt, 123, 3, 100));
-        EXPECT_TRUE(Messages().empty());
-    }
-    // F mapped to a folder without ADDON.
-    m_player.reset();
     const std::string bare = m_cards.Path() + "/bare";
-    std::filesystem::create_directories(bare);
-    Settings("[REMOTE]\nALTERNAME_DRIVE=F\n[DRIVES]\nF=" + bare + "\n");
-    auto& player = VoicePlayer();
-    player.m_strRemoteDir = card + "/";
-    EXPECT_TRUE(player.SendCardCommand(std::nullopt, 123, 3, 100));
-    EXPECT_TRUE(Messages().empty());
-    EXPECT_FALSE(std::filesystem::exists(bare + "/ADDON"));
-    EXPECT_TRUE(Logged("ini write [REMOTE] REMOTE_DIR=" + card + "/"));
+    fs::create_directories(bare);
+    // F unmapped, then mapped to a folder without ADDON.
+    for (const std::string& drives : {std::string(), "[DRIVES]\nF=" + bare + "\n"}) {
+        m_player.reset();
+        Settings("[REMOTE]\nALTERNAME_DRIVE=F\n" + drives);
+        On(card);
+        EXPECT_TRUE(Command()) << drives;
+        EXPECT_TRUE(Messages().empty()) << drives;
+        EXPECT_TRUE(Logged("ini write [REMOTE] REMOTE_DIR=" + card + "/"));
+    }
+    EXPECT_FALSE(fs::exists(bare + "/ADDON"));
 }
 
-TEST_F(CardAccessTest, UnwritableRemoteLogGives108) {
-    // A folder where the file should be: it exists, but cannot be written.
-    const std::string card = m_cards.Path() + "/card";
-    std::filesystem::create_directories(card + "/ADDON/REMOTE.LOG");
-    auto& player = VoicePlayer();
-    player.m_strRemoteDir = card + "/";
-    EXPECT_FALSE(player.SendCardCommand(std::nullopt, 123, 3, 100));
-    EXPECT_EQ(Messages(), (std::vector<std::string>{kMessage108}));
-    EXPECT_EQ(Count("ini write"), 0);
-}
-
-TEST_F(CardAccessTest, OverrideBelowARegularFileGives108) {
-    testsupport::WriteFile(m_cards.Path() + "/plain", "x");
-    auto& player = VoicePlayer();
-    EXPECT_FALSE(player.SendCardCommand(m_cards.Path() + "/plain/ADDON/REMOTE.LOG", 123, 3, 100));
-    EXPECT_EQ(Messages(), (std::vector<std::string>{kMessage108}));
-}
-
-TEST_F(CardAccessTest, FullDiskGives108) {
-    auto& player = VoicePlayer();
-    EXPECT_FALSE(player.SendCardCommand(std::string("/dev/full"), 123, 3, 100));
-    EXPECT_EQ(Messages(), (std::vector<std::string>{kMessage108}));
-}
-
-TEST_F(CardAccessTest, ProgramIsCopiedAndAnnounced) {
-    const std::string card = MakeCard("card");
-    testsupport::WriteFile(m_dir / "prog/Walk.TM4", "<program>");
-    auto& player = Player();
-    player.m_nMode = MODE_NINSHIKI;
-    player.m_strRemoteDir = card + "/";
-    EXPECT_TRUE(player.SendCardFile(m_dir / "prog/Walk.TM4", Dialog()));
-    EXPECT_EQ(testsupport::ReadFile(card + "/ADDON/TEMP.TM4"), "<program>");
-    EXPECT_EQ(Hex(Log(card)), "FE FF 88 03 00 00 00 00 00 00 00 00 00 00 00 00");
-    EXPECT_TRUE(Messages().empty());
-}
-
-TEST_F(CardAccessTest, ExistingTempFilesAreReplaced) {
+TEST_F(CardAccessTest, FilesAreCopiedOverTheOldOnesAndAnnounced) {
     const std::string card = MakeCard("card");
     testsupport::WriteFile(card + "/ADDON/TEMP.TM4", "a much longer previous program");
-    testsupport::WriteFile(m_dir / "p.tm4", "new");
-    auto& player = Player();
-    player.m_strRemoteDir = card + "/";
-    EXPECT_TRUE(player.SendCardFile(m_dir / "p.tm4", Dialog()));
-    EXPECT_EQ(testsupport::ReadFile(card + "/ADDON/TEMP.TM4"), "new");
-}
-
-TEST_F(CardAccessTest, ClipIsCopiedWithItsLengthAndVolume) {
-    const std::string card = MakeCard("card");
-    const std::string clip = Clip(352836, 176400);
-    testsupport::WriteFile(m_dir / "prog/clip.wav", clip);
-    auto& player = VoicePlayer();
-    player.m_strRemoteDir = card + "/";
-    Dialog().TrackSetPos(ctl::kVolume, 100); // the bottom: V = 0
-    EXPECT_TRUE(player.SendCardFile(m_dir / "prog/clip.wav", Dialog()));
-    EXPECT_EQ(testsupport::ReadFile(card + "/ADDON/TEMP.wav"), clip);
-    EXPECT_EQ(Hex(Log(card)), "FF FF E7 03 06 00 19 00 05 00 00 00 00 00 00 00");
-}
-
-TEST_F(CardAccessTest, ShortOrRatelessClipIsThreeSeconds) {
-    const std::string card = MakeCard("card");
+    testsupport::WriteFile(card + "/ADDON/TEMP.wav", std::string(100000, 'w'));
+    testsupport::WriteFile(m_dir / "prog/Walk.tm4", "<program>");
+    PutClip("prog/clip.wav", 10 * 176400); // 11 s
     testsupport::WriteFile(m_dir / "short.wav", "RIFF");
-    testsupport::WriteFile(m_dir / "norate.wav", Clip(352836 * 5, 0));
-    auto& player = VoicePlayer();
-    player.m_strRemoteDir = card + "/";
-    Dialog().TrackSetPos(ctl::kVolume, 0);
-    EXPECT_TRUE(player.SendCardFile(m_dir / "short.wav", Dialog()));
-    EXPECT_EQ(Hex(Log(card)), "FF FF E7 03 06 00 19 00 00 00 00 00 00 00 00 00");
-    EXPECT_TRUE(player.SendCardFile(m_dir / "norate.wav", Dialog()));
-    EXPECT_EQ(Hex(Log(card)), "FF FF E7 03 06 00 19 00 00 00 00 00 00 00 00 00");
+    PutClip("norate.wav", 10 * 176400, 0);
+    const struct {
+        int mode;
+        std::string name, stored;
+        int trackbar; // 100 is the bottom: V = 0
+        std::string record;
+    } cases[] = {
+        {MODE_NINSHIKI, "prog/Walk.tm4", "TEMP.TM4", 0,
+         "FE FF 88 03 00 00 00 00 00 00 00 00 00 00 00 00"},
+        {MODE_VOICE, "prog/clip.wav", "TEMP.wav", 100,
+         "FF FF E7 03 16 00 19 00 05 00 00 00 00 00 00 00"},
+        {MODE_VOICE, "short.wav", "TEMP.wav", 0, // 3 s
+         "FF FF E7 03 06 00 19 00 00 00 00 00 00 00 00 00"},
+        {MODE_VOICE, "norate.wav", "TEMP.wav", 20,
+         "FF FF E7 03 06 00 19 00 01 00 00 00 00 00 00 00"},
+    };
+    for (const auto& c : cases) {
+        On(card, 2, c.mode);
+        Dialog().TrackSetPos(ctl::kVolume, c.trackbar);
+        EXPECT_TRUE(SendFile(c.name)) << c.name;
+        EXPECT_EQ(testsupport::ReadFile(card + "/ADDON/" + c.stored),
+                  testsupport::ReadFile(m_dir / c.name));
+        EXPECT_EQ(Hex(Log(card)), c.record) << c.name;
+    }
+    EXPECT_TRUE(Messages().empty());
 }
 
-TEST_F(CardAccessTest, SendCardFileChooserUsesTheParentRule) {
+TEST_F(CardAccessTest, SendCardFileChooserUsesTheParentRuleAndLetsTheCommandTestTheCard) {
     const std::string card = MakeCard("Card");
-    testsupport::WriteFile(m_dir / "clip.wav", Clip(352836, 176400));
-    auto& player = VoicePlayer();
+    const std::string bare = MakeCard("bare", false);
+    PutClip("clip.wav");
+    auto& player = On("");
+    m_prompts->QueueChoice(std::nullopt);
+    EXPECT_FALSE(SendFile("clip.wav"));
+    EXPECT_TRUE(Messages().empty());
+    // The chosen REMOTE.LOG does not exist, its ADDON folder does: the clip is
+    // copied, then SendCardCommand asks again.
+    m_prompts->QueueChoice(bare + "/ADDON/REMOTE.LOG");
+    m_prompts->QueueChoice(std::nullopt);
+    EXPECT_FALSE(SendFile("clip.wav"));
+    EXPECT_EQ(player.m_strRemoteDir, bare + "/");
+    EXPECT_TRUE(fs::exists(bare + "/ADDON/TEMP.wav"));
+    EXPECT_EQ(Count("file-open defext=LOG initial=ADDON/REMOTE.LOG"), 2);
+    EXPECT_EQ(Count("file-open defext=LOG initial=REMOTE.LOG"), 1);
+    EXPECT_EQ(Count("ini write"), 0);
+
     m_prompts->QueueChoice(card + "/ADDON/REMOTE.LOG");
-    EXPECT_TRUE(player.SendCardFile(m_dir / "clip.wav", Dialog()));
+    EXPECT_TRUE(SendFile("clip.wav"));
     EXPECT_TRUE(Logged("file-open defext=LOG initial=ADDON/REMOTE.LOG" + kChooserTail + " -> " +
                        card + "/ADDON/REMOTE.LOG"));
     EXPECT_EQ(player.m_strRemoteDir, card + "/"); // not the root rule's "/"
-    EXPECT_TRUE(std::filesystem::exists(card + "/ADDON/TEMP.wav"));
+    EXPECT_TRUE(fs::exists(card + "/ADDON/TEMP.wav"));
     EXPECT_EQ(Hex(Log(card).substr(0, 4)), "FF FF E7 03");
     EXPECT_TRUE(Logged("ini write [REMOTE] REMOTE_DIR=" + card + "/"));
 }
 
-TEST_F(CardAccessTest, SendCardFileChooserCancelled) {
-    testsupport::WriteFile(m_dir / "clip.wav", Clip(352836, 176400));
-    auto& player = VoicePlayer();
-    m_prompts->QueueChoice(std::nullopt);
-    EXPECT_FALSE(player.SendCardFile(m_dir / "clip.wav", Dialog()));
-    EXPECT_TRUE(Messages().empty());
-}
-
-TEST_F(CardAccessTest, SendCardFileLetsTheCommandTestTheCard) {
-    // The chosen REMOTE.LOG does not exist, its ADDON folder does: the clip is
-    // copied, then SendCardCommand asks again.
-    const std::string card = MakeCard("card", false);
-    testsupport::WriteFile(m_dir / "clip.wav", Clip(352836, 176400));
-    auto& player = VoicePlayer();
-    m_prompts->QueueChoice(card + "/ADDON/REMOTE.LOG");
-    m_prompts->QueueChoice(std::nullopt);
-    EXPECT_FALSE(player.SendCardFile(m_dir / "clip.wav", Dialog()));
-    EXPECT_EQ(player.m_strRemoteDir, card + "/");
-    EXPECT_TRUE(std::filesystem::exists(card + "/ADDON/TEMP.wav"));
-    EXPECT_EQ(Count("file-open defext=LOG initial=ADDON/REMOTE.LOG"), 1);
-    EXPECT_EQ(Count("file-open defext=LOG initial=REMOTE.LOG"), 1);
-    EXPECT_EQ(Count("ini write"), 0);
-}
-
 TEST_F(CardAccessTest, FailedCopiesGive117And126) {
-    auto& player = VoicePlayer();
     const std::string card = MakeCard("card");
-    player.m_strRemoteDir = card + "/";
-    EXPECT_FALSE(player.SendCardFile(m_dir / "missing.TM4", Dialog()));
-    EXPECT_FALSE(player.SendCardFile(m_dir / "missing.wav", Dialog()));
+    On(card);
+    EXPECT_FALSE(SendFile("missing.TM4"));
+    EXPECT_FALSE(SendFile("missing.wav"));
     const auto messages = Messages();
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0].rfind("message 117 none: プログラムのコピーに失敗しました。", 0), 0u);
     EXPECT_EQ(messages[1].rfind("message 126 none: 音声ファイルのコピーに失敗しました。", 0), 0u);
     EXPECT_EQ(Log(card), "old");
-}
-
-TEST_F(CardAccessTest, CopyToCardWithoutAddonFolderGives126) {
-    const std::string card = m_cards.Path() + "/noaddon";
-    std::filesystem::create_directories(card);
-    testsupport::WriteFile(m_dir / "clip.wav", Clip(352836, 176400));
-    auto& player = VoicePlayer();
-    m_prompts->QueueChoice(card + "/ADDON/REMOTE.LOG");
-    EXPECT_FALSE(player.SendCardFile(m_dir / "clip.wav", Dialog()));
-    EXPECT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(Messages()[0].rfind("message 126", 0), 0u);
-    EXPECT_EQ(player.m_strRemoteDir, card + "/"); // as the chooser set it
-}
-
-TEST_F(CardAccessTest, FilesGoToTheMainCardOnlyRecordsToBoth) {
-    const std::string card = MakeCard("card");
-    const std::string second = MakeCard("f", true);
-    Settings("[REMOTE]\nALTERNAME_DRIVE=F\n[DRIVES]\nF=" + second + "\n");
-    testsupport::WriteFile(m_dir / "clip.wav", Clip(352836, 176400));
-    auto& player = VoicePlayer();
-    player.m_strRemoteDir = card + "/";
-    EXPECT_TRUE(player.SendCardFile(m_dir / "clip.wav", Dialog()));
-    EXPECT_TRUE(std::filesystem::exists(card + "/ADDON/TEMP.wav"));
-    EXPECT_FALSE(std::filesystem::exists(second + "/ADDON/TEMP.wav"));
-    EXPECT_EQ(Log(card), Log(second));
-    EXPECT_EQ(Hex(Log(second).substr(0, 4)), "FF FF E7 03");
-}
-
-TEST_F(CardAccessTest, SelectRemoteFileStoresTheParent) {
-    const std::string card = MakeCard("Card");
+    // A card without ADDON folder.
+    m_log.clear();
+    const std::string bare = m_cards.Path() + "/noaddon";
+    fs::create_directories(bare);
+    PutClip("clip.wav");
     auto& player = Player();
-    player.m_strRemoteDir = "/old/";
-    m_prompts->QueueChoice(card + "/ADDON/REMOTE.LOG");
-    player.SelectRemoteFile();
-    EXPECT_TRUE(Logged("file-open defext=LOG initial=/old/ADDON/REMOTE.LOG" + kChooserTail +
-                       " -> " + card + "/ADDON/REMOTE.LOG"));
-    EXPECT_EQ(player.m_strRemoteDir, card + "/");
-    EXPECT_TRUE(Logged("ini write [REMOTE] REMOTE_DIR=" + card + "/"));
-    EXPECT_TRUE(Messages().empty());
+    player.m_strRemoteDir.clear();
+    m_prompts->QueueChoice(bare + "/ADDON/REMOTE.LOG");
+    EXPECT_FALSE(SendFile("clip.wav"));
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].rfind("message 126", 0), 0u);
+    EXPECT_EQ(player.m_strRemoteDir, bare + "/"); // as the chooser set it
 }
 
-TEST_F(CardAccessTest, SelectRemoteFileCancelledChangesNothing) {
+TEST_F(CardAccessTest, SelectRemoteFileStoresTheParentWithoutTestingIt) {
     auto& player = Player();
     player.m_strRemoteDir = "/old/";
     m_prompts->QueueChoice(std::nullopt);
     player.SelectRemoteFile();
+    EXPECT_TRUE(
+        Logged("file-open defext=LOG initial=/old/ADDON/REMOTE.LOG" + kChooserTail + " -> cancel"));
     EXPECT_EQ(player.m_strRemoteDir, "/old/");
     EXPECT_EQ(Count("ini write"), 0);
-}
-
-TEST_F(CardAccessTest, SelectRemoteFileAtARootStoresEmpty) {
-    auto& player = Player();
-    player.m_strRemoteDir = "/old/";
-    m_prompts->QueueChoice(std::string("/REMOTE.LOG"));
-    player.SelectRemoteFile();
-    EXPECT_EQ(player.m_strRemoteDir, "");
-    EXPECT_TRUE(Logged("ini write [REMOTE] REMOTE_DIR="));
-}
-
-TEST_F(CardAccessTest, SelectRemoteFileDoesNotTestTheChoice) {
-    auto& player = Player();
-    m_prompts->QueueChoice(std::string("/nowhere/card/ADDON/REMOTE.LOG"));
-    player.SelectRemoteFile();
-    EXPECT_EQ(player.m_strRemoteDir, "/nowhere/card/");
+    const std::pair<std::string, std::string> choices[] = {
+        {"/nowhere/card/ADDON/REMOTE.LOG", "/nowhere/card/"},
+        {"/REMOTE.LOG", ""}, // at a root
+        {"C:\\Card\\ADDON\\REMOTE.LOG", "C:/Card/"},
+        {"E:\\REMOTE.LOG", ""},
+    };
+    for (const auto& [choice, dir] : choices) {
+        player.m_strRemoteDir = "/old/";
+        m_prompts->QueueChoice(choice);
+        player.SelectRemoteFile();
+        EXPECT_EQ(player.m_strRemoteDir, dir) << choice;
+        EXPECT_EQ(m_log.back(), "ini write [REMOTE] REMOTE_DIR=" + dir) << choice;
+    }
     EXPECT_TRUE(Messages().empty());
-}
-
-TEST_F(CardAccessTest, WindowsStyleChoiceBecomesNative) {
-    auto& player = Player();
-    m_prompts->QueueChoice(std::string("C:\\Card\\ADDON\\REMOTE.LOG"));
-    player.SelectRemoteFile();
-    EXPECT_EQ(player.m_strRemoteDir, "C:/Card/");
-    m_prompts->QueueChoice(std::string("E:\\REMOTE.LOG"));
-    player.SelectRemoteFile();
-    EXPECT_EQ(player.m_strRemoteDir, "");
 }

@@ -7,26 +7,19 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdint>
-#include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "core/voice_player.h"
-#include "platform/headless/headless_host.h"
-#include "platform/headless/headless_prompts.h"
 #include "support/player_fixture.h"
-#include "support/test_support.h"
 
 namespace linktest {
 
-// Bytes from a list of values, for comparing records and bodies.
-std::string Bytes(std::initializer_list<int> values);
-// "FF FF 7B 00 ..." for failure output.
+// "FF FF 7B 00 ...", for comparing records.
 std::string Hex(std::string_view bytes);
+// A valid WAV whose header gives the RIFF chunk size and the byte rate.
+std::string Clip(std::int32_t chunkSize = 352836, std::int32_t byteRate = 176400);
 
 // One HTTP request as a server received it.
 struct HttpRequest {
@@ -61,17 +54,15 @@ public:
     bool Running() const;
 
 private:
-    void ReadOutput();
+    // The lines printed so far, waiting up to the time for count of them.
+    std::vector<std::string> Printed(std::size_t count, int timeoutMs) const;
     std::string m_root;
-    testsupport::TempDir m_work; // holds the request log, outside the card
+    testsupport::TempDir m_work; // holds the request log and the output, outside the card
     std::string m_logPath;
-    int m_pid = -1;
-    int m_outFd = -1;
+    std::string m_outPath;
+    mutable int m_pid = -1; // -1 once the card has ended
     int m_port = 0;
     std::string m_firstLine;
-    std::thread m_reader;
-    mutable std::mutex m_mutex;
-    std::vector<std::string> m_lines;
 };
 
 // A server thread on 127.0.0.1 for replies that voxlet-card never gives.
@@ -90,7 +81,6 @@ public:
     int Port() const { return m_port; }
     std::string Host() const { return "127.0.0.1:" + std::to_string(m_port); }
     int Connections() const { return m_connections.load(); }
-    std::vector<std::string> RawRequests() const;
 
 private:
     void Run();
@@ -100,9 +90,7 @@ private:
     int m_port = 0;
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_connections{0};
-    mutable std::mutex m_mutex;
-    std::vector<std::string> m_requests;
-    std::vector<int> m_held;
+    std::vector<int> m_held; // the connections of Silent
     std::thread m_thread;
 };
 
@@ -117,10 +105,9 @@ std::string HttpReply(std::string_view body, int status = 200);
 std::string RawExchange(int port, std::string_view request, bool shutdownWrite = false,
                         int timeoutMs = 5000);
 
-// The messages logged by the headless prompts.
-std::vector<std::string> Messages(const std::vector<std::string>& log);
-// The HTTP trace lines of the log.
-std::vector<std::string> HttpLines(const std::vector<std::string>& log);
+// The lines of the log that start with the prefix.
+std::vector<std::string> LinesStartingWith(const std::vector<std::string>& log,
+                                           std::string_view prefix);
 
 } // namespace linktest
 
@@ -131,6 +118,11 @@ protected:
 
     // A player constructed now (the log of its construction is dropped).
     CVoicePlayer& Player();
-    std::vector<std::string> Messages() const { return linktest::Messages(m_log); }
-    std::vector<std::string> HttpLines() const { return linktest::HttpLines(m_log); }
+    // The messages of the headless prompts, and the HTTP trace lines.
+    std::vector<std::string> Messages() const {
+        return linktest::LinesStartingWith(m_log, "message ");
+    }
+    std::vector<std::string> HttpLines() const {
+        return linktest::LinesStartingWith(m_log, "http ");
+    }
 };

@@ -20,43 +20,30 @@ namespace fs = std::filesystem;
 using platform::GetPrivateProfileInt;
 using platform::GetPrivateProfileString;
 using platform::WritePrivateProfileString;
+using testsupport::Cp932Crlf;
 using testsupport::ReadFile;
 using testsupport::TempDir;
 using testsupport::WriteFile;
+using Opt = std::optional<std::string>;
 
 namespace {
 
 constexpr std::size_t kBuf = 260;
 
-// Joins lines with the given line end (after every line).
-std::string Lines(const std::vector<std::string>& lines, const std::string& eol = "\r\n") {
-    std::string out;
-    for (const auto& line : lines)
-        out += line + eol;
-    return out;
-}
-
-std::string F1(const std::string& eol) {
-    return Lines({"[section1]", "name1=val1", "name2=\"val2\"", "name3", "name4=a", "[section2]"},
-                 eol);
-}
-
 class ProfileTest : public ::testing::Test {
 protected:
     void TearDown() override { platform::SetProfileWriteHook(nullptr); }
 
-    // Writes the file and reads [section] key with default "default".
-    std::string Read(const std::string& contents, const std::string& section,
-                     const std::string& key, std::size_t buffer = kBuf) {
-        WriteFile(m_path, contents);
-        return GetPrivateProfileString(section, key, "default", buffer, m_path);
-    }
     std::string Get(const std::string& section, const std::string& key,
                     const std::string& def = "default", std::size_t buffer = kBuf) {
         return GetPrivateProfileString(section, key, def, buffer, m_path);
     }
-    bool Set(const std::string& section, const std::string& key, const std::string& value) {
-        return WritePrivateProfileString(section, key, value, m_path);
+    int GetInt(const std::string& section, const std::string& key, int def = 77) {
+        return GetPrivateProfileInt(section, key, def, m_path);
+    }
+    bool Set(const std::string& section, const Opt& key, const Opt& value,
+             const std::string& path = "") {
+        return WritePrivateProfileString(section, key, value, path.empty() ? m_path : path);
     }
 
     TempDir m_dir;
@@ -66,61 +53,57 @@ protected:
 // ---------------------------------------------------------------------------
 // Vectors 1-7 on F1, with each of the three line ends (vector 6).
 
-class ProfileF1Test : public ProfileTest, public ::testing::WithParamInterface<const char*> {
-protected:
-    void SetUp() override { WriteFile(m_path, F1(GetParam())); }
-};
+class ProfileF1Test : public ProfileTest, public ::testing::WithParamInterface<const char*> {};
 
-TEST_P(ProfileF1Test, V1_KeysMatchCaseInsensitively) {
-    EXPECT_EQ(Get("section1", "name1"), "val1");
-    EXPECT_EQ(Get("section1", "NaMe1"), "val1");
-    EXPECT_EQ(Get("SECTION1", "name4"), "a");
-}
-
-TEST_P(ProfileF1Test, V2_QuotesAreStripped) {
-    EXPECT_EQ(Get("section1", "name2"), "val2");
-}
-
-TEST_P(ProfileF1Test, V3_MissingKeyOrSectionGivesTheDefault) {
-    EXPECT_EQ(Get("section1", "notakey"), "default");
-    EXPECT_EQ(Get("notasection", "name1"), "default");
-    EXPECT_EQ(Get("section2", "x", ""), "");
-    EXPECT_EQ(Get("section1", "name3"), "default"); // a line without '=' has no value
-}
-
-TEST_P(ProfileF1Test, V4_BufferBoundIsSizeMinusOne) {
-    EXPECT_EQ(Get("section1", "name1", "default", 4), "val");
-    EXPECT_EQ(Get("section1", "name1", "default", 5), "val1");
-    EXPECT_EQ(Get("section1", "name1", "default", 1), "");
-    EXPECT_EQ(Get("section1", "name1", "default", 0), "");
-    EXPECT_EQ(Get("section1", "nokey", "default", 4), "def");
-}
-
-TEST_P(ProfileF1Test, V5_DefaultLosesTrailingSpacesOnly) {
-    EXPECT_EQ(Get("section1", "nokey", "default  "), "default");
-    EXPECT_EQ(Get("section1", "nokey", "  default \t  "), "  default \t");
-}
-
-TEST_P(ProfileF1Test, CallerNamesAreTrimmedOfSpacesOnly) {
-    EXPECT_EQ(Get("  section1 ", " name1  "), "val1");
-    EXPECT_EQ(Get("\tsection1", "name1"), "default");
-    EXPECT_EQ(Get("section1", "name1\t"), "default");
-}
-
-std::string LineEndName(const ::testing::TestParamInfo<const char*>& param) {
-    const std::string eol = param.param;
-    return eol == "\r\n" ? "CrLf" : (eol == "\n" ? "Lf" : "Cr");
+TEST_P(ProfileF1Test, V1ToV5) {
+    std::string f1;
+    for (const char* line :
+         {"[section1]", "name1=val1", "name2=\"val2\"", "name3", "name4=a", "[section2]"})
+        f1 += line + std::string(GetParam());
+    WriteFile(m_path, f1);
+    const struct {
+        std::string section, key, def;
+        std::size_t buffer;
+        std::string expected;
+    } cases[] = {
+        // V1: keys and sections match without case; V2: quotes are stripped.
+        {"section1", "name1", "default", kBuf, "val1"},
+        {"section1", "NaMe1", "default", kBuf, "val1"},
+        {"SECTION1", "name4", "default", kBuf, "a"},
+        {"section1", "name2", "default", kBuf, "val2"},
+        // V3: a missing key or section, or a line without '=', gives the default.
+        {"section1", "notakey", "default", kBuf, "default"},
+        {"notasection", "name1", "default", kBuf, "default"},
+        {"section2", "x", "", kBuf, ""},
+        {"section1", "name3", "default", kBuf, "default"},
+        // V4: at most buffer - 1 bytes.
+        {"section1", "name1", "default", 4, "val"},
+        {"section1", "name1", "default", 5, "val1"},
+        {"section1", "name1", "default", 1, ""},
+        {"section1", "name1", "default", 0, ""},
+        {"section1", "nokey", "default", 4, "def"},
+        // V5: the default loses trailing spaces only.
+        {"section1", "nokey", "default  ", kBuf, "default"},
+        {"section1", "nokey", "  default \t  ", kBuf, "  default \t"},
+        // The caller's names lose spaces only.
+        {"  section1 ", " name1  ", "default", kBuf, "val1"},
+        {"\tsection1", "name1", "default", kBuf, "default"},
+        {"section1", "name1\t", "default", kBuf, "default"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Get(c.section, c.key, c.def, c.buffer), c.expected)
+            << "[" << c.section << "] " << c.key << " " << c.buffer;
 }
 
 INSTANTIATE_TEST_SUITE_P(LineEnds, ProfileF1Test, ::testing::Values("\r\n", "\n", "\r"),
-                         LineEndName);
+                         [](const ::testing::TestParamInfo<const char*>& param) {
+                             const std::string eol = param.param;
+                             return eol == "\r\n" ? "CrLf" : (eol == "\n" ? "Lf" : "Cr");
+                         });
 
 TEST_F(ProfileTest, V6_MixedLineEndsInOneFile) {
     WriteFile(m_path, "[a]\r\nx=1\ny=2\rz=3\n\r[b]\rw=4");
-    EXPECT_EQ(Get("a", "x"), "1");
-    EXPECT_EQ(Get("a", "y"), "2");
-    EXPECT_EQ(Get("a", "z"), "3");
-    EXPECT_EQ(Get("b", "w"), "4");
+    EXPECT_EQ(Get("a", "x") + Get("a", "y") + Get("a", "z") + Get("b", "w"), "1234");
 }
 
 TEST_F(ProfileTest, V7_MissingFileGivesTheDefault) {
@@ -131,335 +114,251 @@ TEST_F(ProfileTest, V7_MissingFileGivesTheDefault) {
 }
 
 // ---------------------------------------------------------------------------
-// Vectors 8-12: syntax.
+// Vectors 8-12 and more syntax; encodings.
 
-TEST_F(ProfileTest, V8_BlanksAroundNamesAndValuesAreTrimmed) {
-    EXPECT_EQ(Read("[S]\r\n\t k \t=\t v \t\r\n", "S", "k"), "v");
-    EXPECT_EQ(Read("[ x ]\r\nk=v\r\n", "x", "k"), "v");
-    EXPECT_EQ(Read("  [S]\r\nk=v\r\n", "S", "k"), "v");
-    EXPECT_EQ(Read("\v[S]\v\r\n\vk\v=\vv\v\r\n", "S", "k"), "v");
-    EXPECT_EQ(Read("[S]\r\nk=a b\r\n", "S", "k"), "a b"); // inner blanks stay
+TEST_F(ProfileTest, ReadVectors) {
+    const struct {
+        std::string file, section, key, expected;
+    } cases[] = {
+        // V8: blanks around names and values are trimmed, inner blanks stay.
+        {"[S]\r\n\t k \t=\t v \t\r\n", "S", "k", "v"},
+        {"[ x ]\r\nk=v\r\n", "x", "k", "v"},
+        {"  [S]\r\nk=v\r\n", "S", "k", "v"},
+        {"\v[S]\v\r\n\vk\v=\vv\v\r\n", "S", "k", "v"},
+        {"[S]\r\nk=a b\r\n", "S", "k", "a b"},
+        // V9: the outer quote pair is removed.
+        {"[S]\r\nk=  \"   v   \"  \r\n", "S", "k", "   v   "},
+        {"[S]\r\nk=\"v'\r\n", "S", "k", "\"v'"},
+        {"[S]\r\nk='\"v\"'\r\n", "S", "k", "\"v\""},
+        {"[S]\r\nk='v'\r\n", "S", "k", "v"},
+        {"[S]\r\nk=\"\r\n", "S", "k", "\""}, // one quote is not a pair
+        {"[S]\r\nk=\"\"\r\n", "S", "k", ""},
+        {"[S]\r\nk=\"a\"b\"\r\n", "S", "k", "a\"b"},
+        // V10: the first key and the first section win.
+        {"[S]\r\nk=v1\r\nk=v2\r\n", "S", "k", "v1"},
+        {"[S]\r\n[S]\r\nk=v\r\n", "S", "k", "default"},
+        {"[S]\r\na=1\r\n[T]\r\n[s]\r\nk=v\r\n", "S", "k", "default"},
+        {"[S]\r\nk\r\nk=v\r\n", "S", "k", "default"}, // valueless first line
+        // V11: ';' starts a comment, '#' does not.
+        {"[S]\r\n;k=v\r\n", "S", ";k", "default"},
+        {"[S]\r\n;k=v\r\n", "S", "k", "default"},
+        {"[S]\r\nx=;x\r\n", "S", "x", ";x"},
+        {"[S]\r\n#k=v\r\n", "S", "#k", "v"},
+        {"[S]\r\n  ;y=1\r\n", "S", "y", "default"},
+        // V12: a header ends at its bracket or the line end.
+        {"[S]k=v\r\n", "S", "k", "default"},
+        {"[S   \r\nk=v\r\n", "S", "k", "v"},
+        {"[S] junk ] more\r\nk=v\r\n", "S", "k", "v"},
+        {"[]\r\nk=v\r\n", "", "k", "v"},
+        // Lines before the first section cannot be read.
+        {"k=v\r\n[S]\r\nj=w\r\n", "", "k", "default"},
+        {"k=v\r\n[S]\r\nj=w\r\n", "S", "k", "default"},
+        {"k=v\r\n[S]\r\nj=w\r\n", "S", "j", "w"},
+        // An empty value is empty, not the default; the value splits at the first '='.
+        {"[S]\r\nk=\r\n", "S", "k", ""},
+        {"[S]\r\nj=  \r\n", "S", "j", ""},
+        {"[S]\r\n=v\r\n", "S", "", "v"},
+        {"[S]\r\nk = a=b=c\r\n", "S", "k", "a=b=c"},
+        {"\xEF\xBB\xBF[S]\r\nk=v\r\n", "S", "k", "v"}, // a UTF-8 BOM is not part of the line
+        // UTF-8 as it is; CP932 decoded, names too; invalid bytes replaced.
+        {"[S]\r\nk=口パク\r\n", "S", "k", "口パク"},
+        {Cp932Crlf("[S]\nk=口パク\nn=①～\n"), "S", "k", "口パク"},
+        {Cp932Crlf("[S]\nk=口パク\nn=①～\n"), "S", "n", "①～"},
+        {Cp932Crlf("[設定]\n音量=5\n"), "設定", "音量", "5"},
+        // 0x80 and 0xFF are not CP932; 0x83 0x70 is "パ"; a lead byte at the end.
+        {"[S]\r\nk=a\x80\x83\x70\xFF\x83\r\n", "S", "k",
+         "a\xEF\xBF\xBD\xE3\x83\x91\xEF\xBF\xBD\xEF\xBF\xBD"},
+    };
+    for (const auto& c : cases) {
+        WriteFile(m_path, c.file);
+        EXPECT_EQ(Get(c.section, c.key), c.expected) << c.file << "[" << c.section << "] " << c.key;
+    }
+    EXPECT_EQ(Cp932Crlf("k=口パク"), "k=\x8C\xFB\x83\x70\x83\x4E");
 }
 
-TEST_F(ProfileTest, V9_OuterQuotePairIsRemoved) {
-    EXPECT_EQ(Read("[S]\r\nk=  \"   v   \"  \r\n", "S", "k"), "   v   ");
-    EXPECT_EQ(Read("[S]\r\nk=\"v'\r\n", "S", "k"), "\"v'");
-    EXPECT_EQ(Read("[S]\r\nk='\"v\"'\r\n", "S", "k"), "\"v\"");
-    EXPECT_EQ(Read("[S]\r\nk='v'\r\n", "S", "k"), "v");
-    EXPECT_EQ(Read("[S]\r\nk=\"\r\n", "S", "k"), "\""); // one quote is not a pair
-    EXPECT_EQ(Read("[S]\r\nk=\"\"\r\n", "S", "k"), "");
-    EXPECT_EQ(Read("[S]\r\nk=\"a\"b\"\r\n", "S", "k"), "a\"b"); // only the outer pair
-}
-
-TEST_F(ProfileTest, V10_FirstKeyAndFirstSectionWin) {
-    EXPECT_EQ(Read("[S]\r\nk=v1\r\nk=v2\r\n", "S", "k"), "v1");
-    EXPECT_EQ(Read("[S]\r\n[S]\r\nk=v\r\n", "S", "k"), "default");
-    EXPECT_EQ(Read("[S]\r\na=1\r\n[T]\r\n[s]\r\nk=v\r\n", "S", "k"), "default");
-    EXPECT_EQ(Read("[S]\r\nk\r\nk=v\r\n", "S", "k"), "default"); // valueless first line
-}
-
-TEST_F(ProfileTest, V11_SemicolonCommentsButNotHash) {
-    const std::string file = "[S]\r\n;k=v\r\nx=;x\r\n#k=v\r\n  ;y=1\r\n";
-    EXPECT_EQ(Read(file, "S", ";k"), "default");
-    EXPECT_EQ(Get("S", "k"), "default");
-    EXPECT_EQ(Get("S", "x"), ";x");
-    EXPECT_EQ(Get("S", "#k"), "v");
-    EXPECT_EQ(Get("S", "y"), "default");
-}
-
-TEST_F(ProfileTest, V12_HeaderEndsAtBracketOrLineEnd) {
-    EXPECT_EQ(Read("[S]k=v\r\n", "S", "k"), "default");
-    EXPECT_EQ(Read("[S   \r\nk=v\r\n", "S", "k"), "v");
-    EXPECT_EQ(Read("[S] junk ] more\r\nk=v\r\n", "S", "k"), "v");
-    EXPECT_EQ(Read("[]\r\nk=v\r\n", "", "k"), "v");
-}
-
-TEST_F(ProfileTest, LinesBeforeTheFirstSectionCannotBeRead) {
-    EXPECT_EQ(Read("k=v\r\n[S]\r\nj=w\r\n", "", "k"), "default");
-    EXPECT_EQ(Get("S", "k"), "default");
-    EXPECT_EQ(Get("S", "j"), "w");
-}
-
-TEST_F(ProfileTest, EmptyValueIsEmptyNotTheDefault) {
-    EXPECT_EQ(Read("[S]\r\nk=\r\nj=  \r\n", "S", "k"), "");
-    EXPECT_EQ(Get("S", "j"), "");
-    EXPECT_EQ(Read("[S]\r\n=v\r\n", "S", ""), "v");
-}
-
-TEST_F(ProfileTest, ValueSplitsAtTheFirstEquals) {
-    EXPECT_EQ(Read("[S]\r\nk = a=b=c\r\n", "S", "k"), "a=b=c");
-}
-
-TEST_F(ProfileTest, Utf8ByteOrderMarkIsNotPartOfTheFirstLine) {
-    EXPECT_EQ(Read("\xEF\xBB\xBF[S]\r\nk=v\r\n", "S", "k"), "v");
-    ASSERT_TRUE(Set("S", "k", "w"));
-    EXPECT_EQ(ReadFile(m_path), "\xEF\xBB\xBF[S]\r\nk=w\r\n");
+TEST_F(ProfileTest, BoundNeverSplitsAUtf8Character) {
+    WriteFile(m_path, "[S]\r\nk=a口パク\r\n"); // 1 + 3 + 3 + 3 bytes
+    const std::pair<std::size_t, std::string> bounds[] = {
+        {2, "a"}, {3, "a"}, {4, "a"}, {5, "a口"}, {7, "a口"}, {8, "a口パ"}, {11, "a口パク"}};
+    for (const auto& [buffer, value] : bounds)
+        EXPECT_EQ(Get("S", "k", "", buffer), value) << buffer;
+    EXPECT_EQ(Get("S", "nokey", "é€", 3), "é");
+    // A decoded CP932 value is bounded the same way.
+    WriteFile(m_path, Cp932Crlf("[S]\nk=口パク\n"));
+    EXPECT_EQ(Get("S", "k", "", 6), "口");
+    EXPECT_EQ(Get("S", "k", "", 7), "口パ");
+    // The callers' buffer sizes.
+    const std::string hosts(3000, 'h');
+    WriteFile(m_path, "[FlashAir]\r\nHosts=" + hosts + "\r\n");
+    EXPECT_EQ(Get("FlashAir", "Hosts", "", 2048), hosts.substr(0, 2047));
+    EXPECT_EQ(Get("FlashAir", "Hosts", "", 260), hosts.substr(0, 259));
 }
 
 // ---------------------------------------------------------------------------
 // Integers.
 
 TEST_F(ProfileTest, IntegerVectors) {
-    const std::vector<std::pair<std::string, int>> vectors = {
-        {"-1", -1},
-        {"+1", 1},
-        {"4294967296", 0},
-        {"4294967297", 1},
-        {"-4294967297", -1},
-        {"42A94967297", 42},
-        {"B4294967297", 0},
-        {"102abc", 102},
-        {"2147483647", 2147483647},
-        {"2147483648", -2147483647 - 1},
-        {"-2147483648", -2147483647 - 1},
-        {"4294967295", -1},
-        {"0", 0},
-        {"007", 7},
-        {"+-1", 0},
-        {"\" 12\"", 12},
-        {"- 1", 0},
-        {"1 2", 1},
-        {"99999999999999999999", 1661992959},
-    };
+    const std::pair<std::string, int> vectors[] = {{"-1", -1},
+                                                   {"+1", 1},
+                                                   {"4294967296", 0},
+                                                   {"4294967297", 1},
+                                                   {"-4294967297", -1},
+                                                   {"42A94967297", 42},
+                                                   {"B4294967297", 0},
+                                                   {"102abc", 102},
+                                                   {"2147483647", 2147483647},
+                                                   {"2147483648", -2147483647 - 1},
+                                                   {"-2147483648", -2147483647 - 1},
+                                                   {"4294967295", -1},
+                                                   {"0", 0},
+                                                   {"007", 7},
+                                                   {"+-1", 0},
+                                                   {"\" 12\"", 12},
+                                                   {"- 1", 0},
+                                                   {"1 2", 1},
+                                                   {"99999999999999999999", 1661992959}};
     for (const auto& [text, expected] : vectors) {
         WriteFile(m_path, "[S]\r\nk=" + text + "\r\n");
-        EXPECT_EQ(GetPrivateProfileInt("S", "k", 77, m_path), expected) << text;
+        EXPECT_EQ(GetInt("S", "k"), expected) << text;
     }
-}
-
-TEST_F(ProfileTest, IntegerDefaultWhenMissingOrEmpty) {
+    // A missing or empty value gives the default, one without digits 0.
     WriteFile(m_path, "[S]\r\nempty=\r\nquoted=\"\"\r\nnovalue\r\nblank=\" \"\r\n");
-    EXPECT_EQ(GetPrivateProfileInt("S", "empty", 5, m_path), 5);
-    EXPECT_EQ(GetPrivateProfileInt("S", "quoted", 5, m_path), 5);
-    EXPECT_EQ(GetPrivateProfileInt("S", "novalue", 5, m_path), 5);
-    EXPECT_EQ(GetPrivateProfileInt("S", "missing", 5, m_path), 5);
-    EXPECT_EQ(GetPrivateProfileInt("T", "empty", -5, m_path), -5);
-    EXPECT_EQ(GetPrivateProfileInt("S", "blank", 5, m_path), 0); // no digits
+    for (const char* key : {"empty", "quoted", "novalue", "missing"})
+        EXPECT_EQ(GetInt("S", key, 5), 5) << key;
+    EXPECT_EQ(GetInt("T", "empty", -5), -5);
+    EXPECT_EQ(GetInt("S", "blank", 5), 0);
+    WriteFile(m_path, Cp932Crlf("[設定]\n音量=5\n"));
+    EXPECT_EQ(GetInt("設定", "音量", 0), 5);
 }
 
 // ---------------------------------------------------------------------------
-// Vectors 13-20: writes, compared byte for byte.
+// Vectors 13-20 and more writes, compared byte for byte.
 
-TEST_F(ProfileTest, V13_NewFileIsCreatedWithCrLf) {
-    ASSERT_TRUE(Set("App", "key", "string"));
-    EXPECT_EQ(ReadFile(m_path), "[App]\r\nkey=string\r\n");
-}
-
-TEST_F(ProfileTest, V14_KeysAndSectionsAreAddedInOrder) {
-    ASSERT_TRUE(Set("App1", "key1", "string1"));
-    ASSERT_TRUE(Set("App1", "key2", "string2"));
-    ASSERT_TRUE(Set("App1", "key3", "string3"));
-    ASSERT_TRUE(Set("App2", "key4", "string4"));
-    ASSERT_TRUE(Set("App3", "key5", "string5"));
-    EXPECT_EQ(ReadFile(m_path), "[App1]\r\nkey1=string1\r\nkey2=string2\r\nkey3=string3\r\n"
-                                "[App2]\r\nkey4=string4\r\n[App3]\r\nkey5=string5\r\n");
-}
-
-TEST_F(ProfileTest, V15_EmptyValueWritesKeyEquals) {
-    ASSERT_TRUE(Set("App", "key", ""));
-    EXPECT_EQ(ReadFile(m_path), "[App]\r\nkey=\r\n");
-    EXPECT_EQ(Get("App", "key"), "");
-}
-
-TEST_F(ProfileTest, V16_ReplaceInPlaceAndAppendAfterTheLastKey) {
-    WriteFile(m_path, "[S]\r\nb=value\r\na=value\r\n");
-    for (const char* key : {"z", "b", "y", "a"})
-        ASSERT_TRUE(Set("S", key, ""));
-    EXPECT_EQ(ReadFile(m_path), "[S]\r\nb=\r\na=\r\nz=\r\ny=\r\n");
-}
-
-TEST_F(ProfileTest, V17_ReplacedLastLineGetsALineEndAndKeepsItsSpelling) {
-    WriteFile(m_path, "[S]\r\nTestKey=TestValue");
-    ASSERT_TRUE(Set("s", "TESTKEY", "V2"));
-    EXPECT_EQ(ReadFile(m_path), "[S]\r\nTestKey=V2\r\n");
-}
-
-TEST_F(ProfileTest, V18_ValueIsWrittenVerbatim) {
-    ASSERT_TRUE(Set("S", "k", " v "));
-    EXPECT_EQ(ReadFile(m_path), "[S]\r\nk= v \r\n");
-    EXPECT_EQ(Get("S", "k"), "v");
-    ASSERT_TRUE(Set("S", "q", "\"a;b\""));
-    EXPECT_EQ(ReadFile(m_path), "[S]\r\nk= v \r\nq=\"a;b\"\r\n");
-    EXPECT_EQ(Get("S", "q"), "a;b");
-}
-
-TEST_F(ProfileTest, V19_CommentsStayAndNewKeysFollowTheLastKeyLine) {
-    WriteFile(m_path, ";c0\r\n[S]\r\n;c1\r\nb=value\r\n;c2\r\na=value\r\n");
-    for (const char* key : {"z", "y", "a", "b"})
-        ASSERT_TRUE(Set("S", key, ""));
-    EXPECT_EQ(ReadFile(m_path), ";c0\r\n[S]\r\n;c1\r\nb=\r\n;c2\r\na=\r\nz=\r\ny=\r\n");
-}
-
-TEST_F(ProfileTest, V20_TextWithoutLineBreakBeforeANewSection) {
-    const std::string text = "This is a test of the INI code.";
-    ASSERT_EQ(text.size(), 31u);
-    WriteFile(m_path, text);
-    ASSERT_TRUE(Set("section1", "key1", "string1"));
-    EXPECT_EQ(ReadFile(m_path), text + "\r\n[section1]\r\nkey1=string1\r\n");
-}
-
-// ---------------------------------------------------------------------------
-// More about writes.
-
-TEST_F(ProfileTest, ReplacingKeepsTheLinePositionAndDropsItsBlanks) {
-    WriteFile(m_path, "[Sec]\r\n  Key \t=  old  \r\nother=1\r\n");
-    ASSERT_TRUE(Set("SEC", "key", "new"));
-    EXPECT_EQ(ReadFile(m_path), "[Sec]\r\nKey=new\r\nother=1\r\n");
-}
-
-TEST_F(ProfileTest, ReplacingAValuelessLine) {
-    WriteFile(m_path, "[S]\r\nflag\r\n");
-    ASSERT_TRUE(Set("S", "flag", "1"));
-    EXPECT_EQ(ReadFile(m_path), "[S]\r\nflag=1\r\n");
-}
-
-TEST_F(ProfileTest, ReplacedLineKeepsItsOwnLineEnd) {
-    WriteFile(m_path, "[S]\nk=1\nj=2\rl=3");
-    ASSERT_TRUE(Set("S", "k", "a"));
-    ASSERT_TRUE(Set("S", "j", "b"));
-    EXPECT_EQ(ReadFile(m_path), "[S]\nk=a\nj=b\rl=3");
-}
-
-TEST_F(ProfileTest, AddedLinesUseCrLfInAnLfFile) {
-    WriteFile(m_path, "[S]\nk=1\n\n[T]\nx=1\n");
-    ASSERT_TRUE(Set("S", "new", "2"));
-    ASSERT_TRUE(Set("U", "u", "3"));
-    EXPECT_EQ(ReadFile(m_path), "[S]\nk=1\nnew=2\r\n\n[T]\nx=1\n[U]\r\nu=3\r\n");
-    EXPECT_EQ(Get("S", "new"), "2");
-    EXPECT_EQ(Get("U", "u"), "3");
-}
-
-TEST_F(ProfileTest, NewKeyGoesBeforeBlankLinesAndTrailingComments) {
-    WriteFile(m_path, "[S]\r\na=1\r\n;tail\r\n\r\n[T]\r\n");
-    ASSERT_TRUE(Set("S", "b", "2"));
-    EXPECT_EQ(ReadFile(m_path), "[S]\r\na=1\r\nb=2\r\n;tail\r\n\r\n[T]\r\n");
-}
-
-TEST_F(ProfileTest, NewKeyInAnEmptySectionFollowsTheHeader) {
-    WriteFile(m_path, "[S] trailing text\r\n;c\r\n[T]\r\nx=1\r\n");
-    ASSERT_TRUE(Set("S", "k", "v"));
-    EXPECT_EQ(ReadFile(m_path), "[S] trailing text\r\nk=v\r\n;c\r\n[T]\r\nx=1\r\n");
-}
-
-TEST_F(ProfileTest, NewKeyAfterAHeaderOrKeyWithoutLineBreak) {
-    WriteFile(m_path, "[S]");
-    ASSERT_TRUE(Set("S", "k", "v"));
-    EXPECT_EQ(ReadFile(m_path), "[S]\r\nk=v\r\n");
-    WriteFile(m_path, "[S]\nk=v");
-    ASSERT_TRUE(Set("S", "j", "w"));
-    EXPECT_EQ(ReadFile(m_path), "[S]\nk=v\r\nj=w\r\n");
-}
-
-TEST_F(ProfileTest, WritesGoToTheFirstOccurrence) {
-    WriteFile(m_path, "[S]\r\nk=1\r\nk=2\r\n[S]\r\nk=3\r\n");
-    ASSERT_TRUE(Set("S", "k", "x"));
-    ASSERT_TRUE(Set("S", "n", "y"));
-    EXPECT_EQ(ReadFile(m_path), "[S]\r\nk=x\r\nk=2\r\nn=y\r\n[S]\r\nk=3\r\n");
-}
-
-TEST_F(ProfileTest, UntouchedBytesArePreserved) {
-    const std::string before = "free text\r\n  k0 = v0 \n; comment\r\r\n\n";
-    const std::string section = "[ Main ]  ; note\r\n\tA = 1\r\n;c\n\n  B=2\r";
-    const std::string after = "\r\n[Other]\nZ=9\n  # not a comment\n";
-    WriteFile(m_path, before + section + after);
-    ASSERT_TRUE(Set("main", "b", "3"));
-    EXPECT_EQ(ReadFile(m_path), before + "[ Main ]  ; note\r\n\tA = 1\r\n;c\n\nB=3\r" + after);
-    ASSERT_TRUE(Set("Main", "C", "4"));
-    EXPECT_EQ(ReadFile(m_path),
-              before + "[ Main ]  ; note\r\n\tA = 1\r\n;c\n\nB=3\rC=4\r\n" + after);
-}
-
-TEST_F(ProfileTest, CommentOnlyFileKeepsItsBytes) {
-    const std::string comments = ";one\r\n; two\n\n;three";
-    WriteFile(m_path, comments);
-    ASSERT_TRUE(Set("S", "k", "v"));
-    EXPECT_EQ(ReadFile(m_path), comments + "\r\n[S]\r\nk=v\r\n");
-    EXPECT_EQ(Get("S", "k"), "v");
-}
-
-TEST_F(ProfileTest, EmptyFileGetsTheSectionWithoutLeadingLineBreak) {
-    WriteFile(m_path, "");
-    ASSERT_TRUE(Set("S", "k", "v"));
-    EXPECT_EQ(ReadFile(m_path), "[S]\r\nk=v\r\n");
-}
-
-TEST_F(ProfileTest, CallerNamesAreTrimmedForWrites) {
-    ASSERT_TRUE(Set("  S ", " k  ", " v"));
-    EXPECT_EQ(ReadFile(m_path), "[S]\r\nk= v\r\n");
-}
-
-TEST_F(ProfileTest, NullValueDeletesTheKey) {
-    WriteFile(m_path, "[S]\r\na=1\r\n;c\r\nb=2\r\n[T]\r\nb=3\r\n");
-    ASSERT_TRUE(WritePrivateProfileString("S", "B", std::nullopt, m_path));
-    EXPECT_EQ(ReadFile(m_path), "[S]\r\na=1\r\n;c\r\n[T]\r\nb=3\r\n");
-    // Nothing to delete: nothing changes.
-    ASSERT_TRUE(WritePrivateProfileString("S", "zz", std::nullopt, m_path));
-    ASSERT_TRUE(WritePrivateProfileString("Q", "a", std::nullopt, m_path));
-    EXPECT_EQ(ReadFile(m_path), "[S]\r\na=1\r\n;c\r\n[T]\r\nb=3\r\n");
-    ASSERT_TRUE(WritePrivateProfileString("S", "a", std::nullopt, m_dir / "none.ini"));
+TEST_F(ProfileTest, WriteVectors) {
+    struct Write {
+        std::string section;
+        Opt key, value; // a null value deletes the key, a null key the section
+    };
+    const struct {
+        Opt before; // null: no file
+        std::vector<Write> writes;
+        std::string after;
+    } cases[] = {
+        // V13: a new file is created with CR LF.
+        {Opt(), {{"App", "key", "string"}}, "[App]\r\nkey=string\r\n"},
+        // V14: keys and sections are added in order.
+        {Opt(),
+         {{"App1", "key1", "string1"},
+          {"App1", "key2", "string2"},
+          {"App1", "key3", "string3"},
+          {"App2", "key4", "string4"},
+          {"App3", "key5", "string5"}},
+         "[App1]\r\nkey1=string1\r\nkey2=string2\r\nkey3=string3\r\n[App2]\r\nkey4=string4\r\n"
+         "[App3]\r\nkey5=string5\r\n"},
+        // V15: an empty value writes "key=".
+        {Opt(), {{"App", "key", ""}}, "[App]\r\nkey=\r\n"},
+        // V16: replaced in place, added after the last key.
+        {"[S]\r\nb=value\r\na=value\r\n",
+         {{"S", "z", ""}, {"S", "b", ""}, {"S", "y", ""}, {"S", "a", ""}},
+         "[S]\r\nb=\r\na=\r\nz=\r\ny=\r\n"},
+        // V17: a replaced last line gets a line end and keeps its spelling.
+        {"[S]\r\nTestKey=TestValue", {{"s", "TESTKEY", "V2"}}, "[S]\r\nTestKey=V2\r\n"},
+        // V18: the value is written verbatim.
+        {Opt(), {{"S", "k", " v "}, {"S", "q", "\"a;b\""}}, "[S]\r\nk= v \r\nq=\"a;b\"\r\n"},
+        // V19: comments stay, new keys follow the last key line.
+        {";c0\r\n[S]\r\n;c1\r\nb=value\r\n;c2\r\na=value\r\n",
+         {{"S", "z", ""}, {"S", "y", ""}, {"S", "a", ""}, {"S", "b", ""}},
+         ";c0\r\n[S]\r\n;c1\r\nb=\r\n;c2\r\na=\r\nz=\r\ny=\r\n"},
+        // V20: text without line break before a new section.
+        {"This is a test of the INI code.",
+         {{"section1", "key1", "string1"}},
+         "This is a test of the INI code.\r\n[section1]\r\nkey1=string1\r\n"},
+        // A replaced line keeps its position and line end and loses its blanks.
+        {"[Sec]\r\n  Key \t=  old  \r\nother=1\r\n",
+         {{"SEC", "key", "new"}},
+         "[Sec]\r\nKey=new\r\nother=1\r\n"},
+        {"[S]\r\nflag\r\n", {{"S", "flag", "1"}}, "[S]\r\nflag=1\r\n"},
+        {"[S]\nk=1\nj=2\rl=3", {{"S", "k", "a"}, {"S", "j", "b"}}, "[S]\nk=a\nj=b\rl=3"},
+        // Added lines use CR LF in an LF file.
+        {"[S]\nk=1\n\n[T]\nx=1\n",
+         {{"S", "new", "2"}, {"U", "u", "3"}},
+         "[S]\nk=1\nnew=2\r\n\n[T]\nx=1\n[U]\r\nu=3\r\n"},
+        // A new key goes before blank lines and trailing comments, or after the header.
+        {"[S]\r\na=1\r\n;tail\r\n\r\n[T]\r\n",
+         {{"S", "b", "2"}},
+         "[S]\r\na=1\r\nb=2\r\n;tail\r\n\r\n[T]\r\n"},
+        {"[S] trailing text\r\n;c\r\n[T]\r\nx=1\r\n",
+         {{"S", "k", "v"}},
+         "[S] trailing text\r\nk=v\r\n;c\r\n[T]\r\nx=1\r\n"},
+        {"[S]", {{"S", "k", "v"}}, "[S]\r\nk=v\r\n"},
+        {"[S]\nk=v", {{"S", "j", "w"}}, "[S]\nk=v\r\nj=w\r\n"},
+        // Writes go to the first occurrence.
+        {"[S]\r\nk=1\r\nk=2\r\n[S]\r\nk=3\r\n",
+         {{"S", "k", "x"}, {"S", "n", "y"}},
+         "[S]\r\nk=x\r\nk=2\r\nn=y\r\n[S]\r\nk=3\r\n"},
+        // Untouched bytes are preserved.
+        {"free text\r\n  k0 = v0 \n; comment\r\r\n\n"
+         "[ Main ]  ; note\r\n\tA = 1\r\n;c\n\n  B=2\r"
+         "\r\n[Other]\nZ=9\n  # not a comment\n",
+         {{"main", "b", "3"}, {"Main", "C", "4"}},
+         "free text\r\n  k0 = v0 \n; comment\r\r\n\n"
+         "[ Main ]  ; note\r\n\tA = 1\r\n;c\n\nB=3\rC=4\r\n"
+         "\r\n[Other]\nZ=9\n  # not a comment\n"},
+        {";one\r\n; two\n\n;three", {{"S", "k", "v"}}, ";one\r\n; two\n\n;three\r\n[S]\r\nk=v\r\n"},
+        {"", {{"S", "k", "v"}}, "[S]\r\nk=v\r\n"},
+        {"\xEF\xBB\xBF[S]\r\nk=v\r\n", {{"S", "k", "w"}}, "\xEF\xBB\xBF[S]\r\nk=w\r\n"},
+        // The caller's names lose their blanks, the value keeps them.
+        {Opt(), {{"  S ", " k  ", " v"}}, "[S]\r\nk= v\r\n"},
+        // A null value deletes the key; with nothing to delete nothing changes.
+        {"[S]\r\na=1\r\n;c\r\nb=2\r\n[T]\r\nb=3\r\n",
+         {{"S", "B", Opt()}, {"S", "zz", Opt()}, {"Q", "a", Opt()}},
+         "[S]\r\na=1\r\n;c\r\n[T]\r\nb=3\r\n"},
+        // A null key deletes the first section but not its comments.
+        {"[A]\r\nx=1\r\n[S]\r\n;c1\r\nk=1\r\n\r\nflag\r\n;c2\r\n[T]\r\ny=2\r\n[S]\r\nk=2\r\n",
+         {{"s", Opt(), Opt()}, {"none", Opt(), "ignored"}},
+         "[A]\r\nx=1\r\n;c1\r\n\r\n;c2\r\n[T]\r\ny=2\r\n[S]\r\nk=2\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.before.value_or("no file"));
+        fs::remove(m_path);
+        if (c.before)
+            WriteFile(m_path, *c.before);
+        for (const auto& w : c.writes)
+            ASSERT_TRUE(Set(w.section, w.key, w.value));
+        EXPECT_EQ(ReadFile(m_path), c.after);
+    }
+    // Deleting from a missing file creates none.
+    ASSERT_TRUE(Set("S", "a", Opt(), m_dir / "none.ini"));
     EXPECT_FALSE(fs::exists(m_dir / "none.ini"));
-}
-
-TEST_F(ProfileTest, NullKeyDeletesTheSectionButNotItsComments) {
-    WriteFile(m_path,
-              "[A]\r\nx=1\r\n[S]\r\n;c1\r\nk=1\r\n\r\nflag\r\n;c2\r\n[T]\r\ny=2\r\n[S]\r\nk=2\r\n");
-    ASSERT_TRUE(WritePrivateProfileString("s", std::nullopt, std::nullopt, m_path));
-    EXPECT_EQ(ReadFile(m_path), "[A]\r\nx=1\r\n;c1\r\n\r\n;c2\r\n[T]\r\ny=2\r\n[S]\r\nk=2\r\n");
-    ASSERT_TRUE(WritePrivateProfileString("none", std::nullopt, "ignored", m_path));
-    EXPECT_EQ(ReadFile(m_path), "[A]\r\nx=1\r\n;c1\r\n\r\n;c2\r\n[T]\r\ny=2\r\n[S]\r\nk=2\r\n");
-}
-
-TEST_F(ProfileTest, WriteThenReadRoundTrips) {
-    ASSERT_TRUE(Set("Settings", "Volume", "80"));
-    ASSERT_TRUE(Set("Settings", "Name", "口パク"));
-    ASSERT_TRUE(Set("Settings", "Volume", "-12"));
-    EXPECT_EQ(GetPrivateProfileInt("settings", "volume", 0, m_path), -12);
-    EXPECT_EQ(Get("Settings", "Name"), "口パク");
 }
 
 // ---------------------------------------------------------------------------
 // Failures.
 
-TEST_F(ProfileTest, WriteIntoMissingFolderFails) {
-    EXPECT_FALSE(WritePrivateProfileString("S", "k", "v", m_dir / "missing/test.ini"));
-    EXPECT_FALSE(fs::exists(m_dir / "missing"));
-    EXPECT_FALSE(WritePrivateProfileString("S", "k", "v", ""));
-}
-
-TEST_F(ProfileTest, WriteWhereTheFolderIsAFileFails) {
+TEST_F(ProfileTest, WritesThatCannotBeMadeFail) {
     WriteFile(m_dir / "file", "x");
-    EXPECT_FALSE(WritePrivateProfileString("S", "k", "v", m_dir / "file/test.ini"));
+    fs::create_directory(m_dir / "folder.ini");
+    // /proc accepts no new files, even from root.
+    for (const std::string& path :
+         {m_dir / "missing/test.ini", m_dir / "file/test.ini", m_dir / "folder.ini",
+          std::string("/proc/voxlet-profile-test.ini")})
+        EXPECT_FALSE(Set("S", "k", "v", path)) << path;
+    EXPECT_FALSE(WritePrivateProfileString("S", "k", "v", ""));
+    EXPECT_FALSE(fs::exists(m_dir / "missing"));
+    EXPECT_TRUE(fs::is_directory(m_dir / "folder.ini"));
 }
 
-TEST_F(ProfileTest, WriteOverAFolderFails) {
-    fs::create_directory(m_path);
-    EXPECT_FALSE(Set("S", "k", "v"));
-    EXPECT_TRUE(fs::is_directory(m_path));
-}
-
-TEST_F(ProfileTest, WriteIntoReadOnlyFolderFailsAndKeepsTheFile) {
+TEST_F(ProfileTest, WriteIntoReadOnlyFolderOrFileFailsAndKeepsTheFile) {
     if (geteuid() == 0)
         GTEST_SKIP() << "permissions do not apply to root";
     WriteFile(m_path, "[S]\r\nk=old\r\n");
     fs::permissions(m_dir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
     EXPECT_FALSE(Set("S", "k", "new"));
-    EXPECT_FALSE(WritePrivateProfileString("S", "k", "v", m_dir / "other.ini"));
+    EXPECT_FALSE(Set("S", "k", "v", m_dir / "other.ini"));
     fs::permissions(m_dir.Path(), fs::perms::owner_all);
-    EXPECT_EQ(ReadFile(m_path), "[S]\r\nk=old\r\n");
-}
-
-TEST_F(ProfileTest, WriteToReadOnlyFileFails) {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "permissions do not apply to root";
-    WriteFile(m_path, "[S]\r\nk=old\r\n");
     fs::permissions(m_path, fs::perms::owner_read);
     EXPECT_FALSE(Set("S", "k", "new"));
     EXPECT_EQ(ReadFile(m_path), "[S]\r\nk=old\r\n");
-}
-
-TEST_F(ProfileTest, WriteIntoAFolderWithoutFilesFails) {
-    // /proc accepts no new files, even from root.
-    EXPECT_FALSE(WritePrivateProfileString("S", "k", "v", "/proc/voxlet-profile-test.ini"));
 }
 
 TEST_F(ProfileTest, FailedWriteKeepsTheOldFile) {
@@ -473,14 +372,12 @@ TEST_F(ProfileTest, FailedWriteKeepsTheOldFile) {
     limit.rlim_cur = 1000;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
     const bool replaced = Set("S", "k", "new");
-    const bool created =
-        WritePrivateProfileString("S", "k", std::string(3000, 'v'), m_dir / "new.ini");
+    const bool created = Set("S", "k", std::string(3000, 'v'), m_dir / "new.ini");
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
     EXPECT_FALSE(replaced);
     EXPECT_FALSE(created);
     EXPECT_EQ(ReadFile(m_path), old);
-    EXPECT_FALSE(fs::exists(m_dir / "new.ini"));
     // No temporary file is left behind.
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(m_dir.Path()))
@@ -490,65 +387,14 @@ TEST_F(ProfileTest, FailedWriteKeepsTheOldFile) {
 
 TEST_F(ProfileTest, WriteKeepsPermissionsAndFollowsSymlinks) {
     WriteFile(m_path, "[S]\r\nk=1\r\n");
-    fs::permissions(m_path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    const auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(m_path, perms);
     ASSERT_TRUE(Set("S", "k", "2"));
-    EXPECT_EQ(fs::status(m_path).permissions() & fs::perms::mask,
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-
-    const std::string link = m_dir / "link.ini";
-    fs::create_symlink(m_path, link);
-    ASSERT_TRUE(WritePrivateProfileString("S", "k", "3", link));
-    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(fs::status(m_path).permissions() & fs::perms::mask, perms);
+    fs::create_symlink(m_path, m_dir / "link.ini");
+    ASSERT_TRUE(Set("S", "k", "3", m_dir / "link.ini"));
+    EXPECT_TRUE(fs::is_symlink(m_dir / "link.ini"));
     EXPECT_EQ(ReadFile(m_path), "[S]\r\nk=3\r\n");
-}
-
-// ---------------------------------------------------------------------------
-// Encodings and the buffer bound.
-
-TEST_F(ProfileTest, Utf8ValueIsReturnedAsIs) {
-    EXPECT_EQ(Read("[S]\r\nk=口パク\r\n", "S", "k"), "口パク");
-}
-
-TEST_F(ProfileTest, Cp932ValueIsDecodedToUtf8) {
-    // 口パク in CP932 (8C FB 83 70 83 4E), as a Windows-made file holds it.
-    WriteFile(m_path, testsupport::Cp932Crlf("[S]\nk=口パク\nn=①～\n"));
-    EXPECT_EQ(ReadFile(m_path), "[S]\r\nk=\x8C\xFB\x83\x70\x83\x4E\r\nn=\x87\x40\x81\x60\r\n");
-    EXPECT_EQ(Get("S", "k"), "口パク");
-    EXPECT_EQ(Get("S", "n"), "①～");
-}
-
-TEST_F(ProfileTest, Cp932NamesMatchToo) {
-    WriteFile(m_path, testsupport::Cp932Crlf("[設定]\n音量=5\n"));
-    EXPECT_EQ(GetPrivateProfileInt("設定", "音量", 0, m_path), 5);
-}
-
-TEST_F(ProfileTest, InvalidBytesBecomeReplacementCharacters) {
-    // 0x80 and 0xFF are not CP932; 0x83 0x70 is "パ"; a lead byte at the end.
-    EXPECT_EQ(Read("[S]\r\nk=a\x80\x83\x70\xFF\x83\r\n", "S", "k"),
-              "a\xEF\xBF\xBD\xE3\x83\x91\xEF\xBF\xBD\xEF\xBF\xBD");
-}
-
-TEST_F(ProfileTest, BoundNeverSplitsAUtf8Character) {
-    WriteFile(m_path, "[S]\r\nk=a口パク\r\n"); // 1 + 3 + 3 + 3 bytes
-    EXPECT_EQ(Get("S", "k", "", 2), "a");
-    EXPECT_EQ(Get("S", "k", "", 3), "a");
-    EXPECT_EQ(Get("S", "k", "", 4), "a");
-    EXPECT_EQ(Get("S", "k", "", 5), "a口");
-    EXPECT_EQ(Get("S", "k", "", 7), "a口");
-    EXPECT_EQ(Get("S", "k", "", 8), "a口パ");
-    EXPECT_EQ(Get("S", "k", "", 11), "a口パク");
-    EXPECT_EQ(Get("S", "nokey", "é€", 3), "é");
-    // A decoded CP932 value is bounded the same way.
-    WriteFile(m_path, testsupport::Cp932Crlf("[S]\nk=口パク\n"));
-    EXPECT_EQ(Get("S", "k", "", 6), "口");
-    EXPECT_EQ(Get("S", "k", "", 7), "口パ");
-}
-
-TEST_F(ProfileTest, CallersBufferSizes) {
-    const std::string hosts(3000, 'h');
-    WriteFile(m_path, "[FlashAir]\r\nHosts=" + hosts + "\r\n");
-    EXPECT_EQ(Get("FlashAir", "Hosts", "", 2048), hosts.substr(0, 2047));
-    EXPECT_EQ(Get("FlashAir", "Hosts", "", 260), hosts.substr(0, 259));
 }
 
 // ---------------------------------------------------------------------------
@@ -560,7 +406,7 @@ TEST_F(ProfileTest, TenKilobyteLine) {
     EXPECT_EQ(Get("S", "long"), big.substr(0, 259));
     EXPECT_EQ(Get("S", "long", "", big.size() + 1), big);
     EXPECT_EQ(Get("S", "k"), "v");
-    EXPECT_EQ(GetPrivateProfileInt("S", "long", 3, m_path), 0);
+    EXPECT_EQ(GetInt("S", "long", 3), 0);
     ASSERT_TRUE(Set("S", "k", "w"));
     EXPECT_EQ(ReadFile(m_path), "[S]\r\nlong=" + big + "\r\n;" + big + "\r\nk=w\r\n");
     ASSERT_TRUE(Set("S", "long", big + big));
@@ -589,18 +435,13 @@ TEST_F(ProfileTest, RandomBytesGiveDefinedResults) {
             c = pick < 10 ? special[pick] : static_cast<char>(random() & 0xFF);
         }
         WriteFile(m_path, bytes);
-        const std::string value = Get("S", "k", "d", 64);
-        EXPECT_LE(value.size(), 63u);
-        (void)GetPrivateProfileInt("S", "k", 1, m_path);
+        EXPECT_LE(Get("S", "k", "d", 64).size(), 63u);
+        (void)GetInt("S", "k", 1);
         (void)Get("", "", "d", 64);
         ASSERT_TRUE(Set("S", "k", "v"));
         EXPECT_EQ(Get("S", "k"), "v") << "round " << round;
-        const std::string written = ReadFile(m_path);
-        ASSERT_GE(written.size(), bytes.size());
-        if (round % 2 == 0)
-            ASSERT_TRUE(WritePrivateProfileString("S", "k", std::nullopt, m_path));
-        else
-            ASSERT_TRUE(WritePrivateProfileString("S", std::nullopt, std::nullopt, m_path));
+        ASSERT_GE(ReadFile(m_path).size(), bytes.size());
+        ASSERT_TRUE(Set("S", round % 2 ? Opt() : Opt("k"), Opt()));
     }
 }
 
@@ -632,32 +473,23 @@ TEST_F(ProfileTest, FifoInPlaceOfTheFileDoesNotBlock) {
 // ---------------------------------------------------------------------------
 // The write hook.
 
-TEST_F(ProfileTest, HookSeesSuccessfulKeyWritesOnly) {
-    std::vector<std::tuple<std::string, std::string, std::string>> seen;
+TEST_F(ProfileTest, HookSeesSuccessfulKeyWritesOnlyAndMayReadTheFile) {
+    using Call = std::tuple<std::string, std::string, std::string>;
+    std::vector<Call> seen;
     platform::SetProfileWriteHook(
         [&](std::string_view section, std::string_view key, std::string_view value) {
             seen.emplace_back(section, key, value);
+            EXPECT_EQ(GetPrivateProfileString("App", "Key", "", kBuf, m_path), "v");
         });
     ASSERT_TRUE(Set(" App ", "Key", " v "));
     ASSERT_TRUE(Set("App", "other", ""));
-    ASSERT_TRUE(WritePrivateProfileString("App", "Key", std::nullopt, m_path));
-    ASSERT_TRUE(WritePrivateProfileString("App", std::nullopt, std::nullopt, m_path));
-    EXPECT_FALSE(WritePrivateProfileString("App", "k", "v", m_dir / "missing/x.ini"));
-    using Call = std::tuple<std::string, std::string, std::string>;
+    ASSERT_TRUE(Set("App", "Key", Opt()));
+    ASSERT_TRUE(Set("App", Opt(), Opt()));
+    EXPECT_FALSE(Set("App", "k", "v", m_dir / "missing/x.ini"));
     EXPECT_EQ(seen, (std::vector<Call>{{" App ", "Key", " v "}, {"App", "other", ""}}));
-
     platform::SetProfileWriteHook(nullptr);
     ASSERT_TRUE(Set("App", "k", "v"));
     EXPECT_EQ(seen.size(), 2u);
-}
-
-TEST_F(ProfileTest, HookMayReadTheWrittenFile) {
-    std::string readBack;
-    platform::SetProfileWriteHook([&](std::string_view, std::string_view, std::string_view) {
-        readBack = GetPrivateProfileString("S", "k", "", kBuf, m_path);
-    });
-    ASSERT_TRUE(Set("S", "k", "now"));
-    EXPECT_EQ(readBack, "now");
 }
 
 } // namespace
