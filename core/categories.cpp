@@ -10,9 +10,6 @@ using platform::DialogHost;
 
 namespace {
 
-constexpr int kProgramCategory = 20;  // radio 1021 in mode 0: the program folder
-constexpr int kPlayListCategory = 21; // radio 1022 in mode 1: the play lists
-
 int Radio(int c) {
     return ctl::kFirstCategory + c;
 }
@@ -52,7 +49,7 @@ void CVoicePlayer::ChangeCategory(DialogHost& dlg, int c) {
         StopSequence(dlg);
     dlg.ListReset(ctl::kClipList);
 
-    if (m_nMode == MODE_NINSHIKI && c == kProgramCategory) {
+    if (m_nMode == MODE_NINSHIKI && c == CATEGORY_PROGRAMS) {
         dlg.ListAdd(ctl::kClipList, LoadStringId(ids::IDS_OTHER_FOLDER));
         // Programs run only on model 1; clips play on both models.
         const std::string folder = ReadSetting("REMOTE", "PROGRAM_FOLDER", ".");
@@ -62,7 +59,7 @@ void CVoicePlayer::ChangeCategory(DialogHost& dlg, int c) {
         for (const auto& name : platform::ListFilesWithExtension(folder, "wav"))
             dlg.ListAdd(ctl::kClipList, name);
         dlg.ListSetSel(ctl::kClipList, 0);
-    } else if (m_nMode == MODE_VOICE && !m_bUraVoice && c == kPlayListCategory) {
+    } else if (m_nMode == MODE_VOICE && !m_bUraVoice && c == CATEGORY_PLAY_LISTS) {
         const std::string folder = platform::JoinPath({m_strVoiceFolder, "play_list"});
         for (const auto& name : platform::ListFilesWithExtension(folder, "txt"))
             dlg.ListAdd(ctl::kClipList, name.substr(0, name.rfind('.')));
@@ -72,15 +69,15 @@ void CVoicePlayer::ChangeCategory(DialogHost& dlg, int c) {
         ListEntries(dlg, c);
     }
 
-    if (m_nMode == MODE_NINSHIKI && (m_nCategory == kProgramCategory || c == kProgramCategory)) {
-        dlg.SetItemText(ctl::kPlay, c == kProgramCategory && m_nTikoModel == 1 ? "実行" : "再生");
-        dlg.EnableItem(ctl::kProgramOutput, c != kProgramCategory);
+    if (m_nMode == MODE_NINSHIKI && (m_nCategory == CATEGORY_PROGRAMS || c == CATEGORY_PROGRAMS)) {
+        dlg.SetItemText(ctl::kPlay, c == CATEGORY_PROGRAMS && m_nTikoModel == 1 ? "実行" : "再生");
+        dlg.EnableItem(ctl::kProgramOutput, c != CATEGORY_PROGRAMS);
     }
     if (m_nTargetCount <= 1)
         dlg.EnableItem(ctl::kListPlay, !(m_nMode == MODE_NINSHIKI && c >= 10 && c <= 20));
     else
         dlg.SetItemText(ctl::kPlay,
-                        m_nMode == MODE_VOICE && c == kPlayListCategory ? "再生" : "全送信");
+                        m_nMode == MODE_VOICE && c == CATEGORY_PLAY_LISTS ? "再生" : "全送信");
     m_nCategory = c;
 }
 
@@ -89,7 +86,7 @@ void CVoicePlayer::ShowFirstCategory(DialogHost& dlg) {
         StopSequence(dlg);
     dlg.ListReset(ctl::kClipList);
     ListEntries(dlg, 0);
-    if (m_nMode == MODE_NINSHIKI && m_nCategory == kProgramCategory) {
+    if (m_nMode == MODE_NINSHIKI && m_nCategory == CATEGORY_PROGRAMS) {
         dlg.SetItemText(ctl::kPlay, "再生");
         dlg.EnableItem(ctl::kProgramOutput, true);
     }

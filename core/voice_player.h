@@ -29,6 +29,11 @@ constexpr int MODE_NINSHIKI = 0;
 constexpr int MODE_VOICE = 1;
 
 constexpr int CATEGORY_COUNT = 23;
+// Category indexes with a meaning of their own: the program folder listing of
+// recognition-word mode (radio 1021) and the play-list listing of Tiko-voice
+// mode (radio 1022).
+constexpr int CATEGORY_PROGRAMS = 20;
+constexpr int CATEGORY_PLAY_LISTS = 21;
 constexpr int MAX_TARGETS = 128;
 
 // Control ids of the main dialog.
@@ -47,6 +52,8 @@ constexpr int kClipDisplay = 1026;
 constexpr int kModeNinshiki = 1027;
 constexpr int kModeVoice = 1028;
 constexpr int kContinuousGroup = 1041;
+constexpr int kPlayListRadio = kFirstCategory + CATEGORY_PLAY_LISTS; // 1022
+constexpr int kProgramRadio = kFirstCategory + CATEGORY_PROGRAMS;    // 1021
 } // namespace ctl
 
 // The window timer of the sequencer.

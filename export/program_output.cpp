@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr int kPlayListRadio = 1022;
-
 // 32-bit signed arithmetic: a product that leaves the range wraps.
 int Wrap32(std::int64_t value) {
     return static_cast<int>(static_cast<std::int32_t>(static_cast<std::uint32_t>(value)));
@@ -41,8 +39,8 @@ void ProgramOutput(CVoicePlayer& player, platform::DialogHost& dlg) {
     }
     // The whole text, however long (the design's 244-byte buffer is not kept).
     const std::string text = dlg.ListGetText(ctl::kClipList, selection);
-    const bool playList =
-        player.m_nMode == MODE_VOICE && !player.m_bUraVoice && dlg.IsItemChecked(kPlayListRadio);
+    const bool playList = player.m_nMode == MODE_VOICE && !player.m_bUraVoice &&
+                          dlg.IsItemChecked(ctl::kPlayListRadio);
 
     platform::FileDialogSpec spec;
     spec.defaultExt = "TM4";

@@ -10,8 +10,6 @@
 using platform::DialogHost;
 
 namespace {
-constexpr int kPlayListRadio = 1022;
-constexpr int kProgramCategory = 20;
 constexpr std::int16_t kHiddenCatalogueId = 1000;
 } // namespace
 
@@ -37,7 +35,7 @@ void CVoicePlayer::SendProgramFile(DialogHost& dlg, int selection) {
             return;
         file = *chosen;
         WriteSetting("REMOTE", "PROGRAM_FOLDER", platform::CutAtLastSeparator(file));
-        ChangeCategory(dlg, kProgramCategory);
+        ChangeCategory(dlg, CATEGORY_PROGRAMS);
     } else {
         file = platform::JoinPath({ReadSetting("REMOTE", "PROGRAM_FOLDER", "."),
                                    dlg.ListGetText(ctl::kClipList, selection)});
@@ -57,7 +55,7 @@ void CVoicePlayer::PlaySelected(DialogHost& dlg) {
     }
     const std::string text = dlg.ListGetText(ctl::kClipList, selection);
 
-    if (m_nMode == MODE_VOICE && !m_bUraVoice && dlg.IsItemChecked(kPlayListRadio)) {
+    if (m_nMode == MODE_VOICE && !m_bUraVoice && dlg.IsItemChecked(ctl::kPlayListRadio)) {
         if (OpenPlayList(text)) {
             dlg.EnableItem(ctl::kPlay, false);
             dlg.EnableItem(ctl::kStop, true);
@@ -65,7 +63,7 @@ void CVoicePlayer::PlaySelected(DialogHost& dlg) {
         }
         return;
     }
-    if (m_nMode == MODE_NINSHIKI && m_nCategory == kProgramCategory) {
+    if (m_nMode == MODE_NINSHIKI && m_nCategory == CATEGORY_PROGRAMS) {
         SendProgramFile(dlg, selection);
         return;
     }

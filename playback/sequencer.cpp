@@ -15,8 +15,6 @@ using platform::DialogHost;
 
 namespace {
 
-constexpr int kPlayListRadio = 1022;
-constexpr int kProgramCategory = 20;
 // Random play gives up drawing after this many flagged rows in a row and takes
 // the next playable row instead, so a huge catalogue whose playable rows the
 // generator cannot reach still ends the draw.
@@ -146,7 +144,7 @@ void CVoicePlayer::OnSequenceTick(DialogHost& dlg) {
             dlg.ListSetSel(ctl::kClipList, m_nListPos);
             const std::string text = dlg.ListGetText(ctl::kClipList, m_nListPos);
             ++m_nListPos;
-            if (m_nMode == MODE_VOICE && !m_bUraVoice && dlg.IsItemChecked(kPlayListRadio)) {
+            if (m_nMode == MODE_VOICE && !m_bUraVoice && dlg.IsItemChecked(ctl::kPlayListRadio)) {
                 if (OpenPlayList(text)) {
                     OnSequenceTick(dlg);
                 } else {
@@ -177,7 +175,7 @@ void CVoicePlayer::OnSequenceTick(DialogHost& dlg) {
 
     if (clip) {
         const bool showId = m_nConnectType != CONNECT_SOUND ||
-                            (m_nMode == MODE_NINSHIKI && m_nCategory == kProgramCategory);
+                            (m_nMode == MODE_NINSHIKI && m_nCategory == CATEGORY_PROGRAMS);
         ShowClip(dlg, *clip, showId);
         const int volume = VolumePercent(dlg);
         if (m_nConnectType == CONNECT_FLASHAIR) {

@@ -138,18 +138,17 @@ void CVoxletDlg::OnSettings(DialogHost& dlg) {
         if (platform::GetPrompts().RunModal(settings) != platform::IDOK)
             return;
     }
-    constexpr int kProgramCategory = 20;
-    const int programRadio = ctl::kFirstCategory + kProgramCategory;
     if (p.m_nMode == MODE_NINSHIKI) {
-        if (p.m_nCategory == kProgramCategory && p.m_nConnectType == CONNECT_SOUND) {
+        if (p.m_nCategory == CATEGORY_PROGRAMS && p.m_nConnectType == CONNECT_SOUND) {
             // The program category means nothing on the PC route: leave it.
             dlg.EnableItem(ctl::kListPlay, true);
             dlg.EnableItem(ctl::kProgramOutput, true);
             dlg.CheckItem(ctl::kFirstCategory, true);
-            dlg.CheckItem(programRadio, false);
+            dlg.CheckItem(ctl::kProgramRadio, false);
             p.ShowFirstCategory(dlg);
         }
-        dlg.EnableItem(programRadio, p.m_nTikoModel != 1 && p.m_nConnectType != CONNECT_SOUND);
+        dlg.EnableItem(ctl::kProgramRadio,
+                       p.m_nTikoModel != 1 && p.m_nConnectType != CONNECT_SOUND);
     }
     if (p.m_bVersionChanged) {
         p.m_bUraVoice = false;
