@@ -5,7 +5,7 @@
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "platform/text.h"
-#include "ui/string_table.h"
+#include "resources/string_table.h"
 
 namespace {
 constexpr std::size_t kFirstFlagColumn = 8; // 1-based column numbers

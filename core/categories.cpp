@@ -4,7 +4,7 @@
 
 #include "platform/dialog_host.h"
 #include "platform/paths.h"
-#include "ui/string_table.h"
+#include "resources/string_table.h"
 
 using platform::DialogHost;
 

@@ -7,7 +7,7 @@
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "playback/audio/audio.h"
-#include "ui/string_table.h"
+#include "resources/string_table.h"
 
 using platform::DialogHost;
 

@@ -1,6 +1,7 @@
 #include "core/voice_player.h"
 
 #include "core/numbers.h"
+#include "platform/dialog_host.h"
 #include "platform/paths.h"
 #include "platform/profile.h"
 #include "platform/sleep.h"
@@ -126,4 +127,12 @@ int CVoicePlayer::NextRandom() {
     // The classic C library generator: 0..32767, reproducible from its seed.
     m_nRandomState = m_nRandomState * 214013u + 2531011u;
     return static_cast<int>((m_nRandomState >> 16) & 0x7FFF);
+}
+
+void CVoicePlayer::StopSequence(platform::DialogHost& dlg) {
+    m_pPlayList.reset();
+    m_nListPlay = 0;
+    dlg.KillTimer(SEQUENCE_TIMER);
+    dlg.EnableItem(ctl::kPlay, true);
+    dlg.EnableItem(ctl::kStop, false);
 }

@@ -7,7 +7,7 @@
 #include "core/voice_player.h"
 #include "platform/prompts.h"
 #include "platform/text.h"
-#include "ui/string_table.h"
+#include "resources/string_table.h"
 
 namespace {
 

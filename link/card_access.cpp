@@ -16,7 +16,7 @@
 #include "platform/dialog_host.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
-#include "ui/string_table.h"
+#include "resources/string_table.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "link/remote_command.h"
 #include "platform/dialog_host.h"
 #include "platform/paths.h"
-#include "ui/string_table.h"
+#include "resources/string_table.h"
 
 namespace {
 

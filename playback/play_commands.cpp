@@ -5,7 +5,7 @@
 #include "platform/prompts.h"
 #include "platform/sleep.h"
 #include "playback/audio/audio.h"
-#include "ui/string_table.h"
+#include "resources/string_table.h"
 
 using platform::DialogHost;
 
@@ -92,7 +92,7 @@ void CVoicePlayer::PlaySelected(DialogHost& dlg) {
 
     if (m_bNinshikiVoice && m_nConnectType != CONNECT_SOUND && m_nMode == MODE_NINSHIKI) {
         // The recognition word sounds on the PC first; the thread waits for it.
-        PlayClip(*this, ClipPath(entry), volume);
+        PlayClip(m_bVolumeChanged, ClipPath(entry), volume);
         if (entry.nSeconds > 1)
             platform::Sleep((entry.nSeconds - 1) * 1000);
     }
@@ -103,5 +103,5 @@ void CVoicePlayer::PlaySelected(DialogHost& dlg) {
         SendCardCommand(std::nullopt, entry.nSoundId, entry.nSeconds,
                         static_cast<std::int16_t>(volume));
     else
-        PlayClip(*this, ClipPath(entry), volume);
+        PlayClip(m_bVolumeChanged, ClipPath(entry), volume);
 }

@@ -9,7 +9,7 @@
 #include "platform/text.h"
 #include "playback/audio/audio.h"
 #include "playback/play_list_line.h"
-#include "ui/string_table.h"
+#include "resources/string_table.h"
 
 using platform::DialogHost;
 
@@ -32,14 +32,6 @@ int CVoicePlayer::RouteMargin() const {
 
 int CVoicePlayer::VolumePercent(const DialogHost& dlg) const {
     return 100 - dlg.TrackGetPos(ctl::kVolume);
-}
-
-void CVoicePlayer::StopSequence(DialogHost& dlg) {
-    m_pPlayList.reset();
-    m_nListPlay = 0;
-    dlg.KillTimer(SEQUENCE_TIMER);
-    dlg.EnableItem(ctl::kPlay, true);
-    dlg.EnableItem(ctl::kStop, false);
 }
 
 bool CVoicePlayer::OpenPlayList(std::string_view name) {
@@ -199,7 +191,7 @@ void CVoicePlayer::OnSequenceTick(DialogHost& dlg) {
                 return;
             }
         } else {
-            PlayClip(*this, ClipPath(*clip), volume);
+            PlayClip(m_bVolumeChanged, ClipPath(*clip), volume);
         }
     }
 

@@ -5,8 +5,8 @@
 #include "core/numbers.h"
 #include "core/voice_player.h"
 #include "platform/dialog_host.h"
-#include "ui/string_table.h"
-#include "ui/templates.h"
+#include "resources/string_table.h"
+#include "resources/templates.h"
 
 using platform::DialogHost;
 

@@ -3,10 +3,10 @@
 #include "export/program_output.h"
 #include "platform/dialog_host.h"
 #include "platform/dialog_template.h"
+#include "resources/string_table.h"
+#include "resources/templates.h"
 #include "ui/about_dlg.h"
 #include "ui/define_dlg.h"
-#include "ui/string_table.h"
-#include "ui/templates.h"
 
 using platform::DialogHost;
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "core/voice_player.h"
 #include "platform/prompts.h"
 #include "platform/sleep.h"
 #include "playback/audio/audio_backend.h"
@@ -121,10 +120,6 @@ void PlayClip(bool& volumeChanged, const std::string& path, int percent) {
     if (!StartClip(path))
         ReportPlayFailure();
     GetAudioState().busy = false;
-}
-
-void PlayClip(CVoicePlayer& player, const std::string& path, int percent) {
-    PlayClip(player.m_bVolumeChanged, path, percent);
 }
 
 void CloseAudio() {

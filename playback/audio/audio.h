@@ -15,8 +15,6 @@
 #include <functional>
 #include <string>
 
-class CVoicePlayer;
-
 struct AudioState {
     bool opened = false;        // OpenAudio succeeded (the back end is ready)
     bool segmentLoaded = false; // a clip was started and not yet released
@@ -46,11 +44,8 @@ int VolumeLevel(const AudioState& state, int percent);
 // every later PlayClip fails.
 bool OpenAudio(void* window);
 
-// Plays a clip for the player: see PlayClip(bool&, ...). The only member of the
-// player that is touched is m_bVolumeChanged (read and cleared).
-void PlayClip(CVoicePlayer& player, const std::string& path, int percent);
-
-// The same with the player's m_bVolumeChanged flag passed directly.
+// Plays a clip; volumeChanged is the player's flag that the volume moved since
+// the last clip (read and cleared).
 // 1. When busy (a request is still being carried out; on the one thread this
 //    can only be a nested request, made while the failure message of an earlier
 //    request is open): StopClip, then the request is dropped. Nothing waits, as

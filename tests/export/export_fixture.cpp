@@ -4,7 +4,7 @@
 
 #include "export/program_output.h"
 #include "platform/dialog_host.h"
-#include "ui/templates.h"
+#include "resources/templates.h"
 
 int RecordingPrompts::Message(int stringId, std::string_view text,
                               const platform::MessageStyle& style) {

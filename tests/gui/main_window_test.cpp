@@ -20,7 +20,7 @@
 #include "gui/gui_support.h"
 #include "platform/dialog_host.h"
 #include "platform/prompts.h"
-#include "ui/templates.h"
+#include "resources/templates.h"
 #include "ui/wx/voxlet_app.h"
 #include "ui/wx/wx_font.h"
 

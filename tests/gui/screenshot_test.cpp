@@ -14,7 +14,7 @@
 #include "gui/gui_support.h"
 #include "platform/dialog_host.h"
 #include "platform/paths.h"
-#include "ui/templates.h"
+#include "resources/templates.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "gui/gui_support.h"
 #include "platform/dialog_host.h"
-#include "ui/templates.h"
+#include "resources/templates.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "platform/sleep.h"
 #include "playback/audio/audio_backend.h"
 #include "playback/audio/recording_backend.h"
-#include "ui/templates.h"
+#include "resources/templates.h"
 #include "ui/voxlet_dlg.h"
 
 using platform::HeadlessDialogHost;

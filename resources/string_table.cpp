@@ -1,4 +1,4 @@
-#include "ui/string_table.h"
+#include "resources/string_table.h"
 
 #include "platform/prompts.h"
 
