@@ -38,6 +38,11 @@ void CVoicePlayer::InitPlayer(DialogHost& dlg) {
     dlg.TrackSetPos(ctl::kVolume, pos);
 
     m_nConnectType = ReadSettingInt("REMOTE", "CONNECT_TYPE", CONNECT_SOUND);
+    // A value no route has (a hand edit, or the -1 an empty interface combo
+    // used to store) is the PC route, so the settings dialog always has a
+    // selection to store.
+    if (m_nConnectType < CONNECT_SOUND || m_nConnectType > CONNECT_FLASHAIR)
+        m_nConnectType = CONNECT_SOUND;
     if (m_nConnectType != CONNECT_SOUND)
         dlg.EnableItem(1021, true);
     const bool model2 = m_nTikoModel == 2;

@@ -5,12 +5,24 @@
 #include "platform/paths.h"
 #include "platform/profile.h"
 #include "platform/sleep.h"
+#include "ui/string_table.h"
 
 namespace {
 constexpr std::size_t kSettingBuffer = 260;
 constexpr std::size_t kTargetListBuffer = 2048;
 // The FlashAir card's factory network name.
 constexpr std::string_view kDefaultFlashAirHost = "flashair";
+
+std::string WriteFailureReason(const platform::ProfileWriteError& error) {
+    switch (error.fault) {
+    case platform::ProfileWriteFault::LineBreak:
+        return std::string(LoadStringId(ids::IDS_SETTING_LINE_BREAK));
+    case platform::ProfileWriteFault::NotEncodable:
+        return std::string(LoadStringId(ids::IDS_SETTING_NOT_ENCODABLE));
+    default:
+        return error.systemText;
+    }
+}
 } // namespace
 
 CVoicePlayer::CVoicePlayer() {
@@ -87,16 +99,32 @@ void CVoicePlayer::LoadListDefaults(int mode) {
 
 std::string CVoicePlayer::ReadSetting(std::string_view section, std::string_view key,
                                       std::string_view def) const {
+    const auto unsaved = m_unsavedSettings.find({std::string(section), std::string(key)});
+    if (unsaved != m_unsavedSettings.end())
+        return unsaved->second;
     return platform::GetPrivateProfileString(section, key, def, kSettingBuffer, m_strIniPath);
 }
 
 int CVoicePlayer::ReadSettingInt(std::string_view section, std::string_view key, int def) const {
+    const auto unsaved = m_unsavedSettings.find({std::string(section), std::string(key)});
+    if (unsaved != m_unsavedSettings.end())
+        return AtoiLike(unsaved->second);
     return platform::GetPrivateProfileInt(section, key, def, m_strIniPath);
 }
 
 bool CVoicePlayer::WriteSetting(std::string_view section, std::string_view key,
-                                std::string_view value) const {
-    return platform::WritePrivateProfileString(section, key, value, m_strIniPath);
+                                std::string_view value) {
+    std::pair<std::string, std::string> name{section, key};
+    platform::ProfileWriteError error;
+    if (platform::WritePrivateProfileString(section, key, value, m_strIniPath, &error)) {
+        m_unsavedSettings.erase(name);
+        return true;
+    }
+    m_unsavedSettings[std::move(name)] = value;
+    if (m_settingsFailureShown.insert(m_strIniPath).second)
+        ShowOkMessage(ids::IDS_SETTINGS_WRITE_FAILED, platform::MsgIcon::None, m_strIniPath,
+                      WriteFailureReason(error));
+    return false;
 }
 
 const VoiceEntry* CVoicePlayer::FindEntryByText(std::string_view text) const {

@@ -6,10 +6,13 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/voice_entry.h"
@@ -113,11 +116,16 @@ public:
     std::string_view RecognitionFolderName() const;
     // The PC path of a row's clip in the current mode.
     std::string ClipPath(const VoiceEntry& entry) const;
-    // Reads a settings string of at most 259 bytes from the settings file.
+    // Reads a settings string of at most 259 bytes from the settings file; a
+    // value whose write failed this session is read as written.
     std::string ReadSetting(std::string_view section, std::string_view key,
                             std::string_view def) const;
     int ReadSettingInt(std::string_view section, std::string_view key, int def) const;
-    bool WriteSetting(std::string_view section, std::string_view key, std::string_view value) const;
+    // Stores a settings value. A write that fails leaves the file as it was,
+    // keeps the value for this session (ReadSetting gives it back) and tells the
+    // user once per session and settings file, with the reason; the caller goes
+    // on as after a write that succeeded. Returns whether the file took it.
+    bool WriteSetting(std::string_view section, std::string_view key, std::string_view value);
 
     // Members, in the order of the design.
     bool m_bUraVoice = false;
@@ -166,4 +174,8 @@ private:
     // Sends a program or clip file chosen in the program category.
     void SendProgramFile(platform::DialogHost& dlg, int selection);
     std::uint32_t m_nRandomState = 0;
+    // Values whose write failed, by section and key, in force for this session.
+    std::map<std::pair<std::string, std::string>, std::string> m_unsavedSettings;
+    // Settings files whose write failure the user has been told of.
+    std::set<std::string> m_settingsFailureShown;
 };

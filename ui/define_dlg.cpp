@@ -45,7 +45,7 @@ void CDefineDlg::OnInitDialog(DialogHost& dlg) {
     for (const auto& box : kVoiceSetBoxes)
         dlg.CheckItem(box.id, (p.m_nVersion & box.bit) != 0);
 
-    dlg.ComboSetSel(kInterfaceCombo, p.m_nConnectType); // out of range: no selection
+    dlg.ComboSetSel(kInterfaceCombo, p.m_nConnectType); // always 0..2 once read
     if (p.m_nConnectType == CONNECT_USB)
         dlg.EnableItem(kRemoteFile, true);
 

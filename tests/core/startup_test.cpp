@@ -82,6 +82,26 @@ TEST_F(StartupTest, ChosenRecognitionFileSetsTheVoiceFolder) {
     EXPECT_EQ(p.m_strVoiceFolder, "");
 }
 
+TEST_F(StartupTest, FailedSettingsWritesAreToldOnceAndTheValueStaysForTheSession) {
+    PutWav("voice/Ninshiki/NF01.wav");
+    Settings("[SOUND]\nVOICE_FOLDER=./voice\n");
+    auto& p = InitedPlayer();
+    // A folder name with a line break cannot be stored (it would add lines).
+    for (const char* folder : {"/d/a\r[REMOTE]\rCONNECT_TYPE=2", "/d/b\nc"}) {
+        m_prompts->QueueChoice(std::string(folder) + "/voice/Ninshiki/NF01.wav");
+        EXPECT_TRUE(p.SelectVoiceFolder());
+        EXPECT_EQ(p.m_strVoiceFolder, std::string(folder) + "/voice");
+        EXPECT_EQ(p.ReadSetting("SOUND", "VOICE_FOLDER", ""), p.m_strVoiceFolder);
+    }
+    EXPECT_EQ(std::count_if(m_log.begin(), m_log.end(),
+                            [](const std::string& l) { return l.starts_with("message"); }),
+              1);
+    EXPECT_TRUE(Has(m_log, "message 128 none: 設定ファイル[" + (m_dir / "Voxlet.ini") +
+                               "]の書込みに失敗しました。\\n改行を含む値は保存できません。"
+                               "\\n変更した設定はプログラムを終了すると失われます。 -> OK"));
+    EXPECT_EQ(SettingsText(), "[SOUND]\nVOICE_FOLDER=./voice\n");
+}
+
 TEST_F(StartupTest, ModelTwoLooksInNfAndRelabelsRadios) {
     Settings("[SOUND]\nTIKO=2\n");
     PutWav("voice/NF/NF01.wav");

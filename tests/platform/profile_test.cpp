@@ -165,6 +165,10 @@ TEST_F(ProfileTest, ReadVectors) {
         {Cp932Crlf("[S]\nk=口パク\nn=①～\n"), "S", "k", "口パク"},
         {Cp932Crlf("[S]\nk=口パク\nn=①～\n"), "S", "n", "①～"},
         {Cp932Crlf("[設定]\n音量=5\n"), "設定", "音量", "5"},
+        // One encoding for the whole file: C3 BD is "ﾃｽ" in a CP932 file, and
+        // the second byte of "ゾ" (83 5D) does not close a header.
+        {Cp932Crlf("[S]\nk=口\nv=.\\ﾃｽ\\voice\n"), "S", "v", ".\\ﾃｽ\\voice"},
+        {Cp932Crlf("[ゾ]\nk=v\n"), "ゾ", "k", "v"},
         // 0x80 and 0xFF are not CP932; 0x83 0x70 is "パ"; a lead byte at the end.
         {"[S]\r\nk=a\x80\x83\x70\xFF\x83\r\n", "S", "k",
          "a\xEF\xBF\xBD\xE3\x83\x91\xEF\xBF\xBD\xEF\xBF\xBD"},
@@ -183,10 +187,14 @@ TEST_F(ProfileTest, BoundNeverSplitsAUtf8Character) {
     for (const auto& [buffer, value] : bounds)
         EXPECT_EQ(Get("S", "k", "", buffer), value) << buffer;
     EXPECT_EQ(Get("S", "nokey", "é€", 3), "é");
-    // A decoded CP932 value is bounded the same way.
-    WriteFile(m_path, Cp932Crlf("[S]\nk=口パク\n"));
-    EXPECT_EQ(Get("S", "k", "", 6), "口");
-    EXPECT_EQ(Get("S", "k", "", 7), "口パ");
+    // In a CP932 file the bound counts the file's bytes (2 for a kanji, not 3)
+    // and never splits a double-byte character.
+    std::string kanji129;
+    for (int i = 0; i < 129; ++i)
+        kanji129 += "口";
+    WriteFile(m_path, Cp932Crlf("[S]\nk=a" + kanji129 + "\nj=" + kanji129 + "口\n"));
+    EXPECT_EQ(Get("S", "k"), "a" + kanji129); // 259 bytes
+    EXPECT_EQ(Get("S", "j"), kanji129);       // the 130th kanji would be bytes 259 and 260
     // The callers' buffer sizes.
     const std::string hosts(3000, 'h');
     WriteFile(m_path, "[FlashAir]\r\nHosts=" + hosts + "\r\n");
@@ -307,6 +315,11 @@ TEST_F(ProfileTest, WriteVectors) {
         {";one\r\n; two\n\n;three", {{"S", "k", "v"}}, ";one\r\n; two\n\n;three\r\n[S]\r\nk=v\r\n"},
         {"", {{"S", "k", "v"}}, "[S]\r\nk=v\r\n"},
         {"\xEF\xBB\xBF[S]\r\nk=v\r\n", {{"S", "k", "w"}}, "\xEF\xBB\xBF[S]\r\nk=w\r\n"},
+        // Values and names go into the file in its own encoding.
+        {Cp932Crlf("[S]\nk=口\n"),
+         {{"S", "k", "パク"}, {"S", "新", "ﾃｽ"}, {"設定", "音量", "５"}},
+         Cp932Crlf("[S]\nk=パク\n新=ﾃｽ\n[設定]\n音量=５\n")},
+        {"[S]\r\nk=口\r\n", {{"S", "k", "パク"}}, "[S]\r\nk=パク\r\n"},
         // The caller's names lose their blanks, the value keeps them.
         {Opt(), {{"  S ", " k  ", " v"}}, "[S]\r\nk= v\r\n"},
         // A null value deletes the key; with nothing to delete nothing changes.
@@ -341,11 +354,47 @@ TEST_F(ProfileTest, WritesThatCannotBeMadeFail) {
     // /proc accepts no new files, even from root.
     for (const std::string& path :
          {m_dir / "missing/test.ini", m_dir / "file/test.ini", m_dir / "folder.ini",
-          std::string("/proc/voxlet-profile-test.ini")})
-        EXPECT_FALSE(Set("S", "k", "v", path)) << path;
+          std::string("/proc/voxlet-profile-test.ini")}) {
+        platform::ProfileWriteError error;
+        EXPECT_FALSE(WritePrivateProfileString("S", "k", "v", path, &error)) << path;
+        EXPECT_EQ(error.fault, platform::ProfileWriteFault::System) << path;
+        EXPECT_NE(error.systemText, "") << path;
+    }
     EXPECT_FALSE(WritePrivateProfileString("S", "k", "v", ""));
     EXPECT_FALSE(fs::exists(m_dir / "missing"));
     EXPECT_TRUE(fs::is_directory(m_dir / "folder.ini"));
+}
+
+TEST_F(ProfileTest, WritesThatWouldBreakTheFileAreRefusedAndChangeNothing) {
+    using Fault = platform::ProfileWriteFault;
+    const std::string utf8 = "[S]\r\nk=口\r\n";
+    const std::string cp932 = Cp932Crlf(utf8);
+    const struct {
+        std::string file, section, key, value;
+        Fault fault;
+    } cases[] = {
+        // No line or section of the write's own making.
+        {utf8, "S", "k", "/a\r[REMOTE]\rCONNECT_TYPE=2", Fault::LineBreak},
+        {utf8, "S", "k", "a\nb", Fault::LineBreak},
+        {utf8, "S", "k", "a\r\n", Fault::LineBreak},
+        {utf8, "S]\r\n[T", "k", "v", Fault::LineBreak},
+        {utf8, "S", "k\nj", "v", Fault::LineBreak},
+        {utf8, "S", "\t[T]", "v", Fault::LineBreak}, // the line would be a header
+        // The file keeps its one encoding.
+        {utf8, "S", "k", "\x8C\xFB", Fault::NotEncodable}, // not UTF-8
+        {cp932, "S", "k", "é", Fault::NotEncodable},       // no CP932 form
+        {cp932, "S", "ké", "v", Fault::NotEncodable},
+    };
+    for (const auto& c : cases) {
+        WriteFile(m_path, c.file);
+        platform::ProfileWriteError error;
+        EXPECT_FALSE(WritePrivateProfileString(c.section, c.key, c.value, m_path, &error))
+            << c.section << " " << c.key << " " << c.value;
+        EXPECT_EQ(error.fault, c.fault) << c.value;
+        EXPECT_EQ(ReadFile(m_path), c.file) << c.value;
+    }
+    EXPECT_FALSE(Set("S", "k", "a\nb", m_dir / "new.ini"));
+    EXPECT_FALSE(fs::exists(m_dir / "new.ini"));
 }
 
 TEST_F(ProfileTest, WriteIntoReadOnlyFolderOrFileFailsAndKeepsTheFile) {
