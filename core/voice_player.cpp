@@ -5,7 +5,7 @@
 #include "platform/paths.h"
 #include "platform/profile.h"
 #include "platform/sleep.h"
-#include "ui/string_table.h"
+#include "resources/string_table.h"
 
 namespace {
 constexpr std::size_t kSettingBuffer = 260;
