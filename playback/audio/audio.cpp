@@ -4,7 +4,6 @@
 
 #include "core/voice_player.h"
 #include "platform/prompts.h"
-#include "platform/sleep.h"
 #include "playback/audio/audio_backend.h"
 
 namespace {
@@ -36,9 +35,6 @@ void ResetState(AudioState& state) {
     state = AudioState{};
     state.busy = busy;
 }
-
-constexpr int kCloseWaitStepMs = 100;
-constexpr int kCloseWaitSteps = 100;
 
 } // namespace
 
@@ -128,9 +124,10 @@ void PlayClip(CVoicePlayer& player, const std::string& path, int percent) {
 }
 
 void CloseAudio() {
+    // Nothing waits for busy: on the one thread a request that is still being
+    // carried out (CloseAudio called from its failure message) cannot finish
+    // before this call returns.
     AudioState& state = GetAudioState();
-    for (int i = 0; i < kCloseWaitSteps && state.busy; ++i)
-        platform::Sleep(kCloseWaitStepMs);
     AudioBackend* backend = GetAudioBackend();
     if (backend && state.opened && state.segmentLoaded)
         backend->StopAll();
