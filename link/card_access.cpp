@@ -78,7 +78,8 @@ bool WriteWholeFile(const std::string& diskPath, const void* bytes, std::size_t 
     std::FILE* file = std::fopen(diskPath.c_str(), "wb");
     if (!file)
         return false;
-    const bool written = std::fwrite(bytes, 1, size, file) == size;
+    // An empty file is created empty (no write from a buffer that may be null).
+    const bool written = size == 0 || std::fwrite(bytes, 1, size, file) == size;
     const bool flushed = std::fflush(file) == 0;
     const bool closed = std::fclose(file) == 0;
     return written && flushed && closed;
@@ -90,7 +91,21 @@ bool WriteRecord(std::string_view path, const std::string& iniPath,
     return disk && WriteWholeFile(*disk, bytes.data(), bytes.size());
 }
 
-// CopyFile with replacing: the source (a data path) to the destination.
+// Where the second card's record goes: a path that starts with a drive letter
+// gets the letter in place of its first character (E:\Card\ADDON\REMOTE.LOG
+// becomes F:\Card\ADDON\REMOTE.LOG); any other path, a plain folder, gives
+// ADDON\REMOTE.LOG at the root of the letter. Both are mapped through
+// [DRIVES] when written.
+std::string SecondCardPath(const std::string& path, char letter) {
+    if (platform::HasDriveLetter(path))
+        return letter + path.substr(1);
+    return CardFile(std::string{letter, ':', platform::kPathSeparator}, kRemoteLog);
+}
+
+// CopyFile with replacing: the source (a data path) to the destination. An
+// empty source gives an empty file, as the system's file copy does (the
+// FlashAir route, which uploads a buffer read from the file, refuses an empty
+// file with message 122 instead).
 bool CopyToCard(const std::string& source, const std::string& destination,
                 const std::string& iniPath) {
     const auto target = OnDisk(destination, iniPath);
@@ -159,11 +174,9 @@ bool CVoicePlayer::SendCardCommand(const std::optional<std::string>& overridePat
         return false;
     }
 
-    // The second card: the folder its letter maps to; any failure is silent.
-    if (m_chAltDrive != 0) {
-        if (const auto root = platform::DriveRoot(m_chAltDrive, m_strIniPath))
-            (void)WriteRecord(CardFile(*root, kRemoteLog), m_strIniPath, bytes);
-    }
+    // The second card; any failure is silent.
+    if (m_chAltDrive != 0)
+        (void)WriteRecord(SecondCardPath(path, m_chAltDrive), m_strIniPath, bytes);
 
     if (!overridePath)
         WriteSetting("REMOTE", "REMOTE_DIR", m_strRemoteDir);

@@ -60,6 +60,10 @@ void SetSettingsPathOverride(std::optional<std::string> path);
 // letter gives nullopt. On Windows "E:\".
 std::optional<std::string> DriveRoot(char letter, const std::string& iniPath);
 
+// True when the path starts with a drive letter: "E:" followed by a separator
+// of either kind or nothing.
+bool HasDriveLetter(std::string_view path);
+
 // Replaces a leading drive letter ("E:" followed by a separator or nothing)
 // with its mapped folder. Paths without a drive letter come back unchanged;
 // an unmapped letter gives nullopt.

@@ -200,9 +200,7 @@ std::optional<std::string> DriveRoot(char letter, const std::string& iniPath) {
 }
 
 std::optional<std::string> ResolveDriveLetter(std::string_view path, const std::string& iniPath) {
-    const bool hasDrive = path.size() >= 2 && IsAsciiLetter(path[0]) && path[1] == ':' &&
-                          (path.size() == 2 || IsPathSeparator(path[2]));
-    if (!hasDrive)
+    if (!HasDriveLetter(path))
         return std::string(path);
     auto root = DriveRoot(path[0], iniPath);
     if (!root)

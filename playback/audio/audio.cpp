@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "platform/prompts.h"
-#include "platform/sleep.h"
 #include "playback/audio/audio_backend.h"
 
 namespace {
@@ -35,9 +34,6 @@ void ResetState(AudioState& state) {
     state = AudioState{};
     state.busy = busy;
 }
-
-constexpr int kCloseWaitStepMs = 100;
-constexpr int kCloseWaitSteps = 100;
 
 } // namespace
 
@@ -123,9 +119,10 @@ void PlayClip(bool& volumeChanged, const std::string& path, int percent) {
 }
 
 void CloseAudio() {
+    // Nothing waits for busy: on the one thread a request that is still being
+    // carried out (CloseAudio called from its failure message) cannot finish
+    // before this call returns.
     AudioState& state = GetAudioState();
-    for (int i = 0; i < kCloseWaitSteps && state.busy; ++i)
-        platform::Sleep(kCloseWaitStepMs);
     AudioBackend* backend = GetAudioBackend();
     if (backend && state.opened && state.segmentLoaded)
         backend->StopAll();

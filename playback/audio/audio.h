@@ -58,9 +58,10 @@ bool OpenAudio(void* window);
 //    started; it does not wait for its end.
 void PlayClip(bool& volumeChanged, const std::string& path, int percent);
 
-// Waits while busy (platform::Sleep(100), at most 100 times), stops what sounds
-// when a clip was loaded, closes the back end (once per OpenAudio that reached
-// it) and resets the state to Closed (busy is left to the request that set it).
+// Stops what sounds when a clip was loaded, closes the back end (once per
+// OpenAudio that reached it) and resets the state to Closed. It never waits: a
+// request that is still being carried out is the caller's own (CloseAudio from
+// within its failure message), so busy is left to that request to clear.
 // Valid in every state, also twice in a row.
 void CloseAudio();
 

@@ -208,6 +208,20 @@ TEST_F(CardAccessTest, SecondCardOfAlternateDriveGetsTheRecordButNoFile) {
     EXPECT_EQ(Hex(Log(f).substr(0, 4)), "FF FF E7 03");
 }
 
+TEST_F(CardAccessTest, SecondCardKeepsTheFoldersOfADriveLetterRemoteDir) {
+    // REMOTE_DIR=E:\Card\ on the main card: the second record goes to F:\Card\ADDON.
+    const std::string e = MakeCard("e/Card");
+    const std::string f = MakeCard("f/Card", false);
+    fs::create_directories(m_cards.Path() + "/f/ADDON");
+    Settings("[REMOTE]\nREMOTE_DIR=E:\\Card\\\nALTERNAME_DRIVE=F\n[DRIVES]\nE=" + m_cards.Path() +
+             "/e\nF=" + m_cards.Path() + "/f\n");
+    On("");
+    EXPECT_TRUE(Command());
+    EXPECT_EQ(Hex(Log(e)), kVoice);
+    EXPECT_EQ(Hex(Log(f)), kVoice);
+    EXPECT_FALSE(fs::exists(m_cards.Path() + "/f/ADDON/REMOTE.LOG"));
+}
+
 TEST_F(CardAccessTest, FailingSecondCardIsSkippedSilently) {
     const std::string card = MakeCard("card");
     const std::string bare = m_cards.Path() + "/bare";
@@ -232,6 +246,7 @@ TEST_F(CardAccessTest, FilesAreCopiedOverTheOldOnesAndAnnounced) {
     PutClip("prog/clip.wav", 10 * 176400); // 11 s
     testsupport::WriteFile(m_dir / "short.wav", "RIFF");
     PutClip("norate.wav", 10 * 176400, 0);
+    testsupport::WriteFile(m_dir / "empty.wav", ""); // copied as it is, 3 s
     const struct {
         int mode;
         std::string name, stored;
@@ -246,6 +261,8 @@ TEST_F(CardAccessTest, FilesAreCopiedOverTheOldOnesAndAnnounced) {
          "FF FF E7 03 06 00 19 00 00 00 00 00 00 00 00 00"},
         {MODE_VOICE, "norate.wav", "TEMP.wav", 20,
          "FF FF E7 03 06 00 19 00 01 00 00 00 00 00 00 00"},
+        {MODE_VOICE, "empty.wav", "TEMP.wav", 100,
+         "FF FF E7 03 06 00 19 00 05 00 00 00 00 00 00 00"},
     };
     for (const auto& c : cases) {
         On(card, 2, c.mode);

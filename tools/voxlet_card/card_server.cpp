@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "multipart.h"
+#include "print_line.h"
 
 namespace card {
 
@@ -49,22 +50,11 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-// Text for the one line printed per request: bytes outside 0x20..0x7E as \xNN.
-std::string Printable(std::string_view s, std::size_t limit = 200) {
-    std::string out;
-    for (std::size_t i = 0; i < s.size() && i < limit; ++i) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        if (c < 0x20 || c > 0x7E) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", c);
-            out += hex;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    if (s.size() > limit)
-        out += "...";
-    return out;
+// At most limit bytes of the text, "..." marking a cut.
+std::string Shortened(std::string_view s, std::size_t limit = 200) {
+    if (s.size() <= limit)
+        return std::string(s);
+    return std::string(s.substr(0, limit)) + "...";
 }
 
 int HexValue(char c) {
@@ -442,7 +432,7 @@ void CardServer::Run() {
         pollfd p{m_listenFd, POLLIN, 0};
         const int ready = poll(&p, 1, wait);
         if (ready < 0 && errno != EINTR) {
-            std::fprintf(stderr, "voxlet-card: poll: %s\n", std::strerror(errno));
+            PrintLinef(stderr, "voxlet-card: poll: %s", std::strerror(errno));
             return;
         }
         if (ready <= 0)
@@ -452,7 +442,7 @@ void CardServer::Run() {
             if (errno == EINTR || errno == ECONNABORTED || errno == EMFILE || errno == ENFILE ||
                 errno == EAGAIN || errno == EWOULDBLOCK)
                 continue;
-            std::fprintf(stderr, "voxlet-card: accept: %s\n", std::strerror(errno));
+            PrintLinef(stderr, "voxlet-card: accept: %s", std::strerror(errno));
             return;
         }
         ServeConnection(fd);
@@ -477,8 +467,8 @@ void CardServer::ServeConnection(int fd) {
     }
 
     std::string what = request.method.empty()
-                           ? "- " + Printable(request.raw.substr(0, request.raw.find('\n')), 80)
-                           : request.method + " " + Printable(request.target);
+                           ? "- " + Shortened(request.raw.substr(0, request.raw.find('\n')), 80)
+                           : request.method + " " + Shortened(request.target);
     std::string outcome;
     std::optional<Reply> reply;
     std::optional<std::pair<std::string, std::string>> stored; // told after the reply
@@ -557,8 +547,7 @@ void CardServer::ServeConnection(int fd) {
             std::string cardPath;
             std::string diskPath;
             if (part && m_store.Store(part->filename, part->data, cardPath, diskPath, error)) {
-                outcome =
-                    "stored " + Printable(cardPath) + " size=" + std::to_string(part->data.size());
+                outcome = "stored " + cardPath + " size=" + std::to_string(part->data.size());
                 reply = HtmlReply(200, "OK", "Success", "");
                 stored = {cardPath, diskPath};
             } else {
@@ -571,8 +560,7 @@ void CardServer::ServeConnection(int fd) {
         }
     }
 
-    std::printf("%s -> %s\n", what.c_str(), outcome.c_str());
-    std::fflush(stdout);
+    PrintLinef(stdout, "%s -> %s", what.c_str(), outcome.c_str());
 
     if (reply)
         SendAll(fd, Serialize(*reply));
