@@ -165,9 +165,8 @@ TEST_F(ProfileTest, ReadVectors) {
         {Cp932Crlf("[S]\nk=口パク\nn=①～\n"), "S", "k", "口パク"},
         {Cp932Crlf("[S]\nk=口パク\nn=①～\n"), "S", "n", "①～"},
         {Cp932Crlf("[設定]\n音量=5\n"), "設定", "音量", "5"},
-        // 0x80 and 0xFF are not CP932; 0x83 0x70 is "パ"; a lead byte at the end.
-        {"[S]\r\nk=a\x80\x83\x70\xFF\x83\r\n", "S", "k",
-         "a\xEF\xBF\xBD\xE3\x83\x91\xEF\xBF\xBD\xEF\xBF\xBD"},
+        // 0x80 and 0xFF as Windows maps them; 0x83 0x70 is "パ"; a lead byte at the end.
+        {"[S]\r\nk=a\x80\x83\x70\xFF\x83\r\n", "S", "k", "a\u0080パ\uF8F3\uFFFD"},
     };
     for (const auto& c : cases) {
         WriteFile(m_path, c.file);
