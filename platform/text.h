@@ -34,8 +34,9 @@ class TextRowReader {
 public:
     static constexpr std::size_t kRowLimit = 255;
 
-    // Opens the file; IsOpen() tells whether that worked.
-    explicit TextRowReader(const std::string& path, std::size_t rowLimit = kRowLimit);
+    // Opens the data file as OpenDataFile does (letter case aside, and only a
+    // regular file); IsOpen() tells whether that worked.
+    explicit TextRowReader(std::string_view path, std::size_t rowLimit = kRowLimit);
     ~TextRowReader();
     TextRowReader(const TextRowReader&) = delete;
     TextRowReader& operator=(const TextRowReader&) = delete;

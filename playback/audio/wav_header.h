@@ -68,7 +68,8 @@ struct WavCheck {
 // Validates the bytes of a whole file (or at least everything up to the data).
 WavCheck CheckWav(std::string_view bytes);
 
-// Reads the file into bytes (returns false and sets error when it cannot).
+// Reads the file, a data path found as platform::OpenDataFile finds it, into
+// bytes (returns false and sets error when it cannot).
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error);
 
 // Reads the file and validates it; Unreadable when it cannot be read.
