@@ -2,7 +2,6 @@
 
 #include "core/numbers.h"
 #include "core/voice_player.h"
-#include "platform/paths.h"
 #include "platform/prompts.h"
 #include "platform/text.h"
 #include "resources/string_table.h"
@@ -62,7 +61,7 @@ bool CVoicePlayer::LoadVoiceCsv(int mode) {
     m_pVoices.clear();
     m_nVoiceCount = 0;
 
-    platform::TextRowReader reader(platform::ResolvePath(choice.file));
+    platform::TextRowReader reader(choice.file);
     if (!reader.IsOpen()) {
         ShowOkMessage(mode == MODE_NINSHIKI ? ids::IDS_NINSHIKI_CSV_FAILED
                                             : ids::IDS_VOICE_CSV_FAILED,

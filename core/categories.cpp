@@ -52,7 +52,7 @@ void CVoicePlayer::ChangeCategory(DialogHost& dlg, int c) {
     if (m_nMode == MODE_NINSHIKI && c == CATEGORY_PROGRAMS) {
         dlg.ListAdd(ctl::kClipList, LoadStringId(ids::IDS_OTHER_FOLDER));
         // Programs run only on model 1; clips play on both models.
-        const std::string folder = ReadSetting("REMOTE", "PROGRAM_FOLDER", ".");
+        const std::string folder = ProgramFolder();
         if (m_nTikoModel == 1)
             for (const auto& name : platform::ListFilesWithExtension(folder, "TM4"))
                 dlg.ListAdd(ctl::kClipList, name);

@@ -151,6 +151,13 @@ std::string CVoicePlayer::ClipPath(const VoiceEntry& entry) const {
     return platform::JoinPath({m_strVoiceFolder, entry.pszFile});
 }
 
+std::string CVoicePlayer::ProgramFolder() const {
+    std::string folder = platform::ToNativePath(ReadSetting("REMOTE", "PROGRAM_FOLDER", "."));
+    if (folder.empty() || folder.back() != platform::kPathSeparator)
+        folder += platform::kPathSeparator;
+    return folder;
+}
+
 int CVoicePlayer::NextRandom() {
     // The classic C library generator: 0..32767, reproducible from its seed.
     m_nRandomState = m_nRandomState * 214013u + 2531011u;

@@ -116,6 +116,10 @@ public:
     std::string_view RecognitionFolderName() const;
     // The PC path of a row's clip in the current mode.
     std::string ClipPath(const VoiceEntry& entry) const;
+    // The program category's folder ([REMOTE] PROGRAM_FOLDER, read anew) with a
+    // trailing native separator, for listing it and for the files sent from it.
+    // An empty value (a file chosen in the file-system root) is the root.
+    std::string ProgramFolder() const;
     // Reads a settings string of at most 259 bytes from the settings file; a
     // value whose write failed this session is read as written.
     std::string ReadSetting(std::string_view section, std::string_view key,

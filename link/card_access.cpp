@@ -111,7 +111,7 @@ bool CopyToCard(const std::string& source, const std::string& destination,
     const auto target = OnDisk(destination, iniPath);
     if (!target)
         return false;
-    std::FILE* in = std::fopen(platform::ResolvePath(source).c_str(), "rb");
+    std::FILE* in = platform::OpenDataFile(source);
     if (!in)
         return false;
     std::vector<std::uint8_t> bytes;
@@ -128,7 +128,7 @@ bool CopyToCard(const std::string& source, const std::string& destination,
 
 // L of a clip from the first 32 bytes of its file; 3 when it cannot be read.
 std::int16_t ClipSeconds(const std::string& source) {
-    std::FILE* in = std::fopen(platform::ResolvePath(source).c_str(), "rb");
+    std::FILE* in = platform::OpenDataFile(source);
     if (!in)
         return REMOTE_DEFAULT_WAV_SECONDS;
     std::uint8_t header[32] = {};

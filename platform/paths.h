@@ -5,6 +5,7 @@
 // folder copied from a Windows disk is meant.
 #pragma once
 
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,6 +36,12 @@ std::string_view BaseName(std::string_view path);
 // otherwise (POSIX) the first case-insensitive match of every component, or the
 // native form when none matches (so creating a file uses the given spelling).
 std::string ResolvePath(std::string_view path);
+
+// Opens a data file (clip, catalogue, play list, program) for reading in
+// binary mode at the path ResolvePath gives: every data file is opened here.
+// nullptr, with errno set, when it is missing or cannot be opened, and for
+// anything but a regular file (EISDIR for a folder), which holds no data.
+std::FILE* OpenDataFile(std::string_view path);
 
 // True when a file or folder exists at the path (with the case fallback).
 bool PathFileExists(std::string_view path);

@@ -37,8 +37,7 @@ void CVoicePlayer::SendProgramFile(DialogHost& dlg, int selection) {
         WriteSetting("REMOTE", "PROGRAM_FOLDER", platform::CutAtLastSeparator(file));
         ChangeCategory(dlg, CATEGORY_PROGRAMS);
     } else {
-        file = platform::JoinPath({ReadSetting("REMOTE", "PROGRAM_FOLDER", "."),
-                                   dlg.ListGetText(ctl::kClipList, selection)});
+        file = ProgramFolder() + dlg.ListGetText(ctl::kClipList, selection);
     }
     if (m_nConnectType == CONNECT_FLASHAIR)
         SendFlashAirFile(file, dlg);

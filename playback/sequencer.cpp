@@ -36,9 +36,8 @@ int CVoicePlayer::VolumePercent(const DialogHost& dlg) const {
 
 bool CVoicePlayer::OpenPlayList(std::string_view name) {
     m_pPlayList.reset();
-    const std::string path = platform::ResolvePath(
+    auto reader = std::make_unique<platform::TextRowReader>(
         platform::JoinPath({m_strVoiceFolder, "play_list", std::string(name) + ".txt"}));
-    auto reader = std::make_unique<platform::TextRowReader>(path);
     if (!reader->IsOpen()) {
         ShowOkMessage(ids::IDS_PLAYLIST_FAILED, platform::MsgIcon::None);
         return false;

@@ -5,6 +5,7 @@
 #include "platform/profile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <dirent.h>
@@ -120,6 +121,26 @@ std::string ResolvePath(std::string_view path) {
         resolved = std::move(candidate);
     }
     return resolved;
+}
+
+std::FILE* OpenDataFile(std::string_view path) {
+    const std::string resolved = ResolvePath(path);
+    if (resolved.empty()) {
+        errno = ENOENT;
+        return nullptr;
+    }
+    std::FILE* file = std::fopen(resolved.c_str(), "rb");
+    if (!file)
+        return nullptr;
+    struct stat st {};
+    const bool known = fstat(fileno(file), &st) == 0;
+    if (!known || !S_ISREG(st.st_mode)) {
+        const int error = !known ? errno : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        std::fclose(file);
+        errno = error;
+        return nullptr;
+    }
+    return file;
 }
 
 bool PathFileExists(std::string_view path) {

@@ -4,9 +4,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
-#include <sys/stat.h>
+
+#include "platform/paths.h"
 
 namespace {
 
@@ -333,22 +332,19 @@ std::string NormalisedWav(std::string_view bytes, const WavInfo& info) {
 
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error) {
     bytes.clear();
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        error = "cannot open " + path + ": " + std::strerror(errno);
+    std::FILE* file = platform::OpenDataFile(path);
+    if (!file) {
+        error = errno == EISDIR ? "cannot read " + path + ": it is a folder"
+                                : "cannot open " + path + ": " + std::strerror(errno);
         return false;
     }
-    if (S_ISDIR(st.st_mode)) {
-        error = "cannot read " + path + ": it is a folder";
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) {
+    char chunk[65536];
+    std::size_t n = 0;
+    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.append(chunk, n);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) {
         error = "cannot read " + path;
         return false;
     }

@@ -81,7 +81,8 @@ WavCheck CheckWav(std::string_view bytes);
 // fmt body and the samples are unchanged, other chunks are left out.
 std::string NormalisedWav(std::string_view bytes, const WavInfo& info);
 
-// Reads the file into bytes (returns false and sets error when it cannot).
+// Reads the file, a data path found as platform::OpenDataFile finds it, into
+// bytes (returns false and sets error when it cannot).
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error);
 
 // Reads the file and validates it; Unreadable when it cannot be read.

@@ -2,6 +2,7 @@
 // labels and button states that go with them.
 #include <gtest/gtest.h>
 
+#include "platform/paths.h"
 #include "support/player_fixture.h"
 
 namespace {
@@ -109,4 +110,18 @@ TEST_F(ClipListTest, EmptyOrMissingFoldersGiveShortLists) {
     EXPECT_TRUE(Show(21).empty());
     for (const auto& l : m_log)
         EXPECT_EQ(l.find("message"), std::string::npos) << l;
+}
+
+TEST_F(ClipListTest, EmptyProgramFolderListsTheFileSystemRoot) {
+    // What a file chosen in the root leaves behind; its files are sent as
+    // "/NAME", so the root is listed, not the current folder.
+    Settings("[REMOTE]\nCONNECT_TYPE=1\nPROGRAM_FOLDER=\n");
+    Put("here.TM4", "");
+    Put("here.wav", "");
+    InitedPlayer();
+    Lines root{"他フォルダー(フォルダー変更)"};
+    for (const char* ext : {"TM4", "wav"})
+        for (const auto& name : platform::ListFilesWithExtension("/", ext))
+            root.push_back(name);
+    EXPECT_EQ(Show(20), root);
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "platform/dialog_host.h"
 #include "support/player_fixture.h"
@@ -154,4 +155,17 @@ TEST_F(StartupTest, ShutDownWritesTheTrackbarPositionEvenUnmoved) {
     p.SaveSettings(Dialog());
     EXPECT_EQ(SettingsText(), "; kept\n[SOUND]\nTIKO=1\nDEFAULT=40\r\n");
     EXPECT_EQ(m_log.back(), "ini write [SOUND] DEFAULT=40");
+}
+
+TEST_F(StartupTest, DataSpelledInAnotherLetterCaseStartsAndPlays) {
+    // A voice folder copied from a Windows disk keeps the catalogue's spelling
+    // only loosely: clips are found as the start-up check finds NF01.wav.
+    std::filesystem::rename(m_dir / "Ninshiki.csv", m_dir / "NINSHIKI.CSV");
+    PutWav("Voice/NINSHIKI/NF01.WAV");
+    PutWav("Voice/NINSHIKI/A.WAV");
+    InitedPlayer();
+    ASSERT_EQ(ListLines(), std::vector<std::string>{"あ"});
+    Dialog().ListSetSel(ctl::kClipList, 0);
+    Player().PlaySelected(Dialog());
+    EXPECT_EQ(m_log.back(), "audio play ./voice/Ninshiki/a.wav -> ok");
 }

@@ -169,9 +169,8 @@ TEST_F(ProfileTest, ReadVectors) {
         // the second byte of "ゾ" (83 5D) does not close a header.
         {Cp932Crlf("[S]\nk=口\nv=.\\ﾃｽ\\voice\n"), "S", "v", ".\\ﾃｽ\\voice"},
         {Cp932Crlf("[ゾ]\nk=v\n"), "ゾ", "k", "v"},
-        // 0x80 and 0xFF are not CP932; 0x83 0x70 is "パ"; a lead byte at the end.
-        {"[S]\r\nk=a\x80\x83\x70\xFF\x83\r\n", "S", "k",
-         "a\xEF\xBF\xBD\xE3\x83\x91\xEF\xBF\xBD\xEF\xBF\xBD"},
+        // 0x80 and 0xFF as Windows maps them; 0x83 0x70 is "パ"; a lead byte at the end.
+        {"[S]\r\nk=a\x80\x83\x70\xFF\x83\r\n", "S", "k", "a\u0080パ\uF8F3\uFFFD"},
     };
     for (const auto& c : cases) {
         WriteFile(m_path, c.file);

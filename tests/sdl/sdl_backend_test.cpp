@@ -455,7 +455,7 @@ TEST_F(SdlBackendTest, ModuleOverSdlReportsAMissingFileAndPlaysTheNext) {
     bool volumeChanged = true;
     PlayClip(volumeChanged, dir / "missing.wav", 60);
     EXPECT_EQ(failures, 1);
-    PlayClip(volumeChanged, tone, 60);
+    PlayClip(volumeChanged, dir / "TONE.WAV", 60); // tone.wav, found without regard to case
     EXPECT_EQ(failures, 1);
     EXPECT_TRUE(GetAudioState().segmentLoaded);
     CloseAudio();
