@@ -135,9 +135,6 @@ int main(int argc, char** argv) {
     std::unique_ptr<AudioBackend> audio;
     if (play) {
 #ifdef VOXLET_CARD_SDL
-        // SDL would turn SIGINT and SIGTERM into events that nobody reads; the
-        // stand-in must stop on them as before.
-        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         auto sdl = std::make_unique<SdlAudioBackend>();
         if (sdl->Open(nullptr))
             audio = std::move(sdl);
