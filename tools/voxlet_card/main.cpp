@@ -25,6 +25,7 @@
 
 #include "card_server.h"
 #include "card_store.h"
+#include "playback/audio/audio_backend.h"
 #include "robot.h"
 
 #ifdef VOXLET_CARD_SDL
