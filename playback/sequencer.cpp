@@ -161,7 +161,10 @@ void CVoicePlayer::OnSequenceTick(DialogHost& dlg) {
         }
         clip = *entry;
     } else {
-        return; // no sequence is running
+        // Nothing runs (a failed play-list open closed the running play list):
+        // the dialog goes back to idle, as Stop leaves it.
+        StopSequence(dlg);
+        return;
     }
 
     if (clip) {

@@ -47,6 +47,9 @@ bool SdlAudioBackend::Open(void*) {
     m_lastError.clear();
     if (!KnownFormat(m_options.format))
         return Fail("unsupported device format requested");
+    // The programs end on SIGINT and SIGTERM themselves; SDL would turn them
+    // into quit events that nothing reads.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return Fail(std::string("SDL audio initialisation failed: ") + SDL_GetError());
     m_subsystem = true;

@@ -12,13 +12,18 @@ WORK_DIR/data, the folder the program is started in. Then, in the window: the
 mode radio "ティコ", a category radio, a clip in the list, the volume, Play,
 and "閉じる". The program must end by itself with exit status 0, its clip
 display must have shown the clip, and the settings file must then hold
-[SOUND] DEFAULT with the volume position that was set.
+[SOUND] DEFAULT with the volume position that was set. Then twice more, ended
+by a signal instead of "閉じる" while a modal window is open (SIGTERM over a
+message box, SIGINT over the settings dialog): it must end promptly through
+the same shut-down (the volume saved), killed by that signal.
 
 Uses /usr/bin/python3 on purpose: pyatspi is a Debian package of the system's
 Python.
 """
+import contextlib
 import os
 import shutil
+import signal
 import struct
 import subprocess
 import sys
@@ -178,15 +183,9 @@ def text_of(node):
     return text.getText(0, text.characterCount)
 
 
-def main():
-    if len(sys.argv) != 3:
-        fail("usage: voxlet_e2e.py VOXLET_BINARY WORK_DIR")
-    program, data, ini = prepare(os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]))
-    env = dict(os.environ)
-    env["SDL_AUDIODRIVER"] = "dummy"  # there is no sound card
-    env.pop("NO_AT_BRIDGE", None)
-    env.pop("GTK_A11Y", None)
-
+@contextlib.contextmanager
+def running(program, data, env):
+    """The program started in data, with its main window on the bus."""
     step("start " + program + " in " + data)
     proc = subprocess.Popen([program], cwd=data, env=env)
     try:
@@ -195,54 +194,45 @@ def main():
                           find(app, pyatspi.ROLE_FRAME))
         if window.name != "ティコボイスプレイヤー":
             fail("window title is %r" % window.name)
-        wait_for("the recognition-word list",
-                 lambda: find(window, pyatspi.ROLE_TABLE_CELL, "おはよう"))
-
-        step("switch to ティコ mode")
-        tiko = wait_for("radio ティコ", lambda: find(window, pyatspi.ROLE_RADIO_BUTTON, "ティコ"))
-        xclick(tiko)
-        wait_for("ティコ checked", lambda: checked(tiko))
-        wait_for("Tiko's voice lines", lambda: find(window, pyatspi.ROLE_TABLE_CELL, "ただいま"))
-
-        step("pick the category ロボット/状態")
-        robot = wait_for("radio ロボット/状態",
-                         lambda: find(window, pyatspi.ROLE_RADIO_BUTTON, "ロボット/状態"))
-        xclick(robot)
-        wait_for("the robot category checked", lambda: checked(robot))
-        cell = wait_for("the clip ピピピ", lambda: find(window, pyatspi.ROLE_TABLE_CELL, "ピピピ"))
-        if find(window, pyatspi.ROLE_TABLE_CELL, "ただいま"):
-            fail("the list still shows the first category")
-
-        step("choose the clip and set the volume")
-        xclick(cell)
-        slider = wait_for("the volume trackbar", lambda: find(window, pyatspi.ROLE_SLIDER))
-        value = slider.queryValue()
-        if (value.minimumValue, value.maximumValue) != (0.0, 100.0):
-            fail("trackbar range %r..%r" % (value.minimumValue, value.maximumValue))
-        value.currentValue = 20.0
-        wait_for("the trackbar at 20", lambda: slider.queryValue().currentValue == 20.0)
-
-        step("play")
-        play = wait_for("button 再生", lambda: find(window, pyatspi.ROLE_PUSH_BUTTON, "再生"))
-        xclick(play)
-        display = wait_for("the clip display", lambda: find(window, pyatspi.ROLE_TEXT))
-        wait_for("the clip display to show pipipi.wav", lambda: text_of(display) == "pipipi.wav")
-
-        step("close")
-        close = wait_for("button 閉じる", lambda: find(window, pyatspi.ROLE_PUSH_BUTTON, "閉じる"))
-        xclick(close)
-        try:
-            rc = proc.wait(timeout=TIMEOUT)
-        except subprocess.TimeoutExpired:
-            fail("the program did not end after 閉じる")
-        if rc != 0:
-            fail("the program ended with status %d" % rc)
+        yield proc, app, window
     finally:
         if proc.poll() is None:
             proc.kill()
             proc.wait()
 
-    step("check the settings file")
+
+def choose(window, radio, line):
+    """Clicks the radio, then waits for the list to show the line."""
+    node = wait_for("radio " + radio, lambda: find(window, pyatspi.ROLE_RADIO_BUTTON, radio))
+    xclick(node)
+    wait_for(radio + " checked", lambda: checked(node))
+    return wait_for("the line " + line, lambda: find(window, pyatspi.ROLE_TABLE_CELL, line))
+
+
+def set_volume(window, position):
+    slider = wait_for("the volume trackbar", lambda: find(window, pyatspi.ROLE_SLIDER))
+    value = slider.queryValue()
+    if (value.minimumValue, value.maximumValue) != (0.0, 100.0):
+        fail("trackbar range %r..%r" % (value.minimumValue, value.maximumValue))
+    value.currentValue = float(position)
+    wait_for("the trackbar at %d" % position,
+             lambda: slider.queryValue().currentValue == position)
+
+
+def click_button(window, label):
+    xclick(wait_for("button " + label, lambda: find(window, pyatspi.ROLE_PUSH_BUTTON, label)))
+
+
+def wait_end(proc, what, status):
+    try:
+        rc = proc.wait(timeout=TIMEOUT)
+    except subprocess.TimeoutExpired:
+        fail("the program did not end after " + what)
+    if rc != status:
+        fail("the program ended with status %d after %s" % (rc, what))
+
+
+def check_saved_volume(ini, position):
     with open(ini, "rb") as f:
         settings = f.read().decode("utf-8")
     print(settings, flush=True)
@@ -252,8 +242,59 @@ def main():
     section = lines[lines.index("[SOUND]") + 1:]
     section = section[:next((i for i, line in enumerate(section) if line.startswith("[")),
                             len(section))]
-    if "DEFAULT=20" not in section:
-        fail("[SOUND] DEFAULT is not 20")
+    if "DEFAULT=%d" % position not in section:
+        fail("[SOUND] DEFAULT is not %d" % position)
+
+
+def main():
+    if len(sys.argv) != 3:
+        fail("usage: voxlet_e2e.py VOXLET_BINARY WORK_DIR")
+    program, data, ini = prepare(os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]))
+    env = dict(os.environ)
+    env["SDL_AUDIODRIVER"] = "dummy"  # there is no sound card
+    env.pop("NO_AT_BRIDGE", None)
+    env.pop("GTK_A11Y", None)
+
+    with running(program, data, env) as (proc, app, window):
+        wait_for("the recognition-word list",
+                 lambda: find(window, pyatspi.ROLE_TABLE_CELL, "おはよう"))
+        step("switch to ティコ mode, category ロボット/状態")
+        choose(window, "ティコ", "ただいま")
+        cell = choose(window, "ロボット/状態", "ピピピ")
+        if find(window, pyatspi.ROLE_TABLE_CELL, "ただいま"):
+            fail("the list still shows the first category")
+
+        step("choose the clip, set the volume and play")
+        xclick(cell)
+        set_volume(window, 20)
+        click_button(window, "再生")
+        display = wait_for("the clip display", lambda: find(window, pyatspi.ROLE_TEXT))
+        wait_for("the clip display to show pipipi.wav", lambda: text_of(display) == "pipipi.wav")
+
+        step("close")
+        click_button(window, "閉じる")
+        wait_end(proc, "閉じる", 0)
+    check_saved_volume(ini, 20)
+
+    with running(program, data, env) as (proc, app, window):
+        step("play with no line chosen: message 103; then SIGTERM")
+        set_volume(window, 35)
+        choose(window, "ティコ", "ただいま")
+        choose(window, "ロボット/状態", "ピピピ")
+        click_button(window, "再生")
+        wait_for("message 103", lambda: find(app, pyatspi.ROLE_ALERT))
+        proc.send_signal(signal.SIGTERM)
+        wait_end(proc, "SIGTERM", -signal.SIGTERM)
+    check_saved_volume(ini, 35)
+
+    with running(program, data, env) as (proc, app, window):
+        step("open the settings dialog; then SIGINT")
+        set_volume(window, 45)
+        click_button(window, "設定")
+        wait_for("the settings dialog", lambda: find(app, pyatspi.ROLE_FRAME, "設定ダイアログ"))
+        proc.send_signal(signal.SIGINT)
+        wait_end(proc, "SIGINT", -signal.SIGINT)
+    check_saved_volume(ini, 45)
     print("PASS", flush=True)
 
 

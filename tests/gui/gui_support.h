@@ -37,7 +37,7 @@ wxPoint ListItemPoint(const wxListBox* list, int index);
 // Presses and releases a key (wxKeyCode) at the window under the pointer.
 void PressKey(int keyCode);
 
-// build/artifacts of the source tree (whatever the build folder), created
+// The folder "artifacts" of the build folder the tests were built in, created
 // when missing.
 std::string ArtifactDir();
 

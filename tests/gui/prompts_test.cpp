@@ -8,6 +8,8 @@
 #include <wx/msgdlg.h>
 #include <wx/testing.h>
 
+#include <gtk/gtk.h>
+
 #include <filesystem>
 
 #include "gui/gui_support.h"
@@ -47,6 +49,7 @@ struct SeenFileDialog {
     wxString wildcard;
     wxString directory;
     wxString filename;
+    std::string proposed; // the name in a save dialog's name field
     long style = 0;
 };
 
@@ -61,6 +64,11 @@ protected:
         m_seen->directory = dlg->GetDirectory();
         m_seen->filename = dlg->GetFilename();
         m_seen->style = dlg->GetWindowStyle();
+        if (m_seen->style & wxFD_SAVE) {
+            gchar* name = gtk_file_chooser_get_current_name(GTK_FILE_CHOOSER(dlg->GetHandle()));
+            m_seen->proposed = name ? name : "";
+            g_free(name);
+        }
         // Let the chooser finish reading its folder before it goes away.
         guitest::Pump(200);
         if (!m_path.empty()) {
@@ -147,6 +155,13 @@ TEST(WxFileDialogs, InitialNameIsSplitIntoFolderAndFile) {
     spec.initialName = "name.TM4";
     EXPECT_EQ(voxwx::FileDialogParts(spec).folder, "");
     EXPECT_EQ(voxwx::FileDialogParts(spec).file, "name.TM4");
+    // The default extension is added unless the name ends in it, in any case.
+    spec.defaultExt = "TM4";
+    EXPECT_EQ(voxwx::FileDialogParts(spec).file, "name.TM4");
+    spec.initialName = "name.tm4";
+    EXPECT_EQ(voxwx::FileDialogParts(spec).file, "name.tm4");
+    spec.initialName = "a.b";
+    EXPECT_EQ(voxwx::FileDialogParts(spec).file, "a.b.TM4");
 }
 
 TEST(WxFileDialogs, DefaultExtensionIsAddedWhenTheNameHasNone) {
@@ -176,6 +191,13 @@ TEST(WxFileDialogs, OpenAndSaveRunTheStandardDialogs) {
     spec.overwritePrompt = false;
     wxTEST_DIALOG(chosen = prompts.FileSave(spec), FileExpectation(seen, chosenName));
     EXPECT_FALSE(seen.style & wxFD_OVERWRITE_PROMPT);
+
+    // The name proposed is the initial one with the default extension, and
+    // accepting it saves under that name.
+    spec.initialName = out.Path() + "\\greetings";
+    wxTEST_DIALOG(chosen = prompts.FileSave(spec), FileExpectation(seen, wxString()));
+    EXPECT_EQ(seen.proposed, "greetings.TM4");
+    EXPECT_EQ(chosen, out / "greetings.TM4");
 
     wxTEST_DIALOG(chosen = prompts.FileOpen(spec), FileExpectation(seen, wxString(), wxID_CANCEL));
     EXPECT_FALSE(chosen);

@@ -1,7 +1,7 @@
 // The screenshot artifacts: the main window as a user first sees it, and the
-// about box and the settings dialog over it, saved below
-// build/artifacts (ImageMagick's import inside the test's X
-// server). main-window.png is the one the project asks for.
+// about box and the settings dialog over it, saved in the build folder's
+// artifacts/ (ImageMagick's import inside the test's X server).
+// main-window.png is the one the project asks for.
 #include <gtest/gtest.h>
 
 #include <wx/timer.h>

@@ -25,6 +25,7 @@
 
 #include "card_server.h"
 #include "card_store.h"
+#include "playback/audio/audio_backend.h"
 #include "print_line.h"
 #include "robot.h"
 
@@ -137,9 +138,6 @@ int main(int argc, char** argv) {
     std::unique_ptr<AudioBackend> audio;
     if (play) {
 #ifdef VOXLET_CARD_SDL
-        // SDL would turn SIGINT and SIGTERM into events that nobody reads; the
-        // stand-in must stop on them as before.
-        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         auto sdl = std::make_unique<SdlAudioBackend>();
         if (sdl->Open(nullptr))
             audio = std::move(sdl);

@@ -5,10 +5,13 @@
 #include "ui/voxlet_dlg.h"
 #include "ui/wx/wx_main_window.h"
 #include "ui/wx/wx_prompts.h"
+#include "ui/wx/wx_quit.h"
 
 #ifdef VOXLET_HAVE_SDL
 #include "playback/sdl/sdl_backend.h"
 #endif
+
+int CVoxletApp::s_quitSignal = 0;
 
 CVoxletApp::CVoxletApp() = default;
 CVoxletApp::~CVoxletApp() = default;
@@ -23,12 +26,16 @@ int CVoxletApp::OnRun() {
 }
 
 int CVoxletApp::OnExit() {
+    m_quit.reset();
     platform::SetPrompts(nullptr);
     SetAudioBackend(nullptr);
     return wxApp::OnExit();
 }
 
 bool CVoxletApp::InitInstance() {
+    s_quitSignal = 0;
+    m_quit = std::make_unique<voxwx::QuitOnSignals>();
+    m_quit->Install();
     m_prompts = std::make_unique<voxwx::WxPrompts>();
     platform::SetPrompts(m_prompts.get());
 #ifdef VOXLET_HAVE_SDL
@@ -43,5 +50,7 @@ bool CVoxletApp::InitInstance() {
         window.RunModal();
         SetTopWindow(nullptr);
     }
+    m_quit->Stop();
+    s_quitSignal = m_quit->Received();
     return false;
 }

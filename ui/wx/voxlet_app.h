@@ -7,8 +7,9 @@
 #include <memory>
 
 namespace voxwx {
+class QuitOnSignals;
 class WxPrompts;
-}
+} // namespace voxwx
 
 class CVoxletApp : public wxApp {
 public:
@@ -30,8 +31,15 @@ public:
     // 3. Constructs CVoxletDlg, builds its window and runs it modally; the
     //    result is not looked at.
     // 4. Destroys the dialog and returns false.
+    // SIGINT and SIGTERM close the dialog as its close button does (its
+    // shut-down runs); QuitSignal() then tells which one came.
     bool InitInstance();
+
+    // The signal that ended the last InitInstance, or 0.
+    static int QuitSignal() { return s_quitSignal; }
 
 private:
     std::unique_ptr<voxwx::WxPrompts> m_prompts;
+    std::unique_ptr<voxwx::QuitOnSignals> m_quit;
+    static int s_quitSignal;
 };

@@ -4,6 +4,7 @@
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
 
+#include <algorithm>
 #include <cctype>
 
 #include "platform/dialog_host.h"
@@ -32,6 +33,25 @@ std::vector<std::string> SplitBars(std::string_view text) {
         start = bar + 1;
     }
     return parts;
+}
+
+bool EndsWithExtension(std::string_view name, std::string_view ext) {
+    if (name.size() <= ext.size() || name[name.size() - ext.size() - 1] != '.')
+        return false;
+    const std::string_view tail = name.substr(name.size() - ext.size());
+    return std::equal(tail.begin(), tail.end(), ext.begin(), ext.end(), [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) ==
+               std::tolower(static_cast<unsigned char>(b));
+    });
+}
+
+// The initial name with the default extension when it does not end in it
+// ("greetings" -> "greetings.TM4", "a.b" -> "a.b.TM4"). wx would otherwise
+// take an extension from the filter's pattern, which is "[tT][mM]4" here.
+std::string ProposedName(std::string_view name, std::string_view ext) {
+    if (ext.empty() || EndsWithExtension(name, ext))
+        return std::string(name);
+    return std::string(name) + "." + std::string(ext);
 }
 
 } // namespace
@@ -116,7 +136,7 @@ WxFileDialogParts FileDialogParts(const platform::FileDialogSpec& spec) {
     }
     if (!spec.initialName.empty()) {
         parts.folder = platform::CutAtLastSeparator(spec.initialName);
-        parts.file = std::string(platform::BaseName(spec.initialName));
+        parts.file = ProposedName(platform::BaseName(spec.initialName), spec.defaultExt);
         if (!parts.folder.empty()) {
             wxFileName dir = wxFileName::DirName(ToWx(platform::ResolvePath(parts.folder)));
             dir.MakeAbsolute();
