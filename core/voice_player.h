@@ -131,7 +131,6 @@ public:
     // on as after a write that succeeded. Returns whether the file took it.
     bool WriteSetting(std::string_view section, std::string_view key, std::string_view value);
 
-    // Members, in the order of the design.
     bool m_bUraVoice = false;
     bool m_bVolumeChanged = true;
     std::string m_strIniPath;

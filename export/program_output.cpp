@@ -37,7 +37,7 @@ void ProgramOutput(CVoicePlayer& player, platform::DialogHost& dlg) {
         ShowOkMessage(ids::IDS_SELECT_CLIP, platform::MsgIcon::None);
         return;
     }
-    // The whole text, however long (the design's 244-byte buffer is not kept).
+    // The whole list text, however long: it names the file and the program.
     const std::string text = dlg.ListGetText(ctl::kClipList, selection);
     const bool playList = player.m_nMode == MODE_VOICE && !player.m_bUraVoice &&
                           dlg.IsItemChecked(ctl::kPlayListRadio);

@@ -192,9 +192,9 @@ bool CVoicePlayer::SendCardFile(const std::string& path, platform::DialogHost& d
         const auto chosen = platform::GetPrompts().FileOpen(Chooser(initial));
         if (!chosen)
             return false;
-        // The parent rule, not the design's root rule (which would put the
-        // files beside a folder that stands in for the card); the card is
-        // tested by SendCardCommand below.
+        // The folder that holds the chosen ADDON folder, not the mount root:
+        // a folder that stands in for the card must get the files inside it.
+        // The card is tested by SendCardCommand below.
         m_strRemoteDir = ParentRule(*chosen);
     }
 

@@ -45,9 +45,9 @@ std::string BuildFlashAirBody(std::string_view name, const void* bytes, std::siz
 using HttpTraceHook = std::function<void(const std::string& line)>;
 void SetHttpTraceHook(HttpTraceHook hook);
 
-// Time-outs of every exchange. The defaults are those of the platform the
-// design had: about 10 s to connect, and give up when less than 1 byte/s
-// moves for 30 s. Tests shorten them.
+// Time-outs of every exchange. The defaults match the Windows internet
+// functions: about 10 s to connect, and give up when less than 1 byte/s moves
+// for 30 s. Tests shorten them.
 struct HttpTimeouts {
     long connectMs = 10000;
     long lowSpeedSeconds = 30;

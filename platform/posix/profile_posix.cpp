@@ -1,10 +1,10 @@
 // Private-profile ("INI") access on POSIX: the file is read and written
 // directly, with the observable behaviour of the Windows functions
-// GetPrivateProfileStringA / GetPrivateProfileIntA / WritePrivateProfileStringA
-// (the project note "private-profile.md" lists the rules and test vectors).
+// GetPrivateProfileStringA / GetPrivateProfileIntA / WritePrivateProfileStringA,
+// so a settings file moves freely between a Windows PC and this program.
 // Every call works on the file as it is on disk now; nothing is cached.
 //
-// Decisions this implementation takes where the note leaves room:
+// Where those functions leave room, this implementation decides:
 // - Bytes are parsed as they are. A NUL byte is an ordinary byte while parsing;
 //   a returned value (and the default) ends before its first NUL byte, as a C
 //   string in a Windows buffer would.

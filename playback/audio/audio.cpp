@@ -45,7 +45,7 @@ AudioState& GetAudioState() {
 int VolumeLevel(const AudioState& state, int percent) {
     const long long p = std::clamp(percent, 0, 100);
     const long long range = static_cast<long long>(state.levelMax) - state.levelMin;
-    // C++ integer division truncates toward zero, as the design asks.
+    // The quotient is truncated toward zero, also when the range is negative.
     return static_cast<int>(range * p / 100 + state.levelMin);
 }
 
