@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -57,10 +58,40 @@ std::string ExecutablePath();
 // The running executable's folder with a trailing native separator.
 std::string ExecutableFolder();
 
-// The settings file: ExecutableFolder() + "Voxlet.ini", unless a tool set an
-// override (voxlet-script --ini).
+// The settings file: LocateSettingsFile for the running program and its
+// environment, unless a tool set an override (voxlet-script --ini).
 std::string SettingsFilePath();
 void SetSettingsPathOverride(std::optional<std::string> path);
+
+// What the settings-file rule looks at; folders end with a separator.
+struct SettingsPlaces {
+    std::string executableFolder;
+    bool executableFolderWritable = false; // FolderIsWritable(executableFolder)
+    std::string userFolder;                // UserSettingsFolder(); "" when there is none
+};
+
+// The settings-file rule. A portable copy keeps its settings beside the
+// executable: Voxlet.ini there when that folder is writable and either the file
+// exists or the program is not installed (no InstalledDataFolder, as in a build
+// folder). Otherwise, root included, userFolder + "Voxlet.ini", which the first
+// use creates with its folder, copying Voxlet.ini from beside the executable or
+// else the installed demo set's Voxlet-demo.ini when either exists.
+std::string LocateSettingsFile(const SettingsPlaces& places);
+
+// The per-user settings folder: on POSIX $XDG_CONFIG_HOME/voxlet/ (when
+// absolute), else $HOME/.config/voxlet/ or the account's home; on Windows
+// %APPDATA%\Voxlet\. getenv is looked up through lookup.
+std::string UserSettingsFolder(const std::function<const char*(const char*)>& lookup);
+
+// True when files can be created in the folder.
+bool FolderIsWritable(const std::string& folder);
+
+// The installed data folder, executableFolder + "../share/voxlet/" as the
+// install rules lay it out, when it exists; "" otherwise. It is read-only.
+std::string InstalledDataFolder(const std::string& executableFolder);
+
+// Makes the folder the current folder; false when it cannot.
+bool SetCurrentFolder(const std::string& folder);
 
 // The folder that a drive letter stands for. On POSIX the [DRIVES] section of
 // the settings file maps a letter to a folder (E=/media/me/CARD); an unmapped

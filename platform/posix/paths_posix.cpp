@@ -9,7 +9,6 @@
 #include <climits>
 #include <cstdlib>
 #include <dirent.h>
-#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -79,9 +78,6 @@ std::optional<std::string> FindIgnoringCase(const std::string& folder, std::stri
 bool IsAsciiLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
-
-std::mutex g_settingsMutex;
-std::optional<std::string> g_settingsOverride;
 
 } // namespace
 
@@ -190,20 +186,6 @@ std::string ExecutableFolder() {
     if (slash == std::string::npos)
         return "./";
     return exe.substr(0, slash + 1);
-}
-
-std::string SettingsFilePath() {
-    {
-        std::lock_guard<std::mutex> lock(g_settingsMutex);
-        if (g_settingsOverride)
-            return *g_settingsOverride;
-    }
-    return ExecutableFolder() + "Voxlet.ini";
-}
-
-void SetSettingsPathOverride(std::optional<std::string> path) {
-    std::lock_guard<std::mutex> lock(g_settingsMutex);
-    g_settingsOverride = std::move(path);
 }
 
 std::optional<std::string> DriveRoot(char letter, const std::string& iniPath) {

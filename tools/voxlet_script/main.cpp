@@ -1,10 +1,12 @@
 // voxlet-script --ini PATH SCRIPT: runs a scenario against the real player,
 // dialog logic and platform layer with a headless dialog, printing a transcript.
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "core/start_folder.h"
 #include "platform/paths.h"
 #include "tools/voxlet_script/script_runner.h"
 
@@ -35,7 +37,14 @@ int main(int argc, char** argv) {
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
 
-    platform::SetSettingsPathOverride(ini);
+    // Bound before a move to the demo set, which must not receive it.
+    std::error_code error;
+    const std::filesystem::path absoluteIni = std::filesystem::absolute(ini, error);
+    platform::SetSettingsPathOverride(error ? ini : absoluteIni.string());
+    const std::string demo = EnterDemoWhenNoData(platform::ExecutableFolder());
+    if (!demo.empty())
+        std::cerr << "voxlet-script: no Ninshiki.csv here; using the demo voice set in " << demo
+                  << '\n';
     ScriptRunner runner(std::move(lines), std::cout);
     return runner.Run();
 }

@@ -1,5 +1,7 @@
 #include "ui/wx/voxlet_app.h"
 
+#include "core/start_folder.h"
+#include "platform/paths.h"
 #include "platform/prompts.h"
 #include "playback/audio/audio_backend.h"
 #include "ui/voxlet_dlg.h"
@@ -38,6 +40,7 @@ bool CVoxletApp::InitInstance() {
     m_quit->Install();
     m_prompts = std::make_unique<voxwx::WxPrompts>();
     platform::SetPrompts(m_prompts.get());
+    EnterDemoWhenNoData(platform::ExecutableFolder());
 #ifdef VOXLET_HAVE_SDL
     SetAudioBackend(std::make_unique<SdlAudioBackend>());
 #endif

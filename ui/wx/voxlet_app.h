@@ -25,7 +25,8 @@ public:
 
     // 1. The framework's base initialisation: the wx prompts and the SDL audio
     //    back end are installed (before the dialog exists, so messages shown
-    //    while the player is constructed have them).
+    //    while the player is constructed have them), and a current folder
+    //    without voice data gives way to the installed demo set.
     // 2. SetRegistryKey has no counterpart: nothing is stored anywhere but the
     //    settings file.
     // 3. Constructs CVoxletDlg, builds its window and runs it modally; the
