@@ -1,6 +1,6 @@
 // voxlet-script --ini PATH SCRIPT: runs a scenario against the real player,
 // dialog logic and platform layer with a headless dialog, printing a transcript.
-#include <fstream>
+#include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -26,14 +26,29 @@ int main(int argc, char** argv) {
         std::cerr << "usage: voxlet-script --ini PATH SCRIPT\n";
         return 2;
     }
-    std::ifstream in(script);
+    std::FILE* in = platform::OpenFile(script, "rb");
     if (!in) {
         std::cout << "error: cannot read script " << script << '\n';
         return 2;
     }
+    // One line per line break, CR LF or LF; a last line without one counts.
     std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
+    std::string line;
+    const auto endLine = [&] {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(std::move(line));
+        line.clear();
+    };
+    for (int c; (c = std::fgetc(in)) != EOF;) {
+        if (c == '\n')
+            endLine();
+        else
+            line += static_cast<char>(c);
+    }
+    std::fclose(in);
+    if (!line.empty())
+        endLine();
 
     platform::SetSettingsPathOverride(ini);
     ScriptRunner runner(std::move(lines), std::cout);
