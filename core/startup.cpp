@@ -58,12 +58,12 @@ void CVoicePlayer::InitPlayer(DialogHost& dlg) {
 
     const std::string check =
         platform::JoinPath({m_strVoiceFolder, RecognitionFolderName(), "NF01.wav"});
-    if (!platform::PathFileExists(check) && m_nConnectType == CONNECT_SOUND) {
+    if (!platform::PathExists(check) && m_nConnectType == CONNECT_SOUND) {
         platform::MessageStyle style;
         style.buttons = platform::MsgButtons::YesNo;
         style.icon = platform::MsgIcon::Question;
-        style.defaultButton = platform::IDNO;
-        if (ShowMessage(ids::IDS_VOICE_NOT_FOUND, style) == platform::IDYES) {
+        style.defaultButton = platform::kIdNo;
+        if (ShowMessage(ids::IDS_VOICE_NOT_FOUND, style) == platform::kIdYes) {
             m_nConnectType = CONNECT_FLASHAIR;
             WriteSetting("REMOTE", "CONNECT_TYPE", "2");
         } else if (!SelectVoiceFolder()) {

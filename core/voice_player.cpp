@@ -60,7 +60,7 @@ void CVoicePlayer::LoadRemoteSettings() {
 
     // A present but empty key is one target with an empty name; only a
     // missing key gives the factory name.
-    const std::string hosts = platform::GetPrivateProfileString(
+    const std::string hosts = platform::ProfileReadString(
         "REMOTE", "FLASHAIR", kDefaultFlashAirHost, kTargetListBuffer, m_strIniPath);
     m_apszTargets.clear();
     for (auto piece : SplitAtCommas(hosts)) {
@@ -102,21 +102,21 @@ std::string CVoicePlayer::ReadSetting(std::string_view section, std::string_view
     const auto unsaved = m_unsavedSettings.find({std::string(section), std::string(key)});
     if (unsaved != m_unsavedSettings.end())
         return unsaved->second;
-    return platform::GetPrivateProfileString(section, key, def, kSettingBuffer, m_strIniPath);
+    return platform::ProfileReadString(section, key, def, kSettingBuffer, m_strIniPath);
 }
 
 int CVoicePlayer::ReadSettingInt(std::string_view section, std::string_view key, int def) const {
     const auto unsaved = m_unsavedSettings.find({std::string(section), std::string(key)});
     if (unsaved != m_unsavedSettings.end())
         return AtoiLike(unsaved->second);
-    return platform::GetPrivateProfileInt(section, key, def, m_strIniPath);
+    return platform::ProfileReadInt(section, key, def, m_strIniPath);
 }
 
 bool CVoicePlayer::WriteSetting(std::string_view section, std::string_view key,
                                 std::string_view value) {
     std::pair<std::string, std::string> name{section, key};
     platform::ProfileWriteError error;
-    if (platform::WritePrivateProfileString(section, key, value, m_strIniPath, &error)) {
+    if (platform::ProfileWriteString(section, key, value, m_strIniPath, &error)) {
         m_unsavedSettings.erase(name);
         return true;
     }

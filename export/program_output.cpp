@@ -62,12 +62,12 @@ void ProgramOutput(CVoicePlayer& player, platform::DialogHost& dlg) {
     }
 
     bool append = false;
-    if (platform::PathFileExists(programPath)) {
+    if (platform::PathExists(programPath)) {
         append = true;
         platform::MessageStyle style;
         style.buttons = platform::MsgButtons::YesNo;
         style.icon = platform::MsgIcon::Question;
-        if (ShowMessage(ids::IDS_PROGRAM_APPEND, style) == platform::IDNO)
+        if (ShowMessage(ids::IDS_PROGRAM_APPEND, style) == platform::kIdNo)
             append = false;
     }
 

@@ -5,6 +5,7 @@
 
 #include "core/numbers.h"
 #include "core/voice_player.h"
+#include "platform/paths.h"
 #include "platform/prompts.h"
 #include "platform/text.h"
 #include "resources/string_table.h"
@@ -38,7 +39,7 @@ public:
     ProgramFile& operator=(const ProgramFile&) = delete;
 
     bool Open(const std::string& path, bool append) {
-        m_file = std::fopen(path.c_str(), append ? "ab" : "wb");
+        m_file = platform::OpenFile(path, append ? "ab" : "wb");
         return m_file != nullptr;
     }
     void Put(std::string_view bytes) {

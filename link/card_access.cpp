@@ -46,7 +46,7 @@ std::optional<std::string> OnDisk(std::string_view path, const std::string& iniP
 
 bool CardFileExists(std::string_view path, const std::string& iniPath) {
     const auto disk = OnDisk(path, iniPath);
-    return disk && platform::PathFileExists(*disk);
+    return disk && platform::PathExists(*disk);
 }
 
 // The parent rule: cut the chosen path before its last separator (the folder
@@ -75,7 +75,7 @@ platform::FileDialogSpec Chooser(std::string initialName) {
 // Creates (or truncates) the file and writes the bytes; false unless every
 // byte reached the file and it closed cleanly.
 bool WriteWholeFile(const std::string& diskPath, const void* bytes, std::size_t size) {
-    std::FILE* file = std::fopen(diskPath.c_str(), "wb");
+    std::FILE* file = platform::OpenFile(diskPath, "wb");
     if (!file)
         return false;
     // An empty file is created empty (no write from a buffer that may be null).

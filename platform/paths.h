@@ -38,6 +38,11 @@ std::string_view BaseName(std::string_view path);
 // native form when none matches (so creating a file uses the given spelling).
 std::string ResolvePath(std::string_view path);
 
+// Opens the file at exactly this path with a C library mode ("rb", "wb", "ab").
+// Every file the program opens goes through here, so a platform can take a
+// UTF-8 path whatever its own code page. nullptr, with errno set, on failure.
+std::FILE* OpenFile(const std::string& path, const char* mode);
+
 // Opens a data file (clip, catalogue, play list, program) for reading in
 // binary mode at the path ResolvePath gives: every data file is opened here.
 // nullptr, with errno set, when it is missing or cannot be opened, and for
@@ -45,12 +50,16 @@ std::string ResolvePath(std::string_view path);
 std::FILE* OpenDataFile(std::string_view path);
 
 // True when a file or folder exists at the path (with the case fallback).
-bool PathFileExists(std::string_view path);
+bool PathExists(std::string_view path);
 
 // Names (without folder) of the regular files in the folder whose extension
 // equals ext without regard to case ("TM4" matches "a.tm4"), sorted by name
 // without regard to case. A missing folder gives an empty list.
 std::vector<std::string> ListFilesWithExtension(std::string_view folder, std::string_view ext);
+
+// The path made absolute against the current folder (unchanged when it is
+// already absolute, or when the current folder cannot be read).
+std::string AbsolutePath(const std::string& path);
 
 // The running executable's full path ("" when it cannot be found).
 std::string ExecutablePath();

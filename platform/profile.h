@@ -19,15 +19,15 @@ namespace platform {
 // value as the file stores it are returned (bufferSize 0 returns ""), so a CP932
 // value may come back longer in UTF-8; a character that the bound would split is
 // dropped whole.
-std::string GetPrivateProfileString(std::string_view section, std::string_view key,
-                                    std::string_view defaultValue, std::size_t bufferSize,
-                                    const std::string& path);
+std::string ProfileReadString(std::string_view section, std::string_view key,
+                              std::string_view defaultValue, std::size_t bufferSize,
+                              const std::string& path);
 
 // Reads the value as a decimal integer: optional blanks and sign, digits up to
 // the first non-digit, 32-bit wrap-around. A missing or empty value gives the
 // default; a value without digits gives 0.
-int GetPrivateProfileInt(std::string_view section, std::string_view key, int defaultValue,
-                         const std::string& path);
+int ProfileReadInt(std::string_view section, std::string_view key, int defaultValue,
+                   const std::string& path);
 
 // Why a write failed.
 enum class ProfileWriteFault {
@@ -48,9 +48,9 @@ struct ProfileWriteError {
 // or a section of its own making: a name or value with a line break is refused.
 // Returns false, with the file unchanged and *error (when given) saying why,
 // when the write is refused or the file cannot be written.
-bool WritePrivateProfileString(std::string_view section, std::optional<std::string_view> key,
-                               std::optional<std::string_view> value, const std::string& path,
-                               ProfileWriteError* error = nullptr);
+bool ProfileWriteString(std::string_view section, std::optional<std::string_view> key,
+                        std::optional<std::string_view> value, const std::string& path,
+                        ProfileWriteError* error = nullptr);
 
 // Observer of successful writes (section, key, value), for transcripts.
 using ProfileWriteHook =

@@ -12,7 +12,10 @@ packages=(build-essential cmake ninja-build pkg-config libgtest-dev
           libwxgtk3.2-dev libgtk-3-dev fonts-noto-cjk
           # GUI tests: a virtual X server, screenshots, X input and the
           # accessibility bus for the end-to-end test
-          xvfb xauth xdotool imagemagick at-spi2-core python3-pyatspi dbus-x11)
+          xvfb xauth xdotool imagemagick at-spi2-core python3-pyatspi dbus-x11
+          # the Windows headers, for the check that every toolkit-free header
+          # can follow <windows.h>
+          g++-mingw-w64-x86-64-posix)
 for extra in "$@"; do
     case "$extra" in
         # the install test validates the menu entry and the AppStream data

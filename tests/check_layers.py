@@ -21,6 +21,9 @@ LAYERS = {
     "ui": ["platform", "resources", "playback/audio", "core", "link", "playback", "export"],
     "ui/wx": ["platform", "resources", "playback/audio", "playback/sdl", "core", "link",
               "playback", "export", "ui"],
+    # Tools (the headless host among them) may use every layer; no layer uses them.
+    "tools": ["platform", "resources", "playback/audio", "playback/sdl", "core", "link",
+              "playback", "export", "ui", "ui/wx"],
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 

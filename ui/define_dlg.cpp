@@ -70,18 +70,18 @@ void CDefineDlg::OnInitDialog(DialogHost& dlg) {
 }
 
 void CDefineDlg::OnCommand(DialogHost& dlg, int id, int notification) {
-    if (id == kInterfaceCombo && notification == platform::CBN_SELCHANGE) {
+    if (id == kInterfaceCombo && notification == platform::kNotifySelChange) {
         OnSelchangeInterface(dlg);
         return;
     }
-    if (notification != platform::BN_CLICKED)
+    if (notification != platform::kNotifyClicked)
         return;
     switch (id) {
     case kOk:
         OnOkButton(dlg);
         break;
     case kCancel:
-        dlg.EndDialog(platform::IDCANCEL);
+        dlg.EndDialog(platform::kIdCancel);
         break;
     case kRemoteFile:
         OnRemoteFile();
@@ -104,7 +104,7 @@ void CDefineDlg::OnOkButton(DialogHost& dlg) {
         platform::MessageStyle style;
         style.buttons = platform::MsgButtons::YesNo;
         style.icon = platform::MsgIcon::Question;
-        if (ShowMessage(ids::IDS_ASK_VOICE_FOLDER, style) == platform::IDYES)
+        if (ShowMessage(ids::IDS_ASK_VOICE_FOLDER, style) == platform::kIdYes)
             p.SelectVoiceFolder();
     }
 
@@ -127,7 +127,7 @@ void CDefineDlg::OnOkButton(DialogHost& dlg) {
     p.m_bNinshikiVoice = dlg.IsItemChecked(kRecognitionPlay);
     p.WriteSetting("SOUND", "NINSHIKI_VOICE", p.m_bNinshikiVoice ? "1" : "0");
 
-    dlg.EndDialog(platform::IDOK);
+    dlg.EndDialog(platform::kIdOk);
 }
 
 void CDefineDlg::OnSelchangeInterface(DialogHost& dlg) {

@@ -67,11 +67,11 @@ void CVoxletDlg::OnInitDialog(DialogHost& dlg) {
 void CVoxletDlg::OnCommand(DialogHost& dlg, int id, int notification) {
     if (!m_pPlayer)
         return;
-    if (id == ctl::kClipList && notification == platform::LBN_DBLCLK) {
+    if (id == ctl::kClipList && notification == platform::kNotifyDoubleClick) {
         m_pPlayer->PlaySelected(dlg);
         return;
     }
-    if (notification != platform::BN_CLICKED)
+    if (notification != platform::kNotifyClicked)
         return;
     if (id >= ctl::kFirstCategory && id < ctl::kFirstCategory + CATEGORY_COUNT)
         OnCategory(dlg);
@@ -89,8 +89,8 @@ void CVoxletDlg::OnCommand(DialogHost& dlg, int id, int notification) {
         OnProgramOutput(dlg);
     else if (id == ctl::kSettings)
         OnSettings(dlg);
-    else if (id == platform::IDCANCEL)
-        dlg.EndDialog(platform::IDCANCEL);
+    else if (id == platform::kIdCancel)
+        dlg.EndDialog(platform::kIdCancel);
 }
 
 void CVoxletDlg::OnSysCommand(DialogHost&, int command) {
@@ -135,7 +135,7 @@ void CVoxletDlg::OnSettings(DialogHost& dlg) {
     CVoicePlayer& p = *m_pPlayer;
     {
         CDefineDlg settings(&p);
-        if (platform::GetPrompts().RunModal(settings) != platform::IDOK)
+        if (platform::GetPrompts().RunModal(settings) != platform::kIdOk)
             return;
     }
     if (p.m_nMode == MODE_NINSHIKI) {

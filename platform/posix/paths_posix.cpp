@@ -119,13 +119,26 @@ std::string ResolvePath(std::string_view path) {
     return resolved;
 }
 
+std::string AbsolutePath(const std::string& path) {
+    if (path.empty() || path.front() == '/')
+        return path;
+    char buffer[PATH_MAX];
+    if (!getcwd(buffer, sizeof buffer))
+        return path;
+    return std::string(buffer) + '/' + path;
+}
+
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+    return std::fopen(path.c_str(), mode);
+}
+
 std::FILE* OpenDataFile(std::string_view path) {
     const std::string resolved = ResolvePath(path);
     if (resolved.empty()) {
         errno = ENOENT;
         return nullptr;
     }
-    std::FILE* file = std::fopen(resolved.c_str(), "rb");
+    std::FILE* file = OpenFile(resolved, "rb");
     if (!file)
         return nullptr;
     struct stat st {};
@@ -139,7 +152,7 @@ std::FILE* OpenDataFile(std::string_view path) {
     return file;
 }
 
-bool PathFileExists(std::string_view path) {
+bool PathExists(std::string_view path) {
     const std::string resolved = ResolvePath(path);
     struct stat st;
     return !resolved.empty() && stat(resolved.c_str(), &st) == 0;
@@ -193,7 +206,7 @@ std::optional<std::string> DriveRoot(char letter, const std::string& iniPath) {
         return std::nullopt;
     // Key names match without regard to case, so "e=" serves 'E' too.
     std::string folder =
-        GetPrivateProfileString("DRIVES", std::string(1, letter), "", kDriveValueBuffer, iniPath);
+        ProfileReadString("DRIVES", std::string(1, letter), "", kDriveValueBuffer, iniPath);
     if (folder.empty())
         return std::nullopt;
     folder = ToNativePath(folder);

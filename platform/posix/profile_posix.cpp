@@ -27,7 +27,7 @@
 //   double-byte character and then decoded (platform::Cp932ToUtf8); in a UTF-8
 //   file a UTF-8 character that the bound would split is dropped whole. The
 //   default, which is the caller's UTF-8, is bounded as UTF-8.
-// - GetPrivateProfileInt reads the whole value (no intermediate buffer bound).
+// - ProfileReadInt reads the whole value (no intermediate buffer bound).
 // - Lines the write adds (a new key, a new section, the line break put after a
 //   last line that had none) end in CR LF, whatever the file uses elsewhere. A
 //   replaced key line keeps its own line end (CR LF when it had none).
@@ -574,9 +574,9 @@ std::string SetKey(std::string_view data, Encoding encoding, const KeyWrite& wri
 // ---------------------------------------------------------------------------
 // The interface
 
-std::string GetPrivateProfileString(std::string_view section, std::string_view key,
-                                    std::string_view defaultValue, std::size_t bufferSize,
-                                    const std::string& path) {
+std::string ProfileReadString(std::string_view section, std::string_view key,
+                              std::string_view defaultValue, std::size_t bufferSize,
+                              const std::string& path) {
     if (bufferSize == 0)
         return std::string();
     std::optional<StoredValue> value;
@@ -600,8 +600,8 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
     return result;
 }
 
-int GetPrivateProfileInt(std::string_view section, std::string_view key, int defaultValue,
-                         const std::string& path) {
+int ProfileReadInt(std::string_view section, std::string_view key, int defaultValue,
+                   const std::string& path) {
     std::optional<StoredValue> value;
     try {
         value = LookUp(section, key, path);
@@ -736,9 +736,9 @@ WriteFailure WriteLocked(std::string_view section, std::optional<std::string_vie
 
 } // namespace
 
-bool WritePrivateProfileString(std::string_view section, std::optional<std::string_view> key,
-                               std::optional<std::string_view> value, const std::string& path,
-                               ProfileWriteError* error) {
+bool ProfileWriteString(std::string_view section, std::optional<std::string_view> key,
+                        std::optional<std::string_view> value, const std::string& path,
+                        ProfileWriteError* error) {
     WriteFailure failure;
     try {
         std::lock_guard<std::mutex> lock(WriteMutex());

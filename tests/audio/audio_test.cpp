@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless/headless_prompts.h"
 #include "platform/sleep.h"
 #include "playback/audio/audio_backend.h"
 #include "playback/audio/recording_backend.h"
 #include "support/test_support.h"
+#include "tools/headless/headless_prompts.h"
 
 namespace {
 

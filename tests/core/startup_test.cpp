@@ -45,7 +45,7 @@ TEST_F(StartupTest, TrackbarPositionFromSettingsOrScale) {
 }
 
 TEST_F(StartupTest, MissingVoiceFolderYesSwitchesToFlashAir) {
-    m_prompts->QueueAnswer(platform::IDYES);
+    m_prompts->QueueAnswer(platform::kIdYes);
     auto& p = InitedPlayer();
     EXPECT_TRUE(Has(m_log,
                     "message 105 question: "
@@ -61,7 +61,7 @@ TEST_F(StartupTest, MissingVoiceFolderYesSwitchesToFlashAir) {
 }
 
 TEST_F(StartupTest, MissingVoiceFolderNoThenCancelClosesTheProgram) {
-    m_prompts->QueueAnswer(platform::IDNO);
+    m_prompts->QueueAnswer(platform::kIdNo);
     m_prompts->QueueChoice(std::nullopt);
     InitedPlayer();
     EXPECT_TRUE(Has(m_log, "file-open defext=wav initial=./voice/Ninshiki/NF01.wav "
@@ -71,7 +71,7 @@ TEST_F(StartupTest, MissingVoiceFolderNoThenCancelClosesTheProgram) {
 }
 
 TEST_F(StartupTest, ChosenRecognitionFileSetsTheVoiceFolder) {
-    m_prompts->QueueAnswer(platform::IDNO);
+    m_prompts->QueueAnswer(platform::kIdNo);
     m_prompts->QueueChoice("D:\\data\\voice\\Ninshiki\\NF01.wav");
     auto& p = InitedPlayer();
     EXPECT_EQ(p.m_strVoiceFolder, "D:\\data\\voice");

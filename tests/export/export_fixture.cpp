@@ -12,10 +12,10 @@ int RecordingPrompts::Message(int stringId, std::string_view text,
     if (onMessage)
         onMessage(stringId);
     if (style.buttons != platform::MsgButtons::YesNo)
-        return platform::IDOK;
+        return platform::kIdOk;
     if (answers.empty()) {
         ADD_FAILURE() << "question " << stringId << " has no queued answer";
-        return platform::IDNO;
+        return platform::kIdNo;
     }
     const int answer = answers.front();
     answers.pop_front();

@@ -30,12 +30,12 @@ public:
     std::optional<std::string> FileSave(const platform::FileDialogSpec& spec) override;
     int RunModal(platform::ModalDialogLogic&) override {
         ADD_FAILURE() << "the export runs no modal dialog";
-        return platform::IDCANCEL;
+        return platform::kIdCancel;
     }
 
     std::vector<Shown> messages;
     std::vector<platform::FileDialogSpec> saveDialogs;
-    std::deque<int> answers;                        // IDYES / IDNO for questions
+    std::deque<int> answers;                        // kIdYes / kIdNo for questions
     std::deque<std::optional<std::string>> choices; // file dialog results
     std::function<void(int)> onMessage;             // called as a message shows
     // The ids of the messages shown, in order.

@@ -16,8 +16,8 @@
 #include "platform/dialog_host.h"
 #include "ui/voxlet_dlg.h"
 
-using platform::IDNO;
-using platform::IDYES;
+using platform::kIdNo;
+using platform::kIdYes;
 using V = std::vector<int>;
 
 namespace {
@@ -46,7 +46,7 @@ TEST_F(ExportTest, ButtonSevenWithoutSelectionShows103) {
     CVoxletDlg dlg;
     platform::HeadlessDialogHost host(dlg.Template(), [](const std::string&) {});
     host.ListSetSel(ctl::kClipList, -1);
-    dlg.OnCommand(host, ctl::kProgramOutput, platform::BN_CLICKED);
+    dlg.OnCommand(host, ctl::kProgramOutput, platform::kNotifyClicked);
     ASSERT_EQ(m_recorded.Ids(), V{103});
     EXPECT_EQ(m_recorded.Describe(0),
               "103 none ok: 再生する音声をリストボックスから選んでください");
@@ -93,7 +93,7 @@ TEST_F(ExportTest, ClipIsWrittenThenAppendedOrReplaced) {
     Export(At("out.TM4"));
     EXPECT_EQ(Read("out.TM4"), Golden("clip_new.TM4"));
     EXPECT_EQ(atMessage, Golden("clip_new.TM4"));
-    m_recorded.answers = {IDYES, IDNO};
+    m_recorded.answers = {kIdYes, kIdNo};
     Export(At("out.TM4"));
     EXPECT_EQ(Read("out.TM4"), Golden("clip_appended.TM4"));
     testsupport::WriteFile(At("out.TM4"), Read("out.TM4") + "junk that must go");
@@ -110,7 +110,7 @@ TEST_F(ExportTest, AnExistingFileIsFoundWhateverItsCase) {
     PutCatalogues();
     testsupport::WriteFile(At("OUT.tm4"), Golden("clip_new.TM4"));
     ShowLine("おはよう");
-    m_recorded.answers.push_back(IDYES);
+    m_recorded.answers.push_back(kIdYes);
     Export(At("out.TM4"));
     EXPECT_EQ(Read("OUT.tm4"), Golden("clip_appended.TM4"));
     EXPECT_FALSE(Exists("out.TM4"));
@@ -277,9 +277,9 @@ TEST_F(ExportTest, WriteFailingAfterOpenShows112NotSuccess) {
         int answer; // to the question about the existing file; 0: none
         V ids;
     } cases[] = {
-        {"おはよう", false, IDYES, {115, 112}},
-        {"おはよう", false, IDNO, {115, 112}},
-        {"長い", false, IDNO, {115, 112}}, // 1200 groups: far more than one buffer
+        {"おはよう", false, kIdYes, {115, 112}},
+        {"おはよう", false, kIdNo, {115, 112}},
+        {"長い", false, kIdNo, {115, 112}}, // 1200 groups: far more than one buffer
         {"golden", true, 0, {112}},
         {"missing", true, 0, {110, 112}},
     };

@@ -58,7 +58,7 @@ void CheckAboutBox(voxwx::WxTemplateDialog& about) {
     }
     EXPECT_TRUE(version);
     EXPECT_TRUE(icon);
-    auto* ok = dynamic_cast<wxButton*>(about.Control(platform::IDOK));
+    auto* ok = dynamic_cast<wxButton*>(about.Control(platform::kIdOk));
     ASSERT_NE(ok, nullptr);
     EXPECT_EQ(ok->GetLabel().utf8_string(), "OK");
     EXPECT_EQ(about.GetDefaultItem(), ok);
@@ -68,7 +68,7 @@ class AboutBoxExpectation : public wxExpectModalBase<voxwx::WxTemplateDialog, Ab
 protected:
     int OnInvoked(voxwx::WxTemplateDialog* dlg) const override {
         CheckAboutBox(*dlg);
-        return platform::IDOK;
+        return platform::kIdOk;
     }
 };
 
@@ -385,19 +385,19 @@ TEST_F(MainWindowTest, TheFocusStartsOnTheFirstTabStopControl) {
     guitest::ClickAt(Window().ClientToScreen(wxPoint(2, 2)));
     guitest::Pump(100);
     // Template order: radios 1027/1028 (no tab stop), then button 2.
-    EXPECT_EQ(wxWindow::FindFocus(), Control(platform::IDCANCEL));
+    EXPECT_EQ(wxWindow::FindFocus(), Control(platform::kIdCancel));
 }
 
 TEST_F(MainWindowTest, EnterOnAFocusedPushButtonPressesThatButton) {
     Start();
     guitest::ClickAt(
         wxPoint(Window().GetScreenPosition().x + 3, Window().GetScreenPosition().y + 3));
-    Control(platform::IDCANCEL)->SetFocus();
+    Control(platform::kIdCancel)->SetFocus();
     guitest::Pump(100);
-    ASSERT_EQ(wxWindow::FindFocus(), Control(platform::IDCANCEL));
+    ASSERT_EQ(wxWindow::FindFocus(), Control(platform::kIdCancel));
     guitest::PressKey(WXK_RETURN);
     ASSERT_TRUE(guitest::WaitFor([this] { return Window().HasEnded(); }));
-    EXPECT_EQ(Window().Result(), platform::IDCANCEL);
+    EXPECT_EQ(Window().Result(), platform::kIdCancel);
     EXPECT_TRUE(TakeAudio().empty() || Plays(m_audio).empty());
 }
 
@@ -410,7 +410,7 @@ TEST_F(MainWindowTest, EscClosesAndSavesTheVolumePosition) {
     const int pos = slider->GetValue();
     guitest::PressKey(WXK_ESCAPE);
     ASSERT_TRUE(guitest::WaitFor([this] { return Window().HasEnded(); }));
-    EXPECT_EQ(Window().Result(), platform::IDCANCEL);
+    EXPECT_EQ(Window().Result(), platform::kIdCancel);
     Finish();
     EXPECT_THAT(SettingsText(), HasSubstr("DEFAULT=" + std::to_string(pos) + "\r\n"));
 }
@@ -418,9 +418,9 @@ TEST_F(MainWindowTest, EscClosesAndSavesTheVolumePosition) {
 TEST_F(MainWindowTest, CloseButtonEndsTheDialogAndSavesTheVolume) {
     Start();
     Window().TrackSetPos(ctl::kVolume, 55);
-    ClickControl(platform::IDCANCEL);
+    ClickControl(platform::kIdCancel);
     ASSERT_TRUE(guitest::WaitFor([this] { return Window().HasEnded(); }));
-    EXPECT_EQ(Window().Result(), platform::IDCANCEL);
+    EXPECT_EQ(Window().Result(), platform::kIdCancel);
     EXPECT_FALSE(Window().IsShown());
     Finish();
     EXPECT_THAT(SettingsText(), HasSubstr("DEFAULT=55\r\n"));
@@ -430,7 +430,7 @@ TEST_F(MainWindowTest, CloseBoxEndsTheDialog) {
     Start();
     Window().Close(); // what the window manager's close box sends
     ASSERT_TRUE(guitest::WaitFor([this] { return Window().HasEnded(); }));
-    EXPECT_EQ(Window().Result(), platform::IDCANCEL);
+    EXPECT_EQ(Window().Result(), platform::kIdCancel);
     Finish();
     EXPECT_THAT(SettingsText(), HasSubstr("DEFAULT=30\r\n"));
 }
@@ -440,7 +440,7 @@ TEST_F(MainWindowTest, AMissingVoiceFolderAnsweredNoAndCancelledClosesRightAfter
     wxTEST_DIALOG(Start(), wxExpectModal<wxMessageDialog>(wxNO).Describe("message 105"),
                   wxExpectModal<wxFileDialog>(wxString(), wxID_CANCEL).Describe("NF01.wav"));
     ASSERT_TRUE(guitest::WaitFor([this] { return Window().HasEnded(); }));
-    EXPECT_EQ(Window().Result(), platform::IDCANCEL);
+    EXPECT_EQ(Window().Result(), platform::kIdCancel);
     Finish();
     EXPECT_THAT(SettingsText(), HasSubstr("DEFAULT=30\r\n"));
 }
@@ -505,7 +505,7 @@ TEST_F(MainWindowTest, InitInstanceRunsTheDialogModallyAndReturnsFalse) {
             EXPECT_TRUE(dlg->IsItemChecked(ctl::kModeNinshiki));
             EXPECT_EQ(dlg->GetIcons().GetIconCount(), 3u);
             dlg->TrackSetPos(ctl::kVolume, 64);
-            return platform::IDCANCEL;
+            return platform::kIdCancel;
         }
     };
     wxTEST_DIALOG(result = app.InitInstance(), MainExpectation().Describe("main dialog"));

@@ -92,11 +92,11 @@ TEST(WxMessages, CaptionIsTheApplicationNameAndAnswersMapToIds) {
     MessageStyle question;
     question.buttons = MsgButtons::YesNo;
     question.icon = MsgIcon::Question;
-    question.defaultButton = IDNO;
+    question.defaultButton = kIdNo;
     int rc = 0;
     wxTEST_DIALOG(rc = prompts.Message(105, "見つかりません。\n次の行", question),
                   MessageExpectation(seen, wxID_YES));
-    EXPECT_EQ(rc, IDYES);
+    EXPECT_EQ(rc, kIdYes);
     EXPECT_EQ(seen.caption.utf8_string(), ApplicationName());
     EXPECT_EQ(ApplicationName(), "voxlet_gui_tests");
     EXPECT_EQ(seen.message.utf8_string(), "見つかりません。\n次の行");
@@ -105,13 +105,13 @@ TEST(WxMessages, CaptionIsTheApplicationNameAndAnswersMapToIds) {
     EXPECT_TRUE(seen.style & wxICON_QUESTION);
 
     wxTEST_DIALOG(rc = prompts.Message(105, "x", question), MessageExpectation(seen, wxID_NO));
-    EXPECT_EQ(rc, IDNO);
+    EXPECT_EQ(rc, kIdNo);
 
     MessageStyle error;
     error.icon = MsgIcon::Error;
     wxTEST_DIALOG(rc = prompts.Message(125, "音声の再生に失敗しました", error),
                   MessageExpectation(seen, wxID_OK));
-    EXPECT_EQ(rc, IDOK);
+    EXPECT_EQ(rc, kIdOk);
     EXPECT_TRUE(seen.style & wxOK);
     EXPECT_FALSE(seen.style & wxYES_NO);
     EXPECT_TRUE(seen.style & wxICON_ERROR);
@@ -211,13 +211,13 @@ TEST(WxModal, RunModalBuildsTheAboutBoxFromItsTemplate) {
     protected:
         int OnInvoked(voxwx::WxTemplateDialog* dlg) const override {
             EXPECT_EQ(dlg->GetTitle().utf8_string(), "バージョン情報 Voxlet");
-            EXPECT_NE(dlg->Control(IDOK), nullptr);
-            EXPECT_EQ(dlg->GetDefaultItem(), dlg->Control(IDOK));
+            EXPECT_NE(dlg->Control(kIdOk), nullptr);
+            EXPECT_EQ(dlg->GetDefaultItem(), dlg->Control(kIdOk));
             EXPECT_EQ(dlg->GetFont().GetPointSize(), 9);
-            return IDOK;
+            return kIdOk;
         }
     };
     int rc = 0;
     wxTEST_DIALOG(rc = prompts.RunModal(about), AboutExpectation());
-    EXPECT_EQ(rc, IDOK);
+    EXPECT_EQ(rc, kIdOk);
 }

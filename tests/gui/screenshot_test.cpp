@@ -45,7 +45,7 @@ public:
         guitest::Pump(300);
         SaveScreenshot(*dialog, m_name);
         shotTemplate = dialog->Template().id;
-        dialog->EndDialog(platform::IDCANCEL);
+        dialog->EndDialog(platform::kIdCancel);
     }
     int shotTemplate = 0;
 

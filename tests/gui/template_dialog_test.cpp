@@ -53,7 +53,7 @@ public:
     void OnInitDialog(DialogHost& host) override {
         ++inits;
         if (endInInit)
-            host.EndDialog(IDOK);
+            host.EndDialog(kIdOk);
     }
     void OnCommand(DialogHost& host, int id, int notification) override {
         commands.emplace_back(id, notification);
@@ -260,13 +260,13 @@ TEST_F(TemplateDialogTest, ARadioClickChecksItAndSendsBnClickedEveryTime) {
     auto& d = Make();
     ClickOn(11);
     EXPECT_TRUE(d.IsItemChecked(11));
-    EXPECT_THAT(m_logic.commands, ElementsAre(Pair(11, BN_CLICKED)));
+    EXPECT_THAT(m_logic.commands, ElementsAre(Pair(11, kNotifyClicked)));
     ClickOn(10);
     EXPECT_TRUE(d.IsItemChecked(10));
     EXPECT_FALSE(d.IsItemChecked(11));
     ClickOn(10); // already checked: still a click
-    EXPECT_THAT(m_logic.commands,
-                ElementsAre(Pair(11, BN_CLICKED), Pair(10, BN_CLICKED), Pair(10, BN_CLICKED)));
+    EXPECT_THAT(m_logic.commands, ElementsAre(Pair(11, kNotifyClicked), Pair(10, kNotifyClicked),
+                                              Pair(10, kNotifyClicked)));
 }
 
 TEST_F(TemplateDialogTest, CheckBoxAndButtonsSendBnClickedDisabledOnesNothing) {
@@ -276,7 +276,7 @@ TEST_F(TemplateDialogTest, CheckBoxAndButtonsSendBnClickedDisabledOnesNothing) {
     ClickOn(30); // disabled
     ClickOn(11); // handled after the click before it
     ASSERT_TRUE(guitest::WaitFor([this] { return m_logic.commands.size() >= 2; }));
-    EXPECT_THAT(m_logic.commands, ElementsAre(Pair(12, BN_CLICKED), Pair(11, BN_CLICKED)));
+    EXPECT_THAT(m_logic.commands, ElementsAre(Pair(12, kNotifyClicked), Pair(11, kNotifyClicked)));
 }
 
 TEST_F(TemplateDialogTest, ListDoubleClickNotifiesLbnDblclk) {
@@ -286,7 +286,7 @@ TEST_F(TemplateDialogTest, ListDoubleClickNotifiesLbnDblclk) {
     guitest::Pump(50);
     guitest::DoubleClickAt(guitest::ListItemPoint(static_cast<wxListBox*>(d.Control(20)), 1));
     ASSERT_TRUE(guitest::WaitFor([this] { return !m_logic.commands.empty(); }));
-    EXPECT_THAT(m_logic.commands, ElementsAre(Pair(20, LBN_DBLCLK)));
+    EXPECT_THAT(m_logic.commands, ElementsAre(Pair(20, kNotifyDoubleClick)));
     EXPECT_EQ(d.ListGetSel(20), 1);
 }
 
@@ -300,7 +300,7 @@ TEST_F(TemplateDialogTest, ComboSelectionByTheUserNotifiesCbnSelchange) {
     event.SetEventObject(choice);
     event.SetInt(1);
     choice->ProcessWindowEvent(event);
-    EXPECT_THAT(m_logic.commands, ElementsAre(Pair(21, CBN_SELCHANGE)));
+    EXPECT_THAT(m_logic.commands, ElementsAre(Pair(21, kNotifySelChange)));
 }
 
 TEST_F(TemplateDialogTest, EnterPressesTheDefaultButton) {
@@ -310,18 +310,18 @@ TEST_F(TemplateDialogTest, EnterPressesTheDefaultButton) {
     guitest::Pump(50);
     guitest::PressKey(WXK_RETURN);
     ASSERT_TRUE(guitest::WaitFor([&d] { return d.HasEnded(); }));
-    EXPECT_THAT(m_logic.commands, ElementsAre(Pair(IDOK, BN_CLICKED)));
-    EXPECT_EQ(d.Result(), IDOK);
+    EXPECT_THAT(m_logic.commands, ElementsAre(Pair(kIdOk, kNotifyClicked)));
+    EXPECT_EQ(d.Result(), kIdOk);
 }
 
 TEST_F(TemplateDialogTest, EnterDoesNothingWhileTheDefaultButtonIsDisabled) {
     auto& d = Make();
-    d.EnableItem(IDOK, false);
+    d.EnableItem(kIdOk, false);
     guitest::Click(d.Control(20));
     guitest::PressKey(WXK_RETURN);
     guitest::PressKey(WXK_ESCAPE); // handled after Enter
     ASSERT_TRUE(guitest::WaitFor([&d] { return d.HasEnded(); }));
-    EXPECT_THAT(m_logic.commands, ElementsAre(Pair(IDCANCEL, BN_CLICKED)));
+    EXPECT_THAT(m_logic.commands, ElementsAre(Pair(kIdCancel, kNotifyClicked)));
 }
 
 TEST_F(TemplateDialogTest, EscapeSendsIdCancel) {
@@ -329,20 +329,20 @@ TEST_F(TemplateDialogTest, EscapeSendsIdCancel) {
     guitest::Click(d.Control(20));
     guitest::PressKey(WXK_ESCAPE);
     ASSERT_TRUE(guitest::WaitFor([&d] { return d.HasEnded(); }));
-    EXPECT_THAT(m_logic.commands, ElementsAre(Pair(IDCANCEL, BN_CLICKED)));
-    EXPECT_EQ(d.Result(), IDCANCEL);
+    EXPECT_THAT(m_logic.commands, ElementsAre(Pair(kIdCancel, kNotifyClicked)));
+    EXPECT_EQ(d.Result(), kIdCancel);
 }
 
 TEST_F(TemplateDialogTest, TheCloseBoxDoesNothingWhileCancelIsDisabled) {
     auto& d = Make();
-    d.EnableItem(IDCANCEL, false);
+    d.EnableItem(kIdCancel, false);
     d.Close();
     guitest::Pump(50);
     EXPECT_FALSE(d.HasEnded());
-    d.EnableItem(IDCANCEL, true);
+    d.EnableItem(kIdCancel, true);
     d.Close();
     ASSERT_TRUE(guitest::WaitFor([&d] { return d.HasEnded(); }));
-    EXPECT_EQ(d.Result(), IDCANCEL);
+    EXPECT_EQ(d.Result(), kIdCancel);
 }
 
 TEST_F(TemplateDialogTest, APostedCloseEndsTheDialogOnceEventsRun) {
@@ -350,7 +350,7 @@ TEST_F(TemplateDialogTest, APostedCloseEndsTheDialogOnceEventsRun) {
     d.PostClose();
     EXPECT_FALSE(d.HasEnded());
     ASSERT_TRUE(guitest::WaitFor([&d] { return d.HasEnded(); }));
-    EXPECT_THAT(m_logic.commands, ElementsAre(Pair(IDCANCEL, BN_CLICKED)));
+    EXPECT_THAT(m_logic.commands, ElementsAre(Pair(kIdCancel, kNotifyClicked)));
 }
 
 TEST_F(TemplateDialogTest, FinishingRunsOnDestroyOnceAndStopsTimers) {
@@ -367,7 +367,7 @@ TEST_F(TemplateDialogTest, FinishingRunsOnDestroyOnceAndStopsTimers) {
 TEST_F(TemplateDialogTest, EndingInOnInitDialogSkipsTheModalLoop) {
     m_logic.endInInit = true;
     voxwx::WxTemplateDialog dialog(nullptr, m_logic, &m_events);
-    EXPECT_EQ(dialog.RunModal(), IDOK); // a shown dialog would fail the test
+    EXPECT_EQ(dialog.RunModal(), kIdOk); // a shown dialog would fail the test
     EXPECT_EQ(m_logic.inits, 1);
     EXPECT_EQ(m_events.destroyed, 1);
 }
@@ -386,14 +386,14 @@ TEST_F(TemplateDialogTest, TimerTicksArriveWhileAModalDialogRuns) {
         if (!inner || inner->Template().id != 100)
             return;
         if (m_events.ticks[1] - before >= 5 || ++checks > 200)
-            inner->EndDialog(IDOK);
+            inner->EndDialog(kIdOk);
     });
     closer.Start(50);
     ++guitest::g_realDialogsAllowed;
     const int rc = prompts.RunModal(about);
     --guitest::g_realDialogsAllowed;
     closer.Stop();
-    EXPECT_EQ(rc, IDOK);
+    EXPECT_EQ(rc, kIdOk);
     EXPECT_GE(m_events.ticks[1] - before, 5);
     EXPECT_LE(checks, 200);
 }
@@ -421,7 +421,7 @@ TEST_F(TemplateDialogTest, TimerTicksArriveWhileAMessageBoxIsOpen) {
     const int rc = prompts.Message(127, "音声データの場所を指定しますか？", style);
     --guitest::g_realDialogsAllowed;
     closer.Stop();
-    EXPECT_EQ(rc, IDYES);
+    EXPECT_EQ(rc, kIdYes);
     EXPECT_GE(m_events.ticks[1] - before, 5);
     EXPECT_LE(checks, 200);
 }

@@ -80,7 +80,7 @@ TEST(Paths, CutAtLastSeparatorAndBaseName) {
     }
 }
 
-// ---- ResolvePath / PathFileExists ----
+// ---- ResolvePath / PathExists ----
 
 TEST_F(ResolvePathTest, ResolvesWithoutRegardToCaseAndComesBackNative) {
     fs::create_directories(m_dir / "dup");
@@ -119,17 +119,17 @@ TEST_F(ResolvePathTest, RelativePathsResolveAgainstTheCurrentFolder) {
     EXPECT_EQ(ResolvePath(".\\voice\\Ninshiki\\NF01.wav"), "./Voice/NINSHIKI/nf01.WAV");
     EXPECT_EQ(ResolvePath("voice/../ADDON"), "Voice/../addon");
     EXPECT_EQ(ResolvePath("ADDON/remote.log"), "addon/remote.log");
-    EXPECT_TRUE(PathFileExists("voice\\ninshiki\\nf01.wav"));
+    EXPECT_TRUE(PathExists("voice\\ninshiki\\nf01.wav"));
 }
 
-TEST_F(ResolvePathTest, PathFileExists) {
+TEST_F(ResolvePathTest, PathExists) {
     for (const char* path : {"Voice/NINSHIKI/nf01.WAV", "voice\\Ninshiki\\NF01.wav", "VOICE",
                              "Addon\\"}) // folders too
-        EXPECT_TRUE(PathFileExists(m_dir / path)) << path;
+        EXPECT_TRUE(PathExists(m_dir / path)) << path;
     WriteFile(m_dir / "ＡＢ.txt", "");
     for (const char* path : {"voice\\ninshiki\\nf02.wav", "nothing/at/all", "ａｂ.txt"})
-        EXPECT_FALSE(PathFileExists(m_dir / path)) << path;
-    EXPECT_FALSE(PathFileExists(""));
+        EXPECT_FALSE(PathExists(m_dir / path)) << path;
+    EXPECT_FALSE(PathExists(""));
 }
 
 // ---- ListFilesWithExtension ----

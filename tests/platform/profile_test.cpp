@@ -17,9 +17,9 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using platform::GetPrivateProfileInt;
-using platform::GetPrivateProfileString;
-using platform::WritePrivateProfileString;
+using platform::ProfileReadInt;
+using platform::ProfileReadString;
+using platform::ProfileWriteString;
 using testsupport::Cp932Crlf;
 using testsupport::ReadFile;
 using testsupport::TempDir;
@@ -36,14 +36,14 @@ protected:
 
     std::string Get(const std::string& section, const std::string& key,
                     const std::string& def = "default", std::size_t buffer = kBuf) {
-        return GetPrivateProfileString(section, key, def, buffer, m_path);
+        return ProfileReadString(section, key, def, buffer, m_path);
     }
     int GetInt(const std::string& section, const std::string& key, int def = 77) {
-        return GetPrivateProfileInt(section, key, def, m_path);
+        return ProfileReadInt(section, key, def, m_path);
     }
     bool Set(const std::string& section, const Opt& key, const Opt& value,
              const std::string& path = "") {
-        return WritePrivateProfileString(section, key, value, path.empty() ? m_path : path);
+        return ProfileWriteString(section, key, value, path.empty() ? m_path : path);
     }
 
     TempDir m_dir;
@@ -107,10 +107,10 @@ TEST_F(ProfileTest, V6_MixedLineEndsInOneFile) {
 }
 
 TEST_F(ProfileTest, V7_MissingFileGivesTheDefault) {
-    EXPECT_EQ(GetPrivateProfileString("s", "k", "default  ", kBuf, m_dir / "none.ini"), "default");
-    EXPECT_EQ(GetPrivateProfileString("s", "k", "d", kBuf, ""), "d");
-    EXPECT_EQ(GetPrivateProfileString("s", "k", "d", kBuf, m_dir.Path()), "d"); // a folder
-    EXPECT_EQ(GetPrivateProfileInt("s", "k", 7, m_dir / "none.ini"), 7);
+    EXPECT_EQ(ProfileReadString("s", "k", "default  ", kBuf, m_dir / "none.ini"), "default");
+    EXPECT_EQ(ProfileReadString("s", "k", "d", kBuf, ""), "d");
+    EXPECT_EQ(ProfileReadString("s", "k", "d", kBuf, m_dir.Path()), "d"); // a folder
+    EXPECT_EQ(ProfileReadInt("s", "k", 7, m_dir / "none.ini"), 7);
 }
 
 // ---------------------------------------------------------------------------
@@ -355,11 +355,11 @@ TEST_F(ProfileTest, WritesThatCannotBeMadeFail) {
          {m_dir / "missing/test.ini", m_dir / "file/test.ini", m_dir / "folder.ini",
           std::string("/proc/voxlet-profile-test.ini")}) {
         platform::ProfileWriteError error;
-        EXPECT_FALSE(WritePrivateProfileString("S", "k", "v", path, &error)) << path;
+        EXPECT_FALSE(ProfileWriteString("S", "k", "v", path, &error)) << path;
         EXPECT_EQ(error.fault, platform::ProfileWriteFault::System) << path;
         EXPECT_NE(error.systemText, "") << path;
     }
-    EXPECT_FALSE(WritePrivateProfileString("S", "k", "v", ""));
+    EXPECT_FALSE(ProfileWriteString("S", "k", "v", ""));
     EXPECT_FALSE(fs::exists(m_dir / "missing"));
     EXPECT_TRUE(fs::is_directory(m_dir / "folder.ini"));
 }
@@ -387,7 +387,7 @@ TEST_F(ProfileTest, WritesThatWouldBreakTheFileAreRefusedAndChangeNothing) {
     for (const auto& c : cases) {
         WriteFile(m_path, c.file);
         platform::ProfileWriteError error;
-        EXPECT_FALSE(WritePrivateProfileString(c.section, c.key, c.value, m_path, &error))
+        EXPECT_FALSE(ProfileWriteString(c.section, c.key, c.value, m_path, &error))
             << c.section << " " << c.key << " " << c.value;
         EXPECT_EQ(error.fault, c.fault) << c.value;
         EXPECT_EQ(ReadFile(m_path), c.file) << c.value;
@@ -527,7 +527,7 @@ TEST_F(ProfileTest, HookSeesSuccessfulKeyWritesOnlyAndMayReadTheFile) {
     platform::SetProfileWriteHook(
         [&](std::string_view section, std::string_view key, std::string_view value) {
             seen.emplace_back(section, key, value);
-            EXPECT_EQ(GetPrivateProfileString("App", "Key", "", kBuf, m_path), "v");
+            EXPECT_EQ(ProfileReadString("App", "Key", "", kBuf, m_path), "v");
         });
     ASSERT_TRUE(Set(" App ", "Key", " v "));
     ASSERT_TRUE(Set("App", "other", ""));

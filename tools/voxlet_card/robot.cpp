@@ -272,7 +272,7 @@ void Robot::Sound(const std::array<std::uint8_t, 16>& record, const CatalogueRow
         std::replace(file.begin(), file.end(), '\\', '/');
         if (recognition) {
             path = platform::ResolvePath(m_options.voiceFolder + "/Ninshiki/" + file);
-            if (!platform::PathFileExists(path))
+            if (!platform::PathExists(path))
                 path = platform::ResolvePath(m_options.voiceFolder + "/NF/" + file);
         } else {
             path = platform::ResolvePath(m_options.voiceFolder + "/" + file);

@@ -60,7 +60,7 @@ long MessageBoxStyle(const platform::MessageStyle& style) {
     long bits = 0;
     if (style.buttons == platform::MsgButtons::YesNo) {
         bits |= wxYES_NO;
-        bits |= style.defaultButton == platform::IDNO ? wxNO_DEFAULT : wxYES_DEFAULT;
+        bits |= style.defaultButton == platform::kIdNo ? wxNO_DEFAULT : wxYES_DEFAULT;
     } else {
         bits |= wxOK;
     }
@@ -89,8 +89,8 @@ int WxPrompts::Message(int, std::string_view text, const platform::MessageStyle&
                         MessageBoxStyle(style));
     const int rc = box.ShowModal();
     if (style.buttons == platform::MsgButtons::YesNo)
-        return rc == wxID_YES ? platform::IDYES : platform::IDNO;
-    return platform::IDOK;
+        return rc == wxID_YES ? platform::kIdYes : platform::kIdNo;
+    return platform::kIdOk;
 }
 
 std::string CaseInsensitivePattern(std::string_view pattern) {

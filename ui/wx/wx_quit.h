@@ -12,7 +12,7 @@ namespace voxwx {
 
 // Closes the innermost modal window as its user could: a message box or a
 // file chooser is answered as by its close box (cancel, or "no" for a
-// question), a template dialog gets the close request and then ends (IDCANCEL
+// question), a template dialog gets the close request and then ends (kIdCancel
 // unless it ended otherwise). Nothing when no modal window is open.
 void CloseInnermostModal();
 

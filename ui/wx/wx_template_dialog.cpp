@@ -249,7 +249,7 @@ void WxTemplateDialog::BuildControls() {
 #else
     Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent& event) {
         if (const Item* item = Find(event.GetId()); item && !m_settingRadio)
-            Route(item->tpl->id, platform::BN_CLICKED);
+            Route(item->tpl->id, platform::kNotifyClicked);
     });
 #endif
 }
@@ -710,11 +710,12 @@ void WxTemplateDialog::CloseRequest() {
     if (m_ended)
         return;
     // As the dialog manager: nothing happens while a Cancel button is disabled.
-    if (const Item* cancel = Find(platform::IDCANCEL); cancel && !cancel->window->IsThisEnabled()) {
+    if (const Item* cancel = Find(platform::kIdCancel);
+        cancel && !cancel->window->IsThisEnabled()) {
         wxBell();
         return;
     }
-    Route(platform::IDCANCEL, platform::BN_CLICKED);
+    Route(platform::kIdCancel, platform::kNotifyClicked);
 }
 
 void WxTemplateDialog::RadioClicked(void* widget, bool active) {
@@ -722,7 +723,7 @@ void WxTemplateDialog::RadioClicked(void* widget, bool active) {
         return;
     auto it = m_radioWidgets.find(widget);
     if (it != m_radioWidgets.end())
-        Route(it->second, platform::BN_CLICKED);
+        Route(it->second, platform::kNotifyClicked);
 }
 
 void WxTemplateDialog::OnButton(wxCommandEvent& event) {
@@ -731,7 +732,7 @@ void WxTemplateDialog::OnButton(wxCommandEvent& event) {
         event.Skip();
         return;
     }
-    Route(item->tpl->id, platform::BN_CLICKED);
+    Route(item->tpl->id, platform::kNotifyClicked);
 }
 
 void WxTemplateDialog::OnCheckBox(wxCommandEvent& event) {
@@ -740,7 +741,7 @@ void WxTemplateDialog::OnCheckBox(wxCommandEvent& event) {
         event.Skip();
         return;
     }
-    Route(item->tpl->id, platform::BN_CLICKED);
+    Route(item->tpl->id, platform::kNotifyClicked);
 }
 
 void WxTemplateDialog::OnListDoubleClick(wxCommandEvent& event) {
@@ -751,7 +752,7 @@ void WxTemplateDialog::OnListDoubleClick(wxCommandEvent& event) {
     }
 #ifdef __WXGTK__
     // GTK activates a row on Enter or Space too; a Windows list box sends
-    // LBN_DBLCLK for a double-click only (Enter goes to the default button).
+    // kNotifyDoubleClick for a double-click only (Enter goes to the default button).
     if (GdkEvent* current = gtk_get_current_event()) {
         const bool fromKey = current->type == GDK_KEY_PRESS || current->type == GDK_KEY_RELEASE;
         gdk_event_free(current);
@@ -760,7 +761,7 @@ void WxTemplateDialog::OnListDoubleClick(wxCommandEvent& event) {
     }
 #endif
     if (item->tpl->flags & platform::kNotify)
-        Route(item->tpl->id, platform::LBN_DBLCLK);
+        Route(item->tpl->id, platform::kNotifyDoubleClick);
 }
 
 void WxTemplateDialog::OnChoice(wxCommandEvent& event) {
@@ -769,7 +770,7 @@ void WxTemplateDialog::OnChoice(wxCommandEvent& event) {
         event.Skip();
         return;
     }
-    Route(item->tpl->id, platform::CBN_SELCHANGE);
+    Route(item->tpl->id, platform::kNotifySelChange);
 }
 
 void WxTemplateDialog::OnSlider(wxCommandEvent& event) {
@@ -801,13 +802,13 @@ void WxTemplateDialog::OnCharHook(wxKeyEvent& event) {
             event.Skip();
             return;
         }
-        const int id = m_defaultId ? m_defaultId : platform::IDOK;
+        const int id = m_defaultId ? m_defaultId : platform::kIdOk;
         if (const Item* def = Find(id);
             def && (!def->window->IsThisEnabled() || !def->window->IsShown())) {
             wxBell();
             return;
         }
-        Route(id, platform::BN_CLICKED);
+        Route(id, platform::kNotifyClicked);
         return;
     }
     case WXK_SPACE:
@@ -826,7 +827,7 @@ void WxTemplateDialog::OnClose(wxCloseEvent& event) {
     if (!m_ended)
         CloseRequest();
     if (m_ended || !event.CanVeto()) {
-        EndDialog(m_ended ? m_result : platform::IDCANCEL);
+        EndDialog(m_ended ? m_result : platform::kIdCancel);
         return;
     }
     event.Veto();

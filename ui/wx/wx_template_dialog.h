@@ -3,11 +3,11 @@
 // converted from dialog units with the dialog's font. It is the DialogHost of
 // the logic that runs in it, and routes the toolkit's events to that logic the
 // way the Windows dialog manager routes messages:
-//   push button, check box, radio click  -> OnCommand(id, BN_CLICKED)
-//   list double-click (notifying list)   -> OnCommand(id, LBN_DBLCLK)
-//   combo box selection by the user      -> OnCommand(id, CBN_SELCHANGE)
+//   push button, check box, radio click  -> OnCommand(id, kNotifyClicked)
+//   list double-click (notifying list)   -> OnCommand(id, kNotifyDoubleClick)
+//   combo box selection by the user      -> OnCommand(id, kNotifySelChange)
 //   Enter   -> the default button (unless a push button has the focus)
-//   Esc, the close box, a posted close   -> OnCommand(IDCANCEL, BN_CLICKED)
+//   Esc, the close box, a posted close   -> OnCommand(kIdCancel, kNotifyClicked)
 //   window timer, vertical trackbar, system-menu command, destruction
 //                                        -> WindowEvents (main dialog only)
 // The about item that Windows puts in the system menu is offered in a context
