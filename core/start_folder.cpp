@@ -3,13 +3,13 @@
 #include "platform/paths.h"
 
 std::string EnterDemoWhenNoData(const std::string& executableFolder) {
-    if (platform::PathFileExists("Ninshiki.csv"))
+    if (platform::PathExists("Ninshiki.csv"))
         return {};
     const std::string data = platform::InstalledDataFolder(executableFolder);
     if (data.empty())
         return {};
     const std::string demo = data + "demo";
-    if (!platform::PathFileExists(platform::JoinPath({demo, "Ninshiki.csv"})) ||
+    if (!platform::PathExists(platform::JoinPath({demo, "Ninshiki.csv"})) ||
         !platform::SetCurrentFolder(demo))
         return {};
     return demo;
