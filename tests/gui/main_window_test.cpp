@@ -289,7 +289,7 @@ TEST_F(MainWindowTest, ClickingTheCheckedRadioRefillsTheList) {
     Start();
     guitest::ClickAt(guitest::ListItemPoint(List(), 2));
     ASSERT_TRUE(guitest::WaitFor([this] { return List()->GetSelection() == 2; }));
-    // Windows sends kNotifyClicked for a click on the radio that is already
+    // Windows sends BN_CLICKED for a click on the radio that is already
     // checked: the category is shown anew, with its default selection (none).
     ClickControl(1001);
     ASSERT_TRUE(guitest::WaitFor([this] { return List()->GetSelection() == wxNOT_FOUND; }));

@@ -55,7 +55,7 @@ std::string Trim(const std::string& s) {
 }
 
 const char* ResultName(int result) {
-    return result == platform::kIdOk ? "kIdOk" : "kIdCancel";
+    return result == platform::kIdOk ? "IDOK" : "IDCANCEL";
 }
 
 } // namespace

@@ -84,7 +84,7 @@ void InstallCompactStyle(GtkWidget* dialogWidget) {
 }
 
 // GTK emits "clicked" for every click on a radio button, also on the one that
-// is already checked (as Windows sends kNotifyClicked), and also on the button
+// is already checked (as Windows sends BN_CLICKED), and also on the button
 // that a click unchecks and for changes made by the program; the dialog
 // filters those out.
 void OnGtkRadioClicked(GtkButton* button, gpointer data) {
