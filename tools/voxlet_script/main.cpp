@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/curl/curl_transport.h"
 #include "platform/paths.h"
 #include "tools/voxlet_script/script_runner.h"
 
@@ -36,6 +37,10 @@ int main(int argc, char** argv) {
         lines.push_back(line);
 
     platform::SetSettingsPathOverride(ini);
+    CurlTransport http;
+    platform::SetHttpTransport(&http);
     ScriptRunner runner(std::move(lines), std::cout);
-    return runner.Run();
+    const int rc = runner.Run();
+    platform::SetHttpTransport(nullptr);
+    return rc;
 }

@@ -1,5 +1,6 @@
 #include "ui/wx/voxlet_app.h"
 
+#include "platform/curl/curl_transport.h"
 #include "platform/prompts.h"
 #include "playback/audio/audio_backend.h"
 #include "ui/voxlet_dlg.h"
@@ -29,6 +30,7 @@ int CVoxletApp::OnExit() {
     m_quit.reset();
     platform::SetPrompts(nullptr);
     SetAudioBackend(nullptr);
+    platform::SetHttpTransport(nullptr);
     return wxApp::OnExit();
 }
 
@@ -38,6 +40,9 @@ bool CVoxletApp::InitInstance() {
     m_quit->Install();
     m_prompts = std::make_unique<voxwx::WxPrompts>();
     platform::SetPrompts(m_prompts.get());
+    if (!m_http)
+        m_http = std::make_unique<CurlTransport>();
+    platform::SetHttpTransport(m_http.get());
 #ifdef VOXLET_HAVE_SDL
     SetAudioBackend(std::make_unique<SdlAudioBackend>());
 #endif
