@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Fails when a source file includes a project header from a layer it may not use.
+"""Fails when a source file includes a project header from a layer it may not use,
+or a back end's system header outside the folder that implements it.
 
 Each layer may include only itself and the layers listed for it; tools and tests
 may include anything. Usage: check_layers.py SOURCE_ROOT
@@ -11,6 +12,7 @@ import sys
 # Longest prefix first: the layer of a path is that of its longest matching prefix.
 LAYERS = {
     "platform": [],
+    "platform/curl": ["platform"],
     "resources": ["platform"],
     "playback/audio": ["platform"],
     "playback/sdl": ["platform", "playback/audio"],
@@ -19,13 +21,16 @@ LAYERS = {
     "playback": ["platform", "resources", "playback/audio", "core", "link"],
     "export": ["platform", "resources", "core"],
     "ui": ["platform", "resources", "playback/audio", "core", "link", "playback", "export"],
-    "ui/wx": ["platform", "resources", "playback/audio", "playback/sdl", "core", "link",
-              "playback", "export", "ui"],
+    "ui/wx": ["platform", "resources", "platform/curl", "playback/audio", "playback/sdl", "core",
+              "link", "playback", "export", "ui"],
     # Tools (the headless host among them) may use every layer; no layer uses them.
-    "tools": ["platform", "resources", "playback/audio", "playback/sdl", "core", "link",
-              "playback", "export", "ui", "ui/wx"],
+    "tools": ["platform", "resources", "platform/curl", "playback/audio", "playback/sdl", "core",
+              "link", "playback", "export", "ui", "ui/wx"],
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
+# A back end's headers (by prefix) and the one folder that may include them.
+BACKENDS = {"curl/": "platform/curl"}
+SYSTEM_INCLUDE = re.compile(r'^\s*#\s*include\s+<([^>]+)>')
 
 
 def layer_of(path):
@@ -41,12 +46,15 @@ def main():
     for source in sorted(root.glob("**/*")):
         if source.suffix not in (".cpp", ".h") or "build" in source.relative_to(root).parts[0]:
             continue
-        own = layer_of(source.relative_to(root).as_posix())
-        if own is None:
-            continue
+        path = source.relative_to(root).as_posix()
+        own = layer_of(path)
         for number, line in enumerate(source.read_text(encoding="utf-8").splitlines(), 1):
+            system = SYSTEM_INCLUDE.match(line)
+            for prefix, home in BACKENDS.items():
+                if system and system.group(1).startswith(prefix) and own != home:
+                    bad.append(f"{path}:{number}: only {home} includes <{prefix}...>: {line.strip()}")
             match = INCLUDE.match(line)
-            if not match:
+            if own is None or not match:
                 continue
             used = layer_of(match.group(1))
             if used is not None and used != own and used not in LAYERS[own]:

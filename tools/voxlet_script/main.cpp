@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/start_folder.h"
+#include "platform/curl/curl_transport.h"
 #include "platform/paths.h"
 #include "tools/voxlet_script/script_runner.h"
 
@@ -57,6 +58,10 @@ int main(int argc, char** argv) {
     if (!demo.empty())
         std::cerr << "voxlet-script: no Ninshiki.csv here; using the demo voice set in " << demo
                   << '\n';
+    CurlTransport http;
+    platform::SetHttpTransport(&http);
     ScriptRunner runner(std::move(lines), std::cout);
-    return runner.Run();
+    const int rc = runner.Run();
+    platform::SetHttpTransport(nullptr);
+    return rc;
 }

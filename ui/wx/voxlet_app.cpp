@@ -1,6 +1,7 @@
 #include "ui/wx/voxlet_app.h"
 
 #include "core/start_folder.h"
+#include "platform/curl/curl_transport.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "playback/audio/audio_backend.h"
@@ -31,6 +32,7 @@ int CVoxletApp::OnExit() {
     m_quit.reset();
     platform::SetPrompts(nullptr);
     SetAudioBackend(nullptr);
+    platform::SetHttpTransport(nullptr);
     return wxApp::OnExit();
 }
 
@@ -41,6 +43,9 @@ bool CVoxletApp::InitInstance() {
     m_prompts = std::make_unique<voxwx::WxPrompts>();
     platform::SetPrompts(m_prompts.get());
     EnterDemoWhenNoData(platform::ExecutableFolder());
+    if (!m_http)
+        m_http = std::make_unique<CurlTransport>();
+    platform::SetHttpTransport(m_http.get());
 #ifdef VOXLET_HAVE_SDL
     SetAudioBackend(std::make_unique<SdlAudioBackend>());
 #endif

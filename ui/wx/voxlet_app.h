@@ -6,6 +6,9 @@
 
 #include <memory>
 
+namespace platform {
+class HttpTransport;
+}
 namespace voxwx {
 class QuitOnSignals;
 class WxPrompts;
@@ -23,10 +26,11 @@ public:
     int OnRun() override;
     int OnExit() override;
 
-    // 1. The framework's base initialisation: the wx prompts and the SDL audio
-    //    back end are installed (before the dialog exists, so messages shown
-    //    while the player is constructed have them), and a current folder
-    //    without voice data gives way to the installed demo set.
+    // 1. The framework's base initialisation: the wx prompts, the SDL audio
+    //    back end and the libcurl HTTP transport are installed (before the
+    //    dialog exists, so messages shown while the player is constructed have
+    //    them), and a current folder without voice data gives way to the
+    //    installed demo set.
     // 2. SetRegistryKey has no counterpart: nothing is stored anywhere but the
     //    settings file.
     // 3. Constructs CVoxletDlg, builds its window and runs it modally; the
@@ -41,6 +45,7 @@ public:
 
 private:
     std::unique_ptr<voxwx::WxPrompts> m_prompts;
+    std::unique_ptr<platform::HttpTransport> m_http;
     std::unique_ptr<voxwx::QuitOnSignals> m_quit;
     static int s_quitSignal;
 };
