@@ -166,7 +166,7 @@ int CVoicePlayer::NextRandom() {
 
 void CVoicePlayer::StopSequence(platform::DialogHost& dlg) {
     m_pPlayList.reset();
-    m_nListPlay = 0;
+    m_nListPlay = SequenceKind::None;
     dlg.KillTimer(SEQUENCE_TIMER);
     dlg.EnableItem(ctl::kPlay, true);
     dlg.EnableItem(ctl::kStop, false);

@@ -8,6 +8,7 @@
 #include "platform/dialog_host.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
+#include "resources/labels.h"
 #include "resources/string_table.h"
 
 namespace {
@@ -45,7 +46,7 @@ void ProgramOutput(CVoicePlayer& player, platform::DialogHost& dlg) {
     platform::FileDialogSpec spec;
     spec.defaultExt = "TM4";
     spec.initialName = text;
-    spec.filter = "ﾌﾟﾛｸﾞﾗﾑﾌｧｲﾙ|*.TM4||";
+    spec.filter = filters::kPrograms;
     spec.hideReadOnly = true;
     spec.overwritePrompt = playList;
     const auto chosen = platform::GetPrompts().FileSave(spec);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "core/catalogue.h"
 #include "core/numbers.h"
 #include "core/voice_player.h"
 #include "platform/paths.h"
@@ -309,7 +310,7 @@ bool WritePlayListProgram(const std::string& programPath, const CVoicePlayer& pl
                 const bool written = file.Close();
                 ShowOkMessage(ids::IDS_PLAYLIST_ID_MISSING, platform::MsgIcon::None,
                               platform::Cp932ToUtf8(line.idText),
-                              player.m_nMode == MODE_VOICE ? ".\\voice.csv" : ".\\Ninshiki.csv");
+                              CatalogueNamedForMode(player.m_nMode));
                 // The partial file could not even be written as far as it went.
                 if (!written)
                     ShowWriteFailed();

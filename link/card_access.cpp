@@ -16,6 +16,7 @@
 #include "platform/dialog_host.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
+#include "resources/labels.h"
 #include "resources/string_table.h"
 
 namespace {
@@ -66,7 +67,7 @@ platform::FileDialogSpec Chooser(std::string initialName) {
     platform::FileDialogSpec spec;
     spec.defaultExt = "LOG";
     spec.initialName = std::move(initialName);
-    spec.filter = "ﾘﾓｰﾄﾌｧｲﾙ|REMOTE.LOG||";
+    spec.filter = filters::kRemoteLog;
     spec.hideReadOnly = true;
     spec.overwritePrompt = false;
     return spec;

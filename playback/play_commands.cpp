@@ -5,6 +5,7 @@
 #include "platform/prompts.h"
 #include "platform/sleep.h"
 #include "playback/audio/audio.h"
+#include "resources/labels.h"
 #include "resources/string_table.h"
 
 using platform::DialogHost;
@@ -24,10 +25,10 @@ void CVoicePlayer::SendProgramFile(DialogHost& dlg, int selection) {
         platform::FileDialogSpec spec;
         if (m_nTikoModel == 2) {
             spec.defaultExt = "wav";
-            spec.filter = "音声ﾌｧｲﾙ|*.wav||";
+            spec.filter = filters::kClips;
         } else {
             spec.defaultExt = "TM4";
-            spec.filter = "ﾌﾟﾛｸﾞﾗﾑﾌｧｲﾙ/音声ﾌｧｲﾙ|*.TM4;*.wav||";
+            spec.filter = filters::kProgramsAndClips;
         }
         spec.hideReadOnly = true;
         auto chosen = platform::GetPrompts().FileOpen(spec);

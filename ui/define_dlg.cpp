@@ -5,35 +5,31 @@
 #include "core/numbers.h"
 #include "core/voice_player.h"
 #include "platform/dialog_host.h"
+#include "resources/labels.h"
 #include "resources/string_table.h"
 #include "resources/templates.h"
 
 using platform::DialogHost;
 
-namespace {
+using namespace ctl::settings;
 
-constexpr int kOk = 1;
-constexpr int kCancel = 2;
-constexpr int kRemoteFile = 3;
-constexpr int kRecognitionFile = 4;
-constexpr int kInterfaceCombo = 1030;
-constexpr int kIntervalCombo = 1025;
-constexpr int kRecognitionPlay = 1040;
-constexpr int kModelRadioBase = 1035; // radio 1035 + model: 1036..1039
-constexpr int kModel2Radio = 1037;
+namespace {
 
 struct VoiceSetBox {
     int id;
     unsigned bit;
 };
-constexpr VoiceSetBox kVoiceSetBoxes[] = {
-    {1032, 0x01}, {1033, 0x02}, {1034, 0x04}, {1035, 0x08}, {1041, 0x10}};
-constexpr unsigned kModel2Bit = 0x20;
+constexpr VoiceSetBox kVoiceSetBoxes[] = {{kTikoBox, VOICE_SET_TIKO},
+                                          {kTikoCartBox, VOICE_SET_TIKO_CART},
+                                          {kSora2Box, VOICE_SET_SORA2},
+                                          {kSora2DxBox, VOICE_SET_SORA2_DX},
+                                          {kTikoWalkBox, VOICE_SET_TIKO_WALK}};
 
 } // namespace
 
 std::string IntervalItemText(int seconds) {
-    return seconds == 0 ? std::string("連続") : std::to_string(seconds) + "秒";
+    return seconds == 0 ? std::string(labels::kContinuous)
+                        : std::to_string(seconds) + std::string(labels::kSecondsUnit);
 }
 
 const platform::DialogTemplate& CDefineDlg::Template() const {
@@ -61,7 +57,7 @@ void CDefineDlg::OnInitDialog(DialogHost& dlg) {
 
     // A model without a radio of its own checks none.
     if (p.m_nTikoModel >= 1 && p.m_nTikoModel <= 4)
-        dlg.CheckItem(kModelRadioBase + p.m_nTikoModel, true);
+        dlg.CheckItem(kModel1Radio - 1 + p.m_nTikoModel, true);
 
     if (p.m_bNinshikiVoice)
         dlg.CheckItem(kRecognitionPlay, true);
@@ -108,7 +104,7 @@ void CDefineDlg::OnOkButton(DialogHost& dlg) {
             p.SelectVoiceFolder();
     }
 
-    unsigned version = p.m_nTikoModel == 2 ? kModel2Bit : 0;
+    unsigned version = p.m_nTikoModel == 2 ? VOICE_SET_MODEL2 : 0;
     for (const auto& box : kVoiceSetBoxes)
         if (dlg.IsItemChecked(box.id))
             version |= box.bit;

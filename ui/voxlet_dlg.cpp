@@ -12,6 +12,9 @@ using platform::DialogHost;
 
 namespace {
 
+// A system-menu command's low four bits are the system's own.
+constexpr int kSysCommandMask = 0xFFF0;
+
 // Value of the radio group that holds radio `first`: the position of the
 // checked radio among the group's radios, -1 when none is checked.
 int ReadRadioGroup(const DialogHost& dlg, int first) {
@@ -80,9 +83,9 @@ void CVoxletDlg::OnCommand(DialogHost& dlg, int id, int notification) {
     else if (id == ctl::kPlay)
         m_pPlayer->PlaySelected(dlg);
     else if (id == ctl::kListPlay)
-        m_pPlayer->StartSequence(dlg, 1);
+        m_pPlayer->StartSequence(dlg, SequenceKind::List);
     else if (id == ctl::kRandomPlay)
-        m_pPlayer->StartSequence(dlg, 2);
+        m_pPlayer->StartSequence(dlg, SequenceKind::Random);
     else if (id == ctl::kStop)
         m_pPlayer->StopSequence(dlg);
     else if (id == ctl::kProgramOutput)
@@ -94,7 +97,7 @@ void CVoxletDlg::OnCommand(DialogHost& dlg, int id, int notification) {
 }
 
 void CVoxletDlg::OnSysCommand(DialogHost&, int command) {
-    if ((command & 0xFFF0) == IDM_ABOUTBOX) {
+    if ((command & kSysCommandMask) == IDM_ABOUTBOX) {
         CAboutDlg about;
         platform::GetPrompts().RunModal(about);
     }
@@ -156,8 +159,8 @@ void CVoxletDlg::OnSettings(DialogHost& dlg) {
             dlg.CheckItem(ctl::kFirstCategory + p.m_nCategory, false);
         dlg.CheckItem(ctl::kFirstCategory, true);
         const bool model2 = p.m_nTikoModel == 2;
-        dlg.EnableItem(1014, model2 || (p.m_nVersion & 0x08));
-        dlg.EnableItem(1019, model2 || (p.m_nVersion & 0x10));
+        dlg.EnableItem(ctl::kKarutaRadio, model2 || (p.m_nVersion & VOICE_SET_SORA2_DX));
+        dlg.EnableItem(ctl::kTikoWalkRadio, model2 || (p.m_nVersion & VOICE_SET_TIKO_WALK));
         p.ChangeMode(p.m_nMode, dlg);
     }
 }

@@ -9,6 +9,7 @@
 
 #include "platform/dialog_host.h"
 #include "platform/paths.h"
+#include "resources/labels.h"
 #include "ui/wx/wx_template_dialog.h"
 #include "ui/wx/wx_text.h"
 
@@ -170,12 +171,12 @@ std::optional<std::string> RunFileDialog(const platform::FileDialogSpec& spec, l
 // The read-only check box that hideReadOnly hides does not exist in GTK's
 // file chooser; nothing to hide.
 std::optional<std::string> WxPrompts::FileOpen(const platform::FileDialogSpec& spec) {
-    return RunFileDialog(spec, wxFD_OPEN, wxString::FromUTF8("開く"));
+    return RunFileDialog(spec, wxFD_OPEN, ToWx(labels::kOpenTitle));
 }
 
 std::optional<std::string> WxPrompts::FileSave(const platform::FileDialogSpec& spec) {
     return RunFileDialog(spec, wxFD_SAVE | (spec.overwritePrompt ? wxFD_OVERWRITE_PROMPT : 0),
-                         wxString::FromUTF8("名前を付けて保存"));
+                         ToWx(labels::kSaveAsTitle));
 }
 
 int WxPrompts::RunModal(platform::ModalDialogLogic& logic) {

@@ -147,89 +147,7 @@ WxTemplateDialog* WxTemplateDialog::Innermost() {
 void WxTemplateDialog::BuildControls() {
     m_items.reserve(m_template.controls.size());
     for (const ControlTemplate& c : m_template.controls) {
-        const wxWindowID wid = c.id > 0 ? c.id : wxID_ANY;
-        const wxString label = ToWx(c.label);
-        wxWindow* w = nullptr;
-        switch (c.kind) {
-        case ControlKind::Button:
-        case ControlKind::DefButton: {
-            auto* button = new wxButton(this, wid, label);
-            if (c.kind == ControlKind::DefButton && m_defaultId == 0) {
-                m_defaultId = c.id;
-                button->SetDefault();
-            }
-            w = button;
-            break;
-        }
-        case ControlKind::Radio: {
-            // wx joins a radio to the group of the radio created before it;
-            // a radio that begins its template group begins a wx group.
-            const auto group = platform::RadioGroupSpan(m_template, c.id);
-            const ControlTemplate* first = nullptr;
-            const ControlTemplate* last = nullptr;
-            for (const auto& member : group) {
-                if (member.kind != ControlKind::Radio)
-                    continue;
-                if (!first)
-                    first = &member;
-                last = &member;
-            }
-            w = new wxRadioButton(this, wid, label, wxDefaultPosition, wxDefaultSize,
-                                  first == &c ? wxRB_GROUP : 0);
-            if (last == &c && first) {
-                // A hidden spare closes the group: checking it stands for "no
-                // radio checked", which a Windows radio group can be in and
-                // a GTK one cannot.
-                auto* spare = new wxRadioButton(this, wxID_ANY, wxString());
-                spare->Hide();
-                spare->SetValue(true);
-                m_radioSpares[first->id] = spare;
-            }
-            break;
-        }
-        case ControlKind::Check:
-            w = new wxCheckBox(this, wid, label);
-            break;
-        case ControlKind::Group:
-            w = new wxStaticBox(this, wid, label);
-            break;
-        case ControlKind::Static:
-            w = new wxStaticText(
-                this, wid, label, wxDefaultPosition, wxDefaultSize,
-                wxST_NO_AUTORESIZE |
-                    ((c.flags & platform::kCentred) ? wxALIGN_CENTRE_HORIZONTAL : wxALIGN_LEFT));
-            break;
-        case ControlKind::List:
-            w = new wxListBox(this, wid, wxDefaultPosition, wxDefaultSize, 0, nullptr,
-                              wxLB_SINGLE | ((c.flags & platform::kVScroll) ? wxLB_NEEDED_SB : 0));
-            break;
-        case ControlKind::Edit: {
-            long style = 0;
-            if (c.flags & platform::kReadOnly)
-                style |= wxTE_READONLY;
-            if (c.flags & platform::kCentred)
-                style |= wxTE_CENTRE;
-            w = new wxTextCtrl(this, wid, label, wxDefaultPosition, wxDefaultSize, style);
-            break;
-        }
-        case ControlKind::Trackbar:
-            // Range 0..100 as a new trackbar has; the minimum at the top of a
-            // vertical one (GTK's default, as on Windows). No value labels.
-            w = new wxSlider(this, wid, 0, 0, 100, wxDefaultPosition, wxDefaultSize,
-                             ((c.flags & platform::kVertical) ? wxSL_VERTICAL : wxSL_HORIZONTAL) |
-                                 wxSL_AUTOTICKS | wxSL_BOTH);
-#ifdef __WXGTK__
-            // A trackbar's channel is not filled up to the thumb.
-            gtk_scale_set_has_origin(GTK_SCALE(w->GetHandle()), FALSE);
-#endif
-            break;
-        case ControlKind::Combo:
-            w = new wxChoice(this, wid);
-            break;
-        case ControlKind::Icon:
-            w = new wxStaticBitmap(this, wxID_ANY, ProgramIconBitmap(kIconPixels));
-            break;
-        }
+        wxWindow* w = CreateControl(c);
         if (auto* items = dynamic_cast<wxItemContainer*>(w))
             for (std::string_view entry : c.items)
                 items->Append(ToWx(entry));
@@ -252,6 +170,89 @@ void WxTemplateDialog::BuildControls() {
             Route(item->tpl->id, platform::kNotifyClicked);
     });
 #endif
+}
+
+wxWindow* WxTemplateDialog::CreateControl(const ControlTemplate& c) {
+    const wxWindowID wid = c.id > 0 ? c.id : wxID_ANY;
+    const wxString label = ToWx(c.label);
+    switch (c.kind) {
+    case ControlKind::Button:
+    case ControlKind::DefButton: {
+        auto* button = new wxButton(this, wid, label);
+        if (c.kind == ControlKind::DefButton && m_defaultId == 0) {
+            m_defaultId = c.id;
+            button->SetDefault();
+        }
+        return button;
+    }
+    case ControlKind::Radio:
+        return CreateRadio(c, wid, label);
+    case ControlKind::Check:
+        return new wxCheckBox(this, wid, label);
+    case ControlKind::Group:
+        return new wxStaticBox(this, wid, label);
+    case ControlKind::Static:
+        return new wxStaticText(
+            this, wid, label, wxDefaultPosition, wxDefaultSize,
+            wxST_NO_AUTORESIZE |
+                ((c.flags & platform::kCentred) ? wxALIGN_CENTRE_HORIZONTAL : wxALIGN_LEFT));
+    case ControlKind::List:
+        return new wxListBox(this, wid, wxDefaultPosition, wxDefaultSize, 0, nullptr,
+                             wxLB_SINGLE | ((c.flags & platform::kVScroll) ? wxLB_NEEDED_SB : 0));
+    case ControlKind::Edit: {
+        long style = 0;
+        if (c.flags & platform::kReadOnly)
+            style |= wxTE_READONLY;
+        if (c.flags & platform::kCentred)
+            style |= wxTE_CENTRE;
+        return new wxTextCtrl(this, wid, label, wxDefaultPosition, wxDefaultSize, style);
+    }
+    case ControlKind::Trackbar: {
+        // Range 0..100 as a new trackbar has; the minimum at the top of a
+        // vertical one (GTK's default, as on Windows). No value labels.
+        auto* slider =
+            new wxSlider(this, wid, 0, 0, 100, wxDefaultPosition, wxDefaultSize,
+                         ((c.flags & platform::kVertical) ? wxSL_VERTICAL : wxSL_HORIZONTAL) |
+                             wxSL_AUTOTICKS | wxSL_BOTH);
+#ifdef __WXGTK__
+        // A trackbar's channel is not filled up to the thumb.
+        gtk_scale_set_has_origin(GTK_SCALE(slider->GetHandle()), FALSE);
+#endif
+        return slider;
+    }
+    case ControlKind::Combo:
+        return new wxChoice(this, wid);
+    case ControlKind::Icon:
+        return new wxStaticBitmap(this, wxID_ANY, ProgramIconBitmap(kIconPixels));
+    }
+    return nullptr;
+}
+
+wxWindow* WxTemplateDialog::CreateRadio(const ControlTemplate& c, wxWindowID wid,
+                                        const wxString& label) {
+    // wx joins a radio to the group of the radio created before it; a radio
+    // that begins its template group begins a wx group.
+    const auto group = platform::RadioGroupSpan(m_template, c.id);
+    const ControlTemplate* first = nullptr;
+    const ControlTemplate* last = nullptr;
+    for (const auto& member : group) {
+        if (member.kind != ControlKind::Radio)
+            continue;
+        if (!first)
+            first = &member;
+        last = &member;
+    }
+    auto* radio = new wxRadioButton(this, wid, label, wxDefaultPosition, wxDefaultSize,
+                                    first == &c ? wxRB_GROUP : 0);
+    if (last == &c && first) {
+        // A hidden spare closes the group: checking it stands for "no radio
+        // checked", which a Windows radio group can be in and a GTK one cannot.
+        auto* spare = new wxRadioButton(this, wxID_ANY, wxString());
+        spare->Hide();
+        spare->SetValue(true);
+        m_radioSpares[first->id] = spare;
+    }
+    return radio;
 }
 
 wxRect WxTemplateDialog::PixelRect(const ControlTemplate& c, double sx, double sy) const {

@@ -140,6 +140,9 @@ private:
     class Timer;
 
     void BuildControls();
+    wxWindow* CreateControl(const platform::ControlTemplate& c);
+    wxWindow* CreateRadio(const platform::ControlTemplate& c, wxWindowID wid,
+                          const wxString& label);
     void ArrangeControls(bool grow);
     wxRect PixelRect(const platform::ControlTemplate& c, double sx, double sy) const;
     bool NeedsMoreRoom(const Item& item, double& needX, double& needY) const;
