@@ -73,12 +73,12 @@ TEST_F(ClipListTest, ModeChangeStopsContinuousPlayAndEnablesRadios) {
     Settings("[DATA]\nVERSION=2\n");
     Put("voice.csv", "h\n" + Row("v1", 1, "000000000000"));
     auto& p = InitedPlayer();
-    p.m_nListPlay = 1;
+    p.m_nListPlay = SequenceKind::List;
     Dialog().EnableItem(ctl::kPlay, false);
     Dialog().EnableItem(ctl::kStop, true);
     Dialog().SetTimer(SEQUENCE_TIMER, 5000);
     ASSERT_TRUE(p.ChangeMode(MODE_VOICE, Dialog()));
-    EXPECT_EQ(p.m_nListPlay, 0);
+    EXPECT_EQ(p.m_nListPlay, SequenceKind::None);
     EXPECT_EQ(Dialog().TimerPeriod(SEQUENCE_TIMER), -1);
     EXPECT_TRUE(Dialog().IsItemEnabled(ctl::kPlay));
     EXPECT_FALSE(Dialog().IsItemEnabled(ctl::kStop));
@@ -92,13 +92,13 @@ TEST_F(ClipListTest, ModeChangeStopsContinuousPlayAndEnablesRadios) {
 TEST_F(ClipListTest, CategoryChangeKeepsAPlayListStartedWithPlay) {
     auto& p = InitedPlayer();
     Dialog().SetTimer(SEQUENCE_TIMER, 3000);
-    p.m_nListPlay = 0; // a play list started by Play leaves the kind at 0
+    p.m_nListPlay = SequenceKind::None; // a play list started by Play leaves the kind at 0
     Show(2);
     EXPECT_EQ(Dialog().TimerPeriod(SEQUENCE_TIMER), 3000);
-    p.m_nListPlay = 2;
+    p.m_nListPlay = SequenceKind::Random;
     Show(3);
     EXPECT_EQ(Dialog().TimerPeriod(SEQUENCE_TIMER), -1);
-    EXPECT_EQ(p.m_nListPlay, 0);
+    EXPECT_EQ(p.m_nListPlay, SequenceKind::None);
 }
 
 TEST_F(ClipListTest, EmptyOrMissingFoldersGiveShortLists) {
