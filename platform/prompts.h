@@ -29,8 +29,12 @@ struct FileDialogSpec {
     bool overwritePrompt = false;
 };
 
-// The logic of a modal dialog: the host calls OnInitDialog once the controls
-// exist and OnCommand for each click, selection change or notification.
+// The logic of a dialog: the host calls OnInitDialog once the controls exist
+// and OnCommand for each click, selection change or notification. The
+// window's own events (its timer, a vertical trackbar's scroll, a system-menu
+// command, its destruction) reach the logic too; only the main dialog takes
+// them, the defaults ignore them. Nothing reaches the logic after the dialog
+// has ended, except OnDestroy, which comes once while the controls still exist.
 class ModalDialogLogic {
 public:
     virtual ~ModalDialogLogic() = default;
@@ -38,6 +42,10 @@ public:
     virtual void OnInitDialog(DialogHost& host) = 0;
     // Default handling: buttons kIdOk/kIdCancel end the dialog.
     virtual void OnCommand(DialogHost& host, int id, int notification);
+    virtual void OnTimer(DialogHost& /*host*/, int /*timerId*/) {}
+    virtual void OnVScroll(DialogHost& /*host*/) {}
+    virtual void OnSysCommand(DialogHost& /*host*/, int /*command*/) {}
+    virtual void OnDestroy(DialogHost& /*host*/) {}
 };
 
 // Notifications delivered with OnCommand.

@@ -86,6 +86,5 @@ protected:
     std::vector<std::string> m_audio;
     voxwx::WxPrompts m_prompts;
     std::unique_ptr<CVoxletDlg> m_dlg;
-    std::unique_ptr<voxwx::MainWindowEvents> m_events;
     voxwx::WxTemplateDialog* m_window = nullptr;
 };

@@ -59,15 +59,11 @@ public:
         commands.emplace_back(id, notification);
         ModalDialogLogic::OnCommand(host, id, notification);
     }
+    void OnTimer(DialogHost&, int timerId) override { ++ticks[timerId]; }
+    void OnDestroy(DialogHost&) override { ++destroyed; }
     std::vector<std::pair<int, int>> commands;
     int inits = 0;
     bool endInInit = false;
-};
-
-class CountingEvents : public voxwx::WindowEvents {
-public:
-    void OnTimer(DialogHost&, int timerId) override { ++ticks[timerId]; }
-    void OnDestroy(DialogHost&) override { ++destroyed; }
     std::map<int, int> ticks; // by timer id
     int destroyed = 0;
 };
@@ -83,7 +79,7 @@ protected:
         platform::SetPrompts(nullptr);
     }
     voxwx::WxTemplateDialog& Make(bool show = true) {
-        m_dialog = new voxwx::WxTemplateDialog(nullptr, m_logic, &m_events);
+        m_dialog = new voxwx::WxTemplateDialog(nullptr, m_logic);
         m_dialog->Move(0, 0);
         if (show) {
             m_dialog->ShowModeless();
@@ -98,7 +94,6 @@ protected:
     }
 
     RecordingLogic m_logic;
-    CountingEvents m_events;
     voxwx::WxTemplateDialog* m_dialog = nullptr;
 };
 
@@ -235,23 +230,23 @@ TEST_F(TemplateDialogTest, TimersRearmAndStop) {
     EXPECT_EQ(d.TimerPeriod(1), -1);
     d.SetTimer(1, 30);
     EXPECT_EQ(d.TimerPeriod(1), 30);
-    ASSERT_TRUE(guitest::WaitFor([this] { return m_events.ticks[1] >= 3; }));
+    ASSERT_TRUE(guitest::WaitFor([this] { return m_logic.ticks[1] >= 3; }));
     d.SetTimer(1, 5000); // re-arms with the new period
-    const int ticks = m_events.ticks[1];
+    const int ticks = m_logic.ticks[1];
     // Two ticks of a 100 ms timer outlast the old period.
     d.SetTimer(2, 100);
-    ASSERT_TRUE(guitest::WaitFor([this] { return m_events.ticks[2] >= 2; }));
-    EXPECT_EQ(m_events.ticks[1], ticks);
+    ASSERT_TRUE(guitest::WaitFor([this] { return m_logic.ticks[2] >= 2; }));
+    EXPECT_EQ(m_logic.ticks[1], ticks);
     d.SetTimer(4, 0); // raised to the system's minimum, never a busy loop
     EXPECT_EQ(d.TimerPeriod(4), 0);
-    ASSERT_TRUE(guitest::WaitFor([this] { return m_events.ticks[4] >= 1; }));
+    ASSERT_TRUE(guitest::WaitFor([this] { return m_logic.ticks[4] >= 1; }));
     d.KillTimer(4);
     d.KillTimer(1);
     EXPECT_EQ(d.TimerPeriod(1), -1);
-    const int after = m_events.ticks[4];
-    const int before = m_events.ticks[2];
-    ASSERT_TRUE(guitest::WaitFor([&] { return m_events.ticks[2] >= before + 2; }));
-    EXPECT_EQ(m_events.ticks[4], after);
+    const int after = m_logic.ticks[4];
+    const int before = m_logic.ticks[2];
+    ASSERT_TRUE(guitest::WaitFor([&] { return m_logic.ticks[2] >= before + 2; }));
+    EXPECT_EQ(m_logic.ticks[4], after);
 }
 
 // ------------------------------------------------------------ user input
@@ -358,7 +353,7 @@ TEST_F(TemplateDialogTest, FinishingRunsOnDestroyOnceAndStopsTimers) {
     d.SetTimer(1, 20);
     d.FinishDialog();
     d.FinishDialog();
-    EXPECT_EQ(m_events.destroyed, 1);
+    EXPECT_EQ(m_logic.destroyed, 1);
     EXPECT_EQ(d.TimerPeriod(1), -1);
 }
 
@@ -366,10 +361,10 @@ TEST_F(TemplateDialogTest, FinishingRunsOnDestroyOnceAndStopsTimers) {
 
 TEST_F(TemplateDialogTest, EndingInOnInitDialogSkipsTheModalLoop) {
     m_logic.endInInit = true;
-    voxwx::WxTemplateDialog dialog(nullptr, m_logic, &m_events);
+    voxwx::WxTemplateDialog dialog(nullptr, m_logic);
     EXPECT_EQ(dialog.RunModal(), kIdOk); // a shown dialog would fail the test
     EXPECT_EQ(m_logic.inits, 1);
-    EXPECT_EQ(m_events.destroyed, 1);
+    EXPECT_EQ(m_logic.destroyed, 1);
 }
 
 TEST_F(TemplateDialogTest, TimerTicksArriveWhileAModalDialogRuns) {
@@ -377,7 +372,7 @@ TEST_F(TemplateDialogTest, TimerTicksArriveWhileAModalDialogRuns) {
     d.SetTimer(1, 20);
     voxwx::WxPrompts prompts;
     CAboutDlg about;
-    const int before = m_events.ticks[1];
+    const int before = m_logic.ticks[1];
     int checks = 0;
     // Checks every 50 ms from inside the about box's loop; ends it once the
     // main window's timer has ticked five times meanwhile (or after 10 s).
@@ -385,7 +380,7 @@ TEST_F(TemplateDialogTest, TimerTicksArriveWhileAModalDialogRuns) {
         auto* inner = voxwx::WxTemplateDialog::Innermost();
         if (!inner || inner->Template().id != 100)
             return;
-        if (m_events.ticks[1] - before >= 5 || ++checks > 200)
+        if (m_logic.ticks[1] - before >= 5 || ++checks > 200)
             inner->EndDialog(kIdOk);
     });
     closer.Start(50);
@@ -394,7 +389,7 @@ TEST_F(TemplateDialogTest, TimerTicksArriveWhileAModalDialogRuns) {
     --guitest::g_realDialogsAllowed;
     closer.Stop();
     EXPECT_EQ(rc, kIdOk);
-    EXPECT_GE(m_events.ticks[1] - before, 5);
+    EXPECT_GE(m_logic.ticks[1] - before, 5);
     EXPECT_LE(checks, 200);
 }
 
@@ -402,10 +397,10 @@ TEST_F(TemplateDialogTest, TimerTicksArriveWhileAMessageBoxIsOpen) {
     auto& d = Make();
     d.SetTimer(1, 20);
     voxwx::WxPrompts prompts;
-    const int before = m_events.ticks[1];
+    const int before = m_logic.ticks[1];
     int checks = 0;
     Later closer([&] {
-        if (m_events.ticks[1] - before < 5 && ++checks <= 200)
+        if (m_logic.ticks[1] - before < 5 && ++checks <= 200)
             return;
         GList* windows = gtk_window_list_toplevels();
         for (GList* w = windows; w; w = w->next)
@@ -422,6 +417,6 @@ TEST_F(TemplateDialogTest, TimerTicksArriveWhileAMessageBoxIsOpen) {
     --guitest::g_realDialogsAllowed;
     closer.Stop();
     EXPECT_EQ(rc, kIdYes);
-    EXPECT_GE(m_events.ticks[1] - before, 5);
+    EXPECT_GE(m_logic.ticks[1] - before, 5);
     EXPECT_LE(checks, 200);
 }

@@ -51,8 +51,7 @@ bool CVoxletApp::InitInstance() {
 #endif
     {
         CVoxletDlg dlg;
-        voxwx::MainWindowEvents events(dlg);
-        voxwx::WxTemplateDialog window(nullptr, dlg, &events, voxwx::kMainWindowStyle);
+        voxwx::WxTemplateDialog window(nullptr, dlg, voxwx::kMainWindowStyle);
         voxwx::DecorateMainWindow(window);
         SetTopWindow(&window);
         window.RunModal();

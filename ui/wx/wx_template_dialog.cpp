@@ -107,8 +107,8 @@ private:
 };
 
 WxTemplateDialog::WxTemplateDialog(wxWindow* parent, platform::ModalDialogLogic& logic,
-                                   WindowEvents* events, long extraStyle)
-    : m_logic(logic), m_events(events), m_template(logic.Template()) {
+                                   long extraStyle)
+    : m_logic(logic), m_template(logic.Template()) {
     Create(parent, wxID_ANY, ToWx(m_template.caption), wxDefaultPosition, wxDefaultSize,
            wxDEFAULT_DIALOG_STYLE | extraStyle);
     SetFont(DialogFont(m_template.fontName, m_template.fontPoints));
@@ -599,9 +599,9 @@ int WxTemplateDialog::TimerPeriod(int timerId) const {
 }
 
 void WxTemplateDialog::OnTimerTick(int timerId) {
-    if (m_ended || !m_events)
+    if (m_ended)
         return;
-    m_events->OnTimer(*this, timerId);
+    m_logic.OnTimer(*this, timerId);
 }
 
 void WxTemplateDialog::EndDialog(int result) {
@@ -682,8 +682,7 @@ void WxTemplateDialog::FinishDialog() {
     m_ended = true; // nothing reaches the logic any more (posted closes, ticks)
     for (auto& [id, timer] : m_timers)
         timer->Stop();
-    if (m_events)
-        m_events->OnDestroy(*this);
+    m_logic.OnDestroy(*this);
     auto& running = Running();
     running.erase(std::remove(running.begin(), running.end(), this), running.end());
 }
@@ -781,8 +780,8 @@ void WxTemplateDialog::OnSlider(wxCommandEvent& event) {
         return;
     }
     // WM_VSCROLL comes from vertical trackbars only.
-    if ((item->tpl->flags & platform::kVertical) && m_events && !m_ended)
-        m_events->OnVScroll(*this);
+    if ((item->tpl->flags & platform::kVertical) && !m_ended)
+        m_logic.OnVScroll(*this);
 }
 
 void WxTemplateDialog::OnCharHook(wxKeyEvent& event) {
@@ -835,8 +834,8 @@ void WxTemplateDialog::OnClose(wxCloseEvent& event) {
 }
 
 void WxTemplateDialog::SystemCommand(int command) {
-    if (m_events && !m_ended)
-        m_events->OnSysCommand(*this, command);
+    if (!m_ended)
+        m_logic.OnSysCommand(*this, command);
 }
 
 void WxTemplateDialog::OnContextMenu(wxContextMenuEvent& event) {
