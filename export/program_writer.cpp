@@ -1,12 +1,11 @@
 #include "export/program_writer.h"
 
-#include <cstdio>
 #include <limits>
 
 #include "core/catalogue.h"
 #include "core/numbers.h"
 #include "core/voice_player.h"
-#include "platform/paths.h"
+#include "platform/files.h"
 #include "platform/prompts.h"
 #include "platform/text.h"
 #include "resources/string_table.h"
@@ -30,41 +29,19 @@ void Line(std::string& out, std::string_view text, bool tab = false) {
     out += kEol;
 }
 
-// The program file: binary writes with every result checked. After the first
-// failure nothing more is written and Failed() stays true.
+// The program file, written whole or not at all: an export that fails leaves
+// the previous file as it was (an append copies its bytes first). After the
+// first failure nothing more is written and Failed() stays true.
 class ProgramFile {
 public:
-    ProgramFile() = default;
-    ~ProgramFile() { Close(); }
-    ProgramFile(const ProgramFile&) = delete;
-    ProgramFile& operator=(const ProgramFile&) = delete;
-
-    bool Open(const std::string& path, bool append) {
-        m_file = platform::OpenFile(path, append ? "ab" : "wb");
-        return m_file != nullptr;
-    }
-    void Put(std::string_view bytes) {
-        if (!m_file || m_failed || bytes.empty())
-            return;
-        if (std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size())
-            m_failed = true;
-    }
-    bool Failed() const { return m_failed; }
-    // Closes the file; false when any write, the last flush or the close failed.
-    bool Close() {
-        if (!m_file)
-            return !m_failed;
-        if (std::fflush(m_file) != 0 || std::ferror(m_file))
-            m_failed = true;
-        if (std::fclose(m_file) != 0)
-            m_failed = true;
-        m_file = nullptr;
-        return !m_failed;
-    }
+    bool Open(const std::string& path, bool append) { return m_file.Open(path, append) == 0; }
+    void Put(std::string_view bytes) { (void)m_file.Write(bytes); }
+    bool Failed() const { return m_file.Error() != 0; }
+    // Puts the file in place; false when any write or the close failed.
+    bool Close() { return m_file.Commit() == 0; }
 
 private:
-    std::FILE* m_file = nullptr;
-    bool m_failed = false;
+    platform::WholeFileWriter m_file;
 };
 
 // Steps 2 to 5 of a clip sequence: PLAY_CLIP, LIP_HEAD, COPY and the groups.

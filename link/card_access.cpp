@@ -9,11 +9,11 @@
 #include <cstdio>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "core/voice_player.h"
 #include "link/remote_command.h"
 #include "platform/dialog_host.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "resources/labels.h"
@@ -73,23 +73,20 @@ platform::FileDialogSpec Chooser(std::string initialName) {
     return spec;
 }
 
-// Creates (or truncates) the file and writes the bytes; false unless every
-// byte reached the file and it closed cleanly.
-bool WriteWholeFile(const std::string& diskPath, const void* bytes, std::size_t size) {
-    std::FILE* file = platform::OpenFile(diskPath, "wb");
-    if (!file)
-        return false;
-    // An empty file is created empty (no write from a buffer that may be null).
-    const bool written = size == 0 || std::fwrite(bytes, 1, size, file) == size;
-    const bool flushed = std::fflush(file) == 0;
-    const bool closed = std::fclose(file) == 0;
-    return written && flushed && closed;
-}
-
+// Writes a record in place (REMOTE.LOG may be a FIFO that a stand-in for the
+// robot reads); false unless every byte reached the file and it closed cleanly.
 bool WriteRecord(std::string_view path, const std::string& iniPath,
                  const std::array<std::uint8_t, REMOTE_COMMAND_SIZE>& bytes) {
     const auto disk = OnDisk(path, iniPath);
-    return disk && WriteWholeFile(*disk, bytes.data(), bytes.size());
+    if (!disk)
+        return false;
+    std::FILE* file = platform::OpenFile(*disk, "wb");
+    if (!file)
+        return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const bool flushed = std::fflush(file) == 0;
+    const bool closed = std::fclose(file) == 0;
+    return written && flushed && closed;
 }
 
 // Where the second card's record goes: a path that starts with a drive letter
@@ -115,16 +112,16 @@ bool CopyToCard(const std::string& source, const std::string& destination,
     std::FILE* in = platform::OpenDataFile(source);
     if (!in)
         return false;
-    std::vector<std::uint8_t> bytes;
-    std::uint8_t chunk[65536];
+    // Whole or not at all: a copy that fails leaves no partial file on the card.
+    platform::WholeFileWriter out;
+    int error = out.Open(*target, false);
+    char chunk[65536];
     std::size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, in)) > 0)
-        bytes.insert(bytes.end(), chunk, chunk + n);
+    while (error == 0 && (n = std::fread(chunk, 1, sizeof chunk, in)) > 0)
+        error = out.Write(std::string_view(chunk, n));
     const bool readFailed = std::ferror(in) != 0;
     std::fclose(in);
-    if (readFailed)
-        return false;
-    return WriteWholeFile(*target, bytes.data(), bytes.size());
+    return error == 0 && !readFailed && out.Commit() == 0;
 }
 
 // L of a clip from the first 32 bytes of its file; 3 when it cannot be read.

@@ -39,7 +39,7 @@ std::string_view BaseName(std::string_view path);
 std::string ResolvePath(std::string_view path);
 
 // Opens the file at exactly this path with a C library mode ("rb", "wb", "ab").
-// Every file the program opens goes through here, so a platform can take a
+// Every C stream the program opens goes through here, so a platform can take a
 // UTF-8 path whatever its own code page. nullptr, with errno set, on failure.
 std::FILE* OpenFile(const std::string& path, const char* mode);
 

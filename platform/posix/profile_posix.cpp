@@ -31,30 +31,26 @@
 // - Lines the write adds (a new key, a new section, the line break put after a
 //   last line that had none) end in CR LF, whatever the file uses elsewhere. A
 //   replaced key line keeps its own line end (CR LF when it had none).
-// - Writes go to a temporary file in the same folder that is then renamed over
-//   the old one (permissions and, when allowed, owner carried over; a symbolic
-//   link is followed and its target replaced). A file that does not exist yet is
-//   created directly and removed again if writing it fails. A hard link to the
-//   old file keeps the old contents.
+// - Writes replace the file whole or not at all (platform::WholeFileWriter: a
+//   temporary file in the same folder renamed over the old one, permissions and,
+//   when allowed, owner carried over; a symbolic link is followed and its target
+//   replaced; a hard link to the old file keeps the old contents). Like Windows,
+//   a file that is not writable is not written.
 // - A deletion that finds nothing to delete changes nothing and returns true.
 // - Refused writes (the file is not touched): CR or LF in the section, the key
 //   or the value, and a key that would start its line with '[' (the line would
 //   read as a section header), because a write must never add a line or a
 //   section; a name or value that is not valid UTF-8, or that has no exact
 //   CP932 form when the file is CP932, because the file keeps one encoding.
+#include "platform/files.h"
 #include "platform/profile.h"
 #include "platform/text.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <exception>
-#include <fcntl.h>
 #include <mutex>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -289,167 +285,6 @@ private:
 };
 
 // ---------------------------------------------------------------------------
-// Files
-
-enum class ReadResult { Ok, Missing, Failed };
-
-class Fd {
-public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
-    ~Fd() { Close(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int Get() const { return m_fd; }
-    bool Close() {
-        if (m_fd < 0)
-            return true;
-        const int result = ::close(m_fd);
-        m_fd = -1;
-        return result == 0;
-    }
-
-private:
-    int m_fd;
-};
-
-// Reads a whole regular file. *info receives its status when it exists;
-// *error (when given) the errno value of a failure.
-ReadResult ReadWholeFile(const std::string& path, std::string& data, struct stat* info,
-                         int* error = nullptr) {
-    data.clear();
-    auto failed = [error](int code) {
-        if (error)
-            *error = code;
-        return ReadResult::Failed;
-    };
-    if (path.empty())
-        return failed(ENOENT);
-    // O_NONBLOCK so that a FIFO in the way cannot block the open.
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    if (fd.Get() < 0)
-        return (errno == ENOENT) ? ReadResult::Missing : failed(errno);
-    struct stat st {};
-    if (::fstat(fd.Get(), &st) != 0)
-        return failed(errno);
-    if (!S_ISREG(st.st_mode))
-        return failed(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
-    if (info)
-        *info = st;
-    if (st.st_size > 0)
-        data.reserve(static_cast<std::size_t>(st.st_size));
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
-        if (got == 0)
-            break;
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            return failed(errno);
-        }
-        data.append(buffer, static_cast<std::size_t>(got));
-    }
-    return ReadResult::Ok;
-}
-
-// The file functions below return 0 on success, otherwise the errno value of
-// the step that failed.
-
-int WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t put = ::write(fd, bytes.data(), bytes.size());
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        if (put == 0)
-            return ENOSPC;
-        bytes.remove_prefix(static_cast<std::size_t>(put));
-    }
-    return 0;
-}
-
-// Syncs and closes fd after a write that ended with `error`.
-int FinishWrite(Fd& fd, int error) {
-    if (error == 0 && ::fsync(fd.Get()) != 0)
-        error = errno;
-    if (!fd.Close() && error == 0)
-        error = errno;
-    return error;
-}
-
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
-
-void SyncFolder(const std::string& folder) {
-    Fd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.Get() >= 0)
-        ::fsync(fd.Get()); // best effort: the rename itself has happened
-}
-
-// Creates a file that did not exist. A failed write removes it again.
-int CreateNewFile(const std::string& path, std::string_view bytes) {
-    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
-    if (fd.Get() < 0)
-        return errno;
-    const int error = FinishWrite(fd, WriteAll(fd.Get(), bytes));
-    if (error != 0) {
-        ::unlink(path.c_str());
-        return error;
-    }
-    SyncFolder(FolderOf(path));
-    return 0;
-}
-
-// Replaces an existing file: the new contents go to a temporary file in the
-// same folder, which is then renamed over the old one. On failure the old file
-// is untouched and the temporary file is removed.
-int ReplaceFile(const std::string& path, const struct stat& old, std::string_view bytes) {
-    const std::string folder = FolderOf(path);
-    std::string temp = folder + "/.voxlet-profile-XXXXXX";
-    Fd fd(::mkstemp(temp.data()));
-    if (fd.Get() < 0)
-        return errno;
-    int error = WriteAll(fd.Get(), bytes);
-    if (error == 0) {
-        // Owner first (it may clear set-id bits), then the permission bits.
-        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
-            (void)::fchown(fd.Get(), old.st_uid, old.st_gid);
-        if (::fchmod(fd.Get(), old.st_mode & 07777) != 0)
-            error = errno;
-    }
-    error = FinishWrite(fd, error);
-    if (error == 0 && ::rename(temp.c_str(), path.c_str()) != 0)
-        error = errno;
-    if (error != 0) {
-        ::unlink(temp.c_str());
-        return error;
-    }
-    SyncFolder(folder);
-    return 0;
-}
-
-// The file a write should replace: a symbolic link is followed to its target.
-std::string WriteTarget(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
-            std::string target(resolved);
-            std::free(resolved);
-            return target;
-        }
-    }
-    return path;
-}
-
-// ---------------------------------------------------------------------------
 // Lookups and edits
 
 // The value of [section] key as the file stores it, or nullopt when the file,
@@ -457,7 +292,7 @@ std::string WriteTarget(const std::string& path) {
 std::optional<StoredValue> LookUp(std::string_view section, std::string_view key,
                                   const std::string& path) {
     std::string data;
-    if (ReadWholeFile(path, data, nullptr) != ReadResult::Ok)
+    if (ReadWholeFile(path, data) != WholeRead::Ok)
         return std::nullopt;
     section = TrimSpaces(section);
     key = TrimSpaces(key);
@@ -673,12 +508,10 @@ WriteFailure WriteLocked(std::string_view section, std::optional<std::string_vie
         return {ProfileWriteFault::LineBreak, 0};
     if (path.empty())
         return SystemFailure(ENOENT);
-    const std::string target = WriteTarget(path);
     std::string data;
-    struct stat info {};
     int readError = 0;
-    const ReadResult read = ReadWholeFile(target, data, &info, &readError);
-    if (read == ReadResult::Failed)
+    const WholeRead read = ReadWholeFile(path, data, &readError);
+    if (read == WholeRead::Failed)
         return SystemFailure(readError);
     const Encoding encoding = EncodingOf(data);
     section = TrimSpaces(section);
@@ -688,7 +521,7 @@ WriteFailure WriteLocked(std::string_view section, std::optional<std::string_vie
     std::string updated;
     if (!key) {
         // Delete the first matching section: its header and key lines.
-        if (read == ReadResult::Missing)
+        if (read == WholeRead::Missing)
             return {};
         const SectionScan scan = ScanSection(data, encoding, section, std::nullopt);
         if (!scan.found)
@@ -705,7 +538,7 @@ WriteFailure WriteLocked(std::string_view section, std::optional<std::string_vie
         updated.append(std::string_view(data).substr(copied));
     } else if (!value) {
         // Delete the key.
-        if (read == ReadResult::Missing)
+        if (read == WholeRead::Missing)
             return {};
         const SectionScan scan = ScanSection(data, encoding, section, key);
         if (!scan.keyFound)
@@ -722,15 +555,12 @@ WriteFailure WriteLocked(std::string_view section, std::optional<std::string_vie
                           std::move(*storedValue)});
     }
 
-    if (read == ReadResult::Missing) {
-        const int error = CreateNewFile(target, updated);
-        return error ? SystemFailure(error) : WriteFailure{};
-    }
-    // Like Windows, a file that is not writable is not written (rename would
-    // otherwise replace it regardless of its own permissions).
-    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
-        return SystemFailure(errno);
-    const int error = ReplaceFile(target, info, updated);
+    WholeFileWriter file;
+    int error = file.Open(path, false);
+    if (error == 0)
+        error = file.Write(updated);
+    if (error == 0)
+        error = file.Commit();
     return error ? SystemFailure(error) : WriteFailure{};
 }
 
