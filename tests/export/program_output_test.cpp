@@ -7,6 +7,7 @@
 // 1000 ms; play list: margin 600 ms, step 1500 ms).
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -293,6 +294,40 @@ TEST_F(ExportTest, WriteFailingAfterOpenShows112NotSuccess) {
         ShowLine(c.line, c.playList);
         Export(At("full.TM4"));
         EXPECT_EQ(m_recorded.Ids(), c.ids) << c.line << " " << c.answer;
+    }
+}
+
+// On a real file system of 16 KiB: an export that fails, at the open (mounted
+// read-only) or at a write (the disk fills), shows 112 and leaves the previous
+// file byte for byte as it was and no other file behind.
+TEST_F(ExportTest, FailedExportLeavesThePreviousFileAsItWas) {
+    testsupport::SmallTmpfs disk;
+    if (!disk.SkipReason().empty())
+        GTEST_SKIP() << disk.SkipReason();
+    PutCatalogues();
+    Player().m_nRemoteInterval = 10; // "長い": 1200 groups, far more than the disk holds
+    ShowLine("長い");
+    const std::string out = disk.Path() + "/out.TM4", old = Golden("clip_appended.TM4");
+    const struct {
+        int answer; // to the question about the existing file; 0: no file
+        bool atOpen;
+    } cases[] = {{kIdYes, false}, {kIdNo, false}, {0, false},
+                 {kIdYes, true},  {kIdNo, true},  {0, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.answer << (c.atOpen ? " open" : " write"));
+        ASSERT_TRUE(disk.SetReadOnly(false));
+        std::filesystem::remove(out);
+        if (c.answer) {
+            testsupport::WriteFile(out, old);
+            m_recorded.answers.push_back(c.answer);
+        }
+        ASSERT_TRUE(disk.SetReadOnly(c.atOpen));
+        m_recorded.messages.clear();
+        Export(out);
+        using Names = std::vector<std::string>;
+        EXPECT_EQ(m_recorded.Ids(), (c.answer ? V{115, 112} : V{112}));
+        EXPECT_EQ(disk.Names(), (c.answer ? Names{"out.TM4"} : Names{}));
+        EXPECT_TRUE(testsupport::ReadFile(out) == (c.answer ? old : "")); // byte for byte
     }
 }
 

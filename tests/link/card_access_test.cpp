@@ -328,6 +328,20 @@ TEST_F(CardAccessTest, FailedCopiesGive117And126) {
     EXPECT_EQ(player.m_strRemoteDir, bare + "/"); // as the chooser set it
 }
 
+TEST_F(CardAccessTest, CopyOntoAFullCardLeavesNoPartialFile) {
+    testsupport::SmallTmpfs card; // 16 KiB
+    if (!card.SkipReason().empty())
+        GTEST_SKIP() << card.SkipReason();
+    testsupport::WriteFile(card.Path() + "/ADDON/REMOTE.LOG", "old");
+    testsupport::WriteFile(m_dir / "clip.wav", std::string(40000, 'w'));
+    On(card.Path());
+    EXPECT_FALSE(SendFile("clip.wav"));
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].rfind("message 126", 0), 0u);
+    EXPECT_EQ(card.Names("ADDON"), Lines{"REMOTE.LOG"}); // no TEMP.wav, no temporary file
+    EXPECT_EQ(Log(card.Path()), "old");
+}
+
 TEST_F(CardAccessTest, SelectRemoteFileStoresTheParentWithoutTestingIt) {
     auto& player = Player();
     player.m_strRemoteDir = "/old/";

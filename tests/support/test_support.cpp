@@ -1,14 +1,18 @@
 #include "support/test_support.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iconv.h>
 #include <sstream>
 #include <stdexcept>
+#include <sys/mount.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -29,6 +33,31 @@ TempDir::~TempDir() {
 
 std::string TempDir::operator/(std::string_view name) const {
     return m_path + "/" + std::string(name);
+}
+
+SmallTmpfs::SmallTmpfs(unsigned size) : m_options("size=" + std::to_string(size)) {
+    if (::geteuid() != 0)
+        m_skip = "mounting a small tmpfs needs root";
+    else if (::mount("tmpfs", Path().c_str(), "tmpfs", 0, m_options.c_str()) != 0)
+        m_skip = std::string("mounting a small tmpfs failed: ") + std::strerror(errno);
+}
+
+SmallTmpfs::~SmallTmpfs() {
+    if (m_skip.empty())
+        ::umount2(Path().c_str(), MNT_DETACH);
+}
+
+bool SmallTmpfs::SetReadOnly(bool readOnly) {
+    const unsigned long flags = MS_REMOUNT | (readOnly ? MS_RDONLY : 0);
+    return ::mount("tmpfs", Path().c_str(), "tmpfs", flags, m_options.c_str()) == 0;
+}
+
+std::vector<std::string> SmallTmpfs::Names(const std::string& folder) const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(Path() + "/" + folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 void WriteFile(const std::string& path, std::string_view bytes) {

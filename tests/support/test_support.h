@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace testsupport {
 
@@ -20,6 +21,27 @@ public:
 
 private:
     std::string m_path;
+};
+
+// A real full disk: a tmpfs of `size` bytes mounted on a fresh folder (root
+// only), unmounted by the destructor. SkipReason() is "" when it is mounted.
+class SmallTmpfs {
+public:
+    explicit SmallTmpfs(unsigned size = 16 * 1024);
+    ~SmallTmpfs();
+    SmallTmpfs(const SmallTmpfs&) = delete;
+    SmallTmpfs& operator=(const SmallTmpfs&) = delete;
+    const std::string& SkipReason() const { return m_skip; }
+    const std::string& Path() const { return m_dir.Path(); }
+    // Remounts it read-only (every open for writing fails) or writable.
+    bool SetReadOnly(bool readOnly);
+    // The names in a folder below the mount point (its top by default), sorted.
+    std::vector<std::string> Names(const std::string& folder = ".") const;
+
+private:
+    TempDir m_dir;
+    std::string m_options;
+    std::string m_skip;
 };
 
 // Writes bytes to a file (creating parent folders); reads a whole file.
