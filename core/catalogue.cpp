@@ -1,5 +1,9 @@
 #include "core/catalogue.h"
 
+#include <algorithm>
+#include <iterator>
+#include <memory>
+
 #include "core/numbers.h"
 #include "core/voice_player.h"
 #include "platform/prompts.h"
@@ -39,27 +43,71 @@ std::string_view CatalogueNamedForMode(int mode) {
     return mode == MODE_VOICE ? kVoiceCatalogue : kNinshikiCatalogue;
 }
 
+VoiceEntry::VoiceEntry(const VoiceEntry& other)
+    : nSoundId(other.nSoundId), nSeconds(other.nSeconds), byCategory(other.byCategory),
+      wFlags(other.wFlags) {
+    SetTexts(other.pszText, other.pszExtra, other.pszFile, other.rawFile);
+}
+
+VoiceEntry& VoiceEntry::operator=(const VoiceEntry& other) {
+    if (this != &other)
+        *this = VoiceEntry(other);
+    return *this;
+}
+
+void VoiceEntry::SetTexts(std::string_view text, std::string_view extra, std::string_view file,
+                          std::string_view raw) {
+    const bool rawIsFile = raw == file;
+    auto texts = std::make_unique_for_overwrite<char[]>(text.size() + extra.size() + file.size() +
+                                                        (rawIsFile ? 0 : raw.size()));
+    char* at = texts.get();
+    auto put = [&at](std::string_view part) {
+        std::copy(part.begin(), part.end(), at);
+        at += part.size();
+        return std::string_view(at - part.size(), part.size());
+    };
+    pszText = put(text);
+    pszExtra = put(extra);
+    pszFile = put(file);
+    rawFile = rawIsFile ? pszFile : put(raw);
+    m_texts = std::move(texts);
+}
+
 RowResult ParseCatalogueRow(std::string_view row, unsigned mask, VoiceEntry& out) {
     if (!row.empty() && row[0] != ',' && (static_cast<unsigned>(AtoiLike(row)) & mask) == 0)
         return RowResult::Skipped;
-    if (row.find(',') == std::string_view::npos)
-        return RowResult::Skipped;
-    const auto columns = SplitAtCommas(row);
-    if (columns.size() < kMinColumns || columns[1].empty())
+    // The columns up to the last flag column (the last one holds the rest).
+    std::string_view columns[kFirstFlagColumn - 1 + kMaxFlagColumns];
+    std::size_t count = 0;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < row.size() && count + 1 < std::size(columns); ++i) {
+        if (row[i] == ',') {
+            columns[count++] = row.substr(start, i - start);
+            start = i + 1;
+        }
+    }
+    columns[count++] = row.substr(start);
+    if (count < kMinColumns || columns[1].empty())
         return RowResult::Skipped;
 
+    // Columns 2 to 4 are decoded at once: a comma is never part of a CP932
+    // character, so they split at the same commas.
+    thread_local std::string texts;
+    platform::Cp932ToUtf8(row.substr(columns[1].data() - row.data(),
+                                     columns[3].data() + columns[3].size() - columns[1].data()),
+                          texts);
+    const std::size_t first = texts.find(',');
+    const std::size_t second = texts.find(',', first + 1);
+    const std::string_view decoded(texts);
     VoiceEntry e;
-    e.pszText = platform::Cp932ToUtf8(columns[1]);
-    e.pszExtra = platform::Cp932ToUtf8(columns[2]);
-    e.rawFile = std::string(columns[3]);
-    e.pszFile = platform::Cp932ToUtf8(columns[3]);
+    e.SetTexts(decoded.substr(0, first), decoded.substr(first + 1, second - first - 1),
+               decoded.substr(second + 1), columns[3]);
     // Stored truncated to the width of each field.
     e.nSoundId = static_cast<std::int16_t>(static_cast<std::uint16_t>(AtoiLike(columns[4])));
     e.nSeconds = static_cast<std::int16_t>(static_cast<std::uint16_t>(AtoiLike(columns[5])));
     e.byCategory = static_cast<std::uint8_t>(AtoiLike(columns[6]));
     unsigned flags = 0;
-    for (std::size_t i = kFirstFlagColumn - 1;
-         i < columns.size() && i < kFirstFlagColumn - 1 + kMaxFlagColumns; ++i)
+    for (std::size_t i = kFirstFlagColumn - 1; i < count; ++i)
         flags = flags * 2 + (!columns[i].empty() && columns[i][0] == '1' ? 1u : 0u);
     e.wFlags = static_cast<std::uint16_t>(flags);
     out = std::move(e);
@@ -79,10 +127,11 @@ bool CVoicePlayer::LoadVoiceCsv(int mode) {
         return false;
     }
     m_pVoices.reserve(mode == MODE_NINSHIKI ? kNinshikiCapacity : kVoiceCapacity);
-    reader.ReadRow(); // the header, whatever it holds
+    std::string row;
+    reader.ReadRow(row); // the header, whatever it holds
     VoiceEntry entry;
-    while (auto row = reader.ReadRow()) {
-        if (ParseCatalogueRow(*row, choice.mask, entry) == RowResult::Taken)
+    while (reader.ReadRow(row)) {
+        if (ParseCatalogueRow(row, choice.mask, entry) == RowResult::Taken)
             m_pVoices.push_back(std::move(entry));
     }
     m_nVoiceCount = static_cast<int>(m_pVoices.size());

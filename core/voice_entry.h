@@ -2,17 +2,35 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <memory>
+#include <string_view>
 
 struct VoiceEntry {
-    std::string pszText;  // list text (UTF-8); never empty in a loaded table
-    std::string pszExtra; // second text, kept but read by no operation
-    std::string pszFile;  // clip file below the voice folder (UTF-8, '\' or '/')
-    std::string rawFile;  // the clip file's bytes as the catalogue holds them (CP932)
+    // The texts are views of the entry's own storage, one block that SetTexts
+    // fills; copies get their own.
+    std::string_view pszText;  // list text (UTF-8); never empty in a loaded table
+    std::string_view pszExtra; // second text, kept but read by no operation
+    std::string_view pszFile;  // clip file below the voice folder (UTF-8, '\' or '/')
+    std::string_view rawFile;  // the clip file's bytes as the catalogue holds them (CP932)
     std::int16_t nSoundId = 0;
     std::int16_t nSeconds = 0;
     std::uint8_t byCategory = 0;
     std::uint16_t wFlags = 0; // low 12 bits
+
+    VoiceEntry() = default;
+    VoiceEntry(const VoiceEntry& other);
+    VoiceEntry& operator=(const VoiceEntry& other);
+    VoiceEntry(VoiceEntry&&) noexcept = default;
+    VoiceEntry& operator=(VoiceEntry&&) noexcept = default;
+    ~VoiceEntry() = default;
+
+    // Stores the four texts; a raw file name with the same bytes as the UTF-8
+    // one (plain ASCII) is stored once.
+    void SetTexts(std::string_view text, std::string_view extra, std::string_view file,
+                  std::string_view raw);
+
+private:
+    std::unique_ptr<char[]> m_texts;
 };
 
 // Flag that keeps a row out of list play and random play.

@@ -78,8 +78,8 @@ void ProgramOutput(CVoicePlayer& player, platform::DialogHost& dlg) {
         return;
     const VoiceEntry entry = *found;
     const std::string clipPath =
-        (player.m_nMode == MODE_NINSHIKI ? std::string("Ninshiki\\") : std::string()) +
-        entry.rawFile;
+        (player.m_nMode == MODE_NINSHIKI ? std::string("Ninshiki\\") : std::string())
+            .append(entry.rawFile);
     WriteClipProgram(programPath, clipPath, entry.nSoundId,
                      Wrap32(std::int64_t{entry.nSeconds} * 1000), ClipPause(player, entry), append,
                      player);

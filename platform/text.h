@@ -16,6 +16,8 @@ namespace platform {
 // byte at the end, an unassigned code) become U+FFFD each; the rest of the
 // text is still decoded.
 std::string Cp932ToUtf8(std::string_view bytes);
+// The same into out (its contents replaced), which keeps its capacity.
+void Cp932ToUtf8(std::string_view bytes, std::string& out);
 
 // Encodes UTF-8 as CP932; U+0080, U+F8F0 and U+F8F1..U+F8F3 go back to the
 // single bytes that Cp932ToUtf8 gives them. Characters that CP932 cannot hold,
@@ -44,14 +46,19 @@ public:
     bool IsOpen() const { return m_file != nullptr; }
     // The next row, or nullopt at the end of the file (or after a read error).
     std::optional<std::string> ReadRow();
+    // The same into row; false (row empty) at the end.
+    bool ReadRow(std::string& row);
     void Close();
 
 private:
-    int NextByte();
+    bool Fill();
     std::FILE* m_file = nullptr;
     std::size_t m_rowLimit;
-    int m_pending = -1; // one byte read ahead while looking for LF after CR
+    std::unique_ptr<char[]> m_buffer; // the file is read a block at a time
+    std::size_t m_pos = 0;            // next byte in m_buffer
+    std::size_t m_length = 0;         // bytes in m_buffer
     bool m_eof = false;
+    bool m_failed = false; // a read error
 };
 
 } // namespace platform

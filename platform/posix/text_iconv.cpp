@@ -3,8 +3,12 @@
 #include "platform/text.h"
 #include "platform/utf8_scan.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cstdint>
 #include <iconv.h>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -106,34 +110,96 @@ int ConvertSome(iconv_t cd, char** in, std::size_t* inLeft, std::string& out) {
 
 std::string Cp932ToUtf8(std::string_view bytes) {
     std::string out;
-    out.reserve(bytes.size() + bytes.size() / 2);
-    const iconv_t cd = ThreadDescriptors().ToUtf8();
-    if (cd == kNoDescriptor) {
-        // No converter on this system: ASCII and the Windows-only bytes pass,
-        // everything else is unknown.
-        for (char c : bytes) {
-            if (static_cast<unsigned char>(c) < 0x80)
-                out += c;
-            else
-                out += DecodeStrayByte(c);
+    Cp932ToUtf8(bytes, out);
+    return out;
+}
+
+namespace {
+
+// The first bytes of CP932's two-byte characters.
+bool IsLeadByte(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// CP932 characters as iconv decodes them, each asked of iconv the first time
+// it occurs: the encoding has no state, so a character decodes alone as it
+// does within any text.
+class Cp932Decoder {
+public:
+    void Decode(std::string_view bytes, std::string& out) {
+        // No character gives more than 7 bytes of UTF-8 for 2 bytes of CP932
+        // (U+FFFD: 3 for 1).
+        const std::size_t start = out.size();
+        out.resize(start + 4 * bytes.size());
+        char* to = out.data() + start;
+        const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+        for (std::size_t i = 0; i < bytes.size();) {
+            if (in[i] < 0x80) {
+                *to++ = static_cast<char>(in[i++]);
+                continue;
+            }
+            const bool pair = IsLeadByte(in[i]) && i + 1 < bytes.size();
+            const Char& ch = Lookup(in[i], pair ? in[i + 1] : -1);
+            // Refused: a stray trail byte, an invalid or unassigned pair (its
+            // second byte is then decoded on its own) or a lead byte at the
+            // end, which becomes its Windows mapping or U+FFFD.
+            const std::string_view utf8 = ch.length != kRefused
+                                              ? std::string_view(ch.utf8, ch.length)
+                                              : DecodeStrayByte(static_cast<char>(in[i]));
+            to = std::copy(utf8.begin(), utf8.end(), to);
+            i += pair && ch.length != kRefused ? 2 : 1;
         }
-        return out;
+        out.resize(static_cast<std::size_t>(to - out.data()));
     }
-    char* in = const_cast<char*>(bytes.data()); // iconv does not write through it
-    std::size_t inLeft = bytes.size();
-    while (inLeft > 0) {
-        if (ConvertSome(cd, &in, &inLeft, out) == 0)
-            break;
-        // EILSEQ (a stray trail byte, an invalid trail after a lead byte, an
-        // unassigned code) or EINVAL (a lead byte at the end): the byte at the
-        // stop becomes its Windows mapping or U+FFFD, and decoding goes on with
-        // the next byte.
-        out += DecodeStrayByte(*in);
-        ++in;
-        --inLeft;
+
+private:
+    static constexpr std::uint8_t kUnknown = 0;
+    static constexpr std::uint8_t kRefused = 0xFF;
+    struct Char {
+        char utf8[7];
+        std::uint8_t length = kUnknown;
+    };
+
+    // A byte from 0x80 on alone (trail -1), or a lead byte and its trail.
+    const Char& Lookup(unsigned char first, int trail) {
+        Char* ch = &m_single[first - 0x80u];
+        if (trail >= 0) {
+            auto& pairs = m_pairs[first - 0x80u];
+            if (!pairs)
+                pairs = std::make_unique<std::array<Char, 256>>();
+            ch = &(*pairs)[static_cast<std::size_t>(trail)];
+        }
+        if (ch->length == kUnknown) {
+            const char code[2] = {static_cast<char>(first), static_cast<char>(trail)};
+            Ask(std::string_view(code, trail >= 0 ? 2 : 1), *ch);
+        }
+        return *ch;
+    }
+
+    static void Ask(std::string_view code, Char& ch) {
+        ch.length = kRefused;
+        const iconv_t cd = ThreadDescriptors().ToUtf8();
+        if (cd == kNoDescriptor)
+            return;
+        char* in = const_cast<char*>(code.data()); // iconv does not write through it
+        std::size_t inLeft = code.size();
+        char* out = ch.utf8;
+        std::size_t outLeft = sizeof ch.utf8;
+        if (iconv(cd, &in, &inLeft, &out, &outLeft) != kIconvFailed && inLeft == 0)
+            ch.length = static_cast<std::uint8_t>(out - ch.utf8);
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
-    return out;
+
+    std::array<Char, 128> m_single{};
+    std::array<std::unique_ptr<std::array<Char, 256>>, 128> m_pairs;
+};
+
+} // namespace
+
+void Cp932ToUtf8(std::string_view bytes, std::string& out) {
+    thread_local Cp932Decoder decoder;
+    out.clear();
+    decoder.Decode(bytes, out);
 }
 
 std::string Utf8ToCp932(std::string_view utf8, bool* exact) {

@@ -240,10 +240,24 @@ WavCheck CheckFmt(std::string_view b, std::size_t at, std::uint32_t size, WavInf
 
 } // namespace
 
-WavCheck CheckWav(std::string_view b) {
-    if (b.size() < 12)
-        return Fail(WavError::TooShort, "file is " + std::to_string(b.size()) +
+namespace {
+
+// The check of a file of total bytes that starts with b. When the verdict
+// depends on bytes beyond b, need is set to the size of the start it reads and
+// the result is no verdict; given the whole file it never is.
+WavCheck CheckStart(std::string_view b, std::size_t total, std::size_t& need) {
+    need = 0;
+    if (total < 12)
+        return Fail(WavError::TooShort, "file is " + std::to_string(total) +
                                             " bytes, too short for a RIFF header (12)");
+    auto lacks = [&](std::size_t end) {
+        if (end <= b.size())
+            return false;
+        need = end;
+        return true;
+    };
+    if (lacks(12))
+        return {};
     if (b.compare(0, 4, "RIFF") != 0)
         return Fail(WavError::NotRiff, "not a RIFF file (starts with \"" + FourCc(b, 0) + "\")");
     if (b.compare(8, 4, "WAVE") != 0)
@@ -253,16 +267,18 @@ WavCheck CheckWav(std::string_view b) {
     bool haveFmt = false;
     std::size_t pos = 12;
     for (;;) {
-        if (pos >= b.size())
+        if (pos >= total)
             break;
-        if (b.size() - pos < 8)
-            return Fail(WavError::TruncatedChunk,
-                        "truncated chunk header at offset " + std::to_string(pos) + " (" +
-                            std::to_string(b.size() - pos) + " of 8 bytes)");
+        if (total - pos < 8)
+            return Fail(WavError::TruncatedChunk, "truncated chunk header at offset " +
+                                                      std::to_string(pos) + " (" +
+                                                      std::to_string(total - pos) + " of 8 bytes)");
+        if (lacks(pos + 8))
+            return {};
         const std::string id = FourCc(b, pos);
         const std::uint32_t size = Le32(b, pos + 4);
         const std::size_t body = pos + 8;
-        const std::size_t avail = b.size() - body;
+        const std::size_t avail = total - body;
         if (id == "fmt ") {
             if (haveFmt)
                 return Fail(WavError::UnsupportedFormat,
@@ -271,6 +287,8 @@ WavCheck CheckWav(std::string_view b) {
                 return Fail(WavError::TruncatedChunk, "fmt chunk declares " + std::to_string(size) +
                                                           " bytes, only " + std::to_string(avail) +
                                                           " present");
+            if (lacks(body + size))
+                return {};
             WavCheck fmt = CheckFmt(b, body, size, info);
             if (!fmt.ok())
                 return fmt;
@@ -287,6 +305,8 @@ WavCheck CheckWav(std::string_view b) {
             info.dataTruncated = size > avail;
             info.dataSize = present - present % info.blockAlign;
             if (info.formatTag == WAV_FORMAT_MS_ADPCM) {
+                if (lacks(body + info.dataSize))
+                    return {};
                 WavCheck blocks = CheckMsAdpcmBlocks(b, info);
                 if (!blocks.ok())
                     return blocks;
@@ -311,9 +331,14 @@ WavCheck CheckWav(std::string_view b) {
     return Fail(WavError::NoDataChunk, "no data chunk in the file");
 }
 
-std::string NormalisedWav(std::string_view bytes, const WavInfo& info) {
-    const std::string_view fmt = bytes.substr(info.fmtOffset, info.fmtSize);
-    const std::string_view data = bytes.substr(info.dataOffset, info.dataSize);
+} // namespace
+
+WavCheck CheckWav(std::string_view bytes) {
+    std::size_t need = 0;
+    return CheckStart(bytes, bytes.size(), need);
+}
+
+std::string NormalisedWav(std::string_view fmt, std::string_view data) {
     const std::size_t pad = fmt.size() & 1u;
     auto le32 = [](std::size_t v) {
         std::string out(4, '\0');
@@ -330,33 +355,101 @@ std::string NormalisedWav(std::string_view bytes, const WavInfo& info) {
     return out;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error) {
-    bytes.clear();
+namespace {
+
+// Opens a data file; nullptr with the reason in error.
+std::FILE* OpenForReading(const std::string& path, std::string& error) {
     std::FILE* file = platform::OpenDataFile(path);
-    if (!file) {
+    if (!file)
         error = errno == EISDIR ? "cannot read " + path + ": it is a folder"
                                 : "cannot open " + path + ": " + std::strerror(errno);
-        return false;
-    }
+    return file;
+}
+
+// Appends up to n bytes of the file to bytes; false after a read error.
+bool Append(std::FILE* file, std::string& bytes, std::size_t n) {
     char chunk[65536];
-    std::size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.append(chunk, n);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed) {
-        error = "cannot read " + path;
-        return false;
+    while (n > 0) {
+        const std::size_t got = std::fread(chunk, 1, std::min(n, sizeof chunk), file);
+        bytes.append(chunk, got);
+        if (got == 0)
+            break;
+        n -= got;
     }
-    return true;
+    return std::ferror(file) == 0;
+}
+
+} // namespace
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error) {
+    bytes.clear();
+    std::FILE* file = OpenForReading(path, error);
+    if (!file)
+        return false;
+    const bool read = Append(file, bytes, std::string::npos);
+    std::fclose(file);
+    if (!read)
+        error = "cannot read " + path;
+    return read;
+}
+
+WavFile::WavFile(const std::string& path) {
+    std::string error;
+    m_file = OpenForReading(path, error);
+    long size = -1;
+    if (m_file && std::fseek(m_file, 0, SEEK_END) == 0) {
+        size = std::ftell(m_file);
+        std::rewind(m_file);
+    }
+    // Reads on while the check needs more; a file that shrinks meanwhile is
+    // checked as far as it goes.
+    std::size_t total = size < 0 ? 0 : static_cast<std::size_t>(size);
+    std::size_t need = std::min<std::size_t>(total, 4096);
+    while (size >= 0) {
+        if (!Append(m_file, m_start, need - m_start.size())) {
+            size = -1;
+            break;
+        }
+        if (m_start.size() < need)
+            total = m_start.size();
+        m_check = CheckStart(m_start, total, need);
+        if (need == 0)
+            break;
+    }
+    if (size < 0) {
+        m_check = Fail(WavError::Unreadable, m_file ? "cannot read " + path : error);
+        return;
+    }
+    m_next = m_check.info.dataOffset;
+}
+
+WavFile::~WavFile() {
+    if (m_file)
+        std::fclose(m_file);
+}
+
+std::string_view WavFile::Fmt() const {
+    return std::string_view(m_start).substr(m_check.info.fmtOffset, m_check.info.fmtSize);
+}
+
+std::size_t WavFile::ReadData(char* out, std::size_t n) {
+    const WavInfo& info = m_check.info;
+    if (!m_check.ok())
+        return 0;
+    n = std::min(n, info.dataOffset + info.dataSize - m_next);
+    std::size_t done = 0;
+    if (m_next < m_start.size()) {
+        done = std::min(n, m_start.size() - m_next);
+        std::memcpy(out, m_start.data() + m_next, done);
+    }
+    if (done < n) // the file stands right after m_start, where m_next is now
+        done += std::fread(out + done, 1, n - done, m_file);
+    m_next += done;
+    return done;
 }
 
 WavCheck CheckWavFile(const std::string& path) {
-    std::string bytes;
-    std::string error;
-    if (!ReadWholeFile(path, bytes, error))
-        return Fail(WavError::Unreadable, error);
-    return CheckWav(bytes);
+    return WavFile(path).Check();
 }
 
 const char* WavErrorName(WavError error) {

@@ -14,13 +14,16 @@
 // whole blocks; an empty data chunk is a valid (silent) clip.
 //
 // Every back end decides with CheckWav, so they all accept and refuse the same
-// files. NormalisedWav gives a back end that decodes with SDL_LoadWAV a file
-// whose RIFF size, chunk list and data size leave nothing to interpret; SDL
-// reads every file that CheckWav accepts in that form.
+// files; WavFile reaches the same verdict reading only the start of a file.
+// NormalisedWav gives a back end that decodes with SDL_LoadWAV a file whose
+// RIFF size, chunk list and data size leave nothing to interpret; SDL reads
+// every file that CheckWav accepts in that form, also with any run of whole
+// blocks of its data.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -76,16 +79,43 @@ struct WavCheck {
 // Validates the bytes of a whole file (or at least everything up to the data).
 WavCheck CheckWav(std::string_view bytes);
 
-// The accepted file (check.ok() for these bytes) as RIFF header, fmt chunk and
-// a data chunk of the dataSize whole blocks, with true sizes throughout; the
-// fmt body and the samples are unchanged, other chunks are left out.
-std::string NormalisedWav(std::string_view bytes, const WavInfo& info);
+// A WAV file of an accepted fmt chunk body (fmtSize bytes at fmtOffset) and
+// the given whole blocks of samples: RIFF header, fmt chunk and data chunk,
+// with true sizes throughout.
+std::string NormalisedWav(std::string_view fmt, std::string_view data);
+
+// A data file opened for playing (as platform::OpenDataFile finds it). It is
+// checked while only its start is read: the bytes up to the samples, or all
+// of them for MS ADPCM, whose blocks are checked; the verdict is CheckWav's for
+// the whole file. The samples are then read in order.
+class WavFile {
+public:
+    explicit WavFile(const std::string& path);
+    ~WavFile();
+    WavFile(const WavFile&) = delete;
+    WavFile& operator=(const WavFile&) = delete;
+
+    // The verdict; Unreadable when the file cannot be read.
+    const WavCheck& Check() const { return m_check; }
+    // The fmt chunk's body (of an accepted file).
+    std::string_view Fmt() const;
+    // Copies up to n further bytes of the dataSize bytes of whole blocks to
+    // out; fewer at their end, and at the end of the file or after a read
+    // error when the file changed since it was checked.
+    std::size_t ReadData(char* out, std::size_t n);
+
+private:
+    std::FILE* m_file = nullptr;
+    std::string m_start;    // the file's first bytes, as far as they were read
+    std::size_t m_next = 0; // offset in the file of the next sample byte
+    WavCheck m_check;
+};
 
 // Reads the file, a data path found as platform::OpenDataFile finds it, into
 // bytes (returns false and sets error when it cannot).
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error);
 
-// Reads the file and validates it; Unreadable when it cannot be read.
+// Validates the file (WavFile's verdict); Unreadable when it cannot be read.
 WavCheck CheckWavFile(const std::string& path);
 
 // A short name of the error ("not a RIFF file", ...).

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 
 #include "playback/audio/wav_header.h"
+#include "playback/sdl/clip_stream.h"
 
 namespace {
 
@@ -88,82 +90,39 @@ bool SdlAudioBackend::Play(const std::string& path) {
     if (m_device == 0)
         return Fail("the audio device is not open");
 
-    std::string bytes;
-    std::string error;
-    if (!ReadWholeFile(path, bytes, error))
-        return Fail(error);
-    WavCheck check = CheckWav(bytes);
+    auto file = std::make_unique<WavFile>(path);
+    const WavCheck& check = file->Check();
     if (!check.ok())
-        return Fail(path + ": " + check.message);
-
-    // SDL decodes the file in the form that leaves it nothing to interpret,
-    // so it plays exactly what the check accepted.
-    const std::string normalised = NormalisedWav(bytes, check.info);
-    SDL_AudioSpec spec{};
-    Uint8* wav = nullptr;
-    Uint32 wavLen = 0;
-    SDL_RWops* rw = SDL_RWFromConstMem(normalised.data(), static_cast<int>(normalised.size()));
-    if (!rw || !SDL_LoadWAV_RW(rw, 1, &spec, &wav, &wavLen))
-        return Fail(path + ": " + SDL_GetError());
-
+        return Fail(check.error == WavError::Unreadable ? check.message
+                                                        : path + ": " + check.message);
+    std::unique_ptr<ClipStream> stream;
     std::vector<std::uint8_t> clip;
-    SDL_AudioCVT cvt;
-    if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, m_spec.format,
-                          m_spec.channels, m_spec.freq) < 0) {
-        SDL_FreeWAV(wav);
-        return Fail(path + ": cannot convert to the device format: " + SDL_GetError());
+    std::string error;
+    try {
+        stream = std::make_unique<ClipStream>(std::move(file), m_spec, m_gain);
+        if (stream->Start(error))
+            stream->Next(clip, error);
+    } catch (const std::bad_alloc&) {
+        error = "not enough memory to convert it";
     }
-    // Whole source frames only; none (an empty data chunk gives no buffer at
-    // all) is a silent clip.
-    const Uint32 frame = SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels;
-    const Uint32 whole = wavLen - wavLen % frame;
-    if (whole == 0) {
-        // Nothing to convert or copy.
-    } else if (cvt.needed && spec.format == m_spec.format && spec.freq == m_spec.freq &&
-               spec.channels == 1) {
-        // Mono to several channels in the device's own format and rate: copy
-        // each sample to every channel ourselves. SDL_ConvertAudio would go
-        // through float and back and change large 16-bit samples by one.
-        const std::size_t frames = whole / frame;
-        clip.resize(frames * frame * m_spec.channels);
-        std::uint8_t* out = clip.data();
-        for (std::size_t f = 0; f < frames; ++f)
-            for (int c = 0; c < m_spec.channels; ++c, out += frame)
-                std::memcpy(out, wav + f * frame, frame);
-    } else if (cvt.needed) {
-        cvt.len = static_cast<int>(whole);
-        clip.resize(static_cast<std::size_t>(cvt.len) * cvt.len_mult);
-        std::memcpy(clip.data(), wav, whole);
-        cvt.buf = clip.data();
-        if (SDL_ConvertAudio(&cvt) != 0) {
-            SDL_FreeWAV(wav);
-            return Fail(path + ": conversion failed: " + SDL_GetError());
-        }
-        clip.resize(static_cast<std::size_t>(cvt.len_cvt));
-    } else {
-        clip.assign(wav, wav + whole);
-    }
-    SDL_FreeWAV(wav);
-
-    const std::size_t deviceFrame = SDL_AUDIO_BITSIZE(m_spec.format) / 8 * m_spec.channels;
-    clip.resize(clip.size() - clip.size() % deviceFrame);
-    if (!ApplyGain(clip, m_spec.format, m_gain))
-        return Fail("the master gain cannot be applied to the device format");
+    if (!error.empty())
+        return Fail(path + ": " + error);
 
     SDL_LockAudioDevice(m_device);
     m_clip.swap(clip);
     m_pos = 0;
+    m_stream.swap(stream);
     SDL_UnlockAudioDevice(m_device);
     SDL_PauseAudioDevice(m_device, 0);
     m_lastError.clear();
-    return true; // the old clip's data is freed here, outside the lock
+    return true; // the old clip is freed here, outside the lock
 }
 
 bool SdlAudioBackend::IsPlaying() const {
     if (m_device == 0)
         return false;
     SDL_LockAudioDevice(m_device);
-    const bool playing = m_pos < m_clip.size();
+    const bool playing = m_pos < m_clip.size() || (m_stream && !m_stream->Ended());
     SDL_UnlockAudioDevice(m_device);
     return playing;
 }
@@ -172,8 +131,10 @@ void SdlAudioBackend::StopAll() {
     if (m_device == 0)
         return;
     std::vector<std::uint8_t> old;
+    std::unique_ptr<ClipStream> oldStream;
     SDL_LockAudioDevice(m_device);
     m_clip.swap(old);
+    m_stream.swap(oldStream);
     m_pos = 0;
     SDL_UnlockAudioDevice(m_device);
 }
@@ -184,6 +145,7 @@ void SdlAudioBackend::Close() {
         m_device = 0;
     }
     m_clip.clear();
+    m_stream.reset();
     m_pos = 0;
     if (m_subsystem) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -191,17 +153,31 @@ void SdlAudioBackend::Close() {
     }
 }
 
+bool SdlAudioBackend::Refill() {
+    m_pos = 0;
+    std::string error;
+    try {
+        if (m_stream && m_stream->Next(m_clip, error))
+            return true;
+    } catch (const std::bad_alloc&) {
+        // ends the clip like a read error
+    }
+    m_clip.clear();
+    m_stream.reset();
+    return false;
+}
+
 void SDLCALL SdlAudioBackend::Callback(void* userdata, Uint8* stream, int len) {
     auto* self = static_cast<SdlAudioBackend*>(userdata);
-    const std::size_t want = static_cast<std::size_t>(len);
-    const std::size_t left = self->m_clip.size() - self->m_pos;
-    const std::size_t n = std::min(want, left);
-    if (n > 0) {
+    std::size_t want = static_cast<std::size_t>(len);
+    while (want > 0 && (self->m_pos < self->m_clip.size() || self->Refill())) {
+        const std::size_t n = std::min(want, self->m_clip.size() - self->m_pos);
         std::memcpy(stream, self->m_clip.data() + self->m_pos, n);
         self->m_pos += n;
+        stream += n;
+        want -= n;
     }
-    if (n < want)
-        std::memset(stream + n, self->m_spec.silence, want - n);
+    std::memset(stream, self->m_spec.silence, want);
 }
 
 bool SdlAudioBackend::ApplyGain(std::vector<std::uint8_t>& samples, SDL_AudioFormat format,

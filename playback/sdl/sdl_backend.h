@@ -1,28 +1,33 @@
-// The SDL2 audio back end of the program: one output device opened once, one
-// clip buffer that the device callback copies out (padded with silence).
+// The SDL2 audio back end of the program: one output device opened once, and
+// the clip that plays, handed to the device callback a piece at a time.
 //
 // Open initialises SDL's audio subsystem and opens the default device with the
 // requested format (S16 stereo 44100 Hz by default) and no allowed changes, so
 // SDL converts to whatever the hardware takes and the device format seen here is
 // exactly the requested one. Play reads the file anew every time (nothing is
-// cached), validates it with CheckWav (wav_header.h: the verdict of every back
-// end, with specific errors), decodes its NormalisedWav form with
-// SDL_LoadWAV_RW, converts it to the device format with SDL_BuildAudioCVT /
-// SDL_ConvertAudio (a clip without samples plays as silence), applies the master gain by scaling
-// samples with clamping (factor 10^(level/2000); no change at all for level 0) and swaps the result
-// in under the device lock at position 0, so a clip that still sounds is cut off at once; then it
-// unpauses the device. A failed Play leaves what sounds as it is. SetMasterGain takes effect from
-// the next Play. IsPlaying is true while clip data remains to be handed to the device.
+// cached): it opens and checks it as a WavFile (wav_header.h: the verdict of
+// every back end, with specific errors), converts its first piece (a
+// ClipStream: the device format, what converting the whole clip would give;
+// a clip without samples plays as silence), and swaps it in under the device
+// lock at position 0, so a clip that still sounds is cut off at once; then it
+// unpauses the device. The callback converts the following pieces as the
+// device takes them, reading the file on. The master gain scales samples with
+// clamping (factor 10^(level/2000); no change at all for level 0). A failed
+// Play leaves what sounds as it is. SetMasterGain takes effect from the next
+// Play. IsPlaying is true while clip data remains to be handed to the device.
 #pragma once
 
 #include <SDL.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "playback/audio/audio_backend.h"
+
+class ClipStream;
 
 class SdlAudioBackend final : public AudioBackend {
 public:
@@ -63,6 +68,8 @@ public:
 private:
     static void SDLCALL Callback(void* userdata, Uint8* stream, int len);
     bool Fail(std::string message);
+    // In the callback: the clip's next piece into m_clip; false at its end.
+    bool Refill();
 
     Options m_options;
     bool m_subsystem = false;
@@ -71,6 +78,7 @@ private:
     int m_gain = 0;
     std::string m_lastError;
     // Shared with the device callback; guarded by SDL_LockAudioDevice.
-    std::vector<std::uint8_t> m_clip;
+    std::unique_ptr<ClipStream> m_stream; // the rest of the clip
+    std::vector<std::uint8_t> m_clip;     // its piece being handed out
     std::size_t m_pos = 0;
 };

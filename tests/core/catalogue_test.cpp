@@ -158,3 +158,14 @@ TEST_F(PlayerTest, RowsThatDifferOnlyInAWindowsOnlyByteStayApart) {
     for (const auto& e : p.m_pVoices)
         EXPECT_EQ(p.FindEntryByText(e.pszText)->pszFile, e.pszFile);
 }
+
+TEST_F(PlayerTest, EntryCopiedBeforeTheTableIsFreedKeepsItsTexts) {
+    Put("Ninshiki.csv", "h\n1,おはよう,x,ａ.wav,1,2,1\n");
+    auto& p = Player();
+    ASSERT_EQ(p.m_nVoiceCount, 1);
+    VoiceEntry copy = p.m_pVoices[0];
+    copy = p.m_pVoices[0];
+    p.FreeVoices();
+    EXPECT_EQ(copy.pszText, "おはよう");
+    EXPECT_EQ(copy.rawFile, "\x82\x81.wav");
+}

@@ -327,6 +327,24 @@ TEST_F(SdlBackendTest, ResampledClipKeepsItsTail) {
     EXPECT_NEAR(frames, 22050.0, 40.0); // 0.5 s at 44100 Hz
 }
 
+TEST_F(SdlBackendTest, OneHertzClipPlaysWithoutConvertingItWhole) {
+    // 100000 samples at 1 Hz: converted whole for the device, tens of gigabytes.
+    const std::string slow = dir / "slow.wav";
+    testsupport::WriteFile(
+        slow, testsupport::RiffWave(testsupport::WavFmt(1, 1, 1, 2, 16) +
+                                    testsupport::WavData(std::string(200000, '\x40'))));
+    const std::string out = dir / "slow.raw";
+    EnvGuard file("SDL_DISKAUDIOFILE", out);
+    SdlAudioBackend backend;
+    ASSERT_TRUE(backend.Open(nullptr));
+    ASSERT_TRUE(backend.Play(slow)) << backend.LastError();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(backend.IsPlaying());
+    backend.StopAll();
+    backend.Close();
+    EXPECT_GT(Peak(ReadS16(out)), 16000);
+}
+
 TEST_F(SdlBackendTest, WavReplacedOnDiskIsReadAnew) {
     const std::string clip = dir / "clip.wav";
     const std::string out = dir / "anew.raw";
