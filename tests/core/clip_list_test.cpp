@@ -60,14 +60,6 @@ TEST_F(ClipListTest, HiddenCatalogueTestsItsOwnBits) {
     EXPECT_EQ(Dialog().GetItemText(1007), "誕生/アクション");
 }
 
-TEST_F(ClipListTest, HiddenCatalogueIgnoresListDefaults) {
-    Settings("[LIST]\nVOICE_DEFAULT=0\n");
-    auto& p = InitedPlayer();
-    p.m_bUraVoice = true;
-    ASSERT_TRUE(p.ChangeMode(MODE_VOICE, Dialog()));
-    EXPECT_EQ(Dialog().ListGetSel(ctl::kClipList), -1);
-}
-
 TEST_F(ClipListTest, ModeChangeStopsContinuousPlayAndEnablesRadios) {
     Settings("[DATA]\nVERSION=2\n");
     Put("voice.csv", "h\n" + Row("v1", 1, "000000000000"));
@@ -98,15 +90,4 @@ TEST_F(ClipListTest, CategoryChangeKeepsAPlayListStartedWithPlay) {
     Show(3);
     EXPECT_EQ(Dialog().TimerPeriod(SEQUENCE_TIMER), -1);
     EXPECT_EQ(p.m_nListPlay, 0);
-}
-
-TEST_F(ClipListTest, EmptyOrMissingFoldersGiveShortLists) {
-    Settings("[REMOTE]\nCONNECT_TYPE=1\nPROGRAM_FOLDER=./none\n");
-    Put("voice.csv", "h\n");
-    auto& p = InitedPlayer();
-    EXPECT_EQ(Show(20), Lines{"他フォルダー(フォルダー変更)"});
-    ASSERT_TRUE(p.ChangeMode(MODE_VOICE, Dialog()));
-    EXPECT_TRUE(Show(21).empty());
-    for (const auto& l : m_log)
-        EXPECT_EQ(l.find("message"), std::string::npos) << l;
 }
