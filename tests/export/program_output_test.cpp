@@ -7,14 +7,10 @@
 // 1000 ms; play list: margin 600 ms, step 1500 ms).
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "export/program_output.h"
 #include "export/program_writer.h"
 #include "export_fixture.h"
 #include "platform/dialog_host.h"
-#include "ui/voxlet_dlg.h"
 
 using platform::IDNO;
 using platform::IDYES;
@@ -23,12 +19,6 @@ using V = std::vector<int>;
 namespace {
 
 const std::string k113 = "113 info ok: ティコプログラムの書出しに成功しました";
-const std::string k112 = "112 none ok: ティコプログラムの書出しに失敗しました";
-
-bool HaveDevFull() {
-    struct stat st {};
-    return stat("/dev/full", &st) == 0 && S_ISCHR(st.st_mode);
-}
 
 // The play-list settings of the golden files.
 CVoicePlayer& PlayListSettings(CVoicePlayer& p) {
@@ -38,46 +28,6 @@ CVoicePlayer& PlayListSettings(CVoicePlayer& p) {
 }
 
 } // namespace
-
-// --- the save dialog and the simple outcomes ------------------------------
-
-TEST_F(ExportTest, ButtonSevenWithoutSelectionShows103) {
-    PutCatalogues();
-    CVoxletDlg dlg;
-    platform::HeadlessDialogHost host(dlg.Template(), [](const std::string&) {});
-    host.ListSetSel(ctl::kClipList, -1);
-    dlg.OnCommand(host, ctl::kProgramOutput, platform::BN_CLICKED);
-    ASSERT_EQ(m_recorded.Ids(), V{103});
-    EXPECT_EQ(m_recorded.Describe(0),
-              "103 none ok: 再生する音声をリストボックスから選んでください");
-    EXPECT_TRUE(m_recorded.saveDialogs.empty());
-}
-
-TEST_F(ExportTest, SaveDialogAsksToOverwriteOnlyForAPlayList) {
-    PutCatalogues();
-    VoicePlayer();
-    for (const auto& [line, playList] : {std::pair{"ただいま", false}, {"golden", true}}) {
-        ShowLine(line, playList);
-        Export(std::nullopt);
-        const auto& spec = m_recorded.saveDialogs.back();
-        EXPECT_EQ(spec.defaultExt, "TM4");
-        EXPECT_EQ(spec.initialName, line);
-        EXPECT_EQ(spec.filter, "ﾌﾟﾛｸﾞﾗﾑﾌｧｲﾙ|*.TM4||");
-        EXPECT_TRUE(spec.hideReadOnly);
-        EXPECT_EQ(spec.overwritePrompt, playList);
-    }
-    // Cancelled: nothing written, no message.
-    EXPECT_EQ(m_recorded.saveDialogs.size(), 2u);
-    EXPECT_TRUE(m_recorded.messages.empty());
-}
-
-TEST_F(ExportTest, ClipNotInCatalogueWritesNothing) {
-    PutCatalogues();
-    ShowLine("ないもの");
-    Export(At("out.TM4"));
-    EXPECT_TRUE(m_recorded.messages.empty());
-    EXPECT_FALSE(Exists("out.TM4"));
-}
 
 // --- golden files ---------------------------------------------------------
 
@@ -104,16 +54,6 @@ TEST_F(ExportTest, ClipIsWrittenThenAppendedOrReplaced) {
     EXPECT_EQ(m_recorded.Describe(1),
               "115 question yesno: プログラムファイルが存在します。音声出力命令を追加しますか？\n"
               "いいえを答えるとプログラムが新規作成されます。");
-}
-
-TEST_F(ExportTest, AnExistingFileIsFoundWhateverItsCase) {
-    PutCatalogues();
-    testsupport::WriteFile(At("OUT.tm4"), Golden("clip_new.TM4"));
-    ShowLine("おはよう");
-    m_recorded.answers.push_back(IDYES);
-    Export(At("out.TM4"));
-    EXPECT_EQ(Read("OUT.tm4"), Golden("clip_appended.TM4"));
-    EXPECT_FALSE(Exists("out.TM4"));
 }
 
 TEST_F(ExportTest, PlayListReplacesAnyFileAndIsFoundWhateverItsCase) {
@@ -220,28 +160,6 @@ TEST_F(ExportTest, VoiceModeClipsHaveNoRecognitionFolder) {
     EXPECT_EQ(m_recorded.Ids(), (V{113, 113}));
 }
 
-TEST_F(ExportTest, LongLabelsAndPlayListNamesAreTakenWhole) {
-    PutCatalogues();
-    // 100 kanji: 200 bytes in the catalogue, 300 in UTF-8.
-    std::string label;
-    for (int i = 0; i < 100; ++i)
-        label += "長";
-    Put("Ninshiki.csv", "header\n1," + label + ",x,long.wav,44,1,1\n");
-    ShowLine(label);
-    Export(At("o.TM4"));
-    EXPECT_EQ(m_recorded.saveDialogs.at(0).initialName, label);
-    EXPECT_EQ(Count(Read("o.TM4"), "SOUND ID 44"), 1u);
-
-    VoicePlayer();
-    const std::string name(250, 'p');
-    Put("voice/play_list/" + name + ".txt", "103\n");
-    ShowLine(name, true);
-    Export(At("p.TM4"));
-    EXPECT_EQ(m_recorded.saveDialogs.at(1).initialName, name);
-    EXPECT_EQ(Count(Read("p.TM4"), "SOUND ID 103"), 1u);
-    EXPECT_EQ(m_recorded.Ids(), (V{113, 113}));
-}
-
 TEST_F(ExportTest, PlayListLinesLongerThan255BytesAreSeveralLines) {
     PutCatalogues();
     VoicePlayer().m_nIntervalMergin = 0;
@@ -250,50 +168,6 @@ TEST_F(ExportTest, PlayListLinesLongerThan255BytesAreSeveralLines) {
     EXPECT_TRUE(WritePlayListProgram(At("l.TM4"), Player(), At("voice/play_list/long.txt")));
     const std::string file = Read("l.TM4");
     EXPECT_LT(file.find("SOUND ID 103"), file.find("SOUND ID 102"));
-}
-
-// --- failing writes -------------------------------------------------------
-
-TEST_F(ExportTest, ProgramFileThatCannotBeOpenedShows112) {
-    PutCatalogues();
-    VoicePlayer();
-    for (const auto& [line, playList] : {std::pair{"ただいま", false}, {"golden", true}}) {
-        m_recorded.messages.clear();
-        ShowLine(line, playList);
-        Export(At("voice.csv/out.TM4")); // the parent is a regular file
-        ASSERT_EQ(m_recorded.Ids(), V{112}) << line;
-        EXPECT_EQ(m_recorded.Describe(0), k112);
-    }
-}
-
-TEST_F(ExportTest, WriteFailingAfterOpenShows112NotSuccess) {
-    if (!HaveDevFull())
-        GTEST_SKIP() << "no /dev/full";
-    PutCatalogues();
-    ASSERT_EQ(symlink("/dev/full", At("full.TM4").c_str()), 0);
-    const struct {
-        std::string line;
-        bool playList;
-        int answer; // to the question about the existing file; 0: none
-        V ids;
-    } cases[] = {
-        {"おはよう", false, IDYES, {115, 112}},
-        {"おはよう", false, IDNO, {115, 112}},
-        {"長い", false, IDNO, {115, 112}}, // 1200 groups: far more than one buffer
-        {"golden", true, 0, {112}},
-        {"missing", true, 0, {110, 112}},
-    };
-    for (const auto& c : cases) {
-        if (c.playList)
-            VoicePlayer();
-        Player().m_nRemoteInterval = c.line == "長い" ? 10 : 1000;
-        m_recorded.messages.clear();
-        if (c.answer)
-            m_recorded.answers.push_back(c.answer);
-        ShowLine(c.line, c.playList);
-        Export(At("full.TM4"));
-        EXPECT_EQ(m_recorded.Ids(), c.ids) << c.line << " " << c.answer;
-    }
 }
 
 TEST_F(ExportTest, WritersReportTheirResult) {
