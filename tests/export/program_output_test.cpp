@@ -14,11 +14,11 @@
 
 using platform::IDNO;
 using platform::IDYES;
-using V = std::vector<int>;
+using V = std::vector<std::string>;
 
 namespace {
 
-const std::string k113 = "113 info ok: ティコプログラムの書出しに成功しました";
+const std::string k113 = "message 113 info: ティコプログラムの書出しに成功しました -> OK";
 
 // The play-list settings of the golden files.
 CVoicePlayer& PlayListSettings(CVoicePlayer& p) {
@@ -36,24 +36,24 @@ TEST_F(ExportTest, ClipIsWrittenThenAppendedOrReplaced) {
     ShowLine("おはよう"); // the first of two entries with this label
     // The file is complete and closed when the success message shows.
     std::string atMessage;
-    m_recorded.onMessage = [&](int id) {
+    m_recorded->onMessage = [&](int id) {
         if (id == 113)
             atMessage = Read("out.TM4");
     };
     Export(At("out.TM4"));
     EXPECT_EQ(Read("out.TM4"), Golden("clip_new.TM4"));
     EXPECT_EQ(atMessage, Golden("clip_new.TM4"));
-    m_recorded.answers = {IDYES, IDNO};
+    m_prompts->QueueAnswer(IDYES);
+    m_prompts->QueueAnswer(IDNO);
     Export(At("out.TM4"));
     EXPECT_EQ(Read("out.TM4"), Golden("clip_appended.TM4"));
     testsupport::WriteFile(At("out.TM4"), Read("out.TM4") + "junk that must go");
     Export(At("out.TM4"));
     EXPECT_EQ(Read("out.TM4"), Golden("clip_new.TM4"));
-    ASSERT_EQ(m_recorded.Ids(), (V{113, 115, 113, 115, 113}));
-    EXPECT_EQ(m_recorded.Describe(0), k113);
-    EXPECT_EQ(m_recorded.Describe(1),
-              "115 question yesno: プログラムファイルが存在します。音声出力命令を追加しますか？\n"
-              "いいえを答えるとプログラムが新規作成されます。");
+    const std::string k115 = "message 115 question: プログラムファイルが存在します。"
+                             "音声出力命令を追加しますか？\\nいいえを答えるとプログラムが新規作成"
+                             "されます。 -> ";
+    EXPECT_EQ(Messages(), (V{k113, k115 + "YES", k113, k115 + "NO", k113}));
 }
 
 TEST_F(ExportTest, PlayListReplacesAnyFileAndIsFoundWhateverItsCase) {
@@ -65,8 +65,7 @@ TEST_F(ExportTest, PlayListReplacesAnyFileAndIsFoundWhateverItsCase) {
     ShowLine("Golden", true);
     Export(At("list.TM4")); // the dialog asked about overwriting; no 115 here
     EXPECT_EQ(Read("list.TM4"), Golden("play_list.TM4"));
-    ASSERT_EQ(m_recorded.Ids(), V{113});
-    EXPECT_EQ(m_recorded.Describe(0), k113);
+    EXPECT_EQ(Messages(), V{k113});
 }
 
 TEST_F(ExportTest, PlayListWithAMissingId) {
@@ -76,9 +75,9 @@ TEST_F(ExportTest, PlayListWithAMissingId) {
     Export(At("list.TM4"));
     // Written up to the failing line's SOUND_BLOCK; no TRAILER.
     EXPECT_EQ(Read("list.TM4"), Golden("play_list_missing_id.TM4"));
-    ASSERT_EQ(m_recorded.Ids(), V{110});
-    EXPECT_EQ(m_recorded.Describe(0), "110 none ok: プレイリストのID[99;メモ]の音声ファイルが存在"
-                                      "しません。\n.\\voice.csvを確認してください。");
+    EXPECT_EQ(Messages(),
+              V{"message 110 none: プレイリストのID[99;メモ]の音声ファイルが存在しません"
+                "。\\n.\\voice.csvを確認してください。 -> OK"});
 }
 
 TEST_F(ExportTest, MissingIdMessageNamesTheCatalogueOfTheMode) {
@@ -86,14 +85,14 @@ TEST_F(ExportTest, MissingIdMessageNamesTheCatalogueOfTheMode) {
     Player(); // mode 0
     Put("voice/play_list/p.txt", "77\n");
     EXPECT_FALSE(WritePlayListProgram(At("p.TM4"), Player(), At("voice/play_list/p.txt")));
-    ASSERT_EQ(m_recorded.Ids(), V{110});
-    EXPECT_EQ(m_recorded.messages[0].text, "プレイリストのID[77]の音声ファイルが存在しません。\n."
-                                           "\\Ninshiki.csvを確認してください。");
+    EXPECT_EQ(Messages(),
+              V{"message 110 none: プレイリストのID[77]の音声ファイルが存在しません。\\n."
+                "\\Ninshiki.csvを確認してください。 -> OK"});
     // 65637 would be 101 if cut to 16 bits; the writer compares whole numbers.
     VoicePlayer();
     Put("voice/play_list/big.txt", "65637\n");
     EXPECT_FALSE(WritePlayListProgram(At("b.TM4"), Player(), At("voice/play_list/big.txt")));
-    EXPECT_EQ(m_recorded.Ids(), (V{110, 110}));
+    EXPECT_EQ(Messages().size(), 2u);
     EXPECT_EQ(Count(Read("b.TM4"), "SOUND ID 65637"), 1u);
 }
 
@@ -136,7 +135,7 @@ TEST_F(ExportTest, ClipLengthIntervalMarginAndStepShapeTheProgram) {
         Export(At(name));
         EXPECT_EQ(Read(name), expected);
     }
-    EXPECT_EQ(m_recorded.Ids(), V(std::size(cases), 113));
+    EXPECT_EQ(Messages(), V(std::size(cases), k113));
 }
 
 TEST_F(ExportTest, VoiceModeClipsHaveNoRecognitionFolder) {
@@ -154,10 +153,10 @@ TEST_F(ExportTest, VoiceModeClipsHaveNoRecognitionFolder) {
     Player().m_bUraVoice = true;
     ShowLine("ただいま", true);
     Export(At("u.TM4"));
-    EXPECT_FALSE(m_recorded.saveDialogs.at(1).overwritePrompt);
+    EXPECT_FALSE(m_recorded->saveDialogs.at(1).overwritePrompt);
     EXPECT_EQ(Count(Read("u.TM4"), "SOUND ID 101"), 1u);
     EXPECT_EQ(Count(Read("u.TM4"), "<play filename=\"voice\\greet\\tadaima.wav\"/>"), 1u);
-    EXPECT_EQ(m_recorded.Ids(), (V{113, 113}));
+    EXPECT_EQ(Messages(), (V{k113, k113}));
 }
 
 TEST_F(ExportTest, PlayListLinesLongerThan255BytesAreSeveralLines) {
@@ -178,7 +177,10 @@ TEST_F(ExportTest, WritersReportTheirResult) {
     EXPECT_FALSE(WritePlayListProgram(At("c.TM4"), Player(), At("voice/play_list/missing.txt")));
     EXPECT_TRUE(WriteClipProgram(At("d.TM4"), "x.wav", 5, 1000, 0, false, Player()));
     EXPECT_FALSE(WriteClipProgram(At("voice.csv/e.TM4"), "x.wav", 5, 1000, 0, false, Player()));
-    EXPECT_EQ(m_recorded.Ids(), (V{113, 109, 110, 113, 112}));
-    EXPECT_EQ(m_recorded.Describe(1), "109 none ok: プレイリストの読み込みに失敗しました");
+    std::vector<int> ids;
+    for (const auto& m : Messages())
+        ids.push_back(std::stoi(m.substr(8)));
+    EXPECT_EQ(ids, (std::vector<int>{113, 109, 110, 113, 112}));
+    EXPECT_EQ(Messages()[1], "message 109 none: プレイリストの読み込みに失敗しました -> OK");
     EXPECT_FALSE(Exists("b.TM4")); // no program without a play list
 }
