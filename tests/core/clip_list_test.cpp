@@ -46,11 +46,13 @@ TEST_F(ClipListTest, RecognitionWordCategories) {
     EXPECT_EQ(Show(22), (Lines{"c1", "c0", "c10", "photo", "walk", "prog", "skip"}));
 }
 
-TEST_F(ClipListTest, HiddenCatalogueTestsItsOwnBits) {
+TEST_F(ClipListTest, HiddenCatalogueTestsItsOwnBitsAndIgnoresListDefaults) {
+    Settings("[LIST]\nVOICE_DEFAULT=0\n");
     auto& p = InitedPlayer();
     p.m_bUraVoice = true;
     ASSERT_TRUE(p.ChangeMode(MODE_VOICE, Dialog()));
     EXPECT_EQ(ListLines(), Lines{"u-1"});
+    EXPECT_EQ(Dialog().ListGetSel(ctl::kClipList), -1);
     EXPECT_EQ(Show(10), Lines{"u-all8"}); // all eight bits 0x0FF
     EXPECT_EQ(Show(21), Lines{"u-400"});  // radio 1022: bit 0x400
     EXPECT_EQ(Show(13), Lines{"u-all8"}); // bit 0x080
