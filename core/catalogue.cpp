@@ -2,10 +2,9 @@
 
 #include "core/numbers.h"
 #include "core/voice_player.h"
-#include "platform/paths.h"
 #include "platform/prompts.h"
 #include "platform/text.h"
-#include "ui/string_table.h"
+#include "resources/string_table.h"
 
 namespace {
 constexpr std::size_t kFirstFlagColumn = 8; // 1-based column numbers
@@ -14,20 +13,30 @@ constexpr std::size_t kMinColumns = 7;
 // Capacities the table is prepared for; larger catalogues still load whole.
 constexpr std::size_t kNinshikiCapacity = 512;
 constexpr std::size_t kVoiceCapacity = 1600;
+
+constexpr std::string_view kHiddenCatalogue = ".\\ura_voice.csv";
+constexpr std::string_view kNinshikiCatalogue = ".\\Ninshiki.csv";
+constexpr std::string_view kVoice2Catalogue = ".\\voice2.csv";
+constexpr std::string_view kVoiceCatalogue = ".\\voice.csv";
 } // namespace
 
 CatalogueChoice ChooseCatalogue(bool uraVoice, int mode, int model, unsigned version) {
     CatalogueChoice choice{};
     if (uraVoice)
-        choice.file = ".\\ura_voice.csv";
+        choice.file = kHiddenCatalogue;
     else if (mode == MODE_NINSHIKI)
-        choice.file = ".\\Ninshiki.csv";
+        choice.file = kNinshikiCatalogue;
     else if (model == 2)
-        choice.file = ".\\voice2.csv";
+        choice.file = kVoice2Catalogue;
     else
-        choice.file = ".\\voice.csv";
-    choice.mask = (mode == MODE_NINSHIKI && model == 2) ? 0x20u : (version | 1u);
+        choice.file = kVoiceCatalogue;
+    choice.mask =
+        (mode == MODE_NINSHIKI && model == 2) ? VOICE_SET_MODEL2 : (version | VOICE_SET_TIKO);
     return choice;
+}
+
+std::string_view CatalogueNamedForMode(int mode) {
+    return mode == MODE_VOICE ? kVoiceCatalogue : kNinshikiCatalogue;
 }
 
 RowResult ParseCatalogueRow(std::string_view row, unsigned mask, VoiceEntry& out) {
@@ -62,7 +71,7 @@ bool CVoicePlayer::LoadVoiceCsv(int mode) {
     m_pVoices.clear();
     m_nVoiceCount = 0;
 
-    platform::TextRowReader reader(platform::ResolvePath(choice.file));
+    platform::TextRowReader reader(choice.file);
     if (!reader.IsOpen()) {
         ShowOkMessage(mode == MODE_NINSHIKI ? ids::IDS_NINSHIKI_CSV_FAILED
                                             : ids::IDS_VOICE_CSV_FAILED,

@@ -18,3 +18,7 @@ struct CatalogueChoice {
     unsigned mask;
 };
 CatalogueChoice ChooseCatalogue(bool uraVoice, int mode, int model, unsigned version);
+
+// The catalogue that a message about a play-list id without a row names: the
+// model-1 file of the mode, whatever the model and the hidden catalogue.
+std::string_view CatalogueNamedForMode(int mode);

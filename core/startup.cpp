@@ -7,12 +7,14 @@
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "playback/audio/audio.h"
-#include "ui/string_table.h"
+#include "resources/labels.h"
+#include "resources/string_table.h"
 
 using platform::DialogHost;
 
 namespace {
 constexpr int kDefaultTrackPos = 40; // 0 dB on the default scale
+constexpr int kVolumeTickStep = 10;  // a tick mark every ten positions
 
 // The trackbar position that stands for 0 dB on the scale min..max.
 int ZeroDbPosition(int volumeMin, int volumeMax) {
@@ -31,34 +33,39 @@ void CVoicePlayer::InitPlayer(DialogHost& dlg) {
     if (!OpenAudio(dlg.NativeHandle()))
         ShowOkMessage(ids::IDS_AUDIO_INIT_FAILED, platform::MsgIcon::Error);
 
-    dlg.TrackSetTicFreq(ctl::kVolume, 10);
+    dlg.TrackSetTicFreq(ctl::kVolume, kVolumeTickStep);
     int pos = ReadSettingInt("SOUND", "DEFAULT", -1);
     if (pos == -1)
         pos = ZeroDbPosition(m_nVolumeMin, m_nVolumeMax);
     dlg.TrackSetPos(ctl::kVolume, pos);
 
     m_nConnectType = ReadSettingInt("REMOTE", "CONNECT_TYPE", CONNECT_SOUND);
+    // A value no route has (a hand edit, or the -1 an empty interface combo
+    // used to store) is the PC route, so the settings dialog always has a
+    // selection to store.
+    if (m_nConnectType < CONNECT_SOUND || m_nConnectType > CONNECT_FLASHAIR)
+        m_nConnectType = CONNECT_SOUND;
     if (m_nConnectType != CONNECT_SOUND)
-        dlg.EnableItem(1021, true);
+        dlg.EnableItem(ctl::kProgramRadio, true);
     const bool model2 = m_nTikoModel == 2;
-    if (model2 || (m_nVersion & 0x08))
-        dlg.EnableItem(1014, true);
-    if (model2 || (m_nVersion & 0x10))
-        dlg.EnableItem(1019, true);
+    if (model2 || (m_nVersion & VOICE_SET_SORA2_DX))
+        dlg.EnableItem(ctl::kKarutaRadio, true);
+    if (model2 || (m_nVersion & VOICE_SET_TIKO_WALK))
+        dlg.EnableItem(ctl::kTikoWalkRadio, true);
     if (model2)
-        dlg.EnableItem(1011, true);
+        dlg.EnableItem(ctl::kPhotoMailRadio, true);
 
     m_nDefaultInterval = ReadSettingInt("PLAY", "DEFAULT_INTERVAL", 0);
     m_strVoiceFolder = ReadSetting("SOUND", "VOICE_FOLDER", ".\\voice");
 
     const std::string check =
         platform::JoinPath({m_strVoiceFolder, RecognitionFolderName(), "NF01.wav"});
-    if (!platform::PathFileExists(check) && m_nConnectType == CONNECT_SOUND) {
+    if (!platform::PathExists(check) && m_nConnectType == CONNECT_SOUND) {
         platform::MessageStyle style;
         style.buttons = platform::MsgButtons::YesNo;
         style.icon = platform::MsgIcon::Question;
-        style.defaultButton = platform::IDNO;
-        if (ShowMessage(ids::IDS_VOICE_NOT_FOUND, style) == platform::IDYES) {
+        style.defaultButton = platform::kIdNo;
+        if (ShowMessage(ids::IDS_VOICE_NOT_FOUND, style) == platform::kIdYes) {
             m_nConnectType = CONNECT_FLASHAIR;
             WriteSetting("REMOTE", "CONNECT_TYPE", "2");
         } else if (!SelectVoiceFolder()) {
@@ -68,20 +75,20 @@ void CVoicePlayer::InitPlayer(DialogHost& dlg) {
     }
 
     if (m_nTargetCount > 1) {
-        dlg.SetItemText(ctl::kPlay, "全送信");
-        dlg.SetItemText(ctl::kContinuousGroup, "個別送信");
-        dlg.SetItemText(ctl::kListPlay, "送信１");
-        dlg.SetItemText(ctl::kRandomPlay, "送信２");
+        dlg.SetItemText(ctl::kPlay, labels::kSendToAll);
+        dlg.SetItemText(ctl::kContinuousGroup, labels::kSendEach);
+        dlg.SetItemText(ctl::kListPlay, labels::kSendFirst);
+        dlg.SetItemText(ctl::kRandomPlay, labels::kSendSecond);
     }
     if (model2) {
-        dlg.SetItemText(1014, "ボードゲーム");
-        dlg.SetItemText(1021, "音声");
+        dlg.SetItemText(ctl::kKarutaRadio, labels::kBoardGame);
+        dlg.SetItemText(ctl::kProgramRadio, labels::kVoice);
     }
     ShowFirstCategory(dlg);
 }
 
 void CVoicePlayer::SaveSettings(DialogHost& dlg) {
-    m_nListPlay = 0;
+    m_nListPlay = SequenceKind::None;
     CloseAudio();
     WriteSetting("SOUND", "DEFAULT", std::to_string(dlg.TrackGetPos(ctl::kVolume)));
 }
@@ -90,7 +97,7 @@ bool CVoicePlayer::SelectVoiceFolder() {
     platform::FileDialogSpec spec;
     spec.defaultExt = "wav";
     spec.initialName = platform::JoinPath({m_strVoiceFolder, RecognitionFolderName(), "NF01.wav"});
-    spec.filter = "認識音声ﾌｧｲﾙ|NF01.wav||";
+    spec.filter = filters::kRecognitionClip;
     spec.hideReadOnly = true;
     const auto chosen = platform::GetPrompts().FileOpen(spec);
     if (!chosen)

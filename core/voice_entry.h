@@ -17,3 +17,11 @@ struct VoiceEntry {
 
 // Flag that keeps a row out of list play and random play.
 constexpr std::uint16_t VOICE_FLAG_NO_SEQUENCE = 0x800;
+// Flag of the first flag category (index 10, radio 1011); each next index up
+// to 20 tests the next lower bit. The hidden catalogue's index 21 tests it too.
+constexpr std::uint16_t VOICE_FLAG_FIRST_CATEGORY = 0x400;
+// The hidden catalogue lists at index 10 the rows that have all of these.
+constexpr std::uint16_t VOICE_FLAGS_HIDDEN_PHOTO_MAIL = 0x0FF;
+
+// The highest category number a standard radio lists; "all" lists 0 to it.
+constexpr std::uint8_t LAST_CATEGORY_NUMBER = 10;

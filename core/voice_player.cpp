@@ -1,15 +1,28 @@
 #include "core/voice_player.h"
 
 #include "core/numbers.h"
+#include "platform/dialog_host.h"
 #include "platform/paths.h"
 #include "platform/profile.h"
 #include "platform/sleep.h"
+#include "resources/string_table.h"
 
 namespace {
 constexpr std::size_t kSettingBuffer = 260;
 constexpr std::size_t kTargetListBuffer = 2048;
 // The FlashAir card's factory network name.
 constexpr std::string_view kDefaultFlashAirHost = "flashair";
+
+std::string WriteFailureReason(const platform::ProfileWriteError& error) {
+    switch (error.fault) {
+    case platform::ProfileWriteFault::LineBreak:
+        return std::string(LoadStringId(ids::IDS_SETTING_LINE_BREAK));
+    case platform::ProfileWriteFault::NotEncodable:
+        return std::string(LoadStringId(ids::IDS_SETTING_NOT_ENCODABLE));
+    default:
+        return error.systemText;
+    }
+}
 } // namespace
 
 CVoicePlayer::CVoicePlayer() {
@@ -47,7 +60,7 @@ void CVoicePlayer::LoadRemoteSettings() {
 
     // A present but empty key is one target with an empty name; only a
     // missing key gives the factory name.
-    const std::string hosts = platform::GetPrivateProfileString(
+    const std::string hosts = platform::ProfileReadString(
         "REMOTE", "FLASHAIR", kDefaultFlashAirHost, kTargetListBuffer, m_strIniPath);
     m_apszTargets.clear();
     for (auto piece : SplitAtCommas(hosts)) {
@@ -86,16 +99,32 @@ void CVoicePlayer::LoadListDefaults(int mode) {
 
 std::string CVoicePlayer::ReadSetting(std::string_view section, std::string_view key,
                                       std::string_view def) const {
-    return platform::GetPrivateProfileString(section, key, def, kSettingBuffer, m_strIniPath);
+    const auto unsaved = m_unsavedSettings.find({std::string(section), std::string(key)});
+    if (unsaved != m_unsavedSettings.end())
+        return unsaved->second;
+    return platform::ProfileReadString(section, key, def, kSettingBuffer, m_strIniPath);
 }
 
 int CVoicePlayer::ReadSettingInt(std::string_view section, std::string_view key, int def) const {
-    return platform::GetPrivateProfileInt(section, key, def, m_strIniPath);
+    const auto unsaved = m_unsavedSettings.find({std::string(section), std::string(key)});
+    if (unsaved != m_unsavedSettings.end())
+        return AtoiLike(unsaved->second);
+    return platform::ProfileReadInt(section, key, def, m_strIniPath);
 }
 
 bool CVoicePlayer::WriteSetting(std::string_view section, std::string_view key,
-                                std::string_view value) const {
-    return platform::WritePrivateProfileString(section, key, value, m_strIniPath);
+                                std::string_view value) {
+    std::pair<std::string, std::string> name{section, key};
+    platform::ProfileWriteError error;
+    if (platform::ProfileWriteString(section, key, value, m_strIniPath, &error)) {
+        m_unsavedSettings.erase(name);
+        return true;
+    }
+    m_unsavedSettings[std::move(name)] = value;
+    if (m_settingsFailureShown.insert(m_strIniPath).second)
+        ShowOkMessage(ids::IDS_SETTINGS_WRITE_FAILED, platform::MsgIcon::None, m_strIniPath,
+                      WriteFailureReason(error));
+    return false;
 }
 
 const VoiceEntry* CVoicePlayer::FindEntryByText(std::string_view text) const {
@@ -122,8 +151,23 @@ std::string CVoicePlayer::ClipPath(const VoiceEntry& entry) const {
     return platform::JoinPath({m_strVoiceFolder, entry.pszFile});
 }
 
+std::string CVoicePlayer::ProgramFolder() const {
+    std::string folder = platform::ToNativePath(ReadSetting("REMOTE", "PROGRAM_FOLDER", "."));
+    if (folder.empty() || folder.back() != platform::kPathSeparator)
+        folder += platform::kPathSeparator;
+    return folder;
+}
+
 int CVoicePlayer::NextRandom() {
     // The classic C library generator: 0..32767, reproducible from its seed.
     m_nRandomState = m_nRandomState * 214013u + 2531011u;
     return static_cast<int>((m_nRandomState >> 16) & 0x7FFF);
+}
+
+void CVoicePlayer::StopSequence(platform::DialogHost& dlg) {
+    m_pPlayList.reset();
+    m_nListPlay = SequenceKind::None;
+    dlg.KillTimer(SEQUENCE_TIMER);
+    dlg.EnableItem(ctl::kPlay, true);
+    dlg.EnableItem(ctl::kStop, false);
 }

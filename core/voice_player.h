@@ -6,12 +6,16 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "core/main_dialog.h"
 #include "core/voice_entry.h"
 #include "platform/text.h"
 
@@ -28,36 +32,23 @@ constexpr int CONNECT_FLASHAIR = 2;
 constexpr int MODE_NINSHIKI = 0;
 constexpr int MODE_VOICE = 1;
 
-constexpr int CATEGORY_COUNT = 23;
-// Category indexes with a meaning of their own: the program folder listing of
-// recognition-word mode (radio 1021) and the play-list listing of Tiko-voice
-// mode (radio 1022).
-constexpr int CATEGORY_PROGRAMS = 20;
-constexpr int CATEGORY_PLAY_LISTS = 21;
+// Bits of [DATA] VERSION, the installed voice sets (each selects catalogue
+// rows, and some enable category radios), named by the settings dialog's
+// check boxes. VOICE_SET_MODEL2 has no box: it stands for model 2, so that a
+// change of model changes VERSION too.
+constexpr unsigned VOICE_SET_TIKO = 0x01; // always in the catalogue mask
+constexpr unsigned VOICE_SET_TIKO_CART = 0x02;
+constexpr unsigned VOICE_SET_SORA2 = 0x04;
+constexpr unsigned VOICE_SET_SORA2_DX = 0x08;
+constexpr unsigned VOICE_SET_TIKO_WALK = 0x10;
+constexpr unsigned VOICE_SET_MODEL2 = 0x20;
+
+// What the sequencer runs besides a play list: nothing, list play (button 4)
+// or random play (button 5).
+enum class SequenceKind { None = 0, List = 1, Random = 2 };
+
+// FlashAir cards that [REMOTE] FLASHAIR may list; names beyond are dropped.
 constexpr int MAX_TARGETS = 128;
-
-// Control ids of the main dialog.
-namespace ctl {
-constexpr int kClose = 2;
-constexpr int kPlay = 3;
-constexpr int kListPlay = 4;
-constexpr int kRandomPlay = 5;
-constexpr int kStop = 6;
-constexpr int kProgramOutput = 7;
-constexpr int kSettings = 8;
-constexpr int kClipList = 1000;
-constexpr int kFirstCategory = 1001; // 1001..1023
-constexpr int kVolume = 1024;
-constexpr int kClipDisplay = 1026;
-constexpr int kModeNinshiki = 1027;
-constexpr int kModeVoice = 1028;
-constexpr int kContinuousGroup = 1041;
-constexpr int kPlayListRadio = kFirstCategory + CATEGORY_PLAY_LISTS; // 1022
-constexpr int kProgramRadio = kFirstCategory + CATEGORY_PROGRAMS;    // 1021
-} // namespace ctl
-
-// The window timer of the sequencer.
-constexpr int SEQUENCE_TIMER = 1;
 
 // The settings file's name beside the executable.
 inline constexpr std::string_view SETTINGS_FILE_NAME = "Voxlet.ini";
@@ -89,7 +80,7 @@ public:
 
     // Play commands and the sequencer
     void PlaySelected(platform::DialogHost& dlg);
-    void StartSequence(platform::DialogHost& dlg, int kind);
+    void StartSequence(platform::DialogHost& dlg, SequenceKind kind);
     void StopSequence(platform::DialogHost& dlg);
     bool OpenPlayList(std::string_view name);
     void OnSequenceTick(platform::DialogHost& dlg);
@@ -113,13 +104,21 @@ public:
     std::string_view RecognitionFolderName() const;
     // The PC path of a row's clip in the current mode.
     std::string ClipPath(const VoiceEntry& entry) const;
-    // Reads a settings string of at most 259 bytes from the settings file.
+    // The program category's folder ([REMOTE] PROGRAM_FOLDER, read anew) with a
+    // trailing native separator, for listing it and for the files sent from it.
+    // An empty value (a file chosen in the file-system root) is the root.
+    std::string ProgramFolder() const;
+    // Reads a settings string of at most 259 bytes from the settings file; a
+    // value whose write failed this session is read as written.
     std::string ReadSetting(std::string_view section, std::string_view key,
                             std::string_view def) const;
     int ReadSettingInt(std::string_view section, std::string_view key, int def) const;
-    bool WriteSetting(std::string_view section, std::string_view key, std::string_view value) const;
+    // Stores a settings value. A write that fails leaves the file as it was,
+    // keeps the value for this session (ReadSetting gives it back) and tells the
+    // user once per session and settings file, with the reason; the caller goes
+    // on as after a write that succeeded. Returns whether the file took it.
+    bool WriteSetting(std::string_view section, std::string_view key, std::string_view value);
 
-    // Members, in the order of the design.
     bool m_bUraVoice = false;
     bool m_bVolumeChanged = true;
     std::string m_strIniPath;
@@ -143,7 +142,7 @@ public:
     std::optional<std::vector<std::int16_t>> m_pnTargetTimes;
     char m_chAltDrive = 0;
     std::array<int, CATEGORY_COUNT> m_anListDefault{};
-    int m_nListPlay = 0;
+    SequenceKind m_nListPlay = SequenceKind::None;
     int m_nListPos = 0;
     std::unique_ptr<platform::TextRowReader> m_pPlayList;
     int m_nCategory = -1;
@@ -165,5 +164,19 @@ private:
     const VoiceEntry* DrawRandomEntry();
     // Sends a program or clip file chosen in the program category.
     void SendProgramFile(platform::DialogHost& dlg, int selection);
+    // One sequencer tick in steps: take what the running sequence plays next,
+    // send it down the route, and the timer period that follows it.
+    struct SequenceStep;
+    enum class StepTaken;
+    StepTaken TakeStep(platform::DialogHost& dlg, SequenceStep& step);
+    StepTaken TakePlayListLine(platform::DialogHost& dlg, SequenceStep& step);
+    StepTaken TakeListEntry(platform::DialogHost& dlg, SequenceStep& step);
+    // False when the send failed and the sequence stopped.
+    bool SendStepClip(platform::DialogHost& dlg, const SequenceStep& step);
+    std::int64_t StepPeriod(const SequenceStep& step) const;
     std::uint32_t m_nRandomState = 0;
+    // Values whose write failed, by section and key, in force for this session.
+    std::map<std::pair<std::string, std::string>, std::string> m_unsavedSettings;
+    // Settings files whose write failure the user has been told of.
+    std::set<std::string> m_settingsFailureShown;
 };

@@ -8,7 +8,8 @@
 #include "platform/dialog_host.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
-#include "ui/string_table.h"
+#include "resources/labels.h"
+#include "resources/string_table.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ void ProgramOutput(CVoicePlayer& player, platform::DialogHost& dlg) {
         ShowOkMessage(ids::IDS_SELECT_CLIP, platform::MsgIcon::None);
         return;
     }
-    // The whole text, however long (the design's 244-byte buffer is not kept).
+    // The whole list text, however long: it names the file and the program.
     const std::string text = dlg.ListGetText(ctl::kClipList, selection);
     const bool playList = player.m_nMode == MODE_VOICE && !player.m_bUraVoice &&
                           dlg.IsItemChecked(ctl::kPlayListRadio);
@@ -45,7 +46,7 @@ void ProgramOutput(CVoicePlayer& player, platform::DialogHost& dlg) {
     platform::FileDialogSpec spec;
     spec.defaultExt = "TM4";
     spec.initialName = text;
-    spec.filter = "ﾌﾟﾛｸﾞﾗﾑﾌｧｲﾙ|*.TM4||";
+    spec.filter = filters::kPrograms;
     spec.hideReadOnly = true;
     spec.overwritePrompt = playList;
     const auto chosen = platform::GetPrompts().FileSave(spec);
@@ -62,12 +63,12 @@ void ProgramOutput(CVoicePlayer& player, platform::DialogHost& dlg) {
     }
 
     bool append = false;
-    if (platform::PathFileExists(programPath)) {
+    if (platform::PathExists(programPath)) {
         append = true;
         platform::MessageStyle style;
         style.buttons = platform::MsgButtons::YesNo;
         style.icon = platform::MsgIcon::Question;
-        if (ShowMessage(ids::IDS_PROGRAM_APPEND, style) == platform::IDNO)
+        if (ShowMessage(ids::IDS_PROGRAM_APPEND, style) == platform::kIdNo)
             append = false;
     }
 

@@ -3,11 +3,13 @@
 #include <cstdio>
 #include <limits>
 
+#include "core/catalogue.h"
 #include "core/numbers.h"
 #include "core/voice_player.h"
+#include "platform/paths.h"
 #include "platform/prompts.h"
 #include "platform/text.h"
-#include "ui/string_table.h"
+#include "resources/string_table.h"
 
 namespace {
 
@@ -38,7 +40,7 @@ public:
     ProgramFile& operator=(const ProgramFile&) = delete;
 
     bool Open(const std::string& path, bool append) {
-        m_file = std::fopen(path.c_str(), append ? "ab" : "wb");
+        m_file = platform::OpenFile(path, append ? "ab" : "wb");
         return m_file != nullptr;
     }
     void Put(std::string_view bytes) {
@@ -308,7 +310,7 @@ bool WritePlayListProgram(const std::string& programPath, const CVoicePlayer& pl
                 const bool written = file.Close();
                 ShowOkMessage(ids::IDS_PLAYLIST_ID_MISSING, platform::MsgIcon::None,
                               platform::Cp932ToUtf8(line.idText),
-                              player.m_nMode == MODE_VOICE ? ".\\voice.csv" : ".\\Ninshiki.csv");
+                              CatalogueNamedForMode(player.m_nMode));
                 // The partial file could not even be written as far as it went.
                 if (!written)
                     ShowWriteFailed();

@@ -16,7 +16,8 @@
 #include "platform/dialog_host.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
-#include "ui/string_table.h"
+#include "resources/labels.h"
+#include "resources/string_table.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ std::optional<std::string> OnDisk(std::string_view path, const std::string& iniP
 
 bool CardFileExists(std::string_view path, const std::string& iniPath) {
     const auto disk = OnDisk(path, iniPath);
-    return disk && platform::PathFileExists(*disk);
+    return disk && platform::PathExists(*disk);
 }
 
 // The parent rule: cut the chosen path before its last separator (the folder
@@ -66,7 +67,7 @@ platform::FileDialogSpec Chooser(std::string initialName) {
     platform::FileDialogSpec spec;
     spec.defaultExt = "LOG";
     spec.initialName = std::move(initialName);
-    spec.filter = "ﾘﾓｰﾄﾌｧｲﾙ|REMOTE.LOG||";
+    spec.filter = filters::kRemoteLog;
     spec.hideReadOnly = true;
     spec.overwritePrompt = false;
     return spec;
@@ -75,10 +76,11 @@ platform::FileDialogSpec Chooser(std::string initialName) {
 // Creates (or truncates) the file and writes the bytes; false unless every
 // byte reached the file and it closed cleanly.
 bool WriteWholeFile(const std::string& diskPath, const void* bytes, std::size_t size) {
-    std::FILE* file = std::fopen(diskPath.c_str(), "wb");
+    std::FILE* file = platform::OpenFile(diskPath, "wb");
     if (!file)
         return false;
-    const bool written = std::fwrite(bytes, 1, size, file) == size;
+    // An empty file is created empty (no write from a buffer that may be null).
+    const bool written = size == 0 || std::fwrite(bytes, 1, size, file) == size;
     const bool flushed = std::fflush(file) == 0;
     const bool closed = std::fclose(file) == 0;
     return written && flushed && closed;
@@ -90,13 +92,27 @@ bool WriteRecord(std::string_view path, const std::string& iniPath,
     return disk && WriteWholeFile(*disk, bytes.data(), bytes.size());
 }
 
-// CopyFile with replacing: the source (a data path) to the destination.
+// Where the second card's record goes: a path that starts with a drive letter
+// gets the letter in place of its first character (E:\Card\ADDON\REMOTE.LOG
+// becomes F:\Card\ADDON\REMOTE.LOG); any other path, a plain folder, gives
+// ADDON\REMOTE.LOG at the root of the letter. Both are mapped through
+// [DRIVES] when written.
+std::string SecondCardPath(const std::string& path, char letter) {
+    if (platform::HasDriveLetter(path))
+        return letter + path.substr(1);
+    return CardFile(std::string{letter, ':', platform::kPathSeparator}, kRemoteLog);
+}
+
+// CopyFile with replacing: the source (a data path) to the destination. An
+// empty source gives an empty file, as the system's file copy does (the
+// FlashAir route, which uploads a buffer read from the file, refuses an empty
+// file with message 122 instead).
 bool CopyToCard(const std::string& source, const std::string& destination,
                 const std::string& iniPath) {
     const auto target = OnDisk(destination, iniPath);
     if (!target)
         return false;
-    std::FILE* in = std::fopen(platform::ResolvePath(source).c_str(), "rb");
+    std::FILE* in = platform::OpenDataFile(source);
     if (!in)
         return false;
     std::vector<std::uint8_t> bytes;
@@ -113,7 +129,7 @@ bool CopyToCard(const std::string& source, const std::string& destination,
 
 // L of a clip from the first 32 bytes of its file; 3 when it cannot be read.
 std::int16_t ClipSeconds(const std::string& source) {
-    std::FILE* in = std::fopen(platform::ResolvePath(source).c_str(), "rb");
+    std::FILE* in = platform::OpenDataFile(source);
     if (!in)
         return REMOTE_DEFAULT_WAV_SECONDS;
     std::uint8_t header[32] = {};
@@ -159,11 +175,9 @@ bool CVoicePlayer::SendCardCommand(const std::optional<std::string>& overridePat
         return false;
     }
 
-    // The second card: the folder its letter maps to; any failure is silent.
-    if (m_chAltDrive != 0) {
-        if (const auto root = platform::DriveRoot(m_chAltDrive, m_strIniPath))
-            (void)WriteRecord(CardFile(*root, kRemoteLog), m_strIniPath, bytes);
-    }
+    // The second card; any failure is silent.
+    if (m_chAltDrive != 0)
+        (void)WriteRecord(SecondCardPath(path, m_chAltDrive), m_strIniPath, bytes);
 
     if (!overridePath)
         WriteSetting("REMOTE", "REMOTE_DIR", m_strRemoteDir);
@@ -179,9 +193,9 @@ bool CVoicePlayer::SendCardFile(const std::string& path, platform::DialogHost& d
         const auto chosen = platform::GetPrompts().FileOpen(Chooser(initial));
         if (!chosen)
             return false;
-        // The parent rule, not the design's root rule (which would put the
-        // files beside a folder that stands in for the card); the card is
-        // tested by SendCardCommand below.
+        // The folder that holds the chosen ADDON folder, not the mount root:
+        // a folder that stands in for the card must get the files inside it.
+        // The card is tested by SendCardCommand below.
         m_strRemoteDir = ParentRule(*chosen);
     }
 

@@ -10,7 +10,7 @@
 #include "link/remote_command.h"
 #include "platform/dialog_host.h"
 #include "platform/paths.h"
-#include "ui/string_table.h"
+#include "resources/string_table.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ constexpr const char* kClipName = "TEMP.wav";
 // Read in chunks to its end rather than sized by a seek, so that a folder or
 // a device gives nothing instead of a bogus size.
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) {
-    std::FILE* file = std::fopen(platform::ResolvePath(path).c_str(), "rb");
+    std::FILE* file = platform::OpenDataFile(path);
     if (!file)
         return std::nullopt;
     std::vector<std::uint8_t> bytes;

@@ -1,7 +1,5 @@
 #include "link/flashair_client.h"
 
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -13,17 +11,12 @@ namespace {
 
 constexpr std::string_view kSuccess = "SUCCESS";
 constexpr std::string_view kFailureText = "FlashAirとの通信に失敗しました[";
+constexpr std::string_view kNoTransport = "no HTTP transport is installed";
 // The reply of the folder request that matters.
 constexpr std::size_t kFolderReplySize = 16;
 
-std::once_flag g_curlOnce;
-std::mutex g_mutex; // guards the hook and the time-outs
+std::mutex g_mutex; // guards the hook
 HttpTraceHook g_traceHook;
-HttpTimeouts g_timeouts;
-
-void EnsureCurl() {
-    std::call_once(g_curlOnce, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 void Trace(const std::string& line) {
     HttpTraceHook hook;
@@ -50,15 +43,6 @@ std::string Printable(const char* bytes, std::size_t n) {
     return out;
 }
 
-// The error text of a failed transfer, without trailing line ends.
-std::string ErrorText(CURLcode code, const char* errorBuffer) {
-    std::string text = (errorBuffer && errorBuffer[0]) ? std::string(errorBuffer)
-                                                       : std::string(curl_easy_strerror(code));
-    while (!text.empty() && static_cast<unsigned char>(text.back()) < 32)
-        text.pop_back();
-    return text;
-}
-
 void ShowFailure(const std::string& text) {
     std::string message(kFailureText);
     message += text;
@@ -66,82 +50,13 @@ void ShowFailure(const std::string& text) {
     platform::GetPrompts().Message(-1, message, platform::MessageStyle{});
 }
 
-// One easy handle with the options both exchanges share.
-class Exchange {
-public:
-    explicit Exchange(const std::string& url) {
-        EnsureCurl();
-        m_handle = curl_easy_init();
-        m_error[0] = '\0';
-        if (!m_handle)
-            return;
-        HttpTimeouts timeouts;
-        {
-            std::lock_guard<std::mutex> lock(g_mutex);
-            timeouts = g_timeouts;
-        }
-        m_agent = platform::ApplicationName();
-        curl_easy_setopt(m_handle, CURLOPT_URL, url.c_str());
-        curl_easy_setopt(m_handle, CURLOPT_ERRORBUFFER, m_error);
-        curl_easy_setopt(m_handle, CURLOPT_NOSIGNAL, 1L);
-#if LIBCURL_VERSION_NUM >= 0x075500
-        curl_easy_setopt(m_handle, CURLOPT_PROTOCOLS_STR, "http");
-        curl_easy_setopt(m_handle, CURLOPT_REDIR_PROTOCOLS_STR, "http");
-#else
-        curl_easy_setopt(m_handle, CURLOPT_PROTOCOLS, static_cast<long>(CURLPROTO_HTTP));
-        curl_easy_setopt(m_handle, CURLOPT_REDIR_PROTOCOLS, static_cast<long>(CURLPROTO_HTTP));
-#endif
-        curl_easy_setopt(m_handle, CURLOPT_USERAGENT, m_agent.c_str());
-        curl_easy_setopt(m_handle, CURLOPT_CONNECTTIMEOUT_MS, timeouts.connectMs);
-        curl_easy_setopt(m_handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_easy_setopt(m_handle, CURLOPT_LOW_SPEED_TIME, timeouts.lowSpeedSeconds);
-    }
-    ~Exchange() {
-        if (m_handle)
-            curl_easy_cleanup(m_handle);
-    }
-    Exchange(const Exchange&) = delete;
-    Exchange& operator=(const Exchange&) = delete;
-
-    CURL* Handle() const {
-        return m_handle;
-    }
-    const char* ErrorBuffer() const {
-        return m_error;
-    }
-
-private:
-    CURL* m_handle = nullptr;
-    char m_error[CURL_ERROR_SIZE];
-    std::string m_agent;
-};
-
-struct ReplyBuffer {
-    char* data;
-    std::size_t capacity;
-    std::size_t count;
-    bool overflow;
-};
-
-// Keeps the first bytes; once the buffer is full, the next bytes end the
-// transfer (the reply's remainder is never needed).
-std::size_t KeepReply(char* ptr, std::size_t size, std::size_t nmemb, void* userdata) {
-    auto* reply = static_cast<ReplyBuffer*>(userdata);
-    const std::size_t n = size * nmemb;
-    if (n == 0)
-        return 0;
-    if (reply->count >= reply->capacity) {
-        reply->overflow = true;
-        return 0; // aborts with CURLE_WRITE_ERROR, taken as the end of the reply
-    }
-    const std::size_t take = std::min(n, reply->capacity - reply->count);
-    std::memcpy(reply->data + reply->count, ptr, take);
-    reply->count += take;
-    return n;
-}
-
-std::size_t DiscardReply(char*, std::size_t size, std::size_t nmemb, void*) {
-    return size * nmemb;
+// The exchange over the installed transport, or a failure that says none is
+// installed.
+template <class Exchange> platform::HttpResult OverTransport(const Exchange& exchange) {
+    platform::HttpTransport* transport = platform::GetHttpTransport();
+    if (!transport)
+        return platform::HttpResult{false, {}, std::string(kNoTransport)};
+    return exchange(*transport);
 }
 
 } // namespace
@@ -152,13 +67,13 @@ void SetHttpTraceHook(HttpTraceHook hook) {
 }
 
 void SetHttpTimeouts(const HttpTimeouts& timeouts) {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    g_timeouts = timeouts;
+    if (platform::HttpTransport* transport = platform::GetHttpTransport())
+        transport->SetTimeouts(timeouts);
 }
 
 HttpTimeouts GetHttpTimeouts() {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    return g_timeouts;
+    const platform::HttpTransport* transport = platform::GetHttpTransport();
+    return transport ? transport->Timeouts() : HttpTimeouts{};
 }
 
 std::string BuildFlashAirBody(std::string_view name, const void* bytes, std::size_t size) {
@@ -183,27 +98,20 @@ std::string BuildFlashAirBody(std::string_view name, const void* bytes, std::siz
 }
 
 bool HttpGetReply(const std::string& url, char* reply, std::size_t capacity, bool reportErrors) {
-    ReplyBuffer buffer{reply, capacity, 0, false};
-    Exchange exchange(url);
-    CURLcode code = CURLE_FAILED_INIT;
-    if (exchange.Handle()) {
-        curl_easy_setopt(exchange.Handle(), CURLOPT_HTTPGET, 1L);
-        curl_easy_setopt(exchange.Handle(), CURLOPT_WRITEFUNCTION, KeepReply);
-        curl_easy_setopt(exchange.Handle(), CURLOPT_WRITEDATA, &buffer);
-        code = curl_easy_perform(exchange.Handle());
-        if (code == CURLE_WRITE_ERROR && buffer.overflow)
-            code = CURLE_OK; // the buffer was full: the rest was not wanted
-    }
-    if (code != CURLE_OK) {
-        const std::string text = ErrorText(code, exchange.ErrorBuffer());
-        Trace("http get " + url + " -> error " + text);
+    const platform::HttpResult result =
+        OverTransport([&](platform::HttpTransport& http) { return http.Get(url, capacity); });
+    const std::size_t count = std::min(result.reply.size(), capacity);
+    if (count > 0)
+        std::memcpy(reply, result.reply.data(), count);
+    if (!result.ok) {
+        Trace("http get " + url + " -> error " + result.error);
         if (reportErrors)
-            ShowFailure(text);
+            ShowFailure(result.error);
         return false;
     }
-    Trace("http get " + url + " -> \"" + Printable(reply, buffer.count) + "\"");
-    if (buffer.count < capacity)
-        reply[buffer.count] = '\0';
+    Trace("http get " + url + " -> \"" + Printable(reply, count) + "\"");
+    if (count < capacity)
+        reply[count] = '\0';
     return true;
 }
 
@@ -211,33 +119,13 @@ bool HttpPostFile(const std::string& url, const std::string& name, const void* b
                   std::size_t size) {
     const std::string traceHead =
         "http post " + url + " name=" + name + " size=" + std::to_string(size) + " -> ";
-    Exchange exchange(url);
-    CURLcode code = CURLE_FAILED_INIT;
-    if (exchange.Handle()) {
-        const std::string body = BuildFlashAirBody(name, bytes, size);
-        const std::string contentType =
-            "Content-Type: multipart/form-data;boundary=" + std::string(FLASHAIR_BOUNDARY);
-        curl_slist* headers = curl_slist_append(nullptr, contentType.c_str());
-        if (headers) {
-            curl_slist* more = curl_slist_append(headers, "Accept:"); // no Accept header
-            if (more)
-                headers = more;
-        }
-        CURL* h = exchange.Handle();
-        curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
-        curl_easy_setopt(h, CURLOPT_POST, 1L);
-        curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers);
-        curl_easy_setopt(h, CURLOPT_POSTFIELDS, body.data());
-        curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
-        curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, DiscardReply);
-        code = headers ? curl_easy_perform(h) : CURLE_OUT_OF_MEMORY;
-        curl_easy_setopt(h, CURLOPT_HTTPHEADER, nullptr);
-        curl_slist_free_all(headers);
-    }
-    if (code != CURLE_OK) {
-        const std::string text = ErrorText(code, exchange.ErrorBuffer());
-        Trace(traceHead + "error " + text);
-        ShowFailure(text);
+    const platform::HttpResult result = OverTransport([&](platform::HttpTransport& http) {
+        return http.Post(url, "multipart/form-data;boundary=" + std::string(FLASHAIR_BOUNDARY),
+                         BuildFlashAirBody(name, bytes, size));
+    });
+    if (!result.ok) {
+        Trace(traceHead + "error " + result.error);
+        ShowFailure(result.error);
         return false;
     }
     Trace(traceHead + "ok");

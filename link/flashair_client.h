@@ -1,13 +1,16 @@
 // The FlashAir HTTP client: puts one named file onto one card with
 // two exchanges, a GET of /upload.cgi?UPDIR=... that must be answered
 // "SUCCESS", then a multipart/form-data POST whose body is fixed byte for byte.
-// Free functions over libcurl; every call opens and closes its own handle.
+// Free functions over the installed platform::HttpTransport; without one,
+// every exchange fails with its message.
 #pragma once
 
 #include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
+
+#include "platform/http_transport.h"
 
 // The multipart boundary: 24 equals signs.
 inline constexpr std::string_view FLASHAIR_BOUNDARY = "========================";
@@ -45,12 +48,8 @@ std::string BuildFlashAirBody(std::string_view name, const void* bytes, std::siz
 using HttpTraceHook = std::function<void(const std::string& line)>;
 void SetHttpTraceHook(HttpTraceHook hook);
 
-// Time-outs of every exchange. The defaults are those of the platform the
-// design had: about 10 s to connect, and give up when less than 1 byte/s
-// moves for 30 s. Tests shorten them.
-struct HttpTimeouts {
-    long connectMs = 10000;
-    long lowSpeedSeconds = 30;
-};
+// Time-outs of the installed transport's exchanges (without one, setting does
+// nothing and the defaults are returned). Tests shorten them.
+using platform::HttpTimeouts;
 void SetHttpTimeouts(const HttpTimeouts& timeouts);
 HttpTimeouts GetHttpTimeouts();

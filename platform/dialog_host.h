@@ -10,10 +10,10 @@
 namespace platform {
 
 // Results a dialog ends with.
-constexpr int IDOK = 1;
-constexpr int IDCANCEL = 2;
-constexpr int IDYES = 6;
-constexpr int IDNO = 7;
+constexpr int kIdOk = 1;
+constexpr int kIdCancel = 2;
+constexpr int kIdYes = 6;
+constexpr int kIdNo = 7;
 
 class DialogHost {
 public:

@@ -7,6 +7,12 @@ bool IsPathSeparator(char c) {
     return c == '\\' || c == '/';
 }
 
+bool HasDriveLetter(std::string_view path) {
+    const bool letter = path.size() >= 2 &&
+                        ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+    return letter && path[1] == ':' && (path.size() == 2 || IsPathSeparator(path[2]));
+}
+
 std::string ToNativePath(std::string_view path) {
     std::string native(path);
     for (char& c : native) {

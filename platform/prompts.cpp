@@ -14,17 +14,17 @@ class SilentPrompts final : public Prompts {
 public:
     int Message(int, std::string_view, const MessageStyle& style) override {
         if (style.buttons == MsgButtons::Ok)
-            return IDOK;
-        return style.defaultButton == IDNO ? IDNO : IDYES;
+            return kIdOk;
+        return style.defaultButton == kIdNo ? kIdNo : kIdYes;
     }
     std::optional<std::string> FileOpen(const FileDialogSpec&) override { return std::nullopt; }
     std::optional<std::string> FileSave(const FileDialogSpec&) override { return std::nullopt; }
-    int RunModal(ModalDialogLogic&) override { return IDCANCEL; }
+    int RunModal(ModalDialogLogic&) override { return kIdCancel; }
 };
 } // namespace
 
 void ModalDialogLogic::OnCommand(DialogHost& host, int id, int notification) {
-    if (notification == BN_CLICKED && (id == IDOK || id == IDCANCEL))
+    if (notification == kNotifyClicked && (id == kIdOk || id == kIdCancel))
         host.EndDialog(id);
 }
 

@@ -18,7 +18,7 @@ enum class MsgButtons { Ok, YesNo };
 struct MessageStyle {
     MsgButtons buttons = MsgButtons::Ok;
     MsgIcon icon = MsgIcon::None;
-    int defaultButton = 0; // 0: the first button; otherwise IDYES/IDNO
+    int defaultButton = 0; // 0: the first button; otherwise kIdYes/kIdNo
 };
 
 struct FileDialogSpec {
@@ -29,28 +29,36 @@ struct FileDialogSpec {
     bool overwritePrompt = false;
 };
 
-// The logic of a modal dialog: the host calls OnInitDialog once the controls
-// exist and OnCommand for each click, selection change or notification.
+// The logic of a dialog: the host calls OnInitDialog once the controls exist
+// and OnCommand for each click, selection change or notification. The
+// window's own events (its timer, a vertical trackbar's scroll, a system-menu
+// command, its destruction) reach the logic too; only the main dialog takes
+// them, the defaults ignore them. Nothing reaches the logic after the dialog
+// has ended, except OnDestroy, which comes once while the controls still exist.
 class ModalDialogLogic {
 public:
     virtual ~ModalDialogLogic() = default;
     virtual const DialogTemplate& Template() const = 0;
     virtual void OnInitDialog(DialogHost& host) = 0;
-    // Default handling: buttons IDOK/IDCANCEL end the dialog.
+    // Default handling: buttons kIdOk/kIdCancel end the dialog.
     virtual void OnCommand(DialogHost& host, int id, int notification);
+    virtual void OnTimer(DialogHost& /*host*/, int /*timerId*/) {}
+    virtual void OnVScroll(DialogHost& /*host*/) {}
+    virtual void OnSysCommand(DialogHost& /*host*/, int /*command*/) {}
+    virtual void OnDestroy(DialogHost& /*host*/) {}
 };
 
 // Notifications delivered with OnCommand.
-constexpr int BN_CLICKED = 0;
-constexpr int LBN_DBLCLK = 2;
-constexpr int CBN_SELCHANGE = 1;
+constexpr int kNotifyClicked = 0;
+constexpr int kNotifyDoubleClick = 2;
+constexpr int kNotifySelChange = 1;
 
 class Prompts {
 public:
     virtual ~Prompts() = default;
 
     // Shows a message; stringId is its string-table entry or -1 for a text that
-    // is not one. Returns IDOK, IDYES or IDNO.
+    // is not one. Returns kIdOk, kIdYes or kIdNo.
     virtual int Message(int stringId, std::string_view text, const MessageStyle& style) = 0;
     // nullopt when the user cancelled.
     virtual std::optional<std::string> FileOpen(const FileDialogSpec& spec) = 0;

@@ -10,13 +10,17 @@
 
 namespace platform {
 
-// Decodes CP932 bytes. Bytes that do not form a CP932 character (a stray trail
-// byte, a lead byte at the end, an unassigned code) become U+FFFD each; the rest
-// of the text is still decoded.
+// Decodes CP932 bytes. The single bytes 0x80, 0xA0 and 0xFD..0xFF become
+// U+0080, U+F8F0 and U+F8F1..U+F8F3, as the Windows code page converts them.
+// Other bytes that do not form a CP932 character (a stray trail byte, a lead
+// byte at the end, an unassigned code) become U+FFFD each; the rest of the
+// text is still decoded.
 std::string Cp932ToUtf8(std::string_view bytes);
 
-// Encodes UTF-8 as CP932. Characters that CP932 cannot hold, and invalid UTF-8,
-// become '?'. Returns false in *exact (when given) if any such replacement happened.
+// Encodes UTF-8 as CP932; U+0080, U+F8F0 and U+F8F1..U+F8F3 go back to the
+// single bytes that Cp932ToUtf8 gives them. Characters that CP932 cannot hold,
+// and invalid UTF-8, become '?'. Returns false in *exact (when given) if any
+// such replacement happened.
 std::string Utf8ToCp932(std::string_view utf8, bool* exact = nullptr);
 
 // True when the bytes are well-formed UTF-8.
@@ -30,8 +34,9 @@ class TextRowReader {
 public:
     static constexpr std::size_t kRowLimit = 255;
 
-    // Opens the file; IsOpen() tells whether that worked.
-    explicit TextRowReader(const std::string& path, std::size_t rowLimit = kRowLimit);
+    // Opens the data file as OpenDataFile does (letter case aside, and only a
+    // regular file); IsOpen() tells whether that worked.
+    explicit TextRowReader(std::string_view path, std::size_t rowLimit = kRowLimit);
     ~TextRowReader();
     TextRowReader(const TextRowReader&) = delete;
     TextRowReader& operator=(const TextRowReader&) = delete;

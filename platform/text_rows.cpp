@@ -1,8 +1,7 @@
 // TextRowReader: the rows that fgets(buf, 256, f) delivers from a file opened
 // "rt" under Windows, read here from a file opened in binary mode (portable).
+#include "platform/paths.h"
 #include "platform/text.h"
-
-#include <filesystem>
 
 namespace platform {
 
@@ -11,14 +10,9 @@ constexpr int kEnd = -1;
 constexpr int kCtrlZ = 0x1A; // Windows text mode: end of file
 } // namespace
 
-TextRowReader::TextRowReader(const std::string& path, std::size_t rowLimit)
+TextRowReader::TextRowReader(std::string_view path, std::size_t rowLimit)
     : m_rowLimit(rowLimit == 0 ? 1 : rowLimit) {
-    // Only a regular file can be read as text: a folder (which POSIX would
-    // open) or a device counts as a file that cannot be opened.
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
-        return;
-    m_file = std::fopen(path.c_str(), "rb");
+    m_file = OpenDataFile(path);
 }
 
 TextRowReader::~TextRowReader() {

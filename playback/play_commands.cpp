@@ -5,7 +5,8 @@
 #include "platform/prompts.h"
 #include "platform/sleep.h"
 #include "playback/audio/audio.h"
-#include "ui/string_table.h"
+#include "resources/labels.h"
+#include "resources/string_table.h"
 
 using platform::DialogHost;
 
@@ -24,10 +25,10 @@ void CVoicePlayer::SendProgramFile(DialogHost& dlg, int selection) {
         platform::FileDialogSpec spec;
         if (m_nTikoModel == 2) {
             spec.defaultExt = "wav";
-            spec.filter = "音声ﾌｧｲﾙ|*.wav||";
+            spec.filter = filters::kClips;
         } else {
             spec.defaultExt = "TM4";
-            spec.filter = "ﾌﾟﾛｸﾞﾗﾑﾌｧｲﾙ/音声ﾌｧｲﾙ|*.TM4;*.wav||";
+            spec.filter = filters::kProgramsAndClips;
         }
         spec.hideReadOnly = true;
         auto chosen = platform::GetPrompts().FileOpen(spec);
@@ -37,8 +38,7 @@ void CVoicePlayer::SendProgramFile(DialogHost& dlg, int selection) {
         WriteSetting("REMOTE", "PROGRAM_FOLDER", platform::CutAtLastSeparator(file));
         ChangeCategory(dlg, CATEGORY_PROGRAMS);
     } else {
-        file = platform::JoinPath({ReadSetting("REMOTE", "PROGRAM_FOLDER", "."),
-                                   dlg.ListGetText(ctl::kClipList, selection)});
+        file = ProgramFolder() + dlg.ListGetText(ctl::kClipList, selection);
     }
     if (m_nConnectType == CONNECT_FLASHAIR)
         SendFlashAirFile(file, dlg);
@@ -92,7 +92,7 @@ void CVoicePlayer::PlaySelected(DialogHost& dlg) {
 
     if (m_bNinshikiVoice && m_nConnectType != CONNECT_SOUND && m_nMode == MODE_NINSHIKI) {
         // The recognition word sounds on the PC first; the thread waits for it.
-        PlayClip(*this, ClipPath(entry), volume);
+        PlayClip(m_bVolumeChanged, ClipPath(entry), volume);
         if (entry.nSeconds > 1)
             platform::Sleep((entry.nSeconds - 1) * 1000);
     }
@@ -103,5 +103,5 @@ void CVoicePlayer::PlaySelected(DialogHost& dlg) {
         SendCardCommand(std::nullopt, entry.nSoundId, entry.nSeconds,
                         static_cast<std::int16_t>(volume));
     else
-        PlayClip(*this, ClipPath(entry), volume);
+        PlayClip(m_bVolumeChanged, ClipPath(entry), volume);
 }

@@ -3,13 +3,14 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/catalogue.h"
 #include "core/voice_player.h"
 #include "platform/dialog_host.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 #include "playback/audio/audio.h"
 #include "playback/play_list_line.h"
-#include "ui/string_table.h"
+#include "resources/string_table.h"
 
 using platform::DialogHost;
 
@@ -34,19 +35,10 @@ int CVoicePlayer::VolumePercent(const DialogHost& dlg) const {
     return 100 - dlg.TrackGetPos(ctl::kVolume);
 }
 
-void CVoicePlayer::StopSequence(DialogHost& dlg) {
-    m_pPlayList.reset();
-    m_nListPlay = 0;
-    dlg.KillTimer(SEQUENCE_TIMER);
-    dlg.EnableItem(ctl::kPlay, true);
-    dlg.EnableItem(ctl::kStop, false);
-}
-
 bool CVoicePlayer::OpenPlayList(std::string_view name) {
     m_pPlayList.reset();
-    const std::string path = platform::ResolvePath(
+    auto reader = std::make_unique<platform::TextRowReader>(
         platform::JoinPath({m_strVoiceFolder, "play_list", std::string(name) + ".txt"}));
-    auto reader = std::make_unique<platform::TextRowReader>(path);
     if (!reader->IsOpen()) {
         ShowOkMessage(ids::IDS_PLAYLIST_FAILED, platform::MsgIcon::None);
         return false;
@@ -55,10 +47,10 @@ bool CVoicePlayer::OpenPlayList(std::string_view name) {
     return true;
 }
 
-void CVoicePlayer::StartSequence(DialogHost& dlg, int kind) {
+void CVoicePlayer::StartSequence(DialogHost& dlg, SequenceKind kind) {
     if (m_nConnectType == CONNECT_FLASHAIR && m_nTargetCount > 1) {
         // Buttons 4 and 5 send the selection once, to the first or second card.
-        m_nTargetSel = kind - 1;
+        m_nTargetSel = kind == SequenceKind::List ? 0 : 1;
         PlaySelected(dlg);
         m_nTargetSel = -1;
         return;
@@ -90,127 +82,158 @@ const VoiceEntry* CVoicePlayer::DrawRandomEntry() {
     return &m_pVoices[index];
 }
 
-void CVoicePlayer::OnSequenceTick(DialogHost& dlg) {
-    dlg.KillTimer(SEQUENCE_TIMER);
-
-    // A copy: a message loop inside a send may replace the catalogue table.
+// What one tick plays: the clip (a copy: a message loop inside a send may
+// replace the catalogue table), the target of its play-list line, and the
+// wait that the line asks for.
+struct CVoicePlayer::SequenceStep {
     std::optional<VoiceEntry> clip;
     std::optional<char> target;
     std::int64_t wait = 0;
+};
 
-    if (m_pPlayList) {
-        std::optional<PlayListLine> line;
-        std::string row;
-        while (auto next = m_pPlayList->ReadRow()) {
-            row = std::move(*next);
-            auto classified = ClassifyPlayListLine(row);
-            if (classified.kind != PlayListLine::Kind::Skip) {
-                line = classified;
-                break;
-            }
+enum class CVoicePlayer::StepTaken {
+    Step,           // play the step (it may hold no clip), then set the timer
+    PlayListOpened, // a list-play entry opened a play list: tick again at once
+    Stopped,        // the sequence has stopped; the tick ends
+};
+
+CVoicePlayer::StepTaken CVoicePlayer::TakePlayListLine(DialogHost& dlg, SequenceStep& step) {
+    std::optional<PlayListLine> line;
+    std::string row;
+    while (auto next = m_pPlayList->ReadRow()) {
+        row = std::move(*next);
+        auto classified = ClassifyPlayListLine(row);
+        if (classified.kind != PlayListLine::Kind::Skip) {
+            line = classified;
+            break;
         }
-        if (!line) {
-            m_pPlayList.reset();
-            if (m_nListPlay != 1) {
-                StopSequence(dlg);
-                return;
-            }
-            // The play list was an entry of list play: list play goes on.
-        } else {
-            if (line->kind == PlayListLine::Kind::Target)
-                target = line->target;
-            if (line->id != 0) {
-                const VoiceEntry* entry = FindEntryBySoundId(line->id);
-                if (!entry) {
-                    ShowOkMessage(ids::IDS_PLAYLIST_ID_MISSING, platform::MsgIcon::None,
-                                  platform::Cp932ToUtf8(line->IdText()),
-                                  m_nMode == MODE_VOICE ? ".\\voice.csv" : ".\\Ninshiki.csv");
-                    StopSequence(dlg);
-                    return;
-                }
-                clip = *entry;
-                wait = static_cast<std::int64_t>(clip->nSeconds) * 1000;
-            }
-            wait += line->hasComma ? static_cast<std::int64_t>(line->extraSeconds) * 1000
-                                   : RouteMargin();
-        }
-    } else if (m_nListPlay == 1) {
-        for (;;) {
-            if (m_nListPos >= dlg.ListCount(ctl::kClipList)) {
-                dlg.ListSetSel(ctl::kClipList, -1);
-                StopSequence(dlg);
-                return;
-            }
-            dlg.ListSetSel(ctl::kClipList, m_nListPos);
-            const std::string text = dlg.ListGetText(ctl::kClipList, m_nListPos);
-            ++m_nListPos;
-            if (m_nMode == MODE_VOICE && !m_bUraVoice && dlg.IsItemChecked(ctl::kPlayListRadio)) {
-                if (OpenPlayList(text)) {
-                    OnSequenceTick(dlg);
-                } else {
-                    dlg.ListSetSel(ctl::kClipList, -1);
-                    StopSequence(dlg);
-                }
-                return;
-            }
-            // Rows kept out of list play, and lines that name no row, are
-            // passed over without a pause.
-            const VoiceEntry* entry = FindEntryByText(text);
-            if (entry && !(entry->wFlags & VOICE_FLAG_NO_SEQUENCE)) {
-                clip = *entry;
-                break;
-            }
-        }
-    } else if (m_nListPlay == 2) {
-        const VoiceEntry* entry = DrawRandomEntry();
-        if (!entry) {
-            // Nothing can be drawn: random play ends as Stop would end it.
+    }
+    if (!line) {
+        m_pPlayList.reset();
+        if (m_nListPlay != SequenceKind::List) {
             StopSequence(dlg);
-            return;
+            return StepTaken::Stopped;
         }
-        clip = *entry;
-    } else {
-        return; // no sequence is running
+        // The play list was an entry of list play: list play goes on.
+        return StepTaken::Step;
     }
+    if (line->kind == PlayListLine::Kind::Target)
+        step.target = line->target;
+    if (line->id != 0) {
+        const VoiceEntry* entry = FindEntryBySoundId(line->id);
+        if (!entry) {
+            ShowOkMessage(ids::IDS_PLAYLIST_ID_MISSING, platform::MsgIcon::None,
+                          platform::Cp932ToUtf8(line->IdText()), CatalogueNamedForMode(m_nMode));
+            StopSequence(dlg);
+            return StepTaken::Stopped;
+        }
+        step.clip = *entry;
+        step.wait = static_cast<std::int64_t>(step.clip->nSeconds) * 1000;
+    }
+    step.wait +=
+        line->hasComma ? static_cast<std::int64_t>(line->extraSeconds) * 1000 : RouteMargin();
+    return StepTaken::Step;
+}
 
-    if (clip) {
-        const bool showId = m_nConnectType != CONNECT_SOUND ||
-                            (m_nMode == MODE_NINSHIKI && m_nCategory == CATEGORY_PROGRAMS);
-        ShowClip(dlg, *clip, showId);
-        const int volume = VolumePercent(dlg);
-        if (m_nConnectType == CONNECT_FLASHAIR) {
-            if (!target) {
-                SendFlashAirCommand(static_cast<std::int16_t>(volume), clip->nSoundId,
-                                    clip->nSeconds);
-            } else if (*target >= '1' && *target <= '9' && *target - '1' < m_nTargetCount) {
-                m_nTargetSel = *target - '1';
-                SendFlashAirCommand(static_cast<std::int16_t>(volume), clip->nSoundId,
-                                    clip->nSeconds);
-                m_nTargetSel = -1;
-            }
-            // A target that names no configured card sends nothing; its wait applies.
-        } else if (m_nConnectType == CONNECT_USB) {
-            std::optional<std::string> command;
-            if (target)
-                command = std::string(1, *target) + ":\\ADDON\\REMOTE.LOG";
-            if (!SendCardCommand(command, clip->nSoundId, clip->nSeconds,
-                                 static_cast<std::int16_t>(volume))) {
-                StopSequence(dlg);
-                return;
-            }
-        } else {
-            PlayClip(*this, ClipPath(*clip), volume);
+CVoicePlayer::StepTaken CVoicePlayer::TakeListEntry(DialogHost& dlg, SequenceStep& step) {
+    for (;;) {
+        if (m_nListPos >= dlg.ListCount(ctl::kClipList)) {
+            dlg.ListSetSel(ctl::kClipList, -1);
+            StopSequence(dlg);
+            return StepTaken::Stopped;
+        }
+        dlg.ListSetSel(ctl::kClipList, m_nListPos);
+        const std::string text = dlg.ListGetText(ctl::kClipList, m_nListPos);
+        ++m_nListPos;
+        if (m_nMode == MODE_VOICE && !m_bUraVoice && dlg.IsItemChecked(ctl::kPlayListRadio)) {
+            if (OpenPlayList(text))
+                return StepTaken::PlayListOpened;
+            dlg.ListSetSel(ctl::kClipList, -1);
+            StopSequence(dlg);
+            return StepTaken::Stopped;
+        }
+        // Rows kept out of list play, and lines that name no row, are
+        // passed over without a pause.
+        const VoiceEntry* entry = FindEntryByText(text);
+        if (entry && !(entry->wFlags & VOICE_FLAG_NO_SEQUENCE)) {
+            step.clip = *entry;
+            return StepTaken::Step;
         }
     }
+}
 
-    std::int64_t period = 0;
+CVoicePlayer::StepTaken CVoicePlayer::TakeStep(DialogHost& dlg, SequenceStep& step) {
     if (m_pPlayList)
-        period = wait;
-    else if (m_nDefaultInterval != 0)
-        period = static_cast<std::int64_t>(m_nDefaultInterval) * 1000;
-    else if (!clip)
-        period = m_nIntervalMergin;
-    else
-        period = static_cast<std::int64_t>(clip->nSeconds) * 1000 + RouteMargin();
-    dlg.SetTimer(SEQUENCE_TIMER, ClampPeriod(period));
+        return TakePlayListLine(dlg, step);
+    if (m_nListPlay == SequenceKind::List)
+        return TakeListEntry(dlg, step);
+    if (m_nListPlay == SequenceKind::Random) {
+        if (const VoiceEntry* entry = DrawRandomEntry()) {
+            step.clip = *entry;
+            return StepTaken::Step;
+        }
+        // Nothing can be drawn: random play ends as Stop would end it.
+    }
+    // Nothing runs (a failed play-list open closed the running play list):
+    // the dialog goes back to idle, as Stop leaves it.
+    StopSequence(dlg);
+    return StepTaken::Stopped;
+}
+
+bool CVoicePlayer::SendStepClip(DialogHost& dlg, const SequenceStep& step) {
+    const VoiceEntry& clip = *step.clip;
+    const bool showId = m_nConnectType != CONNECT_SOUND ||
+                        (m_nMode == MODE_NINSHIKI && m_nCategory == CATEGORY_PROGRAMS);
+    ShowClip(dlg, clip, showId);
+    const int volume = VolumePercent(dlg);
+    const std::optional<char>& target = step.target;
+    if (m_nConnectType == CONNECT_FLASHAIR) {
+        if (!target) {
+            SendFlashAirCommand(static_cast<std::int16_t>(volume), clip.nSoundId, clip.nSeconds);
+        } else if (*target >= '1' && *target <= '9' && *target - '1' < m_nTargetCount) {
+            m_nTargetSel = *target - '1';
+            SendFlashAirCommand(static_cast<std::int16_t>(volume), clip.nSoundId, clip.nSeconds);
+            m_nTargetSel = -1;
+        }
+        // A target that names no configured card sends nothing; its wait applies.
+    } else if (m_nConnectType == CONNECT_USB) {
+        std::optional<std::string> command;
+        if (target)
+            command = std::string(1, *target) + ":\\ADDON\\REMOTE.LOG";
+        if (!SendCardCommand(command, clip.nSoundId, clip.nSeconds,
+                             static_cast<std::int16_t>(volume))) {
+            StopSequence(dlg);
+            return false;
+        }
+    } else {
+        PlayClip(m_bVolumeChanged, ClipPath(clip), volume);
+    }
+    return true;
+}
+
+std::int64_t CVoicePlayer::StepPeriod(const SequenceStep& step) const {
+    if (m_pPlayList)
+        return step.wait;
+    if (m_nDefaultInterval != 0)
+        return static_cast<std::int64_t>(m_nDefaultInterval) * 1000;
+    if (!step.clip)
+        return m_nIntervalMergin;
+    return static_cast<std::int64_t>(step.clip->nSeconds) * 1000 + RouteMargin();
+}
+
+void CVoicePlayer::OnSequenceTick(DialogHost& dlg) {
+    SequenceStep step;
+    StepTaken taken = StepTaken::PlayListOpened;
+    // A play list that list play opens plays its first line in this same
+    // tick, which then starts over as a tick of its own (timer killed again).
+    while (taken == StepTaken::PlayListOpened) {
+        dlg.KillTimer(SEQUENCE_TIMER);
+        step = {};
+        taken = TakeStep(dlg, step);
+    }
+    if (taken == StepTaken::Stopped)
+        return;
+    if (step.clip && !SendStepClip(dlg, step))
+        return;
+    dlg.SetTimer(SEQUENCE_TIMER, ClampPeriod(StepPeriod(step)));
 }

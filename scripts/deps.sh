@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing Voxlet need, when
-# they are missing. Uses sudo when not run as root.
+# deps.sh [test] [package]: installs the Debian packages that building Voxlet
+# needs, when they are missing; `test` adds what only the tests need, `package`
+# what building the Debian package needs. Uses sudo when not run as root.
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev
@@ -11,7 +12,19 @@ packages=(build-essential cmake ninja-build pkg-config libgtest-dev
           libwxgtk3.2-dev libgtk-3-dev fonts-noto-cjk
           # GUI tests: a virtual X server, screenshots, X input and the
           # accessibility bus for the end-to-end test
-          xvfb xauth xdotool imagemagick at-spi2-core python3-pyatspi dbus-x11)
+          xvfb xauth xdotool imagemagick at-spi2-core python3-pyatspi dbus-x11
+          # the Windows headers, for the check that every toolkit-free header
+          # can follow <windows.h>
+          g++-mingw-w64-x86-64-posix)
+for extra in "$@"; do
+    case "$extra" in
+        # the install test validates the menu entry and the AppStream data
+        test) packages+=(desktop-file-utils appstream) ;;
+        # CPack's DEB generator: dpkg-shlibdeps and file
+        package) packages+=(dpkg-dev file) ;;
+        *) echo "deps.sh: unknown group $extra" >&2; exit 2 ;;
+    esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

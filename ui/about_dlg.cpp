@@ -1,6 +1,6 @@
 #include "ui/about_dlg.h"
 
-#include "ui/templates.h"
+#include "resources/templates.h"
 
 const platform::DialogTemplate& CAboutDlg::Template() const {
     return AboutDialogTemplate();

@@ -5,35 +5,31 @@
 #include "core/numbers.h"
 #include "core/voice_player.h"
 #include "platform/dialog_host.h"
-#include "ui/string_table.h"
-#include "ui/templates.h"
+#include "resources/labels.h"
+#include "resources/string_table.h"
+#include "resources/templates.h"
 
 using platform::DialogHost;
 
-namespace {
+using namespace ctl::settings;
 
-constexpr int kOk = 1;
-constexpr int kCancel = 2;
-constexpr int kRemoteFile = 3;
-constexpr int kRecognitionFile = 4;
-constexpr int kInterfaceCombo = 1030;
-constexpr int kIntervalCombo = 1025;
-constexpr int kRecognitionPlay = 1040;
-constexpr int kModelRadioBase = 1035; // radio 1035 + model: 1036..1039
-constexpr int kModel2Radio = 1037;
+namespace {
 
 struct VoiceSetBox {
     int id;
     unsigned bit;
 };
-constexpr VoiceSetBox kVoiceSetBoxes[] = {
-    {1032, 0x01}, {1033, 0x02}, {1034, 0x04}, {1035, 0x08}, {1041, 0x10}};
-constexpr unsigned kModel2Bit = 0x20;
+constexpr VoiceSetBox kVoiceSetBoxes[] = {{kTikoBox, VOICE_SET_TIKO},
+                                          {kTikoCartBox, VOICE_SET_TIKO_CART},
+                                          {kSora2Box, VOICE_SET_SORA2},
+                                          {kSora2DxBox, VOICE_SET_SORA2_DX},
+                                          {kTikoWalkBox, VOICE_SET_TIKO_WALK}};
 
 } // namespace
 
 std::string IntervalItemText(int seconds) {
-    return seconds == 0 ? std::string("連続") : std::to_string(seconds) + "秒";
+    return seconds == 0 ? std::string(labels::kContinuous)
+                        : std::to_string(seconds) + std::string(labels::kSecondsUnit);
 }
 
 const platform::DialogTemplate& CDefineDlg::Template() const {
@@ -45,7 +41,7 @@ void CDefineDlg::OnInitDialog(DialogHost& dlg) {
     for (const auto& box : kVoiceSetBoxes)
         dlg.CheckItem(box.id, (p.m_nVersion & box.bit) != 0);
 
-    dlg.ComboSetSel(kInterfaceCombo, p.m_nConnectType); // out of range: no selection
+    dlg.ComboSetSel(kInterfaceCombo, p.m_nConnectType); // always 0..2 once read
     if (p.m_nConnectType == CONNECT_USB)
         dlg.EnableItem(kRemoteFile, true);
 
@@ -61,7 +57,7 @@ void CDefineDlg::OnInitDialog(DialogHost& dlg) {
 
     // A model without a radio of its own checks none.
     if (p.m_nTikoModel >= 1 && p.m_nTikoModel <= 4)
-        dlg.CheckItem(kModelRadioBase + p.m_nTikoModel, true);
+        dlg.CheckItem(kModel1Radio - 1 + p.m_nTikoModel, true);
 
     if (p.m_bNinshikiVoice)
         dlg.CheckItem(kRecognitionPlay, true);
@@ -70,18 +66,18 @@ void CDefineDlg::OnInitDialog(DialogHost& dlg) {
 }
 
 void CDefineDlg::OnCommand(DialogHost& dlg, int id, int notification) {
-    if (id == kInterfaceCombo && notification == platform::CBN_SELCHANGE) {
+    if (id == kInterfaceCombo && notification == platform::kNotifySelChange) {
         OnSelchangeInterface(dlg);
         return;
     }
-    if (notification != platform::BN_CLICKED)
+    if (notification != platform::kNotifyClicked)
         return;
     switch (id) {
     case kOk:
         OnOkButton(dlg);
         break;
     case kCancel:
-        dlg.EndDialog(platform::IDCANCEL);
+        dlg.EndDialog(platform::kIdCancel);
         break;
     case kRemoteFile:
         OnRemoteFile();
@@ -104,11 +100,11 @@ void CDefineDlg::OnOkButton(DialogHost& dlg) {
         platform::MessageStyle style;
         style.buttons = platform::MsgButtons::YesNo;
         style.icon = platform::MsgIcon::Question;
-        if (ShowMessage(ids::IDS_ASK_VOICE_FOLDER, style) == platform::IDYES)
+        if (ShowMessage(ids::IDS_ASK_VOICE_FOLDER, style) == platform::kIdYes)
             p.SelectVoiceFolder();
     }
 
-    unsigned version = p.m_nTikoModel == 2 ? kModel2Bit : 0;
+    unsigned version = p.m_nTikoModel == 2 ? VOICE_SET_MODEL2 : 0;
     for (const auto& box : kVoiceSetBoxes)
         if (dlg.IsItemChecked(box.id))
             version |= box.bit;
@@ -127,7 +123,7 @@ void CDefineDlg::OnOkButton(DialogHost& dlg) {
     p.m_bNinshikiVoice = dlg.IsItemChecked(kRecognitionPlay);
     p.WriteSetting("SOUND", "NINSHIKI_VOICE", p.m_bNinshikiVoice ? "1" : "0");
 
-    dlg.EndDialog(platform::IDOK);
+    dlg.EndDialog(platform::kIdOk);
 }
 
 void CDefineDlg::OnSelchangeInterface(DialogHost& dlg) {

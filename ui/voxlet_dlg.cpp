@@ -3,14 +3,17 @@
 #include "export/program_output.h"
 #include "platform/dialog_host.h"
 #include "platform/dialog_template.h"
+#include "resources/string_table.h"
+#include "resources/templates.h"
 #include "ui/about_dlg.h"
 #include "ui/define_dlg.h"
-#include "ui/string_table.h"
-#include "ui/templates.h"
 
 using platform::DialogHost;
 
 namespace {
+
+// A system-menu command's low four bits are the system's own.
+constexpr int kSysCommandMask = 0xFFF0;
 
 // Value of the radio group that holds radio `first`: the position of the
 // checked radio among the group's radios, -1 when none is checked.
@@ -67,11 +70,11 @@ void CVoxletDlg::OnInitDialog(DialogHost& dlg) {
 void CVoxletDlg::OnCommand(DialogHost& dlg, int id, int notification) {
     if (!m_pPlayer)
         return;
-    if (id == ctl::kClipList && notification == platform::LBN_DBLCLK) {
+    if (id == ctl::kClipList && notification == platform::kNotifyDoubleClick) {
         m_pPlayer->PlaySelected(dlg);
         return;
     }
-    if (notification != platform::BN_CLICKED)
+    if (notification != platform::kNotifyClicked)
         return;
     if (id >= ctl::kFirstCategory && id < ctl::kFirstCategory + CATEGORY_COUNT)
         OnCategory(dlg);
@@ -80,21 +83,21 @@ void CVoxletDlg::OnCommand(DialogHost& dlg, int id, int notification) {
     else if (id == ctl::kPlay)
         m_pPlayer->PlaySelected(dlg);
     else if (id == ctl::kListPlay)
-        m_pPlayer->StartSequence(dlg, 1);
+        m_pPlayer->StartSequence(dlg, SequenceKind::List);
     else if (id == ctl::kRandomPlay)
-        m_pPlayer->StartSequence(dlg, 2);
+        m_pPlayer->StartSequence(dlg, SequenceKind::Random);
     else if (id == ctl::kStop)
         m_pPlayer->StopSequence(dlg);
     else if (id == ctl::kProgramOutput)
         OnProgramOutput(dlg);
     else if (id == ctl::kSettings)
         OnSettings(dlg);
-    else if (id == platform::IDCANCEL)
-        dlg.EndDialog(platform::IDCANCEL);
+    else if (id == platform::kIdCancel)
+        dlg.EndDialog(platform::kIdCancel);
 }
 
 void CVoxletDlg::OnSysCommand(DialogHost&, int command) {
-    if ((command & 0xFFF0) == IDM_ABOUTBOX) {
+    if ((command & kSysCommandMask) == IDM_ABOUTBOX) {
         CAboutDlg about;
         platform::GetPrompts().RunModal(about);
     }
@@ -135,7 +138,7 @@ void CVoxletDlg::OnSettings(DialogHost& dlg) {
     CVoicePlayer& p = *m_pPlayer;
     {
         CDefineDlg settings(&p);
-        if (platform::GetPrompts().RunModal(settings) != platform::IDOK)
+        if (platform::GetPrompts().RunModal(settings) != platform::kIdOk)
             return;
     }
     if (p.m_nMode == MODE_NINSHIKI) {
@@ -156,8 +159,8 @@ void CVoxletDlg::OnSettings(DialogHost& dlg) {
             dlg.CheckItem(ctl::kFirstCategory + p.m_nCategory, false);
         dlg.CheckItem(ctl::kFirstCategory, true);
         const bool model2 = p.m_nTikoModel == 2;
-        dlg.EnableItem(1014, model2 || (p.m_nVersion & 0x08));
-        dlg.EnableItem(1019, model2 || (p.m_nVersion & 0x10));
+        dlg.EnableItem(ctl::kKarutaRadio, model2 || (p.m_nVersion & VOICE_SET_SORA2_DX));
+        dlg.EnableItem(ctl::kTikoWalkRadio, model2 || (p.m_nVersion & VOICE_SET_TIKO_WALK));
         p.ChangeMode(p.m_nMode, dlg);
     }
 }

@@ -21,13 +21,13 @@ public:
     // Clicks and notifications of the controls.
     void OnCommand(platform::DialogHost& dlg, int id, int notification) override;
     // A system-menu command.
-    void OnSysCommand(platform::DialogHost& dlg, int command);
+    void OnSysCommand(platform::DialogHost& dlg, int command) override;
     // Window timer, whatever its id.
-    void OnTimer(platform::DialogHost& dlg, int timerId);
+    void OnTimer(platform::DialogHost& dlg, int timerId) override;
     // The volume trackbar moved.
-    void OnVScroll(platform::DialogHost& dlg);
+    void OnVScroll(platform::DialogHost& dlg) override;
     // The window is being destroyed: settings saved, then the player destroyed.
-    void OnDestroy(platform::DialogHost& dlg);
+    void OnDestroy(platform::DialogHost& dlg) override;
 
     // Radio values <-> controls (save: controls to values).
     void UpdateData(platform::DialogHost& dlg, bool save);

@@ -5,10 +5,10 @@
 #include "platform/profile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <dirent.h>
-#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -79,9 +79,6 @@ bool IsAsciiLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-std::mutex g_settingsMutex;
-std::optional<std::string> g_settingsOverride;
-
 } // namespace
 
 std::string ResolvePath(std::string_view path) {
@@ -122,7 +119,40 @@ std::string ResolvePath(std::string_view path) {
     return resolved;
 }
 
-bool PathFileExists(std::string_view path) {
+std::string AbsolutePath(const std::string& path) {
+    if (path.empty() || path.front() == '/')
+        return path;
+    char buffer[PATH_MAX];
+    if (!getcwd(buffer, sizeof buffer))
+        return path;
+    return std::string(buffer) + '/' + path;
+}
+
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+    return std::fopen(path.c_str(), mode);
+}
+
+std::FILE* OpenDataFile(std::string_view path) {
+    const std::string resolved = ResolvePath(path);
+    if (resolved.empty()) {
+        errno = ENOENT;
+        return nullptr;
+    }
+    std::FILE* file = OpenFile(resolved, "rb");
+    if (!file)
+        return nullptr;
+    struct stat st {};
+    const bool known = fstat(fileno(file), &st) == 0;
+    if (!known || !S_ISREG(st.st_mode)) {
+        const int error = !known ? errno : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        std::fclose(file);
+        errno = error;
+        return nullptr;
+    }
+    return file;
+}
+
+bool PathExists(std::string_view path) {
     const std::string resolved = ResolvePath(path);
     struct stat st;
     return !resolved.empty() && stat(resolved.c_str(), &st) == 0;
@@ -171,26 +201,12 @@ std::string ExecutableFolder() {
     return exe.substr(0, slash + 1);
 }
 
-std::string SettingsFilePath() {
-    {
-        std::lock_guard<std::mutex> lock(g_settingsMutex);
-        if (g_settingsOverride)
-            return *g_settingsOverride;
-    }
-    return ExecutableFolder() + "Voxlet.ini";
-}
-
-void SetSettingsPathOverride(std::optional<std::string> path) {
-    std::lock_guard<std::mutex> lock(g_settingsMutex);
-    g_settingsOverride = std::move(path);
-}
-
 std::optional<std::string> DriveRoot(char letter, const std::string& iniPath) {
     if (!IsAsciiLetter(letter))
         return std::nullopt;
     // Key names match without regard to case, so "e=" serves 'E' too.
     std::string folder =
-        GetPrivateProfileString("DRIVES", std::string(1, letter), "", kDriveValueBuffer, iniPath);
+        ProfileReadString("DRIVES", std::string(1, letter), "", kDriveValueBuffer, iniPath);
     if (folder.empty())
         return std::nullopt;
     folder = ToNativePath(folder);
@@ -200,9 +216,7 @@ std::optional<std::string> DriveRoot(char letter, const std::string& iniPath) {
 }
 
 std::optional<std::string> ResolveDriveLetter(std::string_view path, const std::string& iniPath) {
-    const bool hasDrive = path.size() >= 2 && IsAsciiLetter(path[0]) && path[1] == ':' &&
-                          (path.size() == 2 || IsPathSeparator(path[2]));
-    if (!hasDrive)
+    if (!HasDriveLetter(path))
         return std::string(path);
     auto root = DriveRoot(path[0], iniPath);
     if (!root)

@@ -1,27 +1,33 @@
 // Private-profile ("INI") access on POSIX: the file is read and written
 // directly, with the observable behaviour of the Windows functions
-// GetPrivateProfileStringA / GetPrivateProfileIntA / WritePrivateProfileStringA
-// (the project note "private-profile.md" lists the rules and test vectors).
+// GetPrivateProfileStringA / GetPrivateProfileIntA / WritePrivateProfileStringA,
+// so a settings file moves freely between a Windows PC and this program.
 // Every call works on the file as it is on disk now; nothing is cached.
 //
-// Decisions this implementation takes where the note leaves room:
+// Where those functions leave room, this implementation decides:
 // - Bytes are parsed as they are. A NUL byte is an ordinary byte while parsing;
 //   a returned value (and the default) ends before its first NUL byte, as a C
 //   string in a Windows buffer would.
 // - A UTF-8 byte order mark at the very start of the file is not part of the
 //   first line (so `[S]` right after it is a header). Writes leave it in place.
-// - Names match with ASCII case folding. A name in the file that is not valid
-//   UTF-8 is also compared after CP932 decoding, so a Windows-made file with
-//   Japanese names still matches.
+// - The encoding is decided once per file, on every read and write: a file in
+//   which any byte sequence is not valid UTF-8 is CP932 throughout, any other
+//   file (an empty or new one too) is UTF-8. A UTF-8 byte order mark counts as
+//   UTF-8 text.
+// - Names match with ASCII case folding; in a CP932 file a name with non-ASCII
+//   bytes is decoded first, so a Windows-made file with Japanese names matches.
+//   In a CP932 file a header's closing bracket is looked for character by
+//   character, so the second byte of a double-byte character is never taken
+//   for it.
 // - A line without `=` is a key without a value: as the first occurrence of its
 //   key it hides later ones (the lookup gives the default), and a write replaces
 //   the line with `key=value`.
-// - Values that are not valid UTF-8 are decoded as CP932 (platform::Cp932ToUtf8;
-//   bytes that are not CP932 become U+FFFD), then bounded: at most
-//   bufferSize - 1 bytes are returned, and when that bound falls inside a UTF-8
-//   character the partial character is dropped as well, so the result never
-//   ends in a broken sequence (it may then be up to 3 bytes shorter).
-// - GetPrivateProfileInt reads the whole value (no intermediate buffer bound).
+// - The buffer bound counts the value's bytes as the file stores them: in a
+//   CP932 file the value is bounded to bufferSize - 1 bytes without splitting a
+//   double-byte character and then decoded (platform::Cp932ToUtf8); in a UTF-8
+//   file a UTF-8 character that the bound would split is dropped whole. The
+//   default, which is the caller's UTF-8, is bounded as UTF-8.
+// - ProfileReadInt reads the whole value (no intermediate buffer bound).
 // - Lines the write adds (a new key, a new section, the line break put after a
 //   last line that had none) end in CR LF, whatever the file uses elsewhere. A
 //   replaced key line keeps its own line end (CR LF when it had none).
@@ -31,6 +37,11 @@
 //   created directly and removed again if writing it fails. A hard link to the
 //   old file keeps the old contents.
 // - A deletion that finds nothing to delete changes nothing and returns true.
+// - Refused writes (the file is not touched): CR or LF in the section, the key
+//   or the value, and a key that would start its line with '[' (the line would
+//   read as a section header), because a write must never add a line or a
+//   section; a name or value that is not valid UTF-8, or that has no exact
+//   CP932 form when the file is CP932, because the file keeps one encoding.
 #include "platform/profile.h"
 #include "platform/text.h"
 
@@ -99,13 +110,33 @@ bool HasHighByte(std::string_view s) {
     return false;
 }
 
-// A name found in the file against a name from the caller (already trimmed).
-bool NameMatches(std::string_view inFile, std::string_view wanted) {
-    if (EqualsIgnoreAsciiCase(inFile, wanted))
-        return true;
-    if (!HasHighByte(inFile) || IsValidUtf8(inFile))
-        return false;
-    return EqualsIgnoreAsciiCase(Cp932ToUtf8(inFile), wanted);
+enum class Encoding { Utf8, Cp932 };
+
+Encoding EncodingOf(std::string_view data) {
+    return IsValidUtf8(data) ? Encoding::Utf8 : Encoding::Cp932;
+}
+
+bool IsCp932Lead(char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// The position of the first `c` (an ASCII byte) that starts a character.
+std::size_t FindChar(std::string_view s, char c, Encoding encoding) {
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == c)
+            return i;
+        if (encoding == Encoding::Cp932 && IsCp932Lead(s[i]))
+            ++i; // its second byte is not a character of its own
+    }
+    return std::string_view::npos;
+}
+
+// A name found in the file against a name from the caller (UTF-8, trimmed).
+bool NameMatches(std::string_view inFile, std::string_view wanted, Encoding encoding) {
+    if (encoding == Encoding::Cp932 && HasHighByte(inFile))
+        return EqualsIgnoreAsciiCase(Cp932ToUtf8(inFile), wanted);
+    return EqualsIgnoreAsciiCase(inFile, wanted);
 }
 
 std::string_view CutAtNul(std::string_view s) {
@@ -139,16 +170,44 @@ void BoundUtf8(std::string& s, std::size_t maxBytes) {
     s.resize(cut);
 }
 
-// The value as stored in the file (trimmed) to the value the caller gets,
-// before the buffer bound: outer quotes removed, cut at NUL, decoded to UTF-8.
-std::string FinishValue(std::string_view value) {
+// Bounds CP932 text to at most maxBytes bytes without splitting a double-byte
+// character.
+std::string_view BoundCp932(std::string_view s, std::size_t maxBytes) {
+    std::size_t end = 0;
+    while (end < s.size()) {
+        const std::size_t length = IsCp932Lead(s[end]) && end + 1 < s.size() ? 2 : 1;
+        if (end + length > maxBytes)
+            break;
+        end += length;
+    }
+    return s.substr(0, end);
+}
+
+// A value as the file stores it (trimmed, outer quotes removed, cut at NUL).
+struct StoredValue {
+    std::string bytes;
+    Encoding encoding = Encoding::Utf8;
+};
+
+StoredValue Unquote(std::string_view value, Encoding encoding) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front())
         value = value.substr(1, value.size() - 2);
-    value = CutAtNul(value);
-    if (!HasHighByte(value) || IsValidUtf8(value))
-        return std::string(value);
-    return Cp932ToUtf8(value);
+    return {std::string(CutAtNul(value)), encoding};
+}
+
+// The UTF-8 text of a name or value in the file's encoding; nullopt when it has
+// none (not valid UTF-8, or no exact CP932 form).
+std::optional<std::string> EncodeFor(std::string_view utf8, Encoding encoding) {
+    if (!IsValidUtf8(utf8))
+        return std::nullopt;
+    if (encoding == Encoding::Utf8 || !HasHighByte(utf8))
+        return std::string(utf8);
+    bool exact = true;
+    std::string bytes = Utf8ToCp932(utf8, &exact);
+    if (!exact)
+        return std::nullopt;
+    return bytes;
 }
 
 // ---------------------------------------------------------------------------
@@ -170,7 +229,7 @@ struct Line {
 // Walks the lines of a file's bytes: CR LF, LF and a lone CR end a line.
 class LineCursor {
 public:
-    explicit LineCursor(std::string_view data) : m_data(data) {
+    LineCursor(std::string_view data, Encoding encoding) : m_data(data), m_encoding(encoding) {
         if (m_data.substr(0, kUtf8Bom.size()) == kUtf8Bom)
             m_pos = kUtf8Bom.size();
     }
@@ -207,7 +266,7 @@ private:
         } else if (text.front() == '[') {
             line.kind = LineKind::Header;
             std::string_view name = text.substr(1);
-            const std::size_t close = name.find(']');
+            const std::size_t close = FindChar(name, ']', m_encoding);
             if (close != std::string_view::npos)
                 name = name.substr(0, close);
             line.name = TrimBlanks(name);
@@ -225,6 +284,7 @@ private:
     }
 
     std::string_view m_data;
+    Encoding m_encoding;
     std::size_t m_pos = 0;
 };
 
@@ -252,18 +312,27 @@ private:
     int m_fd;
 };
 
-// Reads a whole regular file. *info receives its status when it exists.
-ReadResult ReadWholeFile(const std::string& path, std::string& data, struct stat* info) {
+// Reads a whole regular file. *info receives its status when it exists;
+// *error (when given) the errno value of a failure.
+ReadResult ReadWholeFile(const std::string& path, std::string& data, struct stat* info,
+                         int* error = nullptr) {
     data.clear();
-    if (path.empty())
+    auto failed = [error](int code) {
+        if (error)
+            *error = code;
         return ReadResult::Failed;
+    };
+    if (path.empty())
+        return failed(ENOENT);
     // O_NONBLOCK so that a FIFO in the way cannot block the open.
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.Get() < 0)
-        return (errno == ENOENT) ? ReadResult::Missing : ReadResult::Failed;
+        return (errno == ENOENT) ? ReadResult::Missing : failed(errno);
     struct stat st {};
-    if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode))
-        return ReadResult::Failed;
+    if (::fstat(fd.Get(), &st) != 0)
+        return failed(errno);
+    if (!S_ISREG(st.st_mode))
+        return failed(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     if (info)
         *info = st;
     if (st.st_size > 0)
@@ -276,26 +345,38 @@ ReadResult ReadWholeFile(const std::string& path, std::string& data, struct stat
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            return ReadResult::Failed;
+            return failed(errno);
         }
         data.append(buffer, static_cast<std::size_t>(got));
     }
     return ReadResult::Ok;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
+// The file functions below return 0 on success, otherwise the errno value of
+// the step that failed.
+
+int WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t put = ::write(fd, bytes.data(), bytes.size());
         if (put < 0) {
             if (errno == EINTR)
                 continue;
-            return false;
+            return errno;
         }
         if (put == 0)
-            return false;
+            return ENOSPC;
         bytes.remove_prefix(static_cast<std::size_t>(put));
     }
-    return true;
+    return 0;
+}
+
+// Syncs and closes fd after a write that ended with `error`.
+int FinishWrite(Fd& fd, int error) {
+    if (error == 0 && ::fsync(fd.Get()) != 0)
+        error = errno;
+    if (!fd.Close() && error == 0)
+        error = errno;
+    return error;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -314,44 +395,45 @@ void SyncFolder(const std::string& folder) {
 }
 
 // Creates a file that did not exist. A failed write removes it again.
-bool CreateNewFile(const std::string& path, std::string_view bytes) {
+int CreateNewFile(const std::string& path, std::string_view bytes) {
     Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
     if (fd.Get() < 0)
-        return false;
-    const bool ok = WriteAll(fd.Get(), bytes) && ::fsync(fd.Get()) == 0;
-    if (!fd.Close() || !ok) {
+        return errno;
+    const int error = FinishWrite(fd, WriteAll(fd.Get(), bytes));
+    if (error != 0) {
         ::unlink(path.c_str());
-        return false;
+        return error;
     }
     SyncFolder(FolderOf(path));
-    return true;
+    return 0;
 }
 
 // Replaces an existing file: the new contents go to a temporary file in the
 // same folder, which is then renamed over the old one. On failure the old file
 // is untouched and the temporary file is removed.
-bool ReplaceFile(const std::string& path, const struct stat& old, std::string_view bytes) {
+int ReplaceFile(const std::string& path, const struct stat& old, std::string_view bytes) {
     const std::string folder = FolderOf(path);
     std::string temp = folder + "/.voxlet-profile-XXXXXX";
     Fd fd(::mkstemp(temp.data()));
     if (fd.Get() < 0)
-        return false;
-    bool ok = WriteAll(fd.Get(), bytes);
-    if (ok) {
+        return errno;
+    int error = WriteAll(fd.Get(), bytes);
+    if (error == 0) {
         // Owner first (it may clear set-id bits), then the permission bits.
         if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
             (void)::fchown(fd.Get(), old.st_uid, old.st_gid);
-        ok = ::fchmod(fd.Get(), old.st_mode & 07777) == 0;
+        if (::fchmod(fd.Get(), old.st_mode & 07777) != 0)
+            error = errno;
     }
-    ok = ok && ::fsync(fd.Get()) == 0;
-    ok = fd.Close() && ok;
-    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) {
+    error = FinishWrite(fd, error);
+    if (error == 0 && ::rename(temp.c_str(), path.c_str()) != 0)
+        error = errno;
+    if (error != 0) {
         ::unlink(temp.c_str());
-        return false;
+        return error;
     }
     SyncFolder(folder);
-    return true;
+    return 0;
 }
 
 // The file a write should replace: a symbolic link is followed to its target.
@@ -370,27 +452,29 @@ std::string WriteTarget(const std::string& path) {
 // ---------------------------------------------------------------------------
 // Lookups and edits
 
-// The value of [section] key as the caller gets it (before the buffer bound),
-// or nullopt when the file, section or key is missing or the key has no `=`.
-std::optional<std::string> LookUp(std::string_view section, std::string_view key,
+// The value of [section] key as the file stores it, or nullopt when the file,
+// section or key is missing or the key has no `=`.
+std::optional<StoredValue> LookUp(std::string_view section, std::string_view key,
                                   const std::string& path) {
     std::string data;
     if (ReadWholeFile(path, data, nullptr) != ReadResult::Ok)
         return std::nullopt;
     section = TrimSpaces(section);
     key = TrimSpaces(key);
-    LineCursor cursor(data);
+    const Encoding encoding = EncodingOf(data);
+    LineCursor cursor(data, encoding);
     Line line;
     bool inSection = false;
     while (cursor.Next(line)) {
         if (line.kind == LineKind::Header) {
             if (inSection)
                 break; // only the first occurrence of a section is searched
-            inSection = NameMatches(line.name, section);
-        } else if (inSection && line.kind == LineKind::Key && NameMatches(line.name, key)) {
+            inSection = NameMatches(line.name, section, encoding);
+        } else if (inSection && line.kind == LineKind::Key &&
+                   NameMatches(line.name, key, encoding)) {
             if (!line.hasValue)
                 return std::nullopt;
-            return FinishValue(line.value);
+            return Unquote(line.value, encoding);
         }
     }
     return std::nullopt;
@@ -408,16 +492,16 @@ struct SectionScan {
     std::vector<std::pair<std::size_t, std::size_t>> keyRanges;
 };
 
-SectionScan ScanSection(std::string_view data, std::string_view section,
+SectionScan ScanSection(std::string_view data, Encoding encoding, std::string_view section,
                         std::optional<std::string_view> key) {
     SectionScan scan;
-    LineCursor cursor(data);
+    LineCursor cursor(data, encoding);
     Line line;
     while (cursor.Next(line)) {
         if (line.kind == LineKind::Header) {
             if (scan.found)
                 break;
-            if (NameMatches(line.name, section)) {
+            if (NameMatches(line.name, section, encoding)) {
                 scan.found = true;
                 scan.header = line;
             }
@@ -425,7 +509,7 @@ SectionScan ScanSection(std::string_view data, std::string_view section,
             scan.hasKeyLine = true;
             scan.lastKey = line;
             if (key) {
-                if (!scan.keyFound && NameMatches(line.name, *key)) {
+                if (!scan.keyFound && NameMatches(line.name, *key, encoding)) {
                     scan.keyFound = true;
                     scan.key = line;
                 }
@@ -447,15 +531,23 @@ std::string Splice(std::string_view data, std::size_t from, std::size_t to,
     return out;
 }
 
+// A key=value write: the caller's names (UTF-8, trimmed) and the section, key
+// and value as they go into the file.
+struct KeyWrite {
+    std::string_view section, key;
+    std::string storedSection, storedKey, storedValue;
+};
+
 // The new contents for a key=value write.
-std::string SetKey(std::string_view data, std::string_view section, std::string_view key,
-                   std::string_view value) {
-    const SectionScan scan = ScanSection(data, section, key);
+std::string SetKey(std::string_view data, Encoding encoding, const KeyWrite& write) {
+    const SectionScan scan = ScanSection(data, encoding, write.section, write.key);
+    const std::string_view key = write.storedKey;
+    const std::string_view value = write.storedValue;
     if (!scan.found) {
         std::string out(data);
         if (!out.empty() && out.back() != '\n' && out.back() != '\r')
             out += kCrLf;
-        out.append("[").append(section).append("]").append(kCrLf);
+        out.append("[").append(write.storedSection).append("]").append(kCrLf);
         out.append(key).append("=").append(value).append(kCrLf);
         return out;
     }
@@ -482,20 +574,22 @@ std::string SetKey(std::string_view data, std::string_view section, std::string_
 // ---------------------------------------------------------------------------
 // The interface
 
-std::string GetPrivateProfileString(std::string_view section, std::string_view key,
-                                    std::string_view defaultValue, std::size_t bufferSize,
-                                    const std::string& path) {
+std::string ProfileReadString(std::string_view section, std::string_view key,
+                              std::string_view defaultValue, std::size_t bufferSize,
+                              const std::string& path) {
     if (bufferSize == 0)
         return std::string();
-    std::optional<std::string> value;
+    std::optional<StoredValue> value;
     try {
         value = LookUp(section, key, path);
     } catch (const std::exception&) {
         // Out of memory on an absurd file: as if the key were missing.
     }
+    if (value && value->encoding == Encoding::Cp932)
+        return Cp932ToUtf8(BoundCp932(value->bytes, bufferSize - 1));
     std::string result;
     if (value) {
-        result = std::move(*value);
+        result = std::move(value->bytes);
     } else {
         std::string_view def = CutAtNul(defaultValue);
         while (!def.empty() && def.back() == ' ')
@@ -506,17 +600,17 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
     return result;
 }
 
-int GetPrivateProfileInt(std::string_view section, std::string_view key, int defaultValue,
-                         const std::string& path) {
-    std::optional<std::string> value;
+int ProfileReadInt(std::string_view section, std::string_view key, int defaultValue,
+                   const std::string& path) {
+    std::optional<StoredValue> value;
     try {
         value = LookUp(section, key, path);
     } catch (const std::exception&) {
         return defaultValue; // out of memory on an absurd file: as if the key were missing
     }
-    if (!value || value->empty())
+    if (!value || value->bytes.empty())
         return defaultValue;
-    std::string_view text = *value;
+    std::string_view text = value->bytes; // digits and signs are ASCII in either encoding
     while (!text.empty() && IsBlank(text.front()))
         text.remove_prefix(1);
     bool negative = false;
@@ -553,16 +647,40 @@ ProfileWriteHook& Hook() {
     return hook;
 }
 
-bool WriteLocked(std::string_view section, std::optional<std::string_view> key,
-                 std::optional<std::string_view> value, const std::string& path) {
+// A write whose text would make lines of its own: a line break anywhere, or a
+// key that would start its line with '[' and so read as a section header.
+bool AddsLines(std::string_view section, std::optional<std::string_view> key,
+               std::optional<std::string_view> value) {
+    auto hasBreak = [](std::string_view s) { return s.find_first_of("\r\n") != s.npos; };
+    if (hasBreak(section) || (value && hasBreak(*value)))
+        return true;
+    return key && (hasBreak(*key) || TrimBlanks(*key).starts_with('['));
+}
+
+// Why a write failed: the fault and, for ProfileWriteFault::System, the errno value.
+struct WriteFailure {
+    ProfileWriteFault fault = ProfileWriteFault::None;
+    int error = 0;
+};
+
+WriteFailure SystemFailure(int error) {
+    return {ProfileWriteFault::System, error};
+}
+
+WriteFailure WriteLocked(std::string_view section, std::optional<std::string_view> key,
+                         std::optional<std::string_view> value, const std::string& path) {
+    if (AddsLines(section, key, value))
+        return {ProfileWriteFault::LineBreak, 0};
     if (path.empty())
-        return false;
+        return SystemFailure(ENOENT);
     const std::string target = WriteTarget(path);
     std::string data;
     struct stat info {};
-    const ReadResult read = ReadWholeFile(target, data, &info);
+    int readError = 0;
+    const ReadResult read = ReadWholeFile(target, data, &info, &readError);
     if (read == ReadResult::Failed)
-        return false;
+        return SystemFailure(readError);
+    const Encoding encoding = EncodingOf(data);
     section = TrimSpaces(section);
     if (key)
         key = TrimSpaces(*key);
@@ -571,10 +689,10 @@ bool WriteLocked(std::string_view section, std::optional<std::string_view> key,
     if (!key) {
         // Delete the first matching section: its header and key lines.
         if (read == ReadResult::Missing)
-            return true;
-        const SectionScan scan = ScanSection(data, section, std::nullopt);
+            return {};
+        const SectionScan scan = ScanSection(data, encoding, section, std::nullopt);
         if (!scan.found)
-            return true;
+            return {};
         updated.reserve(data.size());
         std::size_t copied = 0;
         auto drop = [&](std::size_t from, std::size_t to) {
@@ -588,35 +706,51 @@ bool WriteLocked(std::string_view section, std::optional<std::string_view> key,
     } else if (!value) {
         // Delete the key.
         if (read == ReadResult::Missing)
-            return true;
-        const SectionScan scan = ScanSection(data, section, key);
+            return {};
+        const SectionScan scan = ScanSection(data, encoding, section, key);
         if (!scan.keyFound)
-            return true;
+            return {};
         updated = Splice(data, scan.key.begin, scan.key.next, {});
     } else {
-        updated = SetKey(data, section, *key, *value);
+        auto storedSection = EncodeFor(section, encoding);
+        auto storedKey = EncodeFor(*key, encoding);
+        auto storedValue = EncodeFor(*value, encoding);
+        if (!storedSection || !storedKey || !storedValue)
+            return {ProfileWriteFault::NotEncodable, 0};
+        updated = SetKey(data, encoding,
+                         {section, *key, std::move(*storedSection), std::move(*storedKey),
+                          std::move(*storedValue)});
     }
 
-    if (read == ReadResult::Missing)
-        return CreateNewFile(target, updated);
+    if (read == ReadResult::Missing) {
+        const int error = CreateNewFile(target, updated);
+        return error ? SystemFailure(error) : WriteFailure{};
+    }
     // Like Windows, a file that is not writable is not written (rename would
     // otherwise replace it regardless of its own permissions).
     if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
-        return false;
-    return ReplaceFile(target, info, updated);
+        return SystemFailure(errno);
+    const int error = ReplaceFile(target, info, updated);
+    return error ? SystemFailure(error) : WriteFailure{};
 }
 
 } // namespace
 
-bool WritePrivateProfileString(std::string_view section, std::optional<std::string_view> key,
-                               std::optional<std::string_view> value, const std::string& path) {
-    bool ok = false;
+bool ProfileWriteString(std::string_view section, std::optional<std::string_view> key,
+                        std::optional<std::string_view> value, const std::string& path,
+                        ProfileWriteError* error) {
+    WriteFailure failure;
     try {
         std::lock_guard<std::mutex> lock(WriteMutex());
-        ok = WriteLocked(section, key, value, path);
+        failure = WriteLocked(section, key, value, path);
     } catch (const std::exception&) {
-        return false; // out of memory on an absurd file
+        failure = SystemFailure(ENOMEM); // out of memory on an absurd file
     }
+    if (error) {
+        error->fault = failure.fault;
+        error->systemText = failure.error ? std::strerror(failure.error) : "";
+    }
+    const bool ok = failure.fault == ProfileWriteFault::None;
     if (ok && key && value) {
         ProfileWriteHook hook;
         {

@@ -5,6 +5,8 @@
 
 #include <cerrno>
 #include <iconv.h>
+#include <optional>
+#include <string_view>
 
 namespace platform {
 
@@ -13,6 +15,37 @@ namespace {
 const iconv_t kNoDescriptor = reinterpret_cast<iconv_t>(-1);
 const std::size_t kIconvFailed = static_cast<std::size_t>(-1);
 constexpr char kReplacementUtf8[] = "\xEF\xBF\xBD"; // U+FFFD
+
+// Single bytes that are no CP932 character but that the Windows code page
+// still converts, both ways: 0x80 as U+0080, 0xA0 as U+F8F0 and 0xFD..0xFF as
+// U+F8F1..U+F8F3. Texts that differ only in such a byte stay different.
+struct WindowsOnlyByte {
+    char byte;
+    std::string_view utf8;
+};
+constexpr WindowsOnlyByte kWindowsOnlyBytes[] = {{'\x80', "\xC2\x80"},
+                                                 {'\xA0', "\xEF\xA3\xB0"},
+                                                 {'\xFD', "\xEF\xA3\xB1"},
+                                                 {'\xFE', "\xEF\xA3\xB2"},
+                                                 {'\xFF', "\xEF\xA3\xB3"}};
+
+// The UTF-8 form of a byte that iconv does not decode: its Windows mapping, or U+FFFD.
+std::string_view DecodeStrayByte(char byte) {
+    for (const auto& b : kWindowsOnlyBytes) {
+        if (b.byte == byte)
+            return b.utf8;
+    }
+    return kReplacementUtf8;
+}
+
+// The Windows byte of one UTF-8 character, when it is one of those mappings.
+std::optional<char> EncodeWindowsOnlyCharacter(std::string_view utf8) {
+    for (const auto& b : kWindowsOnlyBytes) {
+        if (b.utf8 == utf8)
+            return b.byte;
+    }
+    return std::nullopt;
+}
 
 // iconv descriptors carry conversion state, so one thread must not use another
 // thread's descriptor: each thread opens its own on first use and closes them
@@ -76,12 +109,13 @@ std::string Cp932ToUtf8(std::string_view bytes) {
     out.reserve(bytes.size() + bytes.size() / 2);
     const iconv_t cd = ThreadDescriptors().ToUtf8();
     if (cd == kNoDescriptor) {
-        // No converter on this system: ASCII passes, everything else is unknown.
+        // No converter on this system: ASCII and the Windows-only bytes pass,
+        // everything else is unknown.
         for (char c : bytes) {
             if (static_cast<unsigned char>(c) < 0x80)
                 out += c;
             else
-                out += kReplacementUtf8;
+                out += DecodeStrayByte(c);
         }
         return out;
     }
@@ -92,8 +126,9 @@ std::string Cp932ToUtf8(std::string_view bytes) {
             break;
         // EILSEQ (a stray trail byte, an invalid trail after a lead byte, an
         // unassigned code) or EINVAL (a lead byte at the end): the byte at the
-        // stop becomes U+FFFD and decoding goes on with the next byte.
-        out += kReplacementUtf8;
+        // stop becomes its Windows mapping or U+FFFD, and decoding goes on with
+        // the next byte.
+        out += DecodeStrayByte(*in);
         ++in;
         --inLeft;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
@@ -127,7 +162,9 @@ std::string Utf8ToCp932(std::string_view utf8, bool* exact) {
             const std::size_t at = static_cast<std::size_t>(in - utf8.data());
             bool ignored = false;
             const std::size_t charLength = detail::ScanUtf8(utf8, at, &ignored);
-            if (cd == kNoDescriptor && charLength == 1)
+            if (const auto byte = EncodeWindowsOnlyCharacter(utf8.substr(at, charLength)))
+                out += *byte;
+            else if (cd == kNoDescriptor && charLength == 1)
                 out += utf8[at];
             else {
                 out += '?';

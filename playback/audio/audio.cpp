@@ -2,9 +2,7 @@
 
 #include <algorithm>
 
-#include "core/voice_player.h"
 #include "platform/prompts.h"
-#include "platform/sleep.h"
 #include "playback/audio/audio_backend.h"
 
 namespace {
@@ -37,9 +35,6 @@ void ResetState(AudioState& state) {
     state.busy = busy;
 }
 
-constexpr int kCloseWaitStepMs = 100;
-constexpr int kCloseWaitSteps = 100;
-
 } // namespace
 
 AudioState& GetAudioState() {
@@ -50,7 +45,7 @@ AudioState& GetAudioState() {
 int VolumeLevel(const AudioState& state, int percent) {
     const long long p = std::clamp(percent, 0, 100);
     const long long range = static_cast<long long>(state.levelMax) - state.levelMin;
-    // C++ integer division truncates toward zero, as the design asks.
+    // The quotient is truncated toward zero, also when the range is negative.
     return static_cast<int>(range * p / 100 + state.levelMin);
 }
 
@@ -123,14 +118,11 @@ void PlayClip(bool& volumeChanged, const std::string& path, int percent) {
     GetAudioState().busy = false;
 }
 
-void PlayClip(CVoicePlayer& player, const std::string& path, int percent) {
-    PlayClip(player.m_bVolumeChanged, path, percent);
-}
-
 void CloseAudio() {
+    // Nothing waits for busy: on the one thread a request that is still being
+    // carried out (CloseAudio called from its failure message) cannot finish
+    // before this call returns.
     AudioState& state = GetAudioState();
-    for (int i = 0; i < kCloseWaitSteps && state.busy; ++i)
-        platform::Sleep(kCloseWaitStepMs);
     AudioBackend* backend = GetAudioBackend();
     if (backend && state.opened && state.segmentLoaded)
         backend->StopAll();

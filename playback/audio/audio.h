@@ -15,8 +15,6 @@
 #include <functional>
 #include <string>
 
-class CVoicePlayer;
-
 struct AudioState {
     bool opened = false;        // OpenAudio succeeded (the back end is ready)
     bool segmentLoaded = false; // a clip was started and not yet released
@@ -46,11 +44,8 @@ int VolumeLevel(const AudioState& state, int percent);
 // every later PlayClip fails.
 bool OpenAudio(void* window);
 
-// Plays a clip for the player: see PlayClip(bool&, ...). The only member of the
-// player that is touched is m_bVolumeChanged (read and cleared).
-void PlayClip(CVoicePlayer& player, const std::string& path, int percent);
-
-// The same with the player's m_bVolumeChanged flag passed directly.
+// Plays a clip; volumeChanged is the player's flag that the volume moved since
+// the last clip (read and cleared).
 // 1. When busy (a request is still being carried out; on the one thread this
 //    can only be a nested request, made while the failure message of an earlier
 //    request is open): StopClip, then the request is dropped. Nothing waits, as
@@ -63,9 +58,10 @@ void PlayClip(CVoicePlayer& player, const std::string& path, int percent);
 //    started; it does not wait for its end.
 void PlayClip(bool& volumeChanged, const std::string& path, int percent);
 
-// Waits while busy (platform::Sleep(100), at most 100 times), stops what sounds
-// when a clip was loaded, closes the back end (once per OpenAudio that reached
-// it) and resets the state to Closed (busy is left to the request that set it).
+// Stops what sounds when a clip was loaded, closes the back end (once per
+// OpenAudio that reached it) and resets the state to Closed. It never waits: a
+// request that is still being carried out is the caller's own (CloseAudio from
+// within its failure message), so busy is left to that request to clear.
 // Valid in every state, also twice in a row.
 void CloseAudio();
 

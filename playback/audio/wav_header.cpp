@@ -1,11 +1,11 @@
 #include "playback/audio/wav_header.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
-#include <sys/stat.h>
+
+#include "platform/paths.h"
 
 namespace {
 
@@ -75,6 +75,75 @@ const char* TagName(std::uint16_t tag) {
     }
 }
 
+// The 14 bytes after the tag that every standard format GUID shares.
+constexpr std::string_view kGuidTail("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71",
+                                     14);
+
+// The seven coefficient pairs that every MS ADPCM table starts with.
+constexpr std::int16_t kMsAdpcmCoefficients[14] = {256, 0,   512, -256, 0,    0,   192,
+                                                   64,  240, 0,   460,  -208, 392, -232};
+
+// The block layout of MS and IMA ADPCM (4-bit, non-extensible, channels and
+// bits already checked): a block header of 7 (MS) or 4 (IMA) bytes per
+// channel, samples per block (bytes 18..19 of the fmt body; 0 means as many as
+// the block holds) that fit the block, and for MS ADPCM the coefficient table
+// (count at bytes 20..21, then the pairs, the standard seven first).
+WavCheck CheckAdpcm(std::string_view b, std::size_t at, std::uint32_t size, const WavInfo& info) {
+    const bool ms = info.formatTag == WAV_FORMAT_MS_ADPCM;
+    const std::string name = TagName(info.formatTag);
+    const unsigned channels = info.channels;
+    const unsigned header = (ms ? 7u : 4u) * channels;
+    if (ms && channels > 2)
+        return Fail(WavError::BadChannels,
+                    std::to_string(channels) + " channels; MS ADPCM has 1 or 2");
+    if (info.blockAlign < header || (!ms && info.blockAlign % 4 != 0))
+        return Fail(WavError::BadBlockAlign, "block size " + std::to_string(info.blockAlign) +
+                                                 " does not suit " + name + " with " +
+                                                 std::to_string(channels) + " channels");
+    const unsigned extension = size >= 18 ? Le16(b, at + 16) : 0;
+    unsigned perBlock = size >= 20 && extension >= 2 ? Le16(b, at + 18) : 0;
+    if (ms) {
+        const unsigned count = size >= 22 ? std::min<unsigned>(Le16(b, at + 20), 256) : 0;
+        if (size < 22 + 4 * count || extension < 4 + 4 * count || count < 7)
+            return Fail(WavError::FmtTooSmall,
+                        "MS ADPCM fmt chunk lacks its coefficient table (7 pairs or more)");
+        for (std::size_t i = 0; i < 14; ++i) {
+            if (static_cast<std::int16_t>(Le16(b, at + 22 + 2 * i)) != kMsAdpcmCoefficients[i])
+                return Fail(WavError::UnsupportedFormat,
+                            "MS ADPCM coefficient table does not start with the standard pairs");
+        }
+    }
+    // Samples per block: those in the header (2 for MS, 1 for IMA) and two per
+    // data byte and channel.
+    const unsigned inHeader = ms ? 2u : 1u;
+    const unsigned fit = (info.blockAlign - header) * 2 / channels + inHeader;
+    if (perBlock == 0)
+        perBlock = fit;
+    if ((ms && perBlock == 1) || perBlock > fit)
+        return Fail(WavError::BadBlockAlign, std::to_string(perBlock) +
+                                                 " samples per block do not fit a block of " +
+                                                 std::to_string(info.blockAlign) + " bytes");
+    return {};
+}
+
+// Every whole MS ADPCM block of the data names, for each channel, a
+// coefficient pair that the table holds (the index in the block header's
+// first bytes); a decoder cannot play a block that names another.
+WavCheck CheckMsAdpcmBlocks(std::string_view b, const WavInfo& info) {
+    const unsigned count = std::min<unsigned>(Le16(b, info.fmtOffset + 20), 256);
+    for (std::size_t block = 0; block < info.dataSize; block += info.blockAlign) {
+        for (std::size_t c = 0; c < info.channels; ++c) {
+            const auto index = static_cast<unsigned char>(b[info.dataOffset + block + c]);
+            if (index >= count)
+                return Fail(WavError::UnsupportedFormat,
+                            "MS ADPCM block at data offset " + std::to_string(block) +
+                                " names coefficient pair " + std::to_string(index) + " of " +
+                                std::to_string(count));
+        }
+    }
+    return {};
+}
+
 // Checks the fmt chunk body (size bytes at b[at]) and fills info.
 WavCheck CheckFmt(std::string_view b, std::size_t at, std::uint32_t size, WavInfo& info) {
     if (size < 16)
@@ -87,11 +156,19 @@ WavCheck CheckFmt(std::string_view b, std::size_t at, std::uint32_t size, WavInf
     info.blockAlign = Le16(b, at + 12);
     info.bitsPerSample = Le16(b, at + 14);
     if (tag == WAV_FORMAT_EXTENSIBLE) {
-        // cbSize, valid bits, channel mask, then the sub-format GUID whose first
-        // two bytes are the real format tag.
+        // cbSize, valid bits, channel mask, then the sub-format GUID: the real
+        // format tag in its first two bytes, then the fixed tail of the
+        // standard format GUIDs.
         if (size < 40)
             return Fail(WavError::FmtTooSmall, "extensible fmt chunk is " + std::to_string(size) +
                                                    " bytes, at least 40 are needed");
+        if (Le16(b, at + 16) < 22)
+            return Fail(WavError::FmtTooSmall, "extensible fmt chunk declares " +
+                                                   std::to_string(Le16(b, at + 16)) +
+                                                   " extension bytes, at least 22 are needed");
+        if (b.substr(at + 26, kGuidTail.size()) != kGuidTail)
+            return Fail(WavError::UnsupportedFormat,
+                        "extensible sub-format GUID is not a standard format tag's");
         info.extensible = true;
         tag = Le16(b, at + 24);
         if (tag != WAV_FORMAT_PCM && tag != WAV_FORMAT_IEEE_FLOAT)
@@ -149,12 +226,7 @@ WavCheck CheckFmt(std::string_view b, std::size_t at, std::uint32_t size, WavInf
     }
 
     if (tag == WAV_FORMAT_MS_ADPCM || tag == WAV_FORMAT_IMA_ADPCM) {
-        // A block holds a header of 7 (MS) or 4 (IMA) bytes per channel.
-        const unsigned header = (tag == WAV_FORMAT_MS_ADPCM ? 7u : 4u) * info.channels;
-        if (info.blockAlign <= header)
-            return Fail(WavError::BadBlockAlign,
-                        "block size " + std::to_string(info.blockAlign) + " is too small for " +
-                            TagName(tag) + " with " + std::to_string(info.channels) + " channels");
+        return CheckAdpcm(b, at, size, info);
     } else {
         const unsigned expected = info.channels * (bits / 8);
         if (info.blockAlign != expected)
@@ -203,6 +275,8 @@ WavCheck CheckWav(std::string_view b) {
             if (!fmt.ok())
                 return fmt;
             haveFmt = true;
+            info.fmtOffset = body;
+            info.fmtSize = size;
         } else if (id == "data") {
             if (!haveFmt)
                 return Fail(WavError::NoFmtChunk, "data chunk at offset " + std::to_string(pos) +
@@ -212,6 +286,11 @@ WavCheck CheckWav(std::string_view b) {
             std::size_t present = size <= avail ? size : avail;
             info.dataTruncated = size > avail;
             info.dataSize = present - present % info.blockAlign;
+            if (info.formatTag == WAV_FORMAT_MS_ADPCM) {
+                WavCheck blocks = CheckMsAdpcmBlocks(b, info);
+                if (!blocks.ok())
+                    return blocks;
+            }
             WavCheck ok;
             ok.info = info;
             return ok;
@@ -232,24 +311,40 @@ WavCheck CheckWav(std::string_view b) {
     return Fail(WavError::NoDataChunk, "no data chunk in the file");
 }
 
+std::string NormalisedWav(std::string_view bytes, const WavInfo& info) {
+    const std::string_view fmt = bytes.substr(info.fmtOffset, info.fmtSize);
+    const std::string_view data = bytes.substr(info.dataOffset, info.dataSize);
+    const std::size_t pad = fmt.size() & 1u;
+    auto le32 = [](std::size_t v) {
+        std::string out(4, '\0');
+        for (std::size_t i = 0; i < 4; ++i)
+            out[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+        return out;
+    };
+    std::string out =
+        "RIFF" + le32(4 + 8 + fmt.size() + pad + 8 + data.size()) + "WAVEfmt " + le32(fmt.size());
+    out += fmt;
+    out.append(pad, '\0');
+    out += "data" + le32(data.size());
+    out += data;
+    return out;
+}
+
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error) {
     bytes.clear();
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        error = "cannot open " + path + ": " + std::strerror(errno);
+    std::FILE* file = platform::OpenDataFile(path);
+    if (!file) {
+        error = errno == EISDIR ? "cannot read " + path + ": it is a folder"
+                                : "cannot open " + path + ": " + std::strerror(errno);
         return false;
     }
-    if (S_ISDIR(st.st_mode)) {
-        error = "cannot read " + path + ": it is a folder";
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) {
+    char chunk[65536];
+    std::size_t n = 0;
+    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.append(chunk, n);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) {
         error = "cannot read " + path;
         return false;
     }

@@ -3,14 +3,20 @@
 // a file is a WAV that the audio back ends can play, and says why not.
 //
 // Accepted: format tags PCM (8/16/24/32 bits), IEEE float (32 bits), MS ADPCM
-// and IMA ADPCM (4 bits), A-law and mu-law (8 bits), and WAVE_FORMAT_EXTENSIBLE
-// with a PCM or float sub-format; 1 to 8 channels; 1 to 768000 samples per
-// second. These are the formats SDL_LoadWAV reads (it cannot read 64-bit float).
-// Chunks other than fmt and data are skipped (odd sizes padded to even); the fmt
-// chunk must come before the data chunk. The RIFF size field is not checked
-// (many writers get it wrong). A data chunk that declares more bytes than the
-// file holds is accepted and cut to its whole blocks, as SDL does; an empty data
-// chunk is a valid (silent) clip.
+// (1 or 2 channels, with the standard coefficient table) and IMA ADPCM (block
+// size a multiple of 4), both 4 bits with samples per block that fit the
+// block, A-law and mu-law (8 bits), and WAVE_FORMAT_EXTENSIBLE (at least 22
+// extension bytes) with the standard PCM or float sub-format GUID; 1 to 8
+// channels; 1 to 768000 samples per second. Chunks other than fmt and data are
+// skipped (odd sizes padded to even); the fmt chunk must come before the data
+// chunk. The RIFF size field is not checked (many writers get it wrong). A data
+// chunk that declares more bytes than the file holds is accepted and cut to its
+// whole blocks; an empty data chunk is a valid (silent) clip.
+//
+// Every back end decides with CheckWav, so they all accept and refuse the same
+// files. NormalisedWav gives a back end that decodes with SDL_LoadWAV a file
+// whose RIFF size, chunk list and data size leave nothing to interpret; SDL
+// reads every file that CheckWav accepts in that form.
 #pragma once
 
 #include <cstddef>
@@ -52,6 +58,8 @@ struct WavInfo {
     std::uint32_t byteRate = 0;
     std::uint16_t blockAlign = 0;
     std::uint16_t bitsPerSample = 0;
+    std::size_t fmtOffset = 0;      // first byte of the fmt chunk's body in the file
+    std::uint32_t fmtSize = 0;      // size of the fmt chunk's body
     std::size_t dataOffset = 0;     // first byte of the sample data in the file
     std::uint32_t dataDeclared = 0; // size the data chunk header declares
     std::size_t dataSize = 0;       // whole blocks actually present
@@ -68,7 +76,13 @@ struct WavCheck {
 // Validates the bytes of a whole file (or at least everything up to the data).
 WavCheck CheckWav(std::string_view bytes);
 
-// Reads the file into bytes (returns false and sets error when it cannot).
+// The accepted file (check.ok() for these bytes) as RIFF header, fmt chunk and
+// a data chunk of the dataSize whole blocks, with true sizes throughout; the
+// fmt body and the samples are unchanged, other chunks are left out.
+std::string NormalisedWav(std::string_view bytes, const WavInfo& info);
+
+// Reads the file, a data path found as platform::OpenDataFile finds it, into
+// bytes (returns false and sets error when it cannot).
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error);
 
 // Reads the file and validates it; Unreadable when it cannot be read.

@@ -47,9 +47,17 @@ bool SdlAudioBackend::Open(void*) {
     m_lastError.clear();
     if (!KnownFormat(m_options.format))
         return Fail("unsupported device format requested");
+    // The programs end on SIGINT and SIGTERM themselves; SDL would turn them
+    // into quit events that nothing reads.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return Fail(std::string("SDL audio initialisation failed: ") + SDL_GetError());
     m_subsystem = true;
+    // SDL's WAVE loader reads these hints, also from the environment; they are
+    // fixed so that nothing outside the program changes which clips play.
+    SDL_SetHintWithPriority(SDL_HINT_WAVE_RIFF_CHUNK_SIZE, "force", SDL_HINT_OVERRIDE);
+    SDL_SetHintWithPriority(SDL_HINT_WAVE_TRUNCATION, "dropblock", SDL_HINT_OVERRIDE);
+    SDL_SetHintWithPriority(SDL_HINT_WAVE_FACT_CHUNK, "ignore", SDL_HINT_OVERRIDE);
 
     SDL_AudioSpec want{};
     want.freq = m_options.frequency;
@@ -88,10 +96,13 @@ bool SdlAudioBackend::Play(const std::string& path) {
     if (!check.ok())
         return Fail(path + ": " + check.message);
 
+    // SDL decodes the file in the form that leaves it nothing to interpret,
+    // so it plays exactly what the check accepted.
+    const std::string normalised = NormalisedWav(bytes, check.info);
     SDL_AudioSpec spec{};
     Uint8* wav = nullptr;
     Uint32 wavLen = 0;
-    SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+    SDL_RWops* rw = SDL_RWFromConstMem(normalised.data(), static_cast<int>(normalised.size()));
     if (!rw || !SDL_LoadWAV_RW(rw, 1, &spec, &wav, &wavLen))
         return Fail(path + ": " + SDL_GetError());
 
@@ -102,24 +113,27 @@ bool SdlAudioBackend::Play(const std::string& path) {
         SDL_FreeWAV(wav);
         return Fail(path + ": cannot convert to the device format: " + SDL_GetError());
     }
-    if (cvt.needed && spec.format == m_spec.format && spec.freq == m_spec.freq &&
-        spec.channels == 1) {
+    // Whole source frames only; none (an empty data chunk gives no buffer at
+    // all) is a silent clip.
+    const Uint32 frame = SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels;
+    const Uint32 whole = wavLen - wavLen % frame;
+    if (whole == 0) {
+        // Nothing to convert or copy.
+    } else if (cvt.needed && spec.format == m_spec.format && spec.freq == m_spec.freq &&
+               spec.channels == 1) {
         // Mono to several channels in the device's own format and rate: copy
         // each sample to every channel ourselves. SDL_ConvertAudio would go
         // through float and back and change large 16-bit samples by one.
-        const std::size_t size = SDL_AUDIO_BITSIZE(spec.format) / 8;
-        const std::size_t frames = wavLen / size;
-        clip.resize(frames * size * m_spec.channels);
+        const std::size_t frames = whole / frame;
+        clip.resize(frames * frame * m_spec.channels);
         std::uint8_t* out = clip.data();
         for (std::size_t f = 0; f < frames; ++f)
-            for (int c = 0; c < m_spec.channels; ++c, out += size)
-                std::memcpy(out, wav + f * size, size);
+            for (int c = 0; c < m_spec.channels; ++c, out += frame)
+                std::memcpy(out, wav + f * frame, frame);
     } else if (cvt.needed) {
-        // Whole source frames only.
-        const Uint32 frame = SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels;
-        cvt.len = static_cast<int>(wavLen - wavLen % frame);
+        cvt.len = static_cast<int>(whole);
         clip.resize(static_cast<std::size_t>(cvt.len) * cvt.len_mult);
-        std::memcpy(clip.data(), wav, static_cast<std::size_t>(cvt.len));
+        std::memcpy(clip.data(), wav, whole);
         cvt.buf = clip.data();
         if (SDL_ConvertAudio(&cvt) != 0) {
             SDL_FreeWAV(wav);
@@ -127,7 +141,7 @@ bool SdlAudioBackend::Play(const std::string& path) {
         }
         clip.resize(static_cast<std::size_t>(cvt.len_cvt));
     } else {
-        clip.assign(wav, wav + wavLen);
+        clip.assign(wav, wav + whole);
     }
     SDL_FreeWAV(wav);
 

@@ -5,14 +5,14 @@
 // requested format (S16 stereo 44100 Hz by default) and no allowed changes, so
 // SDL converts to whatever the hardware takes and the device format seen here is
 // exactly the requested one. Play reads the file anew every time (nothing is
-// cached), validates its header (wav_header.h, for specific errors), decodes it
-// with SDL_LoadWAV_RW, converts it to the device format with SDL_BuildAudioCVT /
-// SDL_ConvertAudio, applies the master gain by scaling samples with clamping
-// (factor 10^(level/2000); no change at all for level 0) and swaps the result in
-// under the device lock at position 0, so a clip that still sounds is cut off at
-// once; then it unpauses the device. A failed Play leaves what sounds as it is.
-// SetMasterGain takes effect from the next Play. IsPlaying is true while clip
-// data remains to be handed to the device.
+// cached), validates it with CheckWav (wav_header.h: the verdict of every back
+// end, with specific errors), decodes its NormalisedWav form with
+// SDL_LoadWAV_RW, converts it to the device format with SDL_BuildAudioCVT /
+// SDL_ConvertAudio (a clip without samples plays as silence), applies the master gain by scaling
+// samples with clamping (factor 10^(level/2000); no change at all for level 0) and swaps the result
+// in under the device lock at position 0, so a clip that still sounds is cut off at once; then it
+// unpauses the device. A failed Play leaves what sounds as it is. SetMasterGain takes effect from
+// the next Play. IsPlaying is true while clip data remains to be handed to the device.
 #pragma once
 
 #include <SDL.h>

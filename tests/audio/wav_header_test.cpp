@@ -9,12 +9,10 @@
 
 namespace {
 
-std::string Le(unsigned value, int bytes) {
-    std::string s(static_cast<std::size_t>(bytes), '\0');
-    for (std::size_t i = 0; i < s.size(); ++i)
-        s[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-    return s;
-}
+using testsupport::Le;
+using testsupport::RiffWave;
+using testsupport::WavData;
+using testsupport::WavFmt;
 
 std::string Valid(int samples = 100) {
     return testsupport::MakeWav(22050, samples);
@@ -27,25 +25,8 @@ std::string Patched(std::size_t at, const std::string& bytes) {
     return Valid().replace(at, bytes.size(), bytes);
 }
 
-std::string Fmt(unsigned tag, unsigned channels, unsigned rate, unsigned blockAlign,
-                unsigned bits) {
-    return "fmt " + Le(16, 4) + Le(tag, 2) + Le(channels, 2) + Le(rate, 4) +
-           Le(rate * blockAlign, 4) + Le(blockAlign, 2) + Le(bits, 2);
-}
-
-std::string Riff(const std::string& chunks) {
-    return "RIFF" + Le(4 + chunks.size(), 4) + "WAVE" + chunks;
-}
-
-std::string Data(const std::string& bytes) {
-    return "data" + Le(bytes.size(), 4) + bytes;
-}
-
 std::string Extensible(unsigned subFormat) {
-    return Riff("fmt " + Le(40, 4) + Le(0xFFFE, 2) + Le(2, 2) + Le(44100, 4) + Le(44100 * 4, 4) +
-                Le(4, 2) + Le(16, 2) + Le(22, 2) + Le(16, 2) + Le(3, 4) + Le(subFormat, 2) +
-                std::string("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71", 14) +
-                Data(std::string(8, '\0')));
+    return RiffWave(testsupport::WavExtensibleFmt(subFormat) + WavData(std::string(8, '\0')));
 }
 
 TEST(WavHeader, AcceptsAPlainPcmFile) {
@@ -76,22 +57,22 @@ TEST(WavHeader, RejectsBrokenFilesWithAnExactReason) {
         {wav.substr(0, 40), WavError::TruncatedChunk, "offset 36 (4 of 8 bytes)"},
         {wav.substr(0, 36), WavError::NoDataChunk, "no data chunk"},
         {wav.substr(0, 12), WavError::NoFmtChunk, "no fmt chunk"},
-        {Riff("LIST" + Le(100, 4) + "INFO"), WavError::TruncatedChunk,
+        {RiffWave("LIST" + Le(100, 4) + "INFO"), WavError::TruncatedChunk,
          "\"LIST\" at offset 12 declares 100 bytes"},
-        {Riff(Data(std::string(4, '\0')) + Fmt(1, 1, 8000, 2, 16)), WavError::NoFmtChunk,
+        {RiffWave(WavData(std::string(4, '\0')) + WavFmt(1, 1, 8000, 2, 16)), WavError::NoFmtChunk,
          "before any fmt chunk"},
-        {Riff("fmt " + Le(14, 4) + std::string(14, '\0') + Data("ab")), WavError::FmtTooSmall,
-         "14 bytes"},
+        {RiffWave("fmt " + Le(14, 4) + std::string(14, '\0') + WavData("ab")),
+         WavError::FmtTooSmall, "14 bytes"},
         {Patched(20, Le(0x55, 2)), WavError::UnsupportedFormat, "0x0055 (MPEG Layer 3)"},
         {Patched(22, Le(0, 2)), WavError::BadChannels, "0 channels"},
         {Patched(22, Le(9, 2)), WavError::BadChannels, "9 channels"},
         {Patched(24, Le(0, 4)), WavError::BadSampleRate, "sample rate 0"},
         {Patched(34, Le(12, 2)), WavError::BadBitsPerSample, "12 bits per sample for PCM"},
         {Patched(32, Le(4, 2)), WavError::BadBlockAlign, "block size 4"},
-        {Riff(Fmt(3, 1, 8000, 8, 64) + Data(std::string(16, '\0'))), WavError::BadBitsPerSample,
-         "64 bits per sample for IEEE float; expected 32"},
+        {RiffWave(WavFmt(3, 1, 8000, 8, 64) + WavData(std::string(16, '\0'))),
+         WavError::BadBitsPerSample, "64 bits per sample for IEEE float; expected 32"},
         {Extensible(2), WavError::UnsupportedFormat, "extensible sub-format 0x0002"},
-        {Riff("fmt " + Le(18, 4) + Le(0xFFFE, 2) + std::string(16, '\0') + Data("")),
+        {RiffWave("fmt " + Le(18, 4) + Le(0xFFFE, 2) + std::string(16, '\0') + WavData("")),
          WavError::FmtTooSmall, "at least 40"},
     };
     for (const auto& c : cases) {
@@ -103,10 +84,15 @@ TEST(WavHeader, RejectsBrokenFilesWithAnExactReason) {
 }
 
 TEST(WavHeader, AcceptsOtherReadableFormats) {
-    EXPECT_TRUE(CheckWav(Riff(Fmt(3, 2, 48000, 8, 32) + Data(std::string(16, '\0')))).ok());
-    EXPECT_TRUE(CheckWav(Riff(Fmt(1, 2, 44100, 6, 24) + Data(std::string(12, '\0')))).ok());
-    EXPECT_TRUE(CheckWav(Riff(Fmt(7, 1, 8000, 1, 8) + Data(std::string(3, '\0')))).ok());
-    EXPECT_TRUE(CheckWav(Riff(Fmt(0x11, 1, 8000, 256, 4) + Data(std::string(256, '\0')))).ok());
+    EXPECT_TRUE(
+        CheckWav(RiffWave(WavFmt(3, 2, 48000, 8, 32) + WavData(std::string(16, '\0')))).ok());
+    EXPECT_TRUE(
+        CheckWav(RiffWave(WavFmt(1, 2, 44100, 6, 24) + WavData(std::string(12, '\0')))).ok());
+    EXPECT_TRUE(
+        CheckWav(RiffWave(WavFmt(1, 1, 8000, 1, 8) + WavData(std::string(3, '\x80')))).ok());
+    EXPECT_TRUE(CheckWav(RiffWave(WavFmt(7, 1, 8000, 1, 8) + WavData(std::string(3, '\0')))).ok());
+    EXPECT_TRUE(
+        CheckWav(RiffWave(WavFmt(0x11, 1, 8000, 256, 4) + WavData(std::string(256, '\0')))).ok());
     WavCheck c = CheckWav(Extensible(1));
     ASSERT_TRUE(c.ok()) << c.message;
     EXPECT_TRUE(c.info.extensible);
@@ -115,12 +101,12 @@ TEST(WavHeader, AcceptsOtherReadableFormats) {
 
 TEST(WavHeader, SkipsOtherChunksWithTheirPadByte) {
     std::string chunks = "LIST" + Le(5, 4) + "INFOx" + std::string(1, '\0') +
-                         Fmt(1, 1, 8000, 2, 16) + "junk" + Le(3, 4) + "abc" + std::string(1, '\0') +
-                         Data("abcd");
-    WavCheck c = CheckWav(Riff(chunks));
+                         WavFmt(1, 1, 8000, 2, 16) + "junk" + Le(3, 4) + "abc" +
+                         std::string(1, '\0') + WavData("abcd");
+    WavCheck c = CheckWav(RiffWave(chunks));
     ASSERT_TRUE(c.ok()) << c.message;
     EXPECT_EQ(c.info.dataSize, 4u);
-    EXPECT_EQ(c.info.dataOffset, Riff(chunks).size() - 4);
+    EXPECT_EQ(c.info.dataOffset, RiffWave(chunks).size() - 4);
 }
 
 TEST(WavHeader, DataChunkMayBeEmptyOrCutToWholeBlocks) {
@@ -129,7 +115,7 @@ TEST(WavHeader, DataChunkMayBeEmptyOrCutToWholeBlocks) {
     EXPECT_TRUE(c.info.dataTruncated);
     EXPECT_EQ(c.info.dataDeclared, 200u);
     EXPECT_EQ(c.info.dataSize, 50u);
-    c = CheckWav(Riff(Fmt(1, 1, 8000, 2, 16) + Data("")));
+    c = CheckWav(RiffWave(WavFmt(1, 1, 8000, 2, 16) + WavData("")));
     ASSERT_TRUE(c.ok()) << c.message;
     EXPECT_EQ(c.info.dataSize, 0u);
 }

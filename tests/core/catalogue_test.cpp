@@ -121,3 +121,15 @@ TEST_F(PlayerTest, LookupsFindTheFirstMatch) {
     EXPECT_EQ(p.FindEntryByText("other"), nullptr);
     EXPECT_EQ(p.FindEntryByText(""), nullptr);
 }
+
+TEST_F(PlayerTest, RowsThatDifferOnlyInAWindowsOnlyByteStayApart) {
+    // 0xFD and 0xFE are no CP932 characters; the Windows code page still gives
+    // each its own character, so each row keeps its own text and clip.
+    testsupport::WriteFile(m_dir / "Ninshiki.csv",
+                           "h\r\n1,a\xFD,x,fd.wav,5,1,1\r\n1,a\xFE,x,fe.wav,6,1,1\r\n");
+    auto& p = Player();
+    ASSERT_EQ(p.m_nVoiceCount, 2);
+    EXPECT_NE(p.m_pVoices[0].pszText, p.m_pVoices[1].pszText);
+    for (const auto& e : p.m_pVoices)
+        EXPECT_EQ(p.FindEntryByText(e.pszText)->pszFile, e.pszFile);
+}

@@ -2,6 +2,7 @@
 // labels and button states that go with them.
 #include <gtest/gtest.h>
 
+#include "platform/paths.h"
 #include "support/player_fixture.h"
 
 namespace {
@@ -66,12 +67,12 @@ TEST_F(ClipListTest, ModeChangeStopsContinuousPlayAndEnablesRadios) {
     Settings("[DATA]\nVERSION=2\n");
     Put("voice.csv", "h\n" + Row("v1", 1, "000000000000"));
     auto& p = InitedPlayer();
-    p.m_nListPlay = 1;
+    p.m_nListPlay = SequenceKind::List;
     Dialog().EnableItem(ctl::kPlay, false);
     Dialog().EnableItem(ctl::kStop, true);
     Dialog().SetTimer(SEQUENCE_TIMER, 5000);
     ASSERT_TRUE(p.ChangeMode(MODE_VOICE, Dialog()));
-    EXPECT_EQ(p.m_nListPlay, 0);
+    EXPECT_EQ(p.m_nListPlay, SequenceKind::None);
     EXPECT_EQ(Dialog().TimerPeriod(SEQUENCE_TIMER), -1);
     EXPECT_TRUE(Dialog().IsItemEnabled(ctl::kPlay));
     EXPECT_FALSE(Dialog().IsItemEnabled(ctl::kStop));
@@ -85,11 +86,25 @@ TEST_F(ClipListTest, ModeChangeStopsContinuousPlayAndEnablesRadios) {
 TEST_F(ClipListTest, CategoryChangeKeepsAPlayListStartedWithPlay) {
     auto& p = InitedPlayer();
     Dialog().SetTimer(SEQUENCE_TIMER, 3000);
-    p.m_nListPlay = 0; // a play list started by Play leaves the kind at 0
+    p.m_nListPlay = SequenceKind::None; // a play list started by Play leaves the kind at 0
     Show(2);
     EXPECT_EQ(Dialog().TimerPeriod(SEQUENCE_TIMER), 3000);
-    p.m_nListPlay = 2;
+    p.m_nListPlay = SequenceKind::Random;
     Show(3);
     EXPECT_EQ(Dialog().TimerPeriod(SEQUENCE_TIMER), -1);
-    EXPECT_EQ(p.m_nListPlay, 0);
+    EXPECT_EQ(p.m_nListPlay, SequenceKind::None);
+}
+
+TEST_F(ClipListTest, EmptyProgramFolderListsTheFileSystemRoot) {
+    // What a file chosen in the root leaves behind; its files are sent as
+    // "/NAME", so the root is listed, not the current folder.
+    Settings("[REMOTE]\nCONNECT_TYPE=1\nPROGRAM_FOLDER=\n");
+    Put("here.TM4", "");
+    Put("here.wav", "");
+    InitedPlayer();
+    Lines root{"他フォルダー(フォルダー変更)"};
+    for (const char* ext : {"TM4", "wav"})
+        for (const auto& name : platform::ListFilesWithExtension("/", ext))
+            root.push_back(name);
+    EXPECT_EQ(Show(20), root);
 }

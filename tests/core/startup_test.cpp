@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "platform/dialog_host.h"
 #include "support/player_fixture.h"
@@ -44,7 +45,7 @@ TEST_F(StartupTest, TrackbarPositionFromSettingsOrScale) {
 }
 
 TEST_F(StartupTest, MissingVoiceFolderYesSwitchesToFlashAir) {
-    m_prompts->QueueAnswer(platform::IDYES);
+    m_prompts->QueueAnswer(platform::kIdYes);
     auto& p = InitedPlayer();
     EXPECT_TRUE(Has(m_log,
                     "message 105 question: "
@@ -60,7 +61,7 @@ TEST_F(StartupTest, MissingVoiceFolderYesSwitchesToFlashAir) {
 }
 
 TEST_F(StartupTest, ChosenRecognitionFileSetsTheVoiceFolder) {
-    m_prompts->QueueAnswer(platform::IDNO);
+    m_prompts->QueueAnswer(platform::kIdNo);
     m_prompts->QueueChoice("D:\\data\\voice\\Ninshiki\\NF01.wav");
     auto& p = InitedPlayer();
     EXPECT_EQ(p.m_strVoiceFolder, "D:\\data\\voice");
@@ -72,6 +73,26 @@ TEST_F(StartupTest, ChosenRecognitionFileSetsTheVoiceFolder) {
     EXPECT_EQ(p.m_strVoiceFolder, "");
 }
 
+TEST_F(StartupTest, FailedSettingsWritesAreToldOnceAndTheValueStaysForTheSession) {
+    PutWav("voice/Ninshiki/NF01.wav");
+    Settings("[SOUND]\nVOICE_FOLDER=./voice\n");
+    auto& p = InitedPlayer();
+    // A folder name with a line break cannot be stored (it would add lines).
+    for (const char* folder : {"/d/a\r[REMOTE]\rCONNECT_TYPE=2", "/d/b\nc"}) {
+        m_prompts->QueueChoice(std::string(folder) + "/voice/Ninshiki/NF01.wav");
+        EXPECT_TRUE(p.SelectVoiceFolder());
+        EXPECT_EQ(p.m_strVoiceFolder, std::string(folder) + "/voice");
+        EXPECT_EQ(p.ReadSetting("SOUND", "VOICE_FOLDER", ""), p.m_strVoiceFolder);
+    }
+    EXPECT_EQ(std::count_if(m_log.begin(), m_log.end(),
+                            [](const std::string& l) { return l.starts_with("message"); }),
+              1);
+    EXPECT_TRUE(Has(m_log, "message 128 none: 設定ファイル[" + (m_dir / "Voxlet.ini") +
+                               "]の書込みに失敗しました。\\n改行を含む値は保存できません。"
+                               "\\n変更した設定はプログラムを終了すると失われます。 -> OK"));
+    EXPECT_EQ(SettingsText(), "[SOUND]\nVOICE_FOLDER=./voice\n");
+}
+
 TEST_F(StartupTest, FailedAudioShowsMessage124AndStartUpGoesOn) {
     PutWav("voice/Ninshiki/NF01.wav");
     FailAudioOpen();
@@ -80,4 +101,17 @@ TEST_F(StartupTest, FailedAudioShowsMessage124AndStartUpGoesOn) {
     EXPECT_TRUE(Has(
         m_log, "message 124 error: 音声の初期化に失敗しました。\\n音声の再生はできません。 -> OK"));
     EXPECT_EQ(ListLines(), std::vector<std::string>{"あ"});
+}
+
+TEST_F(StartupTest, DataSpelledInAnotherLetterCaseStartsAndPlays) {
+    // A voice folder copied from a Windows disk keeps the catalogue's spelling
+    // only loosely: clips are found as the start-up check finds NF01.wav.
+    std::filesystem::rename(m_dir / "Ninshiki.csv", m_dir / "NINSHIKI.CSV");
+    PutWav("Voice/NINSHIKI/NF01.WAV");
+    PutWav("Voice/NINSHIKI/A.WAV");
+    InitedPlayer();
+    ASSERT_EQ(ListLines(), std::vector<std::string>{"あ"});
+    Dialog().ListSetSel(ctl::kClipList, 0);
+    Player().PlaySelected(Dialog());
+    EXPECT_EQ(m_log.back(), "audio play ./voice/Ninshiki/a.wav -> ok");
 }

@@ -10,11 +10,15 @@ Runs inside an X server and a D-Bus session of its own (run_with_xvfb.sh
 beside it) and a voice set in data/, where the program starts. In the window:
 the mode radio "ティコ", a category radio, a clip, the volume, Play and
 "閉じる". The program must end with status 0 after its clip display showed the
-clip, and Voxlet.ini must then hold [SOUND] DEFAULT=20. Uses /usr/bin/python3
-on purpose: pyatspi is a package of the system's Python.
+clip, and Voxlet.ini must then hold [SOUND] DEFAULT=20. Twice more it is ended
+by a signal while a modal window is open (SIGTERM over a message box, SIGINT
+over the settings dialog): it must end through the same shut-down (the volume
+saved), killed by that signal. Uses /usr/bin/python3 on purpose: pyatspi is a
+package of the system's Python.
 """
 import os
 import shutil
+import signal
 import struct
 import subprocess
 import sys
@@ -96,11 +100,9 @@ def click(node):
                     str(e.y + e.height // 2), "click", "1"], check=True)
 
 
-def main():
-    work = os.path.abspath(sys.argv[2])
-    prepare(os.path.abspath(sys.argv[1]), work)
-    env = dict(os.environ, SDL_AUDIODRIVER="dummy")  # there is no sound card
-    env.pop("NO_AT_BRIDGE", None)
+def running(work, env, volume, steps, end):
+    """Starts the program, sets the volume, runs steps(app, window), ends it
+    with end(proc) and checks the exit status and the saved volume."""
     proc = subprocess.Popen([os.path.join(work, "bin", "voxlet")], cwd=os.path.join(work, "data"),
                             env=env)
     try:
@@ -115,28 +117,74 @@ def main():
                           find(app, pyatspi.ROLE_FRAME))
         if window.name != "ティコボイスプレイヤー":
             fail("window title is %r" % window.name)
-        for radio in ["ティコ", "ロボット/状態"]:
-            node = wait_for(radio, lambda: find(window, pyatspi.ROLE_RADIO_BUTTON, radio))
-            click(node)
-            wait_for(radio + " checked", lambda: node.getState().contains(pyatspi.STATE_CHECKED))
-        click(wait_for("the clip ピピピ", lambda: find(window, pyatspi.ROLE_TABLE_CELL, "ピピピ")))
         slider = wait_for("the volume", lambda: find(window, pyatspi.ROLE_SLIDER))
-        slider.queryValue().currentValue = 20.0
-        wait_for("the volume at 20", lambda: slider.queryValue().currentValue == 20.0)
-        click(wait_for("再生", lambda: find(window, pyatspi.ROLE_PUSH_BUTTON, "再生")))
-        display = wait_for("the clip display", lambda: find(window, pyatspi.ROLE_TEXT))
-        wait_for("pipipi.wav shown", lambda: display.queryText().getText(0, -1) == "pipipi.wav")
-        click(wait_for("閉じる", lambda: find(window, pyatspi.ROLE_PUSH_BUTTON, "閉じる")))
-        if proc.wait(timeout=30) != 0:
-            fail("the program ended with status %d" % proc.returncode)
+        slider.queryValue().currentValue = float(volume)
+        wait_for("the volume at %d" % volume, lambda: slider.queryValue().currentValue == volume)
+        steps(app, window)
+        status = end(proc, window)
+        try:
+            if proc.wait(timeout=30) != status:
+                fail("the program ended with status %d, not %d" % (proc.returncode, status))
+        except subprocess.TimeoutExpired:
+            fail("the program did not end")
     finally:
         if proc.poll() is None:
             proc.kill()
+            proc.wait()
     with open(os.path.join(work, "bin", "Voxlet.ini"), encoding="utf-8") as f:
         settings = f.read()
     sound = settings.split("[SOUND]", 1)[-1].split("[", 1)[0].split()
-    if "[SOUND]" not in settings or "DEFAULT=20" not in sound:
-        fail("[SOUND] DEFAULT is not 20:\n" + settings)
+    if "[SOUND]" not in settings or "DEFAULT=%d" % volume not in sound:
+        fail("[SOUND] DEFAULT is not %d:\n%s" % (volume, settings))
+
+
+def button(window, label):
+    click(wait_for(label, lambda: find(window, pyatspi.ROLE_PUSH_BUTTON, label)))
+
+
+def robot_category(app, window):
+    for radio in ["ティコ", "ロボット/状態"]:
+        node = wait_for(radio, lambda: find(window, pyatspi.ROLE_RADIO_BUTTON, radio))
+        click(node)
+        wait_for(radio + " checked", lambda: node.getState().contains(pyatspi.STATE_CHECKED))
+    wait_for("the clip ピピピ", lambda: find(window, pyatspi.ROLE_TABLE_CELL, "ピピピ"))
+
+
+def play_clip(app, window):
+    robot_category(app, window)
+    click(find(window, pyatspi.ROLE_TABLE_CELL, "ピピピ"))
+    button(window, "再生")
+    display = wait_for("the clip display", lambda: find(window, pyatspi.ROLE_TEXT))
+    wait_for("pipipi.wav shown", lambda: display.queryText().getText(0, -1) == "pipipi.wav")
+
+
+def play_nothing(app, window):
+    robot_category(app, window)
+    button(window, "再生")
+    wait_for("message 103", lambda: find(app, pyatspi.ROLE_ALERT))
+
+
+def open_settings(app, window):
+    button(window, "設定")
+    wait_for("the settings dialog", lambda: find(app, pyatspi.ROLE_FRAME, "設定ダイアログ"))
+
+
+def signal_end(signum):
+    def end(proc, window):
+        proc.send_signal(signum)
+        return -signum
+    return end
+
+
+def main():
+    work = os.path.abspath(sys.argv[2])
+    prepare(os.path.abspath(sys.argv[1]), work)
+    env = dict(os.environ, SDL_AUDIODRIVER="dummy")  # there is no sound card
+    env.pop("NO_AT_BRIDGE", None)
+    env.pop("GTK_A11Y", None)
+    running(work, env, 20, play_clip, lambda proc, window: button(window, "閉じる") or 0)
+    running(work, env, 35, play_nothing, signal_end(signal.SIGTERM))
+    running(work, env, 45, open_settings, signal_end(signal.SIGINT))
     print("PASS", flush=True)
 
 

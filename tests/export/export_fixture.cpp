@@ -4,7 +4,7 @@
 
 #include "export/program_output.h"
 #include "platform/dialog_host.h"
-#include "ui/templates.h"
+#include "resources/templates.h"
 
 void ExportTest::SetUp() {
     PlayerTest::SetUp();

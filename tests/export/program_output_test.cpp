@@ -12,8 +12,8 @@
 #include "export_fixture.h"
 #include "platform/dialog_host.h"
 
-using platform::IDNO;
-using platform::IDYES;
+using platform::kIdNo;
+using platform::kIdYes;
 using V = std::vector<std::string>;
 
 namespace {
@@ -43,8 +43,8 @@ TEST_F(ExportTest, ClipIsWrittenThenAppendedOrReplaced) {
     Export(At("out.TM4"));
     EXPECT_EQ(Read("out.TM4"), Golden("clip_new.TM4"));
     EXPECT_EQ(atMessage, Golden("clip_new.TM4"));
-    m_prompts->QueueAnswer(IDYES);
-    m_prompts->QueueAnswer(IDNO);
+    m_prompts->QueueAnswer(kIdYes);
+    m_prompts->QueueAnswer(kIdNo);
     Export(At("out.TM4"));
     EXPECT_EQ(Read("out.TM4"), Golden("clip_appended.TM4"));
     testsupport::WriteFile(At("out.TM4"), Read("out.TM4") + "junk that must go");

@@ -131,7 +131,6 @@ void MainWindowTest::TearDown() {
     if (m_window)
         Finish();
     m_dlg.reset();
-    m_events.reset();
     CloseAudio();
     SetAudioBackend(nullptr);
     platform::SetSleepFunction(nullptr);
@@ -150,9 +149,7 @@ std::string MainWindowTest::SettingsText() const {
 
 void MainWindowTest::Start() {
     m_dlg = std::make_unique<CVoxletDlg>();
-    m_events = std::make_unique<voxwx::MainWindowEvents>(*m_dlg);
-    m_window =
-        new voxwx::WxTemplateDialog(nullptr, *m_dlg, m_events.get(), voxwx::kMainWindowStyle);
+    m_window = new voxwx::WxTemplateDialog(nullptr, *m_dlg, voxwx::kMainWindowStyle);
     voxwx::DecorateMainWindow(*m_window);
     m_window->Move(0, 0);
     m_window->ShowModeless();

@@ -35,7 +35,7 @@ wxPoint ListItemPoint(const wxListBox* list, int index);
 // Presses and releases a key (wxKeyCode) at the window under the pointer.
 void PressKey(int keyCode);
 
-// Saves the screen area of a window as build/artifacts/NAME (PNG, through
+// Saves the screen area of a window as artifacts/NAME of the build folder (PNG, through
 // ImageMagick's import in the test's X server).
 void SaveScreenshot(const wxWindow& window, const std::string& name);
 
@@ -77,6 +77,5 @@ protected:
     std::vector<std::string> m_audio;
     voxwx::WxPrompts m_prompts;
     std::unique_ptr<CVoxletDlg> m_dlg;
-    std::unique_ptr<voxwx::MainWindowEvents> m_events;
     voxwx::WxTemplateDialog* m_window = nullptr;
 };

@@ -13,7 +13,7 @@
 
 #include "gui/gui_support.h"
 #include "platform/dialog_host.h"
-#include "ui/templates.h"
+#include "resources/templates.h"
 #include "ui/wx/voxlet_app.h"
 
 using ::testing::ElementsAre;
@@ -40,8 +40,8 @@ class AboutBox : public wxExpectModalBase<voxwx::WxTemplateDialog, AboutBox> {
 protected:
     int OnInvoked(voxwx::WxTemplateDialog* dlg) const override {
         EXPECT_EQ(dlg->GetTitle().utf8_string(), "バージョン情報 Voxlet");
-        EXPECT_EQ(dlg->GetDefaultItem(), dlg->Control(platform::IDOK));
-        return platform::IDOK;
+        EXPECT_EQ(dlg->GetDefaultItem(), dlg->Control(platform::kIdOk));
+        return platform::kIdOk;
     }
 };
 
@@ -103,7 +103,7 @@ TEST_F(MainWindowTest, EscClosesAndSavesTheVolumePosition) {
     const int pos = slider->GetValue();
     guitest::PressKey(WXK_ESCAPE);
     ASSERT_TRUE(guitest::WaitFor([this] { return Window().HasEnded(); }));
-    EXPECT_EQ(Window().Result(), platform::IDCANCEL);
+    EXPECT_EQ(Window().Result(), platform::kIdCancel);
     Finish();
     EXPECT_THAT(SettingsText(), HasSubstr("DEFAULT=" + std::to_string(pos) + "\r\n"));
 }
@@ -135,7 +135,7 @@ TEST_F(MainWindowTest, InitInstanceRunsTheDialogModallyAndShutsDown) {
         int OnInvoked(voxwx::WxTemplateDialog* dlg) const override {
             EXPECT_EQ(dlg->ListCount(ctl::kClipList), 3); // OnInitDialog ran first
             dlg->TrackSetPos(ctl::kVolume, 64);
-            return platform::IDCANCEL;
+            return platform::kIdCancel;
         }
     };
     bool result = true;

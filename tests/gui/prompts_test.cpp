@@ -8,6 +8,8 @@
 #include <wx/msgdlg.h>
 #include <wx/testing.h>
 
+#include <gtk/gtk.h>
+
 #include <filesystem>
 
 #include "gui/gui_support.h"
@@ -46,6 +48,7 @@ struct SeenFileDialog {
     wxString wildcard;
     wxString directory;
     wxString filename;
+    std::string proposed; // the name in a save dialog's name field
     long style = 0;
 };
 
@@ -60,6 +63,11 @@ protected:
         m_seen->directory = dlg->GetDirectory();
         m_seen->filename = dlg->GetFilename();
         m_seen->style = dlg->GetWindowStyle();
+        if (m_seen->style & wxFD_SAVE) {
+            gchar* name = gtk_file_chooser_get_current_name(GTK_FILE_CHOOSER(dlg->GetHandle()));
+            m_seen->proposed = name ? name : "";
+            g_free(name);
+        }
         // Let the chooser finish reading its folder before it goes away.
         guitest::Pump(200);
         if (!m_path.empty()) {
@@ -83,24 +91,24 @@ TEST(WxMessages, CaptionIsTheApplicationNameAndAnswersMapToIds) {
     MessageStyle question;
     question.buttons = MsgButtons::YesNo;
     question.icon = MsgIcon::Question;
-    question.defaultButton = IDNO;
+    question.defaultButton = kIdNo;
     int rc = 0;
     wxTEST_DIALOG(rc = prompts.Message(105, "見つかりません。\n次の行", question),
                   MessageExpectation(seen, wxID_YES));
-    EXPECT_EQ(rc, IDYES);
+    EXPECT_EQ(rc, kIdYes);
     EXPECT_EQ(seen.caption.utf8_string(), "voxlet_gui_tests"); // the program's name
     EXPECT_EQ(seen.message.utf8_string(), "見つかりません。\n次の行");
     EXPECT_EQ(seen.style & (wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION),
               wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION);
 
     wxTEST_DIALOG(rc = prompts.Message(105, "x", question), MessageExpectation(seen, wxID_NO));
-    EXPECT_EQ(rc, IDNO);
+    EXPECT_EQ(rc, kIdNo);
 
     MessageStyle error;
     error.icon = MsgIcon::Error;
     wxTEST_DIALOG(rc = prompts.Message(125, "音声の再生に失敗しました", error),
                   MessageExpectation(seen, wxID_OK));
-    EXPECT_EQ(rc, IDOK);
+    EXPECT_EQ(rc, kIdOk);
     EXPECT_EQ(seen.style & (wxOK | wxYES_NO | wxICON_ERROR), wxOK | wxICON_ERROR);
 }
 
@@ -124,6 +132,13 @@ TEST(WxFileDialogs, OpenAndSaveRunTheStandardDialogs) {
     spec.overwritePrompt = false;
     wxTEST_DIALOG(chosen = prompts.FileSave(spec), FileExpectation(seen, chosenName));
     EXPECT_FALSE(seen.style & wxFD_OVERWRITE_PROMPT);
+
+    // The name proposed is the initial one with the default extension, and
+    // accepting it saves under that name.
+    spec.initialName = out.Path() + "\\greetings";
+    wxTEST_DIALOG(chosen = prompts.FileSave(spec), FileExpectation(seen, wxString()));
+    EXPECT_EQ(seen.proposed, "greetings.TM4");
+    EXPECT_EQ(chosen, out / "greetings.TM4");
 
     wxTEST_DIALOG(chosen = prompts.FileOpen(spec), FileExpectation(seen, wxString(), wxID_CANCEL));
     EXPECT_FALSE(chosen);

@@ -9,7 +9,7 @@
 
 #include "gui/gui_support.h"
 #include "platform/dialog_host.h"
-#include "ui/templates.h"
+#include "resources/templates.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ public:
         recognitionEnabledAfter = dlg->Control(1040)->IsThisEnabled();
         auto* interval = static_cast<wxChoice*>(dlg->Control(1025));
         Choose(*dlg, 1025, interval->FindString(wxString::FromUTF8("10秒")));
-        guitest::Click(dlg->Control(platform::IDOK));
+        guitest::Click(dlg->Control(platform::kIdOk));
     }
     bool seen = false;
     bool remoteEnabledBefore = true;

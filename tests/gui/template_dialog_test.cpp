@@ -46,12 +46,8 @@ public:
         commands.emplace_back(id, notification);
         ModalDialogLogic::OnCommand(host, id, notification);
     }
-    std::vector<std::pair<int, int>> commands;
-};
-
-class CountingEvents : public voxwx::WindowEvents {
-public:
     void OnTimer(DialogHost&, int) override { ++ticks; }
+    std::vector<std::pair<int, int>> commands;
     int ticks = 0;
 };
 
@@ -66,7 +62,7 @@ protected:
         platform::SetPrompts(nullptr);
     }
     voxwx::WxTemplateDialog& Make(bool show = true) {
-        m_dialog = new voxwx::WxTemplateDialog(nullptr, m_logic, &m_events);
+        m_dialog = new voxwx::WxTemplateDialog(nullptr, m_logic);
         m_dialog->Move(0, 0);
         if (show) {
             m_dialog->ShowModeless();
@@ -81,7 +77,6 @@ protected:
     }
 
     RecordingLogic m_logic;
-    CountingEvents m_events;
     voxwx::WxTemplateDialog* m_dialog = nullptr;
 };
 
@@ -111,23 +106,24 @@ TEST_F(TemplateDialogTest, UserInputReachesTheLogic) {
     guitest::PressKey(WXK_RETURN);
     ASSERT_TRUE(guitest::WaitFor([&d] { return d.HasEnded(); }));
     EXPECT_THAT(m_logic.commands,
-                ElementsAre(Pair(11, BN_CLICKED), Pair(11, BN_CLICKED), Pair(12, BN_CLICKED),
-                            Pair(20, LBN_DBLCLK), Pair(IDOK, BN_CLICKED)));
-    EXPECT_EQ(d.Result(), IDOK);
+                ElementsAre(Pair(11, kNotifyClicked), Pair(11, kNotifyClicked),
+                            Pair(12, kNotifyClicked), Pair(20, kNotifyDoubleClick),
+                            Pair(kIdOk, kNotifyClicked)));
+    EXPECT_EQ(d.Result(), kIdOk);
 }
 
 TEST_F(TemplateDialogTest, EscapeAndTheCloseBoxCancelUnlessCancelIsDisabled) {
     auto& d = Make();
-    d.EnableItem(IDCANCEL, false);
+    d.EnableItem(kIdCancel, false);
     d.Close();
     guitest::Pump(50);
     EXPECT_FALSE(d.HasEnded());
-    d.EnableItem(IDCANCEL, true);
+    d.EnableItem(kIdCancel, true);
     guitest::Click(d.Control(20));
     guitest::PressKey(WXK_ESCAPE);
     ASSERT_TRUE(guitest::WaitFor([&d] { return d.HasEnded(); }));
-    EXPECT_THAT(m_logic.commands, ElementsAre(Pair(IDCANCEL, BN_CLICKED)));
-    EXPECT_EQ(d.Result(), IDCANCEL);
+    EXPECT_THAT(m_logic.commands, ElementsAre(Pair(kIdCancel, kNotifyClicked)));
+    EXPECT_EQ(d.Result(), kIdCancel);
 }
 
 TEST_F(TemplateDialogTest, TimerTicksArriveWhileAModalDialogRuns) {
@@ -135,7 +131,7 @@ TEST_F(TemplateDialogTest, TimerTicksArriveWhileAModalDialogRuns) {
     d.SetTimer(1, 20);
     voxwx::WxPrompts prompts;
     CAboutDlg about;
-    const int before = m_events.ticks;
+    const int before = m_logic.ticks;
     int checks = 0;
     // Checks every 50 ms from inside the about box's loop; ends it once the
     // main window's timer has ticked five times meanwhile (or after 10 s).
@@ -143,15 +139,15 @@ TEST_F(TemplateDialogTest, TimerTicksArriveWhileAModalDialogRuns) {
         auto* inner = voxwx::WxTemplateDialog::Innermost();
         if (!inner || inner->Template().id != 100)
             return;
-        if (m_events.ticks - before >= 5 || ++checks > 200)
-            inner->EndDialog(IDOK);
+        if (m_logic.ticks - before >= 5 || ++checks > 200)
+            inner->EndDialog(kIdOk);
     });
     closer.Start(50);
     ++guitest::g_realDialogsAllowed;
     const int rc = prompts.RunModal(about);
     --guitest::g_realDialogsAllowed;
     closer.Stop();
-    EXPECT_EQ(rc, IDOK);
-    EXPECT_GE(m_events.ticks - before, 5);
+    EXPECT_EQ(rc, kIdOk);
+    EXPECT_GE(m_logic.ticks - before, 5);
     EXPECT_LE(checks, 200);
 }

@@ -141,6 +141,20 @@ TEST_F(CardAccessTest, UnwritableRecordGives108) {
     }
 }
 
+TEST_F(CardAccessTest, SecondCardKeepsTheFoldersOfADriveLetterRemoteDir) {
+    // REMOTE_DIR=E:\Card\ on the main card: the second record goes to F:\Card\ADDON.
+    const std::string e = MakeCard("e/Card");
+    const std::string f = MakeCard("f/Card", false);
+    fs::create_directories(m_cards.Path() + "/f/ADDON");
+    Settings("[REMOTE]\nREMOTE_DIR=E:\\Card\\\nALTERNAME_DRIVE=F\n[DRIVES]\nE=" + m_cards.Path() +
+             "/e\nF=" + m_cards.Path() + "/f\n");
+    On("");
+    EXPECT_TRUE(Command());
+    EXPECT_EQ(Hex(Log(e)), kVoice);
+    EXPECT_EQ(Hex(Log(f)), kVoice);
+    EXPECT_FALSE(fs::exists(m_cards.Path() + "/f/ADDON/REMOTE.LOG"));
+}
+
 TEST_F(CardAccessTest, FailingSecondCardIsSkippedSilently) {
     const std::string card = MakeCard("card");
     const std::string bare = m_cards.Path() + "/bare";
@@ -155,6 +169,17 @@ TEST_F(CardAccessTest, FailingSecondCardIsSkippedSilently) {
         EXPECT_TRUE(Logged("ini write [REMOTE] REMOTE_DIR=" + card + "/"));
     }
     EXPECT_FALSE(fs::exists(bare + "/ADDON"));
+}
+
+TEST_F(CardAccessTest, AnEmptyFileIsCopiedAsAnEmptyFile) {
+    const std::string card = MakeCard("card");
+    testsupport::WriteFile(card + "/ADDON/TEMP.wav", "an older clip");
+    testsupport::WriteFile(m_dir / "empty.wav", "");
+    On(card);
+    Dialog().TrackSetPos(ctl::kVolume, 100);
+    EXPECT_TRUE(SendFile("empty.wav"));
+    EXPECT_EQ(testsupport::ReadFile(card + "/ADDON/TEMP.wav"), "");
+    EXPECT_EQ(Hex(Log(card)), "FF FF E7 03 06 00 19 00 05 00 00 00 00 00 00 00"); // 3 s
 }
 
 TEST_F(CardAccessTest, SendCardFileChooserUsesTheParentRuleAndLetsTheCommandTestTheCard) {

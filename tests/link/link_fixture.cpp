@@ -11,6 +11,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sstream>
 #include <strings.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -200,6 +201,23 @@ std::string CardProcess::RawLog() const {
 
 std::vector<HttpRequest> CardProcess::Requests() const {
     return ParseRequests(RawLog());
+}
+
+std::vector<std::string> CardProcess::OutputLines(std::size_t count) const {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 500 && lines.size() < count; ++i) {
+        if (i > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        lines.clear();
+        std::string out = testsupport::ReadFile(m_outPath);
+        out.erase(out.rfind('\n') + 1); // whole lines only
+        std::istringstream stream(out);
+        for (std::string line; std::getline(stream, line);)
+            lines.push_back(line);
+        if (!lines.empty())
+            lines.erase(lines.begin()); // the port
+    }
+    return lines;
 }
 
 std::string CardProcess::CardFile(const std::string& relative) const {

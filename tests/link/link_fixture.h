@@ -48,6 +48,8 @@ public:
     // A file below the card root ("" when missing).
     std::string CardFile(const std::string& relative) const;
     bool Running() const;
+    // The lines printed after the first, once there are count of them (or after 5 s).
+    std::vector<std::string> OutputLines(std::size_t count) const;
 
 private:
     std::string m_root;

@@ -42,6 +42,17 @@ protected:
 
 } // namespace
 
+TEST_F(VoxletCardTest, PrintedLinesEscapeControlBytes) {
+    // A decoded folder name cannot forge a robot line or a terminal escape;
+    // well-formed UTF-8 other than C1 controls stays readable.
+    CardProcess card(m_card.Path());
+    const std::string target = "/upload.cgi?UPDIR=/A%0Arobot:%20x%1B[2J%C2%9B%E9%9F%B3%FF";
+    EXPECT_EQ(BodyOf(Get(card, target)), "SUCCESS");
+    EXPECT_EQ(card.OutputLines(1),
+              std::vector<std::string>{
+                  "GET " + target + " -> SUCCESS folder=/A\\x0Arobot: x\\x1B[2J\\xC2\\x9B音\\xFF"});
+}
+
 TEST_F(VoxletCardTest, NothingIsWrittenOutsideTheRoot) {
     CardProcess card(m_card.Path());
     const std::string outsideName = std::filesystem::path(m_outside.Path()).filename().string();

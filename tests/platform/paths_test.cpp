@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -65,7 +66,7 @@ TEST(Paths, SeparatorsJoinsAndCuts) {
     }
 }
 
-// ---- ResolvePath / PathFileExists ----
+// ---- ResolvePath / PathExists ----
 
 TEST_F(ResolvePathTest, ResolvesWithoutRegardToCaseAndComesBackNative) {
     fs::create_directories(m_dir / "dup");
@@ -100,17 +101,18 @@ TEST_F(ResolvePathTest, RelativePathsResolveAgainstTheCurrentFolder) {
     CurrentFolder inside(m_dir.Path());
     EXPECT_EQ(ResolvePath(".\\voice\\Ninshiki\\NF01.wav"), "./Voice/NINSHIKI/nf01.WAV");
     EXPECT_EQ(ResolvePath("voice/../ADDON"), "Voice/../addon");
-    EXPECT_TRUE(PathFileExists("voice\\ninshiki\\nf01.wav"));
+    EXPECT_EQ(ResolvePath("ADDON/remote.log"), "addon/remote.log");
+    EXPECT_TRUE(PathExists("voice\\ninshiki\\nf01.wav"));
 }
 
-TEST_F(ResolvePathTest, PathFileExists) {
+TEST_F(ResolvePathTest, PathExists) {
     for (const char* path : {"Voice/NINSHIKI/nf01.WAV", "voice\\Ninshiki\\NF01.wav", "VOICE",
                              "Addon\\"}) // folders too
-        EXPECT_TRUE(PathFileExists(m_dir / path)) << path;
+        EXPECT_TRUE(PathExists(m_dir / path)) << path;
     WriteFile(m_dir / "ＡＢ.txt", "");
     for (const char* path : {"voice\\ninshiki\\nf02.wav", "nothing/at/all", "ａｂ.txt"})
-        EXPECT_FALSE(PathFileExists(m_dir / path)) << path;
-    EXPECT_FALSE(PathFileExists(""));
+        EXPECT_FALSE(PathExists(m_dir / path)) << path;
+    EXPECT_FALSE(PathExists(""));
 }
 
 // ---- ListFilesWithExtension ----
@@ -150,6 +152,63 @@ TEST(Paths, ExecutableFolderHoldsThisProgramAndTheSettings) {
     EXPECT_EQ(SettingsFilePath(), "/tmp/other/Voxlet.ini");
     SetSettingsPathOverride(std::nullopt);
     EXPECT_EQ(SettingsFilePath(), folder + "Voxlet.ini");
+}
+
+// Where the settings file is: a portable copy beside the executable, else the
+// user's folder, created on first use from the portable or the demo settings.
+TEST(Paths, SettingsFileRule) {
+    struct Case {
+        const char* name;
+        bool besideIni, installed, demoIni, writable, userIni;
+        const char* where;   // "beside" or "user"
+        const char* content; // the file's content then; nullptr: not there
+    };
+    const Case cases[] = {
+        {"portable copy", true, false, false, true, false, "beside", "beside"},
+        {"portable in an install layout", true, true, true, true, false, "beside", "beside"},
+        {"build folder, first start", false, false, false, true, false, "beside", nullptr},
+        {"portable copy read-only", true, false, false, false, false, "user", "beside"},
+        {"installed, even where writable (root)", false, true, true, true, false, "user", "demo"},
+        {"installed without a demo", false, true, false, true, false, "user", nullptr},
+        {"installed, not the first use", false, true, true, true, true, "user", "own"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const std::string bin = dir / "prefix/bin/";
+        fs::create_directories(bin);
+        if (c.besideIni)
+            WriteFile(bin + "Voxlet.ini", "beside");
+        if (c.installed)
+            fs::create_directories(dir / "prefix/share/voxlet/demo");
+        if (c.demoIni)
+            WriteFile(dir / "prefix/share/voxlet/demo/Voxlet-demo.ini", "demo");
+        if (c.userIni)
+            WriteFile(dir / "config/voxlet/Voxlet.ini", "own");
+        const std::string user = dir / "config/voxlet/";
+        const std::string path = LocateSettingsFile({bin, c.writable, user});
+        EXPECT_EQ(path, (c.where == std::string("beside") ? bin : user) + "Voxlet.ini") << c.name;
+        if (c.content)
+            EXPECT_EQ(testsupport::ReadFile(path), c.content) << c.name;
+        else
+            EXPECT_FALSE(fs::exists(path)) << c.name;
+        EXPECT_EQ(fs::is_directory(user), c.where == std::string("user")) << c.name;
+    }
+}
+
+TEST(Paths, UserSettingsFolderFollowsXdg) {
+    const std::pair<std::map<std::string, std::string>, std::string> cases[] = {
+        {{{"XDG_CONFIG_HOME", "/x/conf"}, {"HOME", "/h"}}, "/x/conf/voxlet/"},
+        {{{"XDG_CONFIG_HOME", "/x/conf/"}, {"HOME", "/h"}}, "/x/conf/voxlet/"},
+        {{{"XDG_CONFIG_HOME", "relative"}, {"HOME", "/h"}}, "/h/.config/voxlet/"},
+        {{{"HOME", "/h"}}, "/h/.config/voxlet/"},
+    };
+    for (const auto& [env, expected] : cases) {
+        const auto lookup = [&env](const char* name) -> const char* {
+            const auto it = env.find(name);
+            return it == env.end() ? nullptr : it->second.c_str();
+        };
+        EXPECT_EQ(UserSettingsFolder(lookup), expected);
+    }
 }
 
 // ---- drive letters ----

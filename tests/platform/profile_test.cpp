@@ -14,9 +14,9 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using platform::GetPrivateProfileInt;
-using platform::GetPrivateProfileString;
-using platform::WritePrivateProfileString;
+using platform::ProfileReadInt;
+using platform::ProfileReadString;
+using platform::ProfileWriteString;
 using testsupport::ReadFile;
 using testsupport::WriteFile;
 using Opt = std::optional<std::string>;
@@ -28,11 +28,11 @@ protected:
     void TearDown() override { platform::SetProfileWriteHook(nullptr); }
     std::string Get(const std::string& section, const std::string& key,
                     const std::string& def = "default", std::size_t buffer = 260) {
-        return GetPrivateProfileString(section, key, def, buffer, m_path);
+        return ProfileReadString(section, key, def, buffer, m_path);
     }
     bool Set(const std::string& section, const Opt& key, const Opt& value,
              const std::string& path = "") {
-        return WritePrivateProfileString(section, key, value, path.empty() ? m_path : path);
+        return ProfileWriteString(section, key, value, path.empty() ? m_path : path);
     }
     testsupport::TempDir m_dir;
     std::string m_path = m_dir / "test.ini";
@@ -51,10 +51,18 @@ TEST_F(ProfileTest, Vectors) {
         if (v[0] == "read") {
             WriteFile(m_path, v[1]);
             EXPECT_EQ(Get(v[2], v[3], v[4], std::stoul(v[5])), v[6]) << v[2] << " " << v[3];
+        } else if (v[0] == "refuse") {
+            if (v[1] != "@none")
+                WriteFile(m_path, v[1]);
+            platform::ProfileWriteError error;
+            EXPECT_FALSE(ProfileWriteString(v[2], v[3], v[4], m_path, &error));
+            EXPECT_EQ(error.fault, v[5] == "LineBreak" ? platform::ProfileWriteFault::LineBreak
+                                                       : platform::ProfileWriteFault::NotEncodable);
+            EXPECT_EQ(fs::exists(m_path) ? ReadFile(m_path) : "@none", v[1]);
         } else if (v[0] == "int") {
             WriteFile(m_path, "[S]\r\nk=" + v[1] + "\r\nnovalue\r\n");
-            EXPECT_EQ(GetPrivateProfileInt("S", "k", 77, m_path), std::stoi(v[2]));
-            EXPECT_EQ(GetPrivateProfileInt("S", "novalue", 5, m_path), 5);
+            EXPECT_EQ(ProfileReadInt("S", "k", 77, m_path), std::stoi(v[2]));
+            EXPECT_EQ(ProfileReadInt("S", "novalue", 5, m_path), 5);
         } else {
             if (v[1] != "@none")
                 WriteFile(m_path, v[1]);
@@ -64,9 +72,9 @@ TEST_F(ProfileTest, Vectors) {
             EXPECT_EQ(ReadFile(m_path), v.back());
         }
     }
-    EXPECT_EQ(GetPrivateProfileString("s", "k", "d  ", 260, m_dir / "none.ini"), "d");
-    EXPECT_EQ(GetPrivateProfileString("s", "k", "d", 260, m_dir.Path()), "d"); // a folder
-    EXPECT_EQ(GetPrivateProfileInt("S", "k", 7, m_dir / "none.ini"), 7);
+    EXPECT_EQ(ProfileReadString("s", "k", "d  ", 260, m_dir / "none.ini"), "d");
+    EXPECT_EQ(ProfileReadString("s", "k", "d", 260, m_dir.Path()), "d"); // a folder
+    EXPECT_EQ(ProfileReadInt("S", "k", 7, m_dir / "none.ini"), 7);
     ASSERT_TRUE(Set("S", "a", Opt(), m_dir / "none.ini"));
     EXPECT_FALSE(fs::exists(m_dir / "none.ini"));
 }
@@ -76,9 +84,13 @@ TEST_F(ProfileTest, FailedWritesKeepTheOldFile) {
     fs::create_directory(m_dir / "folder.ini");
     ASSERT_EQ(mkfifo((m_dir / "fifo.ini").c_str(), 0600), 0);
     for (const std::string& path : {m_dir / "missing/t.ini", m_dir / "file/t.ini",
-                                    m_dir / "folder.ini", m_dir / "fifo.ini", std::string()})
-        EXPECT_FALSE(WritePrivateProfileString("S", "k", "v", path)) << path;
-    EXPECT_EQ(GetPrivateProfileString("S", "k", "d", 260, m_dir / "fifo.ini"), "d");
+                                    m_dir / "folder.ini", m_dir / "fifo.ini", std::string()}) {
+        platform::ProfileWriteError error;
+        EXPECT_FALSE(ProfileWriteString("S", "k", "v", path, &error)) << path;
+        EXPECT_EQ(error.fault, platform::ProfileWriteFault::System) << path;
+        EXPECT_NE(error.systemText, "") << path;
+    }
+    EXPECT_EQ(ProfileReadString("S", "k", "d", 260, m_dir / "fifo.ini"), "d");
     // A file size limit makes the write fail part way, as a full disk would.
     const std::string old = "[S]\r\nk=old\r\n;" + std::string(5000, 'c') + "\r\n";
     WriteFile(m_path, old);

@@ -43,14 +43,17 @@ TEST(Cp932ToUtf8, Decodes) {
         {"\x87\x40\x81\x60", "①～"}, // CP932 extensions that Shift JIS rejects
         {"\xB1\xB2\xB3", "ｱｲｳ"},
         {std::string("a\0b", 3), std::string("a\0b", 3)},
-        // Each stray byte, and a lead byte at the end, becomes one U+FFFD.
-        {"a\x80z", "a" + kBad + "z"},
-        {"\xFD\xFE\xFF", kBad + kBad + kBad},
+        // The single bytes that only the Windows code page maps keep its mapping;
+        // each other stray byte, and a lead byte at the end, becomes one U+FFFD.
+        {"a\x80z\xA0", "a\u0080z\uF8F0"},
+        {"\xFD\xFE\xFF", "\uF8F1\uF8F2\uF8F3"},
+        {"\x85\x40", kBad + "@"},
         {"ok\x82", "ok" + kBad},
         // A lead byte with an invalid trail replaces only the lead.
         {"\x81 x", kBad + " x"},
         {"\x81\x0A" + kKuchipaku, kBad + "\n口パク"},
-        {kKuchipaku + "\xFF" + kKuchipaku + "\x81", "口パク" + kBad + "口パク" + kBad},
+        {kKuchipaku + "\xFF" + kKuchipaku + "\x81", "口パク\uF8F3口パク" + kBad},
+        {"\x81\xFD", kBad + "\uF8F1"},
     };
     for (const auto& [bytes, text] : cases)
         EXPECT_EQ(Cp932ToUtf8(bytes), text) << bytes.substr(0, 20);
@@ -64,6 +67,8 @@ TEST(Utf8ToCp932, EncodesAndReportsReplacements) {
         {"口パク", kKuchipaku, true},
         {"①～ｱ", "\x87\x40\x81\x60\xB1", true},
         {"a😀b€c", "a?b?c", false},
+        {"\u0080\uF8F0\uF8F1\uF8F2\uF8F3", "\x80\xA0\xFD\xFE\xFF", true},
+        {"\uF8F4\u0081", "??", false},
         // Invalid UTF-8; a truncated sequence at the end is one character's worth.
         {"a\xFFz", "a?z", false},
         {"口\xE3\x81", "\x8C\xFB?", false},

@@ -17,6 +17,7 @@
 
 #include "playback/audio/audio.h"
 #include "playback/audio/audio_backend.h"
+#include "playback/audio/recording_backend.h"
 #include "playback/audio/wav_header.h"
 #include "support/test_support.h"
 
@@ -171,10 +172,77 @@ TEST_F(SdlBackendTest, ReportsSpecificErrors) {
     EXPECT_FALSE(backend.SetMasterGain(2001));
     EXPECT_TRUE(backend.SetMasterGain(-1500));
     EXPECT_FALSE(backend.IsPlaying());
+    // tone.wav, found without regard to case.
+    EXPECT_TRUE(backend.Play(dir / "TONE.WAV")) << backend.LastError();
     backend.StopAll();
     backend.Close();
     backend.Close(); // valid twice
     EXPECT_FALSE(backend.IsPlaying());
+}
+
+TEST_F(SdlBackendTest, RecordingAndSdlBackEndsGiveEveryFileTheSameVerdict) {
+    using testsupport::Le, testsupport::RiffWave, testsupport::WavData, testsupport::WavFmt,
+        testsupport::WavExtensibleFmt;
+    const std::string samples(200, '\x10');
+    const std::string pcm = WavFmt(1, 1, 22050, 2, 16); // converted to the device's rate
+    const std::string plain = RiffWave(pcm + WavData(samples));
+    auto patched = [](std::string bytes, std::size_t at, const std::string& with) {
+        return bytes.replace(at, with.size(), with);
+    };
+    auto made = [&](const std::string& name, const std::string& args) {
+        EXPECT_TRUE(Sox("-n " + args + " " + dir / name + " synth 0.2 sine 440")) << name;
+        return testsupport::ReadFile(dir / name);
+    };
+    const std::string ms = made("ms.wav", "-r 8000 -c 1 -e ms-adpcm");
+    const std::size_t msData = CheckWav(ms).info.dataOffset;
+    const struct {
+        const char* what;
+        std::string bytes;
+        bool plays;
+        bool silent = false;
+    } cases[] = {
+        {"plain", plain, true},
+        {"RIFF size too small", patched(plain, 4, Le(4, 4)), true},
+        {"RIFF size too large", patched(plain, 4, Le(0x7FFFFFF0, 4)), true},
+        {"data longer than the file", patched(plain, 40, Le(1000, 4)), true},
+        {"empty data, converted", RiffWave(pcm + WavData("")), true, true},
+        {"empty data, device format", RiffWave(WavFmt(1, 2, 44100, 4, 16) + WavData("")), true,
+         true},
+        {"less than one frame", RiffWave(pcm + WavData("x")), true, true},
+        {"odd chunk with its pad byte",
+         RiffWave("LIST" + Le(5, 4) + "INFOx" + std::string(1, '\0') + pcm + WavData(samples)),
+         true},
+        {"odd chunk without its pad byte",
+         RiffWave("LIST" + Le(5, 4) + "INFOx" + pcm + WavData(samples)), false},
+        {"unsupported format", RiffWave(WavFmt(0x55, 1, 22050, 2, 16) + WavData(samples)), false},
+        {"truncated header", plain.substr(0, 30), false},
+        {"data before fmt", RiffWave(WavData(samples) + pcm), false},
+        {"extensible PCM", RiffWave(WavExtensibleFmt(1) + WavData(samples)), true},
+        {"extensible, short extension", RiffWave(WavExtensibleFmt(1, 0) + WavData(samples)), false},
+        {"extensible, other GUID", RiffWave(WavExtensibleFmt(1, 22, false) + WavData(samples)),
+         false},
+        {"MS ADPCM", ms, true},
+        {"MS ADPCM, no coefficients",
+         RiffWave(WavFmt(2, 1, 8000, 256, 4) + WavData(std::string(256, '\0'))), false},
+        {"MS ADPCM, unknown coefficient pair", patched(ms, msData, "\x07"), false},
+        {"IMA ADPCM", made("ima.wav", "-r 11025 -c 2 -e ima-adpcm"), true},
+        {"IMA ADPCM, block size not a multiple of 4",
+         RiffWave(WavFmt(0x11, 1, 8000, 258, 4) + WavData(std::string(258, '\0'))), false},
+    };
+    setenv("SDL_DISKAUDIOFILE", std::string(dir / "verdicts.raw").c_str(), 1);
+    SdlAudioBackend sdl;
+    ASSERT_TRUE(sdl.Open(nullptr)) << sdl.LastError();
+    RecordingAudioBackend recording(nullptr);
+    const std::string path = dir / "odd.wav";
+    for (const auto& c : cases) {
+        testsupport::WriteFile(path, c.bytes);
+        EXPECT_EQ(recording.Play(path), c.plays) << c.what << ": " << recording.LastError();
+        EXPECT_EQ(sdl.Play(path), c.plays) << c.what << ": " << sdl.LastError();
+        if (c.silent) {
+            EXPECT_FALSE(sdl.IsPlaying()) << c.what;
+        }
+    }
+    sdl.Close();
 }
 
 TEST(SdlGain, ScalesAndClampsEachSampleFormat) {

@@ -8,7 +8,7 @@
 #include "playback/audio/audio.h"
 #include "playback/audio/audio_backend.h"
 #include "playback/audio/recording_backend.h"
-#include "ui/templates.h"
+#include "resources/templates.h"
 
 void PlayerTest::SetUp() {
     char buf[4096];

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "core/voice_player.h"
-#include "platform/headless/headless_host.h"
-#include "platform/headless/headless_prompts.h"
 #include "support/test_support.h"
+#include "tools/headless/headless_host.h"
+#include "tools/headless/headless_prompts.h"
 
 class PlayerTest : public ::testing::Test {
 protected:

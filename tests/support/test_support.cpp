@@ -73,30 +73,43 @@ std::string Cp932Crlf(std::string_view utf8) {
     return crlf;
 }
 
-static void PutLe(std::string& s, unsigned value, int bytes) {
+std::string Le(unsigned value, int bytes) {
+    std::string s;
     for (int i = 0; i < bytes; ++i)
         s += static_cast<char>((value >> (8 * i)) & 0xFF);
+    return s;
+}
+
+std::string WavFmt(unsigned tag, unsigned channels, unsigned rate, unsigned blockAlign,
+                   unsigned bits) {
+    return "fmt " + Le(16, 4) + Le(tag, 2) + Le(channels, 2) + Le(rate, 4) +
+           Le(rate * blockAlign, 4) + Le(blockAlign, 2) + Le(bits, 2);
+}
+
+std::string RiffWave(const std::string& chunks) {
+    return "RIFF" + Le(static_cast<unsigned>(4 + chunks.size()), 4) + "WAVE" + chunks;
+}
+
+std::string WavData(const std::string& bytes) {
+    return "data" + Le(static_cast<unsigned>(bytes.size()), 4) + bytes;
+}
+
+std::string WavExtensibleFmt(unsigned subFormat, unsigned extensionSize, bool standardGuid) {
+    std::string tail("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71", 14);
+    if (!standardGuid)
+        tail[13] = '\x72';
+    return "fmt " + Le(40, 4) + Le(0xFFFE, 2) + Le(2, 2) + Le(44100, 4) + Le(44100 * 4, 4) +
+           Le(4, 2) + Le(16, 2) + Le(extensionSize, 2) + Le(16, 2) + Le(3, 4) + Le(subFormat, 2) +
+           tail;
 }
 
 std::string MakeWav(int sampleRate, int samples, short amplitude) {
     std::string data;
     for (int i = 0; i < samples; ++i) {
         double v = amplitude * std::sin(2.0 * 3.14159265358979 * 440.0 * i / sampleRate);
-        PutLe(data, static_cast<unsigned short>(static_cast<short>(std::lround(v))), 2);
+        data += Le(static_cast<unsigned short>(static_cast<short>(std::lround(v))), 2);
     }
-    std::string wav = "RIFF";
-    PutLe(wav, static_cast<unsigned>(36 + data.size()), 4);
-    wav += "WAVEfmt ";
-    PutLe(wav, 16, 4);
-    PutLe(wav, 1, 2); // PCM
-    PutLe(wav, 1, 2); // mono
-    PutLe(wav, static_cast<unsigned>(sampleRate), 4);
-    PutLe(wav, static_cast<unsigned>(sampleRate * 2), 4);
-    PutLe(wav, 2, 2);
-    PutLe(wav, 16, 2);
-    wav += "data";
-    PutLe(wav, static_cast<unsigned>(data.size()), 4);
-    return wav + data;
+    return RiffWave(WavFmt(1, 1, static_cast<unsigned>(sampleRate), 2, 16) + WavData(data));
 }
 
 #ifdef VOXLET_TEST_DATA

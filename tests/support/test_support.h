@@ -30,6 +30,20 @@ std::string ReadFile(const std::string& path);
 // The UTF-8 text as CP932 bytes with every LF turned into CR LF.
 std::string Cp932Crlf(std::string_view utf8);
 
+// WAV pieces: value as little-endian bytes; a 16-byte fmt chunk (byte rate
+// rate * blockAlign); a RIFF/WAVE file of the chunks with a true RIFF size; a
+// data chunk of the bytes.
+std::string Le(unsigned value, int bytes);
+std::string WavFmt(unsigned tag, unsigned channels, unsigned rate, unsigned blockAlign,
+                   unsigned bits);
+std::string RiffWave(const std::string& chunks);
+std::string WavData(const std::string& bytes);
+// A 40-byte WAVE_FORMAT_EXTENSIBLE fmt chunk of 16-bit stereo at 44100 Hz with
+// the sub-format tag and extension size given; the GUID after the tag is the
+// standard one, or differs in one byte.
+std::string WavExtensibleFmt(unsigned subFormat, unsigned extensionSize = 22,
+                             bool standardGuid = true);
+
 // A minimal valid PCM WAV (16-bit mono) of the given number of samples.
 std::string MakeWav(int sampleRate, int samples, short amplitude = 1000);
 

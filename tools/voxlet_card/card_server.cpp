@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "multipart.h"
+#include "print_line.h"
 
 namespace card {
 
@@ -49,22 +50,11 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-// Text for the one line printed per request: bytes outside 0x20..0x7E as \xNN.
-std::string Printable(std::string_view s, std::size_t limit = 200) {
-    std::string out;
-    for (std::size_t i = 0; i < s.size() && i < limit; ++i) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        if (c < 0x20 || c > 0x7E) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", c);
-            out += hex;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    if (s.size() > limit)
-        out += "...";
-    return out;
+// At most limit bytes of the text, "..." marking a cut.
+std::string Shortened(std::string_view s, std::size_t limit = 200) {
+    if (s.size() <= limit)
+        return std::string(s);
+    return std::string(s.substr(0, limit)) + "...";
 }
 
 int HexValue(char c) {
@@ -363,6 +353,139 @@ Reply UploadForm() {
     return reply;
 }
 
+// What the server makes of one connection: the outcome line it prints, the
+// reply (none when the client is gone) and the file stored, told to the
+// observer after the reply.
+struct Exchange {
+    std::string outcome;
+    std::optional<Reply> reply;
+    std::optional<std::pair<std::string, std::string>> stored; // card path, disk path
+};
+
+// The HTTP status with which a request that did not arrive whole or
+// well-formed is refused.
+struct RefusalStatus {
+    ReadStatus status;
+    int code;
+    const char* text;
+};
+constexpr RefusalStatus kRefusals[] = {
+    {ReadStatus::Timeout, 408, "Request Timeout"},
+    {ReadStatus::HeaderTooLarge, 431, "Request Header Fields Too Large"},
+    {ReadStatus::BodyTooLarge, 413, "Payload Too Large"},
+    {ReadStatus::LengthRequired, 411, "Length Required"},
+    {ReadStatus::BadRequest, 400, "Bad Request"},
+};
+
+// The answer to a request that did not arrive whole or well-formed; a client
+// that sent nothing, or stopped sending, gets no reply.
+Exchange Refusal(ReadStatus status, const std::string& reason) {
+    Exchange x;
+    if (status == ReadStatus::Nothing)
+        x.outcome = "closed without a request";
+    else if (status == ReadStatus::Truncated)
+        x.outcome = "dropped: " + reason;
+    for (const auto& refusal : kRefusals) {
+        if (refusal.status == status) {
+            x.outcome = std::to_string(refusal.code) + " " + reason;
+            x.reply = HtmlReply(refusal.code, refusal.text, "ERROR", reason);
+        }
+    }
+    return x;
+}
+
+// GET /upload.cgi with a query. UPDIR sets the folder; the card's other
+// requests (FTIME, WRITEPROTECT, DEL, ...) are answered SUCCESS and do nothing.
+Exchange AnswerCommand(CardStore& store, const std::string& query) {
+    Exchange x;
+    std::string result = "SUCCESS";
+    std::size_t start = 0;
+    while (start <= query.size()) {
+        std::size_t end = query.find('&', start);
+        if (end == std::string::npos)
+            end = query.size();
+        const std::string param = query.substr(start, end - start);
+        const std::size_t eq = param.find('=');
+        if (param.substr(0, eq) == "UPDIR") {
+            std::string error;
+            const std::string value =
+                eq == std::string::npos ? "" : PercentDecode(param.substr(eq + 1));
+            if (!store.SetUploadFolder(value, error)) {
+                result = "ERROR";
+                x.outcome = "ERROR " + error;
+            }
+        }
+        start = end + 1;
+    }
+    if (result == "SUCCESS")
+        x.outcome = "SUCCESS folder=" + store.UploadFolder();
+    x.reply = TextReply(result);
+    return x;
+}
+
+// POST /upload.cgi: the multipart body's file is stored in the upload folder.
+Exchange AnswerUpload(CardStore& store, const Request& request) {
+    Exchange x;
+    const std::string boundary = BoundaryOf(request.Header("Content-Type").value_or(""));
+    std::string error;
+    const auto part = ParseUpload(request.Body(), boundary, error);
+    std::string cardPath;
+    std::string diskPath;
+    if (part && store.Store(part->filename, part->data, cardPath, diskPath, error)) {
+        x.outcome = "stored " + cardPath + " size=" + std::to_string(part->data.size());
+        x.reply = HtmlReply(200, "OK", "Success", "");
+        x.stored = {cardPath, diskPath};
+    } else {
+        x.outcome = "ERROR " + error;
+        x.reply = HtmlReply(200, "OK", "ERROR", error);
+    }
+    return x;
+}
+
+// The answer to a whole, well-formed request.
+Exchange Answer(CardStore& store, const Request& request) {
+    const std::size_t mark = request.target.find('?');
+    const std::string path = request.target.substr(0, mark);
+    const std::string query = mark == std::string::npos ? "" : request.target.substr(mark + 1);
+    Exchange x;
+    if (path != kUploadPath) {
+        x.outcome = "404";
+        x.reply = HtmlReply(404, "Not Found", "404 Not Found", "");
+    } else if (request.method == "GET" && query.empty()) {
+        x.outcome = "upload form";
+        x.reply = UploadForm();
+    } else if (request.method == "GET") {
+        x = AnswerCommand(store, query);
+    } else if (request.method == "POST") {
+        x = AnswerUpload(store, request);
+    } else {
+        x.outcome = "405";
+        x.reply = HtmlReply(405, "Method Not Allowed", "ERROR", "method not allowed");
+    }
+    return x;
+}
+
+// Reads and drops what the client still sends, for a moment after the reply,
+// so that closing the socket does not reset the reply away.
+void DrainBeforeClose(int fd) {
+    std::size_t discarded = 0;
+    const auto until = Clock::now() + std::chrono::milliseconds(kLingerMs);
+    while (discarded < kLingerDiscardBytes) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
+        if (left <= 0)
+            break;
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, static_cast<int>(left)) <= 0)
+            break;
+        char sink[16 * 1024];
+        const ssize_t n = recv(fd, sink, sizeof sink, 0);
+        if (n <= 0)
+            break;
+        discarded += static_cast<std::size_t>(n);
+    }
+}
+
 } // namespace
 
 CardServer::CardServer(CardStore& store, ServerOptions options, CardObserver* observer)
@@ -442,7 +565,7 @@ void CardServer::Run() {
         pollfd p{m_listenFd, POLLIN, 0};
         const int ready = poll(&p, 1, wait);
         if (ready < 0 && errno != EINTR) {
-            std::fprintf(stderr, "voxlet-card: poll: %s\n", std::strerror(errno));
+            PrintLinef(stderr, "voxlet-card: poll: %s", std::strerror(errno));
             return;
         }
         if (ready <= 0)
@@ -452,7 +575,7 @@ void CardServer::Run() {
             if (errno == EINTR || errno == ECONNABORTED || errno == EMFILE || errno == ENFILE ||
                 errno == EAGAIN || errno == EWOULDBLOCK)
                 continue;
-            std::fprintf(stderr, "voxlet-card: accept: %s\n", std::strerror(errno));
+            PrintLinef(stderr, "voxlet-card: accept: %s", std::strerror(errno));
             return;
         }
         ServeConnection(fd);
@@ -476,128 +599,22 @@ void CardServer::ServeConnection(int fd) {
         }
     }
 
-    std::string what = request.method.empty()
-                           ? "- " + Printable(request.raw.substr(0, request.raw.find('\n')), 80)
-                           : request.method + " " + Printable(request.target);
-    std::string outcome;
-    std::optional<Reply> reply;
-    std::optional<std::pair<std::string, std::string>> stored; // told after the reply
-    switch (status) {
-    case ReadStatus::Nothing:
-        outcome = "closed without a request";
-        break;
-    case ReadStatus::Timeout:
-        outcome = "408 " + reason;
-        reply = HtmlReply(408, "Request Timeout", "ERROR", reason);
-        break;
-    case ReadStatus::Truncated:
-        outcome = "dropped: " + reason;
-        break;
-    case ReadStatus::HeaderTooLarge:
-        outcome = "431 " + reason;
-        reply = HtmlReply(431, "Request Header Fields Too Large", "ERROR", reason);
-        break;
-    case ReadStatus::BodyTooLarge:
-        outcome = "413 " + reason;
-        reply = HtmlReply(413, "Payload Too Large", "ERROR", reason);
-        break;
-    case ReadStatus::LengthRequired:
-        outcome = "411 " + reason;
-        reply = HtmlReply(411, "Length Required", "ERROR", reason);
-        break;
-    case ReadStatus::BadRequest:
-        outcome = "400 " + reason;
-        reply = HtmlReply(400, "Bad Request", "ERROR", reason);
-        break;
-    case ReadStatus::Complete:
-        break;
-    }
+    const std::string what =
+        request.method.empty() ? "- " + Shortened(request.raw.substr(0, request.raw.find('\n')), 80)
+                               : request.method + " " + Shortened(request.target);
+    const Exchange exchange =
+        status == ReadStatus::Complete ? Answer(m_store, request) : Refusal(status, reason);
 
-    if (status == ReadStatus::Complete) {
-        const std::size_t mark = request.target.find('?');
-        const std::string path = request.target.substr(0, mark);
-        const std::string query = mark == std::string::npos ? "" : request.target.substr(mark + 1);
-        if (path != kUploadPath) {
-            outcome = "404";
-            reply = HtmlReply(404, "Not Found", "404 Not Found", "");
-        } else if (request.method == "GET") {
-            if (query.empty()) {
-                outcome = "upload form";
-                reply = UploadForm();
-            } else {
-                // UPDIR sets the folder; the card's other requests (FTIME,
-                // WRITEPROTECT, DEL, ...) are answered SUCCESS and do nothing.
-                std::string result = "SUCCESS";
-                std::size_t start = 0;
-                while (start <= query.size()) {
-                    std::size_t end = query.find('&', start);
-                    if (end == std::string::npos)
-                        end = query.size();
-                    const std::string param = query.substr(start, end - start);
-                    const std::size_t eq = param.find('=');
-                    if (param.substr(0, eq) == "UPDIR") {
-                        std::string error;
-                        const std::string value =
-                            eq == std::string::npos ? "" : PercentDecode(param.substr(eq + 1));
-                        if (!m_store.SetUploadFolder(value, error)) {
-                            result = "ERROR";
-                            outcome = "ERROR " + error;
-                        }
-                    }
-                    start = end + 1;
-                }
-                if (result == "SUCCESS")
-                    outcome = "SUCCESS folder=" + m_store.UploadFolder();
-                reply = TextReply(result);
-            }
-        } else if (request.method == "POST") {
-            const std::string boundary = BoundaryOf(request.Header("Content-Type").value_or(""));
-            std::string error;
-            const auto part = ParseUpload(request.Body(), boundary, error);
-            std::string cardPath;
-            std::string diskPath;
-            if (part && m_store.Store(part->filename, part->data, cardPath, diskPath, error)) {
-                outcome =
-                    "stored " + Printable(cardPath) + " size=" + std::to_string(part->data.size());
-                reply = HtmlReply(200, "OK", "Success", "");
-                stored = {cardPath, diskPath};
-            } else {
-                outcome = "ERROR " + error;
-                reply = HtmlReply(200, "OK", "ERROR", error);
-            }
-        } else {
-            outcome = "405";
-            reply = HtmlReply(405, "Method Not Allowed", "ERROR", "method not allowed");
-        }
-    }
+    PrintLinef(stdout, "%s -> %s", what.c_str(), exchange.outcome.c_str());
 
-    std::printf("%s -> %s\n", what.c_str(), outcome.c_str());
-    std::fflush(stdout);
+    if (exchange.reply)
+        SendAll(fd, Serialize(*exchange.reply));
 
-    if (reply)
-        SendAll(fd, Serialize(*reply));
-
-    // Close after the reply; what the client still sends is read and dropped
-    // for a moment, so that the close does not reset the reply away.
+    // Close after the reply.
     shutdown(fd, SHUT_WR);
-    if (stored && m_observer)
-        m_observer->OnStored(stored->first, stored->second);
-    std::size_t discarded = 0;
-    const auto until = Clock::now() + std::chrono::milliseconds(kLingerMs);
-    while (discarded < kLingerDiscardBytes) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
-        if (left <= 0)
-            break;
-        pollfd p{fd, POLLIN, 0};
-        if (poll(&p, 1, static_cast<int>(left)) <= 0)
-            break;
-        char sink[16 * 1024];
-        const ssize_t n = recv(fd, sink, sizeof sink, 0);
-        if (n <= 0)
-            break;
-        discarded += static_cast<std::size_t>(n);
-    }
+    if (exchange.stored && m_observer)
+        m_observer->OnStored(exchange.stored->first, exchange.stored->second);
+    DrainBeforeClose(fd);
     close(fd);
 }
 

@@ -25,6 +25,8 @@
 
 #include "card_server.h"
 #include "card_store.h"
+#include "playback/audio/audio_backend.h"
+#include "print_line.h"
 #include "robot.h"
 
 #ifdef VOXLET_CARD_SDL
@@ -81,7 +83,7 @@ int main(int argc, char** argv) {
             root = argv[++i];
         } else if (arg == "--port" && hasValue) {
             if (!ParseNumber(argv[++i], 0, 65535, number)) {
-                std::fprintf(stderr, "voxlet-card: bad port %s\n", argv[i]);
+                card::PrintLinef(stderr, "voxlet-card: bad port %s", argv[i]);
                 return 2;
             }
             options.port = static_cast<int>(number);
@@ -91,7 +93,7 @@ int main(int argc, char** argv) {
             options.logFile = argv[++i];
         } else if (arg == "--timeout" && hasValue) {
             if (!ParseNumber(argv[++i], 1, 3600000, number)) {
-                std::fprintf(stderr, "voxlet-card: bad time-out %s\n", argv[i]);
+                card::PrintLinef(stderr, "voxlet-card: bad time-out %s", argv[i]);
                 return 2;
             }
             options.idleTimeoutMs = static_cast<int>(number);
@@ -109,43 +111,41 @@ int main(int argc, char** argv) {
             robotOnly = true;
         } else if (arg == "--poll" && hasValue) {
             if (!ParseNumber(argv[++i], 1, 60000, number)) {
-                std::fprintf(stderr, "voxlet-card: bad poll interval %s\n", argv[i]);
+                card::PrintLinef(stderr, "voxlet-card: bad poll interval %s", argv[i]);
                 return 2;
             }
             pollMs = static_cast<int>(number);
             robotOnly = true;
         } else {
-            std::fprintf(stderr, "voxlet-card: unknown or incomplete option %s\n", arg.c_str());
+            card::PrintLinef(stderr, "voxlet-card: unknown or incomplete option %s", arg.c_str());
             Usage(stderr);
             return 2;
         }
     }
     struct stat st;
     if (root.empty() || stat(root.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        std::fprintf(stderr, "voxlet-card: --root must name an existing folder\n");
+        card::PrintLinef(stderr, "voxlet-card: --root must name an existing folder");
         Usage(stderr);
         return 2;
     }
 
     if (robotOnly && !robot) {
-        std::fprintf(stderr, "voxlet-card: --catalogue, --voice, --play and --poll need --robot\n");
+        card::PrintLinef(stderr,
+                         "voxlet-card: --catalogue, --voice, --play and --poll need --robot");
         return 2;
     }
 
     std::unique_ptr<AudioBackend> audio;
     if (play) {
 #ifdef VOXLET_CARD_SDL
-        // SDL would turn SIGINT and SIGTERM into events that nobody reads; the
-        // stand-in must stop on them as before.
-        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         auto sdl = std::make_unique<SdlAudioBackend>();
         if (sdl->Open(nullptr))
             audio = std::move(sdl);
         else
-            std::fprintf(stderr, "voxlet-card: no sound (%s); reporting only\n",
-                         sdl->LastError().c_str());
+            card::PrintLinef(stderr, "voxlet-card: no sound (%s); reporting only",
+                             sdl->LastError().c_str());
 #else
-        std::fprintf(stderr, "voxlet-card: built without SDL2; --play is not available\n");
+        card::PrintLinef(stderr, "voxlet-card: built without SDL2; --play is not available");
         return 2;
 #endif
     }
@@ -154,7 +154,7 @@ int main(int argc, char** argv) {
     if (robot) {
         stand = std::make_unique<card::Robot>(root, robotOptions, audio.get());
         if (!stand->Start(error)) {
-            std::fprintf(stderr, "voxlet-card: %s\n", error.c_str());
+            card::PrintLinef(stderr, "voxlet-card: %s", error.c_str());
             return 2;
         }
         options.pollIntervalMs = pollMs;
@@ -163,14 +163,14 @@ int main(int argc, char** argv) {
     card::CardStore store(root);
     card::CardServer server(store, options, stand.get());
     if (!server.Listen(error)) {
-        std::fprintf(stderr, "voxlet-card: %s\n", error.c_str());
+        card::PrintLinef(stderr, "voxlet-card: %s", error.c_str());
         return 1;
     }
-    std::printf("listening on %s\n", server.Endpoint().c_str());
+    card::PrintLinef(stdout, "listening on %s", server.Endpoint().c_str());
     if (stand)
-        std::printf("robot stand-in watching %s (%zu labels%s)\n", stand->WatchedPath().c_str(),
-                    stand->LabelCount(), audio ? ", clips play on this PC" : "");
-    std::fflush(stdout);
+        card::PrintLinef(stdout, "robot stand-in watching %s (%zu labels%s)",
+                         stand->WatchedPath().c_str(), stand->LabelCount(),
+                         audio ? ", clips play on this PC" : "");
     server.Run();
     return 1;
 }

@@ -13,6 +13,7 @@
 #include "platform/paths.h"
 #include "platform/text.h"
 #include "playback/audio/audio_backend.h"
+#include "print_line.h"
 
 namespace card {
 
@@ -57,12 +58,6 @@ std::size_t CountClipBlocks(const std::string& program) {
          at = program.find(kBlock, at + kBlock.size()))
         ++count;
     return count;
-}
-
-void PrintLine(const std::string& line) {
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
 }
 
 long long Nanoseconds(const timespec& t) {
@@ -234,7 +229,8 @@ void Robot::Take(const std::string& content) {
     if (content.empty())
         return; // an empty REMOTE.LOG, or one caught while it is rewritten
     if (content.size() != kRecordSize) {
-        PrintLine("robot: ignored REMOTE.LOG of " + std::to_string(content.size()) + " bytes");
+        PrintLine(stdout,
+                  "robot: ignored REMOTE.LOG of " + std::to_string(content.size()) + " bytes");
         return;
     }
     std::array<std::uint8_t, 16> record{};
@@ -260,7 +256,7 @@ void Robot::Carry(const std::array<std::uint8_t, 16>& record) {
     std::optional<std::string> tm4;
     if (code == kCodeProgram)
         tm4 = ReadBytes(platform::ResolvePath(m_root + "/ADDON/TEMP.TM4"), 16 * 1024 * 1024);
-    PrintLine(DescribeRecord(record, row, tm4 ? &*tm4 : nullptr));
+    PrintLine(stdout, DescribeRecord(record, row, tm4 ? &*tm4 : nullptr));
     if (m_audio)
         Sound(record, row, recognition);
 }
@@ -276,7 +272,7 @@ void Robot::Sound(const std::array<std::uint8_t, 16>& record, const CatalogueRow
         std::replace(file.begin(), file.end(), '\\', '/');
         if (recognition) {
             path = platform::ResolvePath(m_options.voiceFolder + "/Ninshiki/" + file);
-            if (!platform::PathFileExists(path))
+            if (!platform::PathExists(path))
                 path = platform::ResolvePath(m_options.voiceFolder + "/NF/" + file);
         } else {
             path = platform::ResolvePath(m_options.voiceFolder + "/" + file);
@@ -291,7 +287,7 @@ void Robot::Sound(const std::array<std::uint8_t, 16>& record, const CatalogueRow
         return;
     m_audio->SetMasterGain(-600 * volume);
     if (!m_audio->Play(path))
-        std::fprintf(stderr, "voxlet-card: cannot play %s\n", path.c_str());
+        PrintLinef(stderr, "voxlet-card: cannot play %s", path.c_str());
 }
 
 } // namespace card

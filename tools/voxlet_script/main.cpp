@@ -1,10 +1,12 @@
 // voxlet-script --ini PATH SCRIPT: runs a scenario against the real player,
 // dialog logic and platform layer with a headless dialog, printing a transcript.
-#include <fstream>
+#include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "core/start_folder.h"
+#include "platform/curl/curl_transport.h"
 #include "platform/paths.h"
 #include "tools/voxlet_script/script_runner.h"
 
@@ -26,16 +28,40 @@ int main(int argc, char** argv) {
         std::cerr << "usage: voxlet-script --ini PATH SCRIPT\n";
         return 2;
     }
-    std::ifstream in(script);
+    std::FILE* in = platform::OpenFile(script, "rb");
     if (!in) {
         std::cout << "error: cannot read script " << script << '\n';
         return 2;
     }
+    // One line per line break, CR LF or LF; a last line without one counts.
     std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
+    std::string line;
+    const auto endLine = [&] {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(std::move(line));
+        line.clear();
+    };
+    for (int c; (c = std::fgetc(in)) != EOF;) {
+        if (c == '\n')
+            endLine();
+        else
+            line += static_cast<char>(c);
+    }
+    std::fclose(in);
+    if (!line.empty())
+        endLine();
 
-    platform::SetSettingsPathOverride(ini);
+    // Bound before a move to the demo set, which must not receive it.
+    platform::SetSettingsPathOverride(platform::AbsolutePath(ini));
+    const std::string demo = EnterDemoWhenNoData(platform::ExecutableFolder());
+    if (!demo.empty())
+        std::cerr << "voxlet-script: no Ninshiki.csv here; using the demo voice set in " << demo
+                  << '\n';
+    CurlTransport http;
+    platform::SetHttpTransport(&http);
     ScriptRunner runner(std::move(lines), std::cout);
-    return runner.Run();
+    const int rc = runner.Run();
+    platform::SetHttpTransport(nullptr);
+    return rc;
 }

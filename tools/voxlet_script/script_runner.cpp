@@ -10,7 +10,7 @@
 #include "platform/sleep.h"
 #include "playback/audio/audio_backend.h"
 #include "playback/audio/recording_backend.h"
-#include "ui/templates.h"
+#include "resources/templates.h"
 #include "ui/voxlet_dlg.h"
 
 using platform::HeadlessDialogHost;
@@ -55,7 +55,7 @@ std::string Trim(const std::string& s) {
 }
 
 const char* ResultName(int result) {
-    return result == platform::IDOK ? "IDOK" : "IDCANCEL";
+    return result == platform::kIdOk ? "IDOK" : "IDCANCEL";
 }
 
 } // namespace
@@ -107,11 +107,11 @@ bool ScriptRunner::QueueIfAnswer(const std::string& line) {
         if (w.size() != 2)
             throw ScriptError("answer takes ok, yes or no");
         if (w[1] == "ok")
-            m_prompts.QueueAnswer(platform::IDOK);
+            m_prompts.QueueAnswer(platform::kIdOk);
         else if (w[1] == "yes")
-            m_prompts.QueueAnswer(platform::IDYES);
+            m_prompts.QueueAnswer(platform::kIdYes);
         else if (w[1] == "no")
-            m_prompts.QueueAnswer(platform::IDNO);
+            m_prompts.QueueAnswer(platform::kIdNo);
         else
             throw ScriptError("answer takes ok, yes or no");
         return true;
@@ -141,7 +141,7 @@ bool ScriptRunner::MainClosed() {
     if (m_closed)
         return true;
     if (m_mainHost->TakeCloseRequest())
-        m_mainHost->EndDialog(platform::IDCANCEL);
+        m_mainHost->EndDialog(platform::kIdCancel);
     if (!m_mainHost->Ended())
         return false;
     m_dlg->OnDestroy(*m_mainHost);
@@ -207,7 +207,7 @@ void ScriptRunner::Execute(const std::string& line) {
             Log("ignored: " + w[1]);
             return;
         }
-        top.logic->OnCommand(*top.host, id, platform::BN_CLICKED);
+        top.logic->OnCommand(*top.host, id, platform::kNotifyClicked);
     } else if (cmd == "combo") {
         argCount(2);
         const int id = ParseInt(w[1]);
@@ -216,7 +216,7 @@ void ScriptRunner::Execute(const std::string& line) {
             return;
         }
         top.host->ComboSetSel(id, ParseInt(w[2]));
-        top.logic->OnCommand(*top.host, id, platform::CBN_SELCHANGE);
+        top.logic->OnCommand(*top.host, id, platform::kNotifySelChange);
     } else if (cmd == "select") {
         argCount(1);
         main.ListSetSel(ctl::kClipList, ParseInt(w[1]));
@@ -226,7 +226,7 @@ void ScriptRunner::Execute(const std::string& line) {
             Log("ignored: " + std::to_string(ctl::kClipList));
             return;
         }
-        m_dlg->OnCommand(main, ctl::kClipList, platform::LBN_DBLCLK);
+        m_dlg->OnCommand(main, ctl::kClipList, platform::kNotifyDoubleClick);
     } else if (cmd == "volume") {
         argCount(1);
         if (!main.UserCanUse(ctl::kVolume)) {
@@ -250,7 +250,7 @@ void ScriptRunner::Execute(const std::string& line) {
         m_dlg->OnSysCommand(main, IDM_ABOUTBOX);
     } else if (cmd == "close") {
         argCount(0);
-        top.host->EndDialog(platform::IDCANCEL);
+        top.host->EndDialog(platform::kIdCancel);
     } else if (cmd == "state") {
         argCount(0);
         top.host->PrintState(m_out);

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless/headless_host.h"
-#include "platform/headless/headless_prompts.h"
+#include "tools/headless/headless_host.h"
+#include "tools/headless/headless_prompts.h"
 
 class CVoxletDlg;
 

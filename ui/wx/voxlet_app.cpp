@@ -1,14 +1,20 @@
 #include "ui/wx/voxlet_app.h"
 
+#include "core/start_folder.h"
+#include "platform/curl/curl_transport.h"
+#include "platform/paths.h"
 #include "platform/prompts.h"
 #include "playback/audio/audio_backend.h"
 #include "ui/voxlet_dlg.h"
 #include "ui/wx/wx_main_window.h"
 #include "ui/wx/wx_prompts.h"
+#include "ui/wx/wx_quit.h"
 
 #ifdef VOXLET_HAVE_SDL
 #include "playback/sdl/sdl_backend.h"
 #endif
+
+int CVoxletApp::s_quitSignal = 0;
 
 CVoxletApp::CVoxletApp() = default;
 CVoxletApp::~CVoxletApp() = default;
@@ -23,25 +29,35 @@ int CVoxletApp::OnRun() {
 }
 
 int CVoxletApp::OnExit() {
+    m_quit.reset();
     platform::SetPrompts(nullptr);
     SetAudioBackend(nullptr);
+    platform::SetHttpTransport(nullptr);
     return wxApp::OnExit();
 }
 
 bool CVoxletApp::InitInstance() {
+    s_quitSignal = 0;
+    m_quit = std::make_unique<voxwx::QuitOnSignals>();
+    m_quit->Install();
     m_prompts = std::make_unique<voxwx::WxPrompts>();
     platform::SetPrompts(m_prompts.get());
+    EnterDemoWhenNoData(platform::ExecutableFolder());
+    if (!m_http)
+        m_http = std::make_unique<CurlTransport>();
+    platform::SetHttpTransport(m_http.get());
 #ifdef VOXLET_HAVE_SDL
     SetAudioBackend(std::make_unique<SdlAudioBackend>());
 #endif
     {
         CVoxletDlg dlg;
-        voxwx::MainWindowEvents events(dlg);
-        voxwx::WxTemplateDialog window(nullptr, dlg, &events, voxwx::kMainWindowStyle);
+        voxwx::WxTemplateDialog window(nullptr, dlg, voxwx::kMainWindowStyle);
         voxwx::DecorateMainWindow(window);
         SetTopWindow(&window);
         window.RunModal();
         SetTopWindow(nullptr);
     }
+    m_quit->Stop();
+    s_quitSignal = m_quit->Received();
     return false;
 }

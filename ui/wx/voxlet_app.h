@@ -6,9 +6,13 @@
 
 #include <memory>
 
-namespace voxwx {
-class WxPrompts;
+namespace platform {
+class HttpTransport;
 }
+namespace voxwx {
+class QuitOnSignals;
+class WxPrompts;
+} // namespace voxwx
 
 class CVoxletApp : public wxApp {
 public:
@@ -22,16 +26,26 @@ public:
     int OnRun() override;
     int OnExit() override;
 
-    // 1. The framework's base initialisation: the wx prompts and the SDL audio
-    //    back end are installed (before the dialog exists, so messages shown
-    //    while the player is constructed have them).
+    // 1. The framework's base initialisation: the wx prompts, the SDL audio
+    //    back end and the libcurl HTTP transport are installed (before the
+    //    dialog exists, so messages shown while the player is constructed have
+    //    them), and a current folder without voice data gives way to the
+    //    installed demo set.
     // 2. SetRegistryKey has no counterpart: nothing is stored anywhere but the
     //    settings file.
     // 3. Constructs CVoxletDlg, builds its window and runs it modally; the
     //    result is not looked at.
     // 4. Destroys the dialog and returns false.
+    // SIGINT and SIGTERM close the dialog as its close button does (its
+    // shut-down runs); QuitSignal() then tells which one came.
     bool InitInstance();
+
+    // The signal that ended the last InitInstance, or 0.
+    static int QuitSignal() { return s_quitSignal; }
 
 private:
     std::unique_ptr<voxwx::WxPrompts> m_prompts;
+    std::unique_ptr<platform::HttpTransport> m_http;
+    std::unique_ptr<voxwx::QuitOnSignals> m_quit;
+    static int s_quitSignal;
 };

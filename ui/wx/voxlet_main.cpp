@@ -1,4 +1,5 @@
 // The `voxlet` program: CVoxletApp on wxWidgets.
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -14,5 +15,12 @@ int main(int argc, char** argv) {
                    stderr);
         return 1;
     }
-    return wxEntry(argc, argv);
+    const int rc = wxEntry(argc, argv);
+    // Ended by SIGINT or SIGTERM after a clean shut-down: the caller (a shell
+    // running a script, say) learns that the signal ended the program.
+    if (const int signal = CVoxletApp::QuitSignal()) {
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+    }
+    return rc;
 }

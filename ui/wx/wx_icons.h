@@ -1,4 +1,4 @@
-// The program icon (resource 128 of the design): our own picture at 16, 32
+// The program icon (resource IDR_MAINFRAME): our own picture at 16, 32
 // and 48 pixels, embedded from resources/icons at build time.
 #pragma once
 

@@ -4,10 +4,12 @@
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
 
+#include <algorithm>
 #include <cctype>
 
 #include "platform/dialog_host.h"
 #include "platform/paths.h"
+#include "resources/labels.h"
 #include "ui/wx/wx_template_dialog.h"
 #include "ui/wx/wx_text.h"
 
@@ -34,13 +36,32 @@ std::vector<std::string> SplitBars(std::string_view text) {
     return parts;
 }
 
+bool EndsWithExtension(std::string_view name, std::string_view ext) {
+    if (name.size() <= ext.size() || name[name.size() - ext.size() - 1] != '.')
+        return false;
+    const std::string_view tail = name.substr(name.size() - ext.size());
+    return std::equal(tail.begin(), tail.end(), ext.begin(), ext.end(), [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) ==
+               std::tolower(static_cast<unsigned char>(b));
+    });
+}
+
+// The initial name with the default extension when it does not end in it
+// ("greetings" -> "greetings.TM4", "a.b" -> "a.b.TM4"). wx would otherwise
+// take an extension from the filter's pattern, which is "[tT][mM]4" here.
+std::string ProposedName(std::string_view name, std::string_view ext) {
+    if (ext.empty() || EndsWithExtension(name, ext))
+        return std::string(name);
+    return std::string(name) + "." + std::string(ext);
+}
+
 } // namespace
 
 long MessageBoxStyle(const platform::MessageStyle& style) {
     long bits = 0;
     if (style.buttons == platform::MsgButtons::YesNo) {
         bits |= wxYES_NO;
-        bits |= style.defaultButton == platform::IDNO ? wxNO_DEFAULT : wxYES_DEFAULT;
+        bits |= style.defaultButton == platform::kIdNo ? wxNO_DEFAULT : wxYES_DEFAULT;
     } else {
         bits |= wxOK;
     }
@@ -69,8 +90,8 @@ int WxPrompts::Message(int, std::string_view text, const platform::MessageStyle&
                         MessageBoxStyle(style));
     const int rc = box.ShowModal();
     if (style.buttons == platform::MsgButtons::YesNo)
-        return rc == wxID_YES ? platform::IDYES : platform::IDNO;
-    return platform::IDOK;
+        return rc == wxID_YES ? platform::kIdYes : platform::kIdNo;
+    return platform::kIdOk;
 }
 
 std::string CaseInsensitivePattern(std::string_view pattern) {
@@ -116,7 +137,7 @@ WxFileDialogParts FileDialogParts(const platform::FileDialogSpec& spec) {
     }
     if (!spec.initialName.empty()) {
         parts.folder = platform::CutAtLastSeparator(spec.initialName);
-        parts.file = std::string(platform::BaseName(spec.initialName));
+        parts.file = ProposedName(platform::BaseName(spec.initialName), spec.defaultExt);
         if (!parts.folder.empty()) {
             wxFileName dir = wxFileName::DirName(ToWx(platform::ResolvePath(parts.folder)));
             dir.MakeAbsolute();
@@ -150,12 +171,12 @@ std::optional<std::string> RunFileDialog(const platform::FileDialogSpec& spec, l
 // The read-only check box that hideReadOnly hides does not exist in GTK's
 // file chooser; nothing to hide.
 std::optional<std::string> WxPrompts::FileOpen(const platform::FileDialogSpec& spec) {
-    return RunFileDialog(spec, wxFD_OPEN, wxString::FromUTF8("開く"));
+    return RunFileDialog(spec, wxFD_OPEN, ToWx(labels::kOpenTitle));
 }
 
 std::optional<std::string> WxPrompts::FileSave(const platform::FileDialogSpec& spec) {
     return RunFileDialog(spec, wxFD_SAVE | (spec.overwritePrompt ? wxFD_OVERWRITE_PROMPT : 0),
-                         wxString::FromUTF8("名前を付けて保存"));
+                         ToWx(labels::kSaveAsTitle));
 }
 
 int WxPrompts::RunModal(platform::ModalDialogLogic& logic) {

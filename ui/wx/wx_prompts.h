@@ -21,7 +21,7 @@ public:
 struct WxFileDialogParts {
     std::string wildcard; // "label|pattern|label|pattern" for wxFileDialog
     std::string folder;   // initial folder ("" for the current one)
-    std::string file;     // initial file name
+    std::string file;     // initial file name, ending in the default extension
 };
 WxFileDialogParts FileDialogParts(const platform::FileDialogSpec& spec);
 

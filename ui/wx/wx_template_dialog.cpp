@@ -107,8 +107,8 @@ private:
 };
 
 WxTemplateDialog::WxTemplateDialog(wxWindow* parent, platform::ModalDialogLogic& logic,
-                                   WindowEvents* events, long extraStyle)
-    : m_logic(logic), m_events(events), m_template(logic.Template()) {
+                                   long extraStyle)
+    : m_logic(logic), m_template(logic.Template()) {
     Create(parent, wxID_ANY, ToWx(m_template.caption), wxDefaultPosition, wxDefaultSize,
            wxDEFAULT_DIALOG_STYLE | extraStyle);
     SetFont(DialogFont(m_template.fontName, m_template.fontPoints));
@@ -147,89 +147,7 @@ WxTemplateDialog* WxTemplateDialog::Innermost() {
 void WxTemplateDialog::BuildControls() {
     m_items.reserve(m_template.controls.size());
     for (const ControlTemplate& c : m_template.controls) {
-        const wxWindowID wid = c.id > 0 ? c.id : wxID_ANY;
-        const wxString label = ToWx(c.label);
-        wxWindow* w = nullptr;
-        switch (c.kind) {
-        case ControlKind::Button:
-        case ControlKind::DefButton: {
-            auto* button = new wxButton(this, wid, label);
-            if (c.kind == ControlKind::DefButton && m_defaultId == 0) {
-                m_defaultId = c.id;
-                button->SetDefault();
-            }
-            w = button;
-            break;
-        }
-        case ControlKind::Radio: {
-            // wx joins a radio to the group of the radio created before it;
-            // a radio that begins its template group begins a wx group.
-            const auto group = platform::RadioGroupSpan(m_template, c.id);
-            const ControlTemplate* first = nullptr;
-            const ControlTemplate* last = nullptr;
-            for (const auto& member : group) {
-                if (member.kind != ControlKind::Radio)
-                    continue;
-                if (!first)
-                    first = &member;
-                last = &member;
-            }
-            w = new wxRadioButton(this, wid, label, wxDefaultPosition, wxDefaultSize,
-                                  first == &c ? wxRB_GROUP : 0);
-            if (last == &c && first) {
-                // A hidden spare closes the group: checking it stands for "no
-                // radio checked", which a Windows radio group can be in and
-                // a GTK one cannot.
-                auto* spare = new wxRadioButton(this, wxID_ANY, wxString());
-                spare->Hide();
-                spare->SetValue(true);
-                m_radioSpares[first->id] = spare;
-            }
-            break;
-        }
-        case ControlKind::Check:
-            w = new wxCheckBox(this, wid, label);
-            break;
-        case ControlKind::Group:
-            w = new wxStaticBox(this, wid, label);
-            break;
-        case ControlKind::Static:
-            w = new wxStaticText(
-                this, wid, label, wxDefaultPosition, wxDefaultSize,
-                wxST_NO_AUTORESIZE |
-                    ((c.flags & platform::kCentred) ? wxALIGN_CENTRE_HORIZONTAL : wxALIGN_LEFT));
-            break;
-        case ControlKind::List:
-            w = new wxListBox(this, wid, wxDefaultPosition, wxDefaultSize, 0, nullptr,
-                              wxLB_SINGLE | ((c.flags & platform::kVScroll) ? wxLB_NEEDED_SB : 0));
-            break;
-        case ControlKind::Edit: {
-            long style = 0;
-            if (c.flags & platform::kReadOnly)
-                style |= wxTE_READONLY;
-            if (c.flags & platform::kCentred)
-                style |= wxTE_CENTRE;
-            w = new wxTextCtrl(this, wid, label, wxDefaultPosition, wxDefaultSize, style);
-            break;
-        }
-        case ControlKind::Trackbar:
-            // Range 0..100 as a new trackbar has; the minimum at the top of a
-            // vertical one (GTK's default, as on Windows). No value labels.
-            w = new wxSlider(this, wid, 0, 0, 100, wxDefaultPosition, wxDefaultSize,
-                             ((c.flags & platform::kVertical) ? wxSL_VERTICAL : wxSL_HORIZONTAL) |
-                                 wxSL_AUTOTICKS | wxSL_BOTH);
-#ifdef __WXGTK__
-            // A trackbar's channel is not filled up to the thumb.
-            gtk_scale_set_has_origin(GTK_SCALE(w->GetHandle()), FALSE);
-#endif
-            break;
-        case ControlKind::Combo:
-            w = new wxChoice(this, wid);
-            break;
-        case ControlKind::Icon:
-            w = new wxStaticBitmap(this, wxID_ANY, ProgramIconBitmap(kIconPixels));
-            break;
-        }
+        wxWindow* w = CreateControl(c);
         if (auto* items = dynamic_cast<wxItemContainer*>(w))
             for (std::string_view entry : c.items)
                 items->Append(ToWx(entry));
@@ -249,9 +167,92 @@ void WxTemplateDialog::BuildControls() {
 #else
     Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent& event) {
         if (const Item* item = Find(event.GetId()); item && !m_settingRadio)
-            Route(item->tpl->id, platform::BN_CLICKED);
+            Route(item->tpl->id, platform::kNotifyClicked);
     });
 #endif
+}
+
+wxWindow* WxTemplateDialog::CreateControl(const ControlTemplate& c) {
+    const wxWindowID wid = c.id > 0 ? c.id : wxID_ANY;
+    const wxString label = ToWx(c.label);
+    switch (c.kind) {
+    case ControlKind::Button:
+    case ControlKind::DefButton: {
+        auto* button = new wxButton(this, wid, label);
+        if (c.kind == ControlKind::DefButton && m_defaultId == 0) {
+            m_defaultId = c.id;
+            button->SetDefault();
+        }
+        return button;
+    }
+    case ControlKind::Radio:
+        return CreateRadio(c, wid, label);
+    case ControlKind::Check:
+        return new wxCheckBox(this, wid, label);
+    case ControlKind::Group:
+        return new wxStaticBox(this, wid, label);
+    case ControlKind::Static:
+        return new wxStaticText(
+            this, wid, label, wxDefaultPosition, wxDefaultSize,
+            wxST_NO_AUTORESIZE |
+                ((c.flags & platform::kCentred) ? wxALIGN_CENTRE_HORIZONTAL : wxALIGN_LEFT));
+    case ControlKind::List:
+        return new wxListBox(this, wid, wxDefaultPosition, wxDefaultSize, 0, nullptr,
+                             wxLB_SINGLE | ((c.flags & platform::kVScroll) ? wxLB_NEEDED_SB : 0));
+    case ControlKind::Edit: {
+        long style = 0;
+        if (c.flags & platform::kReadOnly)
+            style |= wxTE_READONLY;
+        if (c.flags & platform::kCentred)
+            style |= wxTE_CENTRE;
+        return new wxTextCtrl(this, wid, label, wxDefaultPosition, wxDefaultSize, style);
+    }
+    case ControlKind::Trackbar: {
+        // Range 0..100 as a new trackbar has; the minimum at the top of a
+        // vertical one (GTK's default, as on Windows). No value labels.
+        auto* slider =
+            new wxSlider(this, wid, 0, 0, 100, wxDefaultPosition, wxDefaultSize,
+                         ((c.flags & platform::kVertical) ? wxSL_VERTICAL : wxSL_HORIZONTAL) |
+                             wxSL_AUTOTICKS | wxSL_BOTH);
+#ifdef __WXGTK__
+        // A trackbar's channel is not filled up to the thumb.
+        gtk_scale_set_has_origin(GTK_SCALE(slider->GetHandle()), FALSE);
+#endif
+        return slider;
+    }
+    case ControlKind::Combo:
+        return new wxChoice(this, wid);
+    case ControlKind::Icon:
+        return new wxStaticBitmap(this, wxID_ANY, ProgramIconBitmap(kIconPixels));
+    }
+    return nullptr;
+}
+
+wxWindow* WxTemplateDialog::CreateRadio(const ControlTemplate& c, wxWindowID wid,
+                                        const wxString& label) {
+    // wx joins a radio to the group of the radio created before it; a radio
+    // that begins its template group begins a wx group.
+    const auto group = platform::RadioGroupSpan(m_template, c.id);
+    const ControlTemplate* first = nullptr;
+    const ControlTemplate* last = nullptr;
+    for (const auto& member : group) {
+        if (member.kind != ControlKind::Radio)
+            continue;
+        if (!first)
+            first = &member;
+        last = &member;
+    }
+    auto* radio = new wxRadioButton(this, wid, label, wxDefaultPosition, wxDefaultSize,
+                                    first == &c ? wxRB_GROUP : 0);
+    if (last == &c && first) {
+        // A hidden spare closes the group: checking it stands for "no radio
+        // checked", which a Windows radio group can be in and a GTK one cannot.
+        auto* spare = new wxRadioButton(this, wxID_ANY, wxString());
+        spare->Hide();
+        spare->SetValue(true);
+        m_radioSpares[first->id] = spare;
+    }
+    return radio;
 }
 
 wxRect WxTemplateDialog::PixelRect(const ControlTemplate& c, double sx, double sy) const {
@@ -598,9 +599,9 @@ int WxTemplateDialog::TimerPeriod(int timerId) const {
 }
 
 void WxTemplateDialog::OnTimerTick(int timerId) {
-    if (m_ended || !m_events)
+    if (m_ended)
         return;
-    m_events->OnTimer(*this, timerId);
+    m_logic.OnTimer(*this, timerId);
 }
 
 void WxTemplateDialog::EndDialog(int result) {
@@ -681,8 +682,7 @@ void WxTemplateDialog::FinishDialog() {
     m_ended = true; // nothing reaches the logic any more (posted closes, ticks)
     for (auto& [id, timer] : m_timers)
         timer->Stop();
-    if (m_events)
-        m_events->OnDestroy(*this);
+    m_logic.OnDestroy(*this);
     auto& running = Running();
     running.erase(std::remove(running.begin(), running.end(), this), running.end());
 }
@@ -710,11 +710,12 @@ void WxTemplateDialog::CloseRequest() {
     if (m_ended)
         return;
     // As the dialog manager: nothing happens while a Cancel button is disabled.
-    if (const Item* cancel = Find(platform::IDCANCEL); cancel && !cancel->window->IsThisEnabled()) {
+    if (const Item* cancel = Find(platform::kIdCancel);
+        cancel && !cancel->window->IsThisEnabled()) {
         wxBell();
         return;
     }
-    Route(platform::IDCANCEL, platform::BN_CLICKED);
+    Route(platform::kIdCancel, platform::kNotifyClicked);
 }
 
 void WxTemplateDialog::RadioClicked(void* widget, bool active) {
@@ -722,7 +723,7 @@ void WxTemplateDialog::RadioClicked(void* widget, bool active) {
         return;
     auto it = m_radioWidgets.find(widget);
     if (it != m_radioWidgets.end())
-        Route(it->second, platform::BN_CLICKED);
+        Route(it->second, platform::kNotifyClicked);
 }
 
 void WxTemplateDialog::OnButton(wxCommandEvent& event) {
@@ -731,7 +732,7 @@ void WxTemplateDialog::OnButton(wxCommandEvent& event) {
         event.Skip();
         return;
     }
-    Route(item->tpl->id, platform::BN_CLICKED);
+    Route(item->tpl->id, platform::kNotifyClicked);
 }
 
 void WxTemplateDialog::OnCheckBox(wxCommandEvent& event) {
@@ -740,7 +741,7 @@ void WxTemplateDialog::OnCheckBox(wxCommandEvent& event) {
         event.Skip();
         return;
     }
-    Route(item->tpl->id, platform::BN_CLICKED);
+    Route(item->tpl->id, platform::kNotifyClicked);
 }
 
 void WxTemplateDialog::OnListDoubleClick(wxCommandEvent& event) {
@@ -751,7 +752,7 @@ void WxTemplateDialog::OnListDoubleClick(wxCommandEvent& event) {
     }
 #ifdef __WXGTK__
     // GTK activates a row on Enter or Space too; a Windows list box sends
-    // LBN_DBLCLK for a double-click only (Enter goes to the default button).
+    // kNotifyDoubleClick for a double-click only (Enter goes to the default button).
     if (GdkEvent* current = gtk_get_current_event()) {
         const bool fromKey = current->type == GDK_KEY_PRESS || current->type == GDK_KEY_RELEASE;
         gdk_event_free(current);
@@ -760,7 +761,7 @@ void WxTemplateDialog::OnListDoubleClick(wxCommandEvent& event) {
     }
 #endif
     if (item->tpl->flags & platform::kNotify)
-        Route(item->tpl->id, platform::LBN_DBLCLK);
+        Route(item->tpl->id, platform::kNotifyDoubleClick);
 }
 
 void WxTemplateDialog::OnChoice(wxCommandEvent& event) {
@@ -769,7 +770,7 @@ void WxTemplateDialog::OnChoice(wxCommandEvent& event) {
         event.Skip();
         return;
     }
-    Route(item->tpl->id, platform::CBN_SELCHANGE);
+    Route(item->tpl->id, platform::kNotifySelChange);
 }
 
 void WxTemplateDialog::OnSlider(wxCommandEvent& event) {
@@ -779,8 +780,8 @@ void WxTemplateDialog::OnSlider(wxCommandEvent& event) {
         return;
     }
     // WM_VSCROLL comes from vertical trackbars only.
-    if ((item->tpl->flags & platform::kVertical) && m_events && !m_ended)
-        m_events->OnVScroll(*this);
+    if ((item->tpl->flags & platform::kVertical) && !m_ended)
+        m_logic.OnVScroll(*this);
 }
 
 void WxTemplateDialog::OnCharHook(wxKeyEvent& event) {
@@ -801,13 +802,13 @@ void WxTemplateDialog::OnCharHook(wxKeyEvent& event) {
             event.Skip();
             return;
         }
-        const int id = m_defaultId ? m_defaultId : platform::IDOK;
+        const int id = m_defaultId ? m_defaultId : platform::kIdOk;
         if (const Item* def = Find(id);
             def && (!def->window->IsThisEnabled() || !def->window->IsShown())) {
             wxBell();
             return;
         }
-        Route(id, platform::BN_CLICKED);
+        Route(id, platform::kNotifyClicked);
         return;
     }
     case WXK_SPACE:
@@ -826,15 +827,15 @@ void WxTemplateDialog::OnClose(wxCloseEvent& event) {
     if (!m_ended)
         CloseRequest();
     if (m_ended || !event.CanVeto()) {
-        EndDialog(m_ended ? m_result : platform::IDCANCEL);
+        EndDialog(m_ended ? m_result : platform::kIdCancel);
         return;
     }
     event.Veto();
 }
 
 void WxTemplateDialog::SystemCommand(int command) {
-    if (m_events && !m_ended)
-        m_events->OnSysCommand(*this, command);
+    if (!m_ended)
+        m_logic.OnSysCommand(*this, command);
 }
 
 void WxTemplateDialog::OnContextMenu(wxContextMenuEvent& event) {

@@ -3,13 +3,14 @@
 // converted from dialog units with the dialog's font. It is the DialogHost of
 // the logic that runs in it, and routes the toolkit's events to that logic the
 // way the Windows dialog manager routes messages:
-//   push button, check box, radio click  -> OnCommand(id, BN_CLICKED)
-//   list double-click (notifying list)   -> OnCommand(id, LBN_DBLCLK)
-//   combo box selection by the user      -> OnCommand(id, CBN_SELCHANGE)
+//   push button, check box, radio click  -> OnCommand(id, kNotifyClicked)
+//   list double-click (notifying list)   -> OnCommand(id, kNotifyDoubleClick)
+//   combo box selection by the user      -> OnCommand(id, kNotifySelChange)
 //   Enter   -> the default button (unless a push button has the focus)
-//   Esc, the close box, a posted close   -> OnCommand(IDCANCEL, BN_CLICKED)
+//   Esc, the close box, a posted close   -> OnCommand(kIdCancel, kNotifyClicked)
 //   window timer, vertical trackbar, system-menu command, destruction
-//                                        -> WindowEvents (main dialog only)
+//                                        -> OnTimer, OnVScroll, OnSysCommand,
+//                                           OnDestroy
 // The about item that Windows puts in the system menu is offered in a context
 // menu of the dialog's background: under GTK the window manager owns the
 // window menu.
@@ -43,22 +44,10 @@ class wxInitDialogEvent;
 
 namespace voxwx {
 
-// The messages of a window that a ModalDialogLogic does not take: the main
-// dialog's logic handles them (CVoxletDlg), other dialogs ignore them.
-class WindowEvents {
-public:
-    virtual ~WindowEvents() = default;
-    virtual void OnTimer(platform::DialogHost&, int /*timerId*/) {}
-    virtual void OnVScroll(platform::DialogHost&) {}
-    virtual void OnSysCommand(platform::DialogHost&, int /*command*/) {}
-    virtual void OnDestroy(platform::DialogHost&) {}
-};
-
 class WxTemplateDialog final : public wxDialog, public platform::DialogHost {
 public:
-    // Builds the window and its controls (hidden). `events` may be null.
-    WxTemplateDialog(wxWindow* parent, platform::ModalDialogLogic& logic,
-                     WindowEvents* events = nullptr, long extraStyle = 0);
+    // Builds the window and its controls (hidden).
+    WxTemplateDialog(wxWindow* parent, platform::ModalDialogLogic& logic, long extraStyle = 0);
     ~WxTemplateDialog() override;
 
     // --- platform::DialogHost
@@ -105,7 +94,7 @@ public:
     int RunModal();
     // StartDialog and show without a modal loop (tests drive the window).
     void ShowModeless();
-    // The window is being destroyed: timers stop, WindowEvents::OnDestroy runs
+    // The window is being destroyed: timers stop, the logic's OnDestroy runs
     // (once) while the controls still exist.
     void FinishDialog();
 
@@ -140,6 +129,9 @@ private:
     class Timer;
 
     void BuildControls();
+    wxWindow* CreateControl(const platform::ControlTemplate& c);
+    wxWindow* CreateRadio(const platform::ControlTemplate& c, wxWindowID wid,
+                          const wxString& label);
     void ArrangeControls(bool grow);
     wxRect PixelRect(const platform::ControlTemplate& c, double sx, double sy) const;
     bool NeedsMoreRoom(const Item& item, double& needX, double& needY) const;
@@ -167,7 +159,6 @@ public:
 
 private:
     platform::ModalDialogLogic& m_logic;
-    WindowEvents* m_events;
     const platform::DialogTemplate& m_template;
     std::vector<Item> m_items;
     std::map<int, wxWindow*> m_radioSpares; // group's first radio id -> hidden spare

@@ -1,7 +1,7 @@
-#include "platform/headless/headless_prompts.h"
+#include "tools/headless/headless_prompts.h"
 
 #include "platform/dialog_host.h"
-#include "platform/headless/headless_host.h"
+#include "tools/headless/headless_host.h"
 
 namespace platform {
 
@@ -24,9 +24,9 @@ const char* IconName(MsgIcon icon) {
 
 const char* AnswerName(int answer) {
     switch (answer) {
-    case IDYES:
+    case kIdYes:
         return "YES";
-    case IDNO:
+    case kIdNo:
         return "NO";
     default:
         return "OK";
@@ -39,9 +39,9 @@ HeadlessPrompts::HeadlessPrompts(Log log) : m_log(std::move(log)) {}
 int HeadlessPrompts::Message(int stringId, std::string_view text, const MessageStyle& style) {
     std::string line = "message " + (stringId < 0 ? std::string("-") : std::to_string(stringId)) +
                        " " + IconName(style.icon) + ": " + EscapeLineBreaks(text);
-    int answer = IDOK;
+    int answer = kIdOk;
     if (style.buttons == MsgButtons::YesNo) {
-        if (m_answers.empty() || m_answers.front() == IDOK) {
+        if (m_answers.empty() || m_answers.front() == kIdOk) {
             m_log(line + " -> ?");
             throw HeadlessPromptError("question " +
                                       (stringId < 0 ? std::string("-") : std::to_string(stringId)) +
@@ -49,7 +49,7 @@ int HeadlessPrompts::Message(int stringId, std::string_view text, const MessageS
         }
         answer = m_answers.front();
         m_answers.pop_front();
-    } else if (!m_answers.empty() && m_answers.front() == IDOK) {
+    } else if (!m_answers.empty() && m_answers.front() == kIdOk) {
         m_answers.pop_front(); // an explicit "answer ok" is consumed by an OK box
     }
     m_log(line + " -> " + AnswerName(answer));

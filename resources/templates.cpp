@@ -1,4 +1,4 @@
-#include "ui/templates.h"
+#include "resources/templates.h"
 
 using platform::ControlKind;
 using platform::ControlTemplate;

@@ -1,4 +1,4 @@
-#include "platform/headless/headless_host.h"
+#include "tools/headless/headless_host.h"
 
 #include <algorithm>
 

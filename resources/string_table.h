@@ -1,4 +1,5 @@
-// The string table (entries 101 to 127) and message boxes by entry.
+// The string table (entries 101 to 127, and 128 to 130 for failed settings
+// writes) and message boxes by entry.
 #pragma once
 
 #include <string>
@@ -29,6 +30,11 @@ constexpr int IDS_AUDIO_INIT_FAILED = 124;
 constexpr int IDS_AUDIO_PLAY_FAILED = 125;
 constexpr int IDS_CLIP_COPY_FAILED = 126;
 constexpr int IDS_ASK_VOICE_FOLDER = 127;
+// A settings write failed: %1 the settings file, %2 the reason.
+constexpr int IDS_SETTINGS_WRITE_FAILED = 128;
+// Reasons for IDS_SETTINGS_WRITE_FAILED besides the system's own.
+constexpr int IDS_SETTING_LINE_BREAK = 129;
+constexpr int IDS_SETTING_NOT_ENCODABLE = 130;
 } // namespace ids
 
 // The text of an entry ("" for an id the table does not hold).

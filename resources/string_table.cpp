@@ -1,4 +1,4 @@
-#include "ui/string_table.h"
+#include "resources/string_table.h"
 
 #include "platform/prompts.h"
 
@@ -11,8 +11,8 @@ struct StringEntry {
     std::string_view text;
 };
 
-// Entries 101 to 127, in the order of their ids. Line breaks are "\n".
-constexpr std::array<StringEntry, 27> kStrings = {{
+// Entries 101 to 130, in the order of their ids. Line breaks are "\n".
+constexpr std::array<StringEntry, 30> kStrings = {{
     {101, "バージョン情報 Voxlet(&A)..."},
     {102, "認識語データファイルの読み込みに失敗しました"},
     {103, "再生する音声をリストボックスから選んでください"},
@@ -52,6 +52,10 @@ constexpr std::array<StringEntry, 27> kStrings = {{
           "接続されていなければいけません。\nまたティコの本体ではリモート接続用のメインプログラムが"
           "動いていなければなりません。"},
     {127, "音声データの場所を指定しますか？"},
+    {128, "設定ファイル[%1]の書込みに失敗しました。\n%2\n変更した設定はプログラムを終了すると失われ"
+          "ます。"},
+    {129, "改行を含む値は保存できません。"},
+    {130, "設定ファイルの文字コードで表せない文字が含まれています。"},
 }};
 
 } // namespace

@@ -1,0 +1,58 @@
+// The HTTP seam: the two exchanges the FlashAir client needs, in place of the
+// Windows internet functions. An implementation sends exactly this:
+//   Get:  "GET <path?query> HTTP/1.1" with Host, User-Agent and "Accept: */*".
+//   Post: "POST <path> HTTP/1.0" with Host, User-Agent, Content-Type (the given
+//         value) and Content-Length, in that order; no Accept, no Expect; the
+//         body as given, in one request.
+// User-Agent is platform::ApplicationName(). Only http:// URLs are taken, and
+// redirects are not followed.
+// A connection not made within connectMs fails, and so does a transfer that
+// moves less than 1 byte/s for lowSpeedSeconds. Any failure (no connection,
+// bad host, time-out, the peer gone) gives ok == false and a one-line error
+// text saying what failed; the HTTP status is never examined.
+#pragma once
+
+#include <cstddef>
+#include <mutex>
+#include <string>
+
+namespace platform {
+
+// The defaults are those of the Windows internet functions.
+struct HttpTimeouts {
+    long connectMs = 10000;
+    long lowSpeedSeconds = 30;
+};
+
+struct HttpResult {
+    bool ok = false;
+    std::string reply; // Get: the first bytes of the reply (also those before a failure)
+    std::string error; // the failure's text when !ok
+};
+
+class HttpTransport {
+public:
+    virtual ~HttpTransport() = default;
+
+    // Keeps at most replyCapacity bytes of the reply; a longer reply is cut
+    // off there and still counts as a success.
+    virtual HttpResult Get(const std::string& url, std::size_t replyCapacity) = 0;
+    // The reply is read and dropped.
+    virtual HttpResult Post(const std::string& url, const std::string& contentType,
+                            const std::string& body) = 0;
+
+    // Apply from the next exchange on; safe from any thread.
+    void SetTimeouts(const HttpTimeouts& timeouts);
+    HttpTimeouts Timeouts() const;
+
+private:
+    mutable std::mutex m_mutex;
+    HttpTimeouts m_timeouts;
+};
+
+// The process-wide transport the program installs at start (nullptr: none, and
+// every exchange fails). The caller keeps it alive while it is installed.
+void SetHttpTransport(HttpTransport* transport);
+HttpTransport* GetHttpTransport();
+
+} // namespace platform

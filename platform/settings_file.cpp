@@ -1,0 +1,106 @@
+// Where the settings file is, and the installed data folder: one rule for
+// every system, which supplies only UserSettingsFolder and FolderIsWritable.
+#include "platform/paths.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <system_error>
+
+#ifndef VOXLET_DATA_FROM_BIN
+#define VOXLET_DATA_FROM_BIN "../share/voxlet"
+#endif
+
+namespace platform {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char kSettingsName[] = "Voxlet.ini";
+
+std::mutex g_settingsMutex;
+std::optional<std::string> g_settingsOverride;
+
+bool IsFile(const std::string& path) {
+    std::error_code error;
+    return fs::is_regular_file(path, error);
+}
+
+// Copies the bytes of from into to through a temporary file renamed into
+// place, so a program starting at the same time never reads half a file.
+void CopySettings(const std::string& from, const std::string& to) {
+    std::ifstream in(from, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    if (!in)
+        return;
+    const std::string temporary = to + ".new";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!(out << bytes.str()) || !out.flush())
+            return;
+    }
+    std::error_code error;
+    fs::rename(temporary, to, error);
+    if (error)
+        fs::remove(temporary, error);
+}
+
+} // namespace
+
+std::string InstalledDataFolder(const std::string& executableFolder) {
+    if (executableFolder.empty())
+        return {};
+    const fs::path data = (fs::path(executableFolder) / VOXLET_DATA_FROM_BIN).lexically_normal();
+    std::error_code error;
+    if (!fs::is_directory(data, error))
+        return {};
+    std::string folder = data.string();
+    if (folder.back() != kPathSeparator)
+        folder += kPathSeparator;
+    return folder;
+}
+
+std::string LocateSettingsFile(const SettingsPlaces& places) {
+    const std::string beside = places.executableFolder + kSettingsName;
+    const bool besideExists = IsFile(beside);
+    const std::string data = InstalledDataFolder(places.executableFolder);
+    if ((besideExists || data.empty()) && places.executableFolderWritable)
+        return beside;
+    if (places.userFolder.empty())
+        return beside; // no home folder: nowhere better to look
+    const std::string own = places.userFolder + kSettingsName;
+    if (!IsFile(own)) {
+        std::error_code error;
+        fs::create_directories(places.userFolder, error);
+        const std::string demo =
+            data.empty() ? std::string() : data + JoinPath({"demo", "Voxlet-demo.ini"});
+        if (besideExists)
+            CopySettings(beside, own);
+        else if (!demo.empty() && IsFile(demo))
+            CopySettings(demo, own);
+    }
+    return own;
+}
+
+std::string SettingsFilePath() {
+    {
+        std::lock_guard<std::mutex> lock(g_settingsMutex);
+        if (g_settingsOverride)
+            return *g_settingsOverride;
+    }
+    const std::string folder = ExecutableFolder();
+    return LocateSettingsFile(
+        {folder, FolderIsWritable(folder),
+         UserSettingsFolder([](const char* name) -> const char* { return std::getenv(name); })});
+}
+
+void SetSettingsPathOverride(std::optional<std::string> path) {
+    std::lock_guard<std::mutex> lock(g_settingsMutex);
+    g_settingsOverride = std::move(path);
+}
+
+} // namespace platform

@@ -1,0 +1,74 @@
+// The FlashAir protocol over an in-memory transport: no libcurl, no socket.
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "link/flashair_client.h"
+#include "link/link_fixture.h"
+
+using Lines = std::vector<std::string>;
+using platform::HttpResult;
+
+namespace {
+
+// Records each exchange and answers with the next canned result.
+struct FakeTransport final : platform::HttpTransport {
+    HttpResult Get(const std::string& url, std::size_t capacity) override {
+        return Next("GET " + url + " " + std::to_string(capacity));
+    }
+    HttpResult Post(const std::string& url, const std::string& type,
+                    const std::string& body) override {
+        return Next("POST " + url + " " + type + "\n" + body);
+    }
+    HttpResult Next(std::string exchange) {
+        sent.push_back(std::move(exchange));
+        if (replies.empty())
+            return HttpResult{false, "", "an exchange too many"};
+        const HttpResult next = replies.front();
+        replies.pop_front();
+        return next;
+    }
+    std::deque<HttpResult> replies;
+    Lines sent;
+};
+
+} // namespace
+
+TEST_F(LinkTest, FlashAirProtocolRunsOverAnyTransport) {
+    const HttpResult yes{true, "SUCCESS\r\n", ""}, no{true, "ERROR", ""}, down{false, "", "x"};
+    const std::string url = "http://card/upload.cgi", get = "GET " + url + "?UPDIR=/ADDON 16";
+    const std::string post = "POST " + url +
+                             " multipart/form-data;boundary=" + std::string(24, '=') + "\n" +
+                             BuildFlashAirBody("A.wav", "ab", 2);
+    const std::string got = "http get " + url + "?UPDIR=/ADDON -> \"SUCCESS\\x0D\\x0A\"";
+    const std::string posted = "http post " + url + " name=A.wav size=2 -> ";
+    const std::string failure = "message - none: FlashAirとの通信に失敗しました[x] -> OK";
+    const struct {
+        std::deque<HttpResult> replies;
+        bool put;
+        Lines sent, trace, messages;
+    } cases[] = {
+        {{yes, yes}, true, {get, post}, {got, posted + "ok"}, {}},
+        {{no}, false, {get}, {"http get " + url + "?UPDIR=/ADDON -> \"ERROR\""}, {}},
+        {{down}, false, {get}, {"http get " + url + "?UPDIR=/ADDON -> error x"}, {failure}},
+        {{yes, down}, false, {get, post}, {got, posted + "error x"}, {failure}},
+    };
+    platform::HttpTransport* const installed = platform::GetHttpTransport();
+    for (const auto& c : cases) {
+        FakeTransport fake;
+        fake.replies = c.replies;
+        platform::SetHttpTransport(&fake);
+        m_log.clear();
+        EXPECT_EQ(PutFlashAirFile("card", "A.wav", "ab", 2, true, true), c.put);
+        EXPECT_EQ(fake.sent, c.sent);
+        EXPECT_EQ(HttpLines(), c.trace);
+        EXPECT_EQ(Messages(), c.messages);
+    }
+    // Without a transport every exchange fails with a message, and nothing crashes.
+    platform::SetHttpTransport(nullptr);
+    m_log.clear();
+    EXPECT_FALSE(PutFlashAirFile("card", "A.wav", "ab", 2, true, true));
+    EXPECT_EQ(Messages(), Lines{"message - none: FlashAirとの通信に失敗しました[no HTTP transport "
+                                "is installed] -> OK"});
+    platform::SetHttpTransport(installed);
+}
