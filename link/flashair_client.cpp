@@ -6,11 +6,11 @@
 #include <mutex>
 
 #include "platform/prompts.h"
+#include "resources/string_table.h"
 
 namespace {
 
 constexpr std::string_view kSuccess = "SUCCESS";
-constexpr std::string_view kFailureText = "FlashAirとの通信に失敗しました[";
 constexpr std::string_view kNoTransport = "no HTTP transport is installed";
 // The reply of the folder request that matters.
 constexpr std::size_t kFolderReplySize = 16;
@@ -44,10 +44,9 @@ std::string Printable(const char* bytes, std::size_t n) {
 }
 
 void ShowFailure(const std::string& text) {
-    std::string message(kFailureText);
-    message += text;
-    message += ']';
-    platform::GetPrompts().Message(-1, message, platform::MessageStyle{});
+    // Text 119 of the table, shown as a text of its own (without its id).
+    platform::GetPrompts().Message(-1, FormatString(LoadStringId(ids::IDS_FLASHAIR_FAILED), text),
+                                   platform::MessageStyle{});
 }
 
 // The exchange over the installed transport, or a failure that says none is

@@ -40,7 +40,7 @@ constexpr std::array<StringEntry, 30> kStrings = {{
           "ていなければなりません。"},
     {118, "ティコで音声を再生するにはティコに音声再生プログラム(音声再生xxxx.TM4)"
           "をコピーしてください。"},
-    {119, "FlashAirとの通信に失敗しました[%1]"}, // held in the table, never shown
+    {119, "FlashAirとの通信に失敗しました[%1]"},                         // shown without its id
     {120, "Flash Airと接続できません。\nWi-Fi設定を確認してください。"}, // held in the table, never
                                                                          // shown
     {121, "Flash Airへのアップロードに失敗しました。"}, // held in the table, never shown

@@ -14,7 +14,7 @@ LAYERS = {
     "platform": [],
     "platform/curl": ["platform"],
     "resources": ["platform"],
-    "playback/audio": ["platform"],
+    "playback/audio": ["platform", "resources"],
     "playback/sdl": ["platform", "playback/audio"],
     "core": ["platform", "resources", "playback/audio"],
     "link": ["platform", "resources", "core"],

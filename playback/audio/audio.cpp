@@ -4,6 +4,7 @@
 
 #include "platform/prompts.h"
 #include "playback/audio/audio_backend.h"
+#include "resources/string_table.h"
 
 namespace {
 
@@ -17,10 +18,7 @@ void ReportPlayFailure() {
         Reporter()();
         return;
     }
-    platform::MessageStyle style;
-    style.buttons = platform::MsgButtons::Ok;
-    style.icon = platform::MsgIcon::Error;
-    platform::GetPrompts().Message(kAudioPlayFailedMessageId, kAudioPlayFailedText, style);
+    ShowOkMessage(ids::IDS_AUDIO_PLAY_FAILED, platform::MsgIcon::Error);
 }
 
 // The back end when OpenAudio opened it; nullptr otherwise.

@@ -79,7 +79,3 @@ void SetClipVolume(int percent);
 // 125 itself through platform::GetPrompts().
 using AudioFailureReporter = std::function<void()>;
 void SetAudioFailureReporter(AudioFailureReporter reporter);
-
-// Message 125 of the string table, as the default reporter shows it.
-inline constexpr const char* kAudioPlayFailedText = "音声の再生に失敗しました";
-inline constexpr int kAudioPlayFailedMessageId = 125;
