@@ -63,26 +63,6 @@ TEST_F(ClipListTest, HiddenCatalogueTestsItsOwnBitsAndIgnoresListDefaults) {
     EXPECT_EQ(Dialog().GetItemText(1007), "誕生/アクション");
 }
 
-TEST_F(ClipListTest, ModeChangeStopsContinuousPlayAndEnablesRadios) {
-    Settings("[DATA]\nVERSION=2\n");
-    Put("voice.csv", "h\n" + Row("v1", 1, "000000000000"));
-    auto& p = InitedPlayer();
-    p.m_nListPlay = SequenceKind::List;
-    Dialog().EnableItem(ctl::kPlay, false);
-    Dialog().EnableItem(ctl::kStop, true);
-    Dialog().SetTimer(SEQUENCE_TIMER, 5000);
-    ASSERT_TRUE(p.ChangeMode(MODE_VOICE, Dialog()));
-    EXPECT_EQ(p.m_nListPlay, SequenceKind::None);
-    EXPECT_EQ(Dialog().TimerPeriod(SEQUENCE_TIMER), -1);
-    EXPECT_TRUE(Dialog().IsItemEnabled(ctl::kPlay));
-    EXPECT_FALSE(Dialog().IsItemEnabled(ctl::kStop));
-    EXPECT_TRUE(Dialog().IsItemEnabled(1021)); // voice set 2 in Tiko-voice mode
-    EXPECT_TRUE(Dialog().IsItemEnabled(1019));
-    EXPECT_EQ(Dialog().GetItemText(1005), "天気/歌/ダンス");
-    EXPECT_EQ(p.m_nMode, MODE_VOICE);
-    EXPECT_EQ(p.m_nCategory, 0);
-}
-
 TEST_F(ClipListTest, CategoryChangeKeepsAPlayListStartedWithPlay) {
     auto& p = InitedPlayer();
     Dialog().SetTimer(SEQUENCE_TIMER, 3000);

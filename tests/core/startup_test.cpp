@@ -44,35 +44,6 @@ TEST_F(StartupTest, TrackbarPositionFromSettingsOrScale) {
     }
 }
 
-TEST_F(StartupTest, MissingVoiceFolderYesSwitchesToFlashAir) {
-    m_prompts->QueueAnswer(platform::kIdYes);
-    auto& p = InitedPlayer();
-    EXPECT_TRUE(Has(m_log,
-                    "message 105 question: "
-                    "音声ファイルが見つかりません。\\nFlashAirによるリモート接続で行いますか？"
-                    "\\nいいえの場合はティコのソラのvoiceフォルダーをコピーするか別の場所にある"
-                    "場合は次に表示されるファイルダイアログで音声認識ファイルを指定してください。"
-                    " -> YES"));
-    EXPECT_EQ(p.m_nConnectType, CONNECT_FLASHAIR);
-    EXPECT_EQ(SettingsText(), "[REMOTE]\r\nCONNECT_TYPE=2\r\n");
-    // Radio 1021 was set from the old route and stays disabled.
-    EXPECT_FALSE(Dialog().IsItemEnabled(1021));
-    EXPECT_EQ(ListLines(), std::vector<std::string>{"あ"});
-}
-
-TEST_F(StartupTest, ChosenRecognitionFileSetsTheVoiceFolder) {
-    m_prompts->QueueAnswer(platform::kIdNo);
-    m_prompts->QueueChoice("D:\\data\\voice\\Ninshiki\\NF01.wav");
-    auto& p = InitedPlayer();
-    EXPECT_EQ(p.m_strVoiceFolder, "D:\\data\\voice");
-    EXPECT_EQ(SettingsText(), "[SOUND]\r\nVOICE_FOLDER=D:\\data\\voice\r\n");
-    EXPECT_FALSE(Dialog().TakeCloseRequest());
-
-    m_prompts->QueueChoice("D:\\NF01.wav");
-    EXPECT_TRUE(p.SelectVoiceFolder());
-    EXPECT_EQ(p.m_strVoiceFolder, "");
-}
-
 TEST_F(StartupTest, FailedSettingsWritesAreToldOnceAndTheValueStaysForTheSession) {
     PutWav("voice/Ninshiki/NF01.wav");
     Settings("[SOUND]\nVOICE_FOLDER=./voice\n");

@@ -75,25 +75,6 @@ TEST_F(CardAccessTest, RemoteLogFoundWithoutRegardToCase) {
     EXPECT_FALSE(fs::exists(card + "/ADDON"));
 }
 
-TEST_F(CardAccessTest, VoiceOfModelOneNeedsThePlayerProgram) {
-    const std::string card = MakeCard("card");
-    On(card, 1, MODE_NINSHIKI); // recognition mode needs none
-    EXPECT_TRUE(Command());
-    EXPECT_EQ(Hex(Log(card)), "FE FF 7B 00 00 00 00 00 00 00 00 00 00 00 00 00");
-    m_log.clear();
-    testsupport::WriteFile(card + "/ADDON/REMOTE.LOG", "old");
-
-    On(card, 1);
-    EXPECT_FALSE(Command());
-    EXPECT_EQ(Messages(), (Lines{"message 118 none: ティコで音声を再生するにはティコに音声再生プ"
-                                 "ログラム(音声再生xxxx.TM4)をコピーしてください。 -> OK"}));
-    EXPECT_EQ(Log(card), "old");
-    EXPECT_EQ(Count("ini write"), 0);
-    testsupport::WriteFile(card + "/ADDON/音声再生.TM4", "player");
-    EXPECT_TRUE(Command());
-    EXPECT_EQ(Hex(Log(card)), kVoice);
-}
-
 TEST_F(CardAccessTest, PlayerProgramIsLookedForOnTheMainCard) {
     const std::string main = MakeCard("main", true, true);
     const std::string target = MakeCard("e", false, false);
