@@ -63,18 +63,6 @@ TEST_F(ClipListTest, HiddenCatalogueTestsItsOwnBitsAndIgnoresListDefaults) {
     EXPECT_EQ(Dialog().GetItemText(1007), "誕生/アクション");
 }
 
-TEST_F(ClipListTest, CategoryChangeKeepsAPlayListStartedWithPlay) {
-    auto& p = InitedPlayer();
-    Dialog().SetTimer(SEQUENCE_TIMER, 3000);
-    p.m_nListPlay = SequenceKind::None; // a play list started by Play leaves the kind at 0
-    Show(2);
-    EXPECT_EQ(Dialog().TimerPeriod(SEQUENCE_TIMER), 3000);
-    p.m_nListPlay = SequenceKind::Random;
-    Show(3);
-    EXPECT_EQ(Dialog().TimerPeriod(SEQUENCE_TIMER), -1);
-    EXPECT_EQ(p.m_nListPlay, SequenceKind::None);
-}
-
 TEST_F(ClipListTest, EmptyProgramFolderListsTheFileSystemRoot) {
     // What a file chosen in the root leaves behind; its files are sent as
     // "/NAME", so the root is listed, not the current folder.
