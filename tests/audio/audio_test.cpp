@@ -99,23 +99,6 @@ TEST(VolumeLevel, MapsClampsAndTruncatesTowardZero) {
     }
 }
 
-TEST_F(AudioTest, OpenAudioResetsTheStateAndOpensTheBackend) {
-    AudioState& s = GetAudioState();
-    s.segmentLoaded = true;
-    s.levelMax = 5;
-    s.levelMin = 7;
-    s.requestedPercent = 33;
-    s.appliedPercent = 33;
-    ASSERT_TRUE(OpenAudio(nullptr));
-    EXPECT_TRUE(s.opened);
-    EXPECT_FALSE(s.segmentLoaded);
-    EXPECT_EQ(s.levelMax, 1000);
-    EXPECT_EQ(s.levelMin, -1500);
-    EXPECT_EQ(s.requestedPercent, 0);
-    EXPECT_EQ(s.appliedPercent, -1);
-    EXPECT_EQ(Take(), Lines{"audio open -> ok"});
-}
-
 TEST_F(AudioTest, GainIsSetOnceUntilTheTrackbarMoves) {
     OpenAndPlay(); // trackbar at its default 40
     EXPECT_FALSE(volumeChanged);
@@ -303,17 +286,6 @@ TEST_F(AudioTest, CloseAudioDuringARequestClosesWithoutWaiting) {
     EXPECT_EQ(Take(), (Lines{"audio stop", PlayFail(missing), "audio close"}));
     EXPECT_FALSE(GetAudioState().busy);
     EXPECT_FALSE(GetAudioState().opened);
-}
-
-TEST_F(AudioTest, SettingAnotherBackendMakesTheModuleForgetTheOldOne) {
-    OpenAndPlay();
-    Install({});
-    EXPECT_FALSE(GetAudioState().opened);
-    PlayClip(volumeChanged, good, 60);
-    EXPECT_EQ(failures, 1);
-    CloseAudio();
-    // The new back end was never opened: neither played nor closed.
-    EXPECT_TRUE(Take().empty());
 }
 
 TEST_F(AudioTest, DefaultReporterShowsMessage125) {

@@ -47,11 +47,13 @@ TEST_F(ClipListTest, RecognitionWordCategories) {
     EXPECT_EQ(Show(22), (Lines{"c1", "c0", "c10", "photo", "walk", "prog", "skip"}));
 }
 
-TEST_F(ClipListTest, HiddenCatalogueTestsItsOwnBits) {
+TEST_F(ClipListTest, HiddenCatalogueTestsItsOwnBitsAndIgnoresListDefaults) {
+    Settings("[LIST]\nVOICE_DEFAULT=0\n");
     auto& p = InitedPlayer();
     p.m_bUraVoice = true;
     ASSERT_TRUE(p.ChangeMode(MODE_VOICE, Dialog()));
     EXPECT_EQ(ListLines(), Lines{"u-1"});
+    EXPECT_EQ(Dialog().ListGetSel(ctl::kClipList), -1);
     EXPECT_EQ(Show(10), Lines{"u-all8"}); // all eight bits 0x0FF
     EXPECT_EQ(Show(21), Lines{"u-400"});  // radio 1022: bit 0x400
     EXPECT_EQ(Show(13), Lines{"u-all8"}); // bit 0x080
@@ -59,57 +61,6 @@ TEST_F(ClipListTest, HiddenCatalogueTestsItsOwnBits) {
     EXPECT_EQ(Dialog().GetItemText(1010), "擬音");
     EXPECT_EQ(Dialog().GetItemText(1022), "ミックス音声");
     EXPECT_EQ(Dialog().GetItemText(1007), "誕生/アクション");
-}
-
-TEST_F(ClipListTest, HiddenCatalogueIgnoresListDefaults) {
-    Settings("[LIST]\nVOICE_DEFAULT=0\n");
-    auto& p = InitedPlayer();
-    p.m_bUraVoice = true;
-    ASSERT_TRUE(p.ChangeMode(MODE_VOICE, Dialog()));
-    EXPECT_EQ(Dialog().ListGetSel(ctl::kClipList), -1);
-}
-
-TEST_F(ClipListTest, ModeChangeStopsContinuousPlayAndEnablesRadios) {
-    Settings("[DATA]\nVERSION=2\n");
-    Put("voice.csv", "h\n" + Row("v1", 1, "000000000000"));
-    auto& p = InitedPlayer();
-    p.m_nListPlay = SequenceKind::List;
-    Dialog().EnableItem(ctl::kPlay, false);
-    Dialog().EnableItem(ctl::kStop, true);
-    Dialog().SetTimer(SEQUENCE_TIMER, 5000);
-    ASSERT_TRUE(p.ChangeMode(MODE_VOICE, Dialog()));
-    EXPECT_EQ(p.m_nListPlay, SequenceKind::None);
-    EXPECT_EQ(Dialog().TimerPeriod(SEQUENCE_TIMER), -1);
-    EXPECT_TRUE(Dialog().IsItemEnabled(ctl::kPlay));
-    EXPECT_FALSE(Dialog().IsItemEnabled(ctl::kStop));
-    EXPECT_TRUE(Dialog().IsItemEnabled(1021)); // voice set 2 in Tiko-voice mode
-    EXPECT_TRUE(Dialog().IsItemEnabled(1019));
-    EXPECT_EQ(Dialog().GetItemText(1005), "天気/歌/ダンス");
-    EXPECT_EQ(p.m_nMode, MODE_VOICE);
-    EXPECT_EQ(p.m_nCategory, 0);
-}
-
-TEST_F(ClipListTest, CategoryChangeKeepsAPlayListStartedWithPlay) {
-    auto& p = InitedPlayer();
-    Dialog().SetTimer(SEQUENCE_TIMER, 3000);
-    p.m_nListPlay = SequenceKind::None; // a play list started by Play leaves the kind at 0
-    Show(2);
-    EXPECT_EQ(Dialog().TimerPeriod(SEQUENCE_TIMER), 3000);
-    p.m_nListPlay = SequenceKind::Random;
-    Show(3);
-    EXPECT_EQ(Dialog().TimerPeriod(SEQUENCE_TIMER), -1);
-    EXPECT_EQ(p.m_nListPlay, SequenceKind::None);
-}
-
-TEST_F(ClipListTest, EmptyOrMissingFoldersGiveShortLists) {
-    Settings("[REMOTE]\nCONNECT_TYPE=1\nPROGRAM_FOLDER=./none\n");
-    Put("voice.csv", "h\n");
-    auto& p = InitedPlayer();
-    EXPECT_EQ(Show(20), Lines{"他フォルダー(フォルダー変更)"});
-    ASSERT_TRUE(p.ChangeMode(MODE_VOICE, Dialog()));
-    EXPECT_TRUE(Show(21).empty());
-    for (const auto& l : m_log)
-        EXPECT_EQ(l.find("message"), std::string::npos) << l;
 }
 
 TEST_F(ClipListTest, EmptyProgramFolderListsTheFileSystemRoot) {

@@ -44,45 +44,6 @@ TEST_F(StartupTest, TrackbarPositionFromSettingsOrScale) {
     }
 }
 
-TEST_F(StartupTest, MissingVoiceFolderYesSwitchesToFlashAir) {
-    m_prompts->QueueAnswer(platform::kIdYes);
-    auto& p = InitedPlayer();
-    EXPECT_TRUE(Has(m_log,
-                    "message 105 question: "
-                    "音声ファイルが見つかりません。\\nFlashAirによるリモート接続で行いますか？"
-                    "\\nいいえの場合はティコのソラのvoiceフォルダーをコピーするか別の場所にある"
-                    "場合は次に表示されるファイルダイアログで音声認識ファイルを指定してください。"
-                    " -> YES"));
-    EXPECT_EQ(p.m_nConnectType, CONNECT_FLASHAIR);
-    EXPECT_EQ(SettingsText(), "[REMOTE]\r\nCONNECT_TYPE=2\r\n");
-    // Radio 1021 was set from the old route and stays disabled.
-    EXPECT_FALSE(Dialog().IsItemEnabled(1021));
-    EXPECT_EQ(ListLines(), std::vector<std::string>{"あ"});
-}
-
-TEST_F(StartupTest, MissingVoiceFolderNoThenCancelClosesTheProgram) {
-    m_prompts->QueueAnswer(platform::kIdNo);
-    m_prompts->QueueChoice(std::nullopt);
-    InitedPlayer();
-    EXPECT_TRUE(Has(m_log, "file-open defext=wav initial=./voice/Ninshiki/NF01.wav "
-                           "filter=認識音声ﾌｧｲﾙ|NF01.wav|| -> cancel"));
-    EXPECT_TRUE(Dialog().TakeCloseRequest());
-    EXPECT_TRUE(ListLines().empty()); // returned before the list was filled
-}
-
-TEST_F(StartupTest, ChosenRecognitionFileSetsTheVoiceFolder) {
-    m_prompts->QueueAnswer(platform::kIdNo);
-    m_prompts->QueueChoice("D:\\data\\voice\\Ninshiki\\NF01.wav");
-    auto& p = InitedPlayer();
-    EXPECT_EQ(p.m_strVoiceFolder, "D:\\data\\voice");
-    EXPECT_EQ(SettingsText(), "[SOUND]\r\nVOICE_FOLDER=D:\\data\\voice\r\n");
-    EXPECT_FALSE(Dialog().TakeCloseRequest());
-
-    m_prompts->QueueChoice("D:\\NF01.wav");
-    EXPECT_TRUE(p.SelectVoiceFolder());
-    EXPECT_EQ(p.m_strVoiceFolder, "");
-}
-
 TEST_F(StartupTest, FailedSettingsWritesAreToldOnceAndTheValueStaysForTheSession) {
     PutWav("voice/Ninshiki/NF01.wav");
     Settings("[SOUND]\nVOICE_FOLDER=./voice\n");
@@ -103,41 +64,6 @@ TEST_F(StartupTest, FailedSettingsWritesAreToldOnceAndTheValueStaysForTheSession
     EXPECT_EQ(SettingsText(), "[SOUND]\nVOICE_FOLDER=./voice\n");
 }
 
-TEST_F(StartupTest, ModelTwoLooksInNfAndRelabelsRadios) {
-    Settings("[SOUND]\nTIKO=2\n");
-    PutWav("voice/NF/NF01.wav");
-    InitedPlayer();
-    EXPECT_FALSE(Has(m_log, "message 105"));
-    EXPECT_EQ(Dialog().GetItemText(1014), "ボードゲーム");
-    EXPECT_EQ(Dialog().GetItemText(1021), "音声");
-    EXPECT_TRUE(Dialog().IsItemEnabled(1011));
-    EXPECT_TRUE(Dialog().IsItemEnabled(1014));
-    EXPECT_TRUE(Dialog().IsItemEnabled(1019));
-}
-
-TEST_F(StartupTest, RobotRouteSkipsTheCheckAndTwoCardsRelabelButtons) {
-    Settings("[REMOTE]\nCONNECT_TYPE=1\nFLASHAIR=a,b\n[SOUND]\nVOICE_FOLDER=./nowhere\n");
-    auto& p = InitedPlayer();
-    for (const auto& l : m_log)
-        EXPECT_EQ(l.find("message"), std::string::npos) << l;
-    EXPECT_EQ(p.m_strVoiceFolder, "./nowhere");
-    EXPECT_TRUE(Dialog().IsItemEnabled(1021));
-    EXPECT_EQ(Dialog().GetItemText(ctl::kPlay), "全送信");
-    EXPECT_EQ(Dialog().GetItemText(ctl::kContinuousGroup), "個別送信");
-    EXPECT_EQ(Dialog().GetItemText(ctl::kListPlay), "送信１");
-    EXPECT_EQ(Dialog().GetItemText(ctl::kRandomPlay), "送信２");
-}
-
-TEST_F(StartupTest, VoiceSetsEnableSpecialRadios) {
-    Settings("[DATA]\nVERSION=24\n");
-    PutWav("voice/Ninshiki/NF01.wav");
-    InitedPlayer();
-    EXPECT_FALSE(Dialog().IsItemEnabled(1011));
-    EXPECT_TRUE(Dialog().IsItemEnabled(1014));
-    EXPECT_TRUE(Dialog().IsItemEnabled(1019));
-    EXPECT_FALSE(Dialog().IsItemEnabled(1021));
-}
-
 TEST_F(StartupTest, FailedAudioShowsMessage124AndStartUpGoesOn) {
     PutWav("voice/Ninshiki/NF01.wav");
     FailAudioOpen();
@@ -146,15 +72,6 @@ TEST_F(StartupTest, FailedAudioShowsMessage124AndStartUpGoesOn) {
     EXPECT_TRUE(Has(
         m_log, "message 124 error: 音声の初期化に失敗しました。\\n音声の再生はできません。 -> OK"));
     EXPECT_EQ(ListLines(), std::vector<std::string>{"あ"});
-}
-
-TEST_F(StartupTest, ShutDownWritesTheTrackbarPositionEvenUnmoved) {
-    PutWav("voice/Ninshiki/NF01.wav");
-    Settings("; kept\n[SOUND]\nTIKO=1\n");
-    auto& p = InitedPlayer();
-    p.SaveSettings(Dialog());
-    EXPECT_EQ(SettingsText(), "; kept\n[SOUND]\nTIKO=1\nDEFAULT=40\r\n");
-    EXPECT_EQ(m_log.back(), "ini write [SOUND] DEFAULT=40");
 }
 
 TEST_F(StartupTest, DataSpelledInAnotherLetterCaseStartsAndPlays) {

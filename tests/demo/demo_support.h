@@ -1,96 +1,54 @@
 // Helpers of the demo-set and robot stand-in tests: running the tools,
-// reading the generated catalogues, and robot stand-ins as child processes.
+// reading the generated catalogues, robot stand-ins as child processes.
 #pragma once
 
-#include <chrono>
-#include <map>
-#include <mutex>
 #include <string>
 #include <sys/types.h>
-#include <thread>
-#include <utility>
 #include <vector>
 
 namespace demotest {
 
-// Paths of the tools and the generated set (compile definitions).
-std::string DemoDir();
-std::string ResourcesDir();
-std::string GeneratorBin();
-std::string ScriptBin();
-std::string CardBin();
-
 struct RunResult {
     int status = -1; // the exit status; -1 when the program did not end normally
-    std::string out; // its standard output (and standard error)
+    std::string out; // its standard output and standard error
 };
 
-// Runs a program in the folder cwd with extra environment variables.
-RunResult RunProgram(const std::vector<std::string>& argv, const std::string& cwd,
-                     const std::vector<std::pair<std::string, std::string>>& env = {});
-
-// Runs voxlet-script in the folder cwd with the given settings and script.
+// Runs argv in the folder cwd ("" for this one) with extra "NAME=VALUE" settings.
+RunResult RunProgram(const std::vector<std::string>& argv, const std::string& cwd = "",
+                     const std::vector<std::string>& env = {});
+// Runs voxlet-script in cwd with the given settings file and script text.
 RunResult RunScript(const std::string& cwd, const std::string& ini, const std::string& script);
 
-// One catalogue row as the program reads it.
+// One catalogue row (the header skipped): label in UTF-8.
 struct Row {
-    std::vector<std::string> columns; // CP932 bytes, the line end removed
+    std::size_t columns = 0;
     int set = 0;
-    bool setEmpty = false;
-    std::string label; // UTF-8
-    std::string file;
-    int id = 0;
-    int seconds = 0;
-    int category = 0;
-    unsigned flags = 0;
+    std::string label, file;
+    int id = 0, seconds = 0, category = 0;
 };
-
-// The rows of a catalogue file (the header skipped).
 std::vector<Row> ReadCatalogue(const std::string& path);
 
-// The rows the program takes with the given mask.
-std::vector<Row> TakenRows(const std::vector<Row>& rows, unsigned mask);
-
-// The play-list names as the program lists them (file names without ".txt",
-// sorted by name ignoring case).
-std::vector<std::string> PlayListNames(const std::string& demoDir);
-
-// A robot stand-in: voxlet-card --robot on a free loopback port.
+// A robot stand-in: voxlet-card --robot on a free loopback port, its output
+// in ROOT.out.
 class StandIn {
 public:
-    StandIn(const std::string& root, std::vector<std::string> extraArgs,
-            const std::vector<std::pair<std::string, std::string>>& env = {});
+    StandIn(const std::string& root, const std::vector<std::string>& extraArgs);
     ~StandIn();
     StandIn(const StandIn&) = delete;
     StandIn& operator=(const StandIn&) = delete;
-
-    int Port() const { return m_port; }
     std::string Address() const { return "127.0.0.1:" + std::to_string(m_port); }
-    bool Running() const;
-    // The "robot: " lines printed so far, after waiting until there are at
-    // least `count` of them (or the time-out).
-    std::vector<std::string>
-    RobotLines(std::size_t count,
-               std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
-    // Everything printed on standard output so far.
-    std::vector<std::string> AllLines() const;
-    std::string ErrorOutput() const;
+    // The "robot: " lines, after waiting for `count` of them (at most 10 s)
+    // and a moment longer, so that a line too many shows.
+    std::vector<std::string> RobotLines(std::size_t count) const;
 
 private:
+    std::vector<std::string> Lines() const;
     pid_t m_pid = -1;
-    int m_outFd = -1;
     int m_port = 0;
-    std::string m_errPath;
-    mutable std::mutex m_mutex;
-    std::vector<std::string> m_lines;
-    std::thread m_reader;
+    std::string m_out;
 };
 
 // The line a stand-in prints for a clip record.
-std::string ClipLine(int marker, int code, int length, int interval, int volume, int targetTime,
-                     const std::string& label);
-
-// Creates a folder with its parents.
-void MakeDirs(const std::string& path);
+std::string ClipLine(int code, int length, int volume, int targetTime, const std::string& label);
 
 } // namespace demotest

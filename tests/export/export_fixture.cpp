@@ -6,50 +6,18 @@
 #include "platform/dialog_host.h"
 #include "resources/templates.h"
 
-int RecordingPrompts::Message(int stringId, std::string_view text,
-                              const platform::MessageStyle& style) {
-    messages.push_back({stringId, std::string(text), style});
-    if (onMessage)
-        onMessage(stringId);
-    if (style.buttons != platform::MsgButtons::YesNo)
-        return platform::kIdOk;
-    if (answers.empty()) {
-        ADD_FAILURE() << "question " << stringId << " has no queued answer";
-        return platform::kIdNo;
-    }
-    const int answer = answers.front();
-    answers.pop_front();
-    return answer;
-}
-
-std::optional<std::string> RecordingPrompts::FileSave(const platform::FileDialogSpec& spec) {
-    saveDialogs.push_back(spec);
-    if (choices.empty()) {
-        ADD_FAILURE() << "file-save dialog without a queued choice";
-        return std::nullopt;
-    }
-    auto choice = choices.front();
-    choices.pop_front();
-    return choice;
-}
-
-std::vector<int> RecordingPrompts::Ids() const {
-    std::vector<int> ids;
-    for (const auto& m : messages)
-        ids.push_back(m.id);
-    return ids;
-}
-
-std::string RecordingPrompts::Describe(std::size_t i) const {
-    static const char* const icons[] = {"none", "error", "warning", "info", "question"};
-    const Shown& m = messages.at(i);
-    return std::to_string(m.id) + " " + icons[static_cast<int>(m.style.icon)] +
-           (m.style.buttons == platform::MsgButtons::YesNo ? " yesno: " : " ok: ") + m.text;
-}
-
 void ExportTest::SetUp() {
     PlayerTest::SetUp();
-    platform::SetPrompts(&m_recorded);
+    m_recorded = std::make_unique<SavePrompts>(*m_prompts);
+    platform::SetPrompts(m_recorded.get());
+}
+
+std::vector<std::string> ExportTest::Messages() const {
+    std::vector<std::string> lines;
+    for (const auto& line : m_log)
+        if (line.starts_with("message "))
+            lines.push_back(line);
+    return lines;
 }
 
 bool ExportTest::Exists(const std::string& name) const {
@@ -96,7 +64,7 @@ CVoicePlayer& ExportTest::Player() {
         m_player->m_nDefaultInterval = 0;
         m_player->m_nIntervalMergin = 1000;
         m_player->m_nRemoteInterval = 1000;
-        m_recorded.messages.clear();
+        m_log.clear();
     }
     return *m_player;
 }
@@ -119,7 +87,7 @@ void ExportTest::ShowLine(const std::string& text, bool playListRadio) {
 }
 
 void ExportTest::Export(std::optional<std::string> choice) {
-    m_recorded.choices.push_back(std::move(choice));
+    m_prompts->QueueChoice(std::move(choice));
     ProgramOutput(Player(), Dialog());
 }
 

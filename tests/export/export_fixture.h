@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,35 +13,29 @@
 #include "platform/prompts.h"
 #include "support/player_fixture.h"
 
-// Prompts that record every message and file dialog and answer from queues.
-class RecordingPrompts final : public platform::Prompts {
+// The headless prompts of the fixture, keeping the save dialogs' specs and
+// calling onMessage as a message shows.
+class SavePrompts final : public platform::Prompts {
 public:
-    struct Shown {
-        int id;
-        std::string text;
-        platform::MessageStyle style;
-    };
-
-    int Message(int stringId, std::string_view text, const platform::MessageStyle& style) override;
-    std::optional<std::string> FileOpen(const platform::FileDialogSpec&) override {
-        ADD_FAILURE() << "the export opens no file-open dialog";
-        return std::nullopt;
+    explicit SavePrompts(platform::Prompts& inner) : m_inner(inner) {}
+    int Message(int id, std::string_view text, const platform::MessageStyle& style) override {
+        if (onMessage)
+            onMessage(id);
+        return m_inner.Message(id, text, style);
     }
-    std::optional<std::string> FileSave(const platform::FileDialogSpec& spec) override;
-    int RunModal(platform::ModalDialogLogic&) override {
-        ADD_FAILURE() << "the export runs no modal dialog";
-        return platform::kIdCancel;
+    std::optional<std::string> FileOpen(const platform::FileDialogSpec& spec) override {
+        return m_inner.FileOpen(spec);
     }
-
-    std::vector<Shown> messages;
+    std::optional<std::string> FileSave(const platform::FileDialogSpec& spec) override {
+        saveDialogs.push_back(spec);
+        return m_inner.FileSave(spec);
+    }
+    int RunModal(platform::ModalDialogLogic& dialog) override { return m_inner.RunModal(dialog); }
     std::vector<platform::FileDialogSpec> saveDialogs;
-    std::deque<int> answers;                        // kIdYes / kIdNo for questions
-    std::deque<std::optional<std::string>> choices; // file dialog results
-    std::function<void(int)> onMessage;             // called as a message shows
-    // The ids of the messages shown, in order.
-    std::vector<int> Ids() const;
-    // "id icon buttons: text" of message i, icon and buttons by name.
-    std::string Describe(std::size_t i) const;
+    std::function<void(int)> onMessage;
+
+private:
+    platform::Prompts& m_inner;
 };
 
 class ExportTest : public PlayerTest {
@@ -67,8 +61,10 @@ protected:
 
     // A golden file of tests/fixtures/export.
     static std::string Golden(const std::string& name);
+    // The messages shown since the player was made ("message ID ICON: TEXT -> ANSWER").
+    std::vector<std::string> Messages() const;
 
-    RecordingPrompts m_recorded;
+    std::unique_ptr<SavePrompts> m_recorded;
 };
 
 // Occurrences of `what` in `text`.

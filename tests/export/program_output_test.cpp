@@ -7,29 +7,20 @@
 // 1000 ms; play list: margin 600 ms, step 1500 ms).
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <cstdio>
 
 #include "export/program_output.h"
 #include "export/program_writer.h"
 #include "export_fixture.h"
 #include "platform/dialog_host.h"
-#include "ui/voxlet_dlg.h"
 
 using platform::kIdNo;
 using platform::kIdYes;
-using V = std::vector<int>;
+using V = std::vector<std::string>;
 
 namespace {
 
-const std::string k113 = "113 info ok: ティコプログラムの書出しに成功しました";
-const std::string k112 = "112 none ok: ティコプログラムの書出しに失敗しました";
-
-bool HaveDevFull() {
-    struct stat st {};
-    return stat("/dev/full", &st) == 0 && S_ISCHR(st.st_mode);
-}
+const std::string k113 = "message 113 info: ティコプログラムの書出しに成功しました -> OK";
 
 // The play-list settings of the golden files.
 CVoicePlayer& PlayListSettings(CVoicePlayer& p) {
@@ -40,46 +31,6 @@ CVoicePlayer& PlayListSettings(CVoicePlayer& p) {
 
 } // namespace
 
-// --- the save dialog and the simple outcomes ------------------------------
-
-TEST_F(ExportTest, ButtonSevenWithoutSelectionShows103) {
-    PutCatalogues();
-    CVoxletDlg dlg;
-    platform::HeadlessDialogHost host(dlg.Template(), [](const std::string&) {});
-    host.ListSetSel(ctl::kClipList, -1);
-    dlg.OnCommand(host, ctl::kProgramOutput, platform::kNotifyClicked);
-    ASSERT_EQ(m_recorded.Ids(), V{103});
-    EXPECT_EQ(m_recorded.Describe(0),
-              "103 none ok: 再生する音声をリストボックスから選んでください");
-    EXPECT_TRUE(m_recorded.saveDialogs.empty());
-}
-
-TEST_F(ExportTest, SaveDialogAsksToOverwriteOnlyForAPlayList) {
-    PutCatalogues();
-    VoicePlayer();
-    for (const auto& [line, playList] : {std::pair{"ただいま", false}, {"golden", true}}) {
-        ShowLine(line, playList);
-        Export(std::nullopt);
-        const auto& spec = m_recorded.saveDialogs.back();
-        EXPECT_EQ(spec.defaultExt, "TM4");
-        EXPECT_EQ(spec.initialName, line);
-        EXPECT_EQ(spec.filter, "ﾌﾟﾛｸﾞﾗﾑﾌｧｲﾙ|*.TM4||");
-        EXPECT_TRUE(spec.hideReadOnly);
-        EXPECT_EQ(spec.overwritePrompt, playList);
-    }
-    // Cancelled: nothing written, no message.
-    EXPECT_EQ(m_recorded.saveDialogs.size(), 2u);
-    EXPECT_TRUE(m_recorded.messages.empty());
-}
-
-TEST_F(ExportTest, ClipNotInCatalogueWritesNothing) {
-    PutCatalogues();
-    ShowLine("ないもの");
-    Export(At("out.TM4"));
-    EXPECT_TRUE(m_recorded.messages.empty());
-    EXPECT_FALSE(Exists("out.TM4"));
-}
-
 // --- golden files ---------------------------------------------------------
 
 TEST_F(ExportTest, ClipIsWrittenThenAppendedOrReplaced) {
@@ -87,34 +38,24 @@ TEST_F(ExportTest, ClipIsWrittenThenAppendedOrReplaced) {
     ShowLine("おはよう"); // the first of two entries with this label
     // The file is complete and closed when the success message shows.
     std::string atMessage;
-    m_recorded.onMessage = [&](int id) {
+    m_recorded->onMessage = [&](int id) {
         if (id == 113)
             atMessage = Read("out.TM4");
     };
     Export(At("out.TM4"));
     EXPECT_EQ(Read("out.TM4"), Golden("clip_new.TM4"));
     EXPECT_EQ(atMessage, Golden("clip_new.TM4"));
-    m_recorded.answers = {kIdYes, kIdNo};
+    m_prompts->QueueAnswer(kIdYes);
+    m_prompts->QueueAnswer(kIdNo);
     Export(At("out.TM4"));
     EXPECT_EQ(Read("out.TM4"), Golden("clip_appended.TM4"));
     testsupport::WriteFile(At("out.TM4"), Read("out.TM4") + "junk that must go");
     Export(At("out.TM4"));
     EXPECT_EQ(Read("out.TM4"), Golden("clip_new.TM4"));
-    ASSERT_EQ(m_recorded.Ids(), (V{113, 115, 113, 115, 113}));
-    EXPECT_EQ(m_recorded.Describe(0), k113);
-    EXPECT_EQ(m_recorded.Describe(1),
-              "115 question yesno: プログラムファイルが存在します。音声出力命令を追加しますか？\n"
-              "いいえを答えるとプログラムが新規作成されます。");
-}
-
-TEST_F(ExportTest, AnExistingFileIsFoundWhateverItsCase) {
-    PutCatalogues();
-    testsupport::WriteFile(At("OUT.tm4"), Golden("clip_new.TM4"));
-    ShowLine("おはよう");
-    m_recorded.answers.push_back(kIdYes);
-    Export(At("out.TM4"));
-    EXPECT_EQ(Read("OUT.tm4"), Golden("clip_appended.TM4"));
-    EXPECT_FALSE(Exists("out.TM4"));
+    const std::string k115 = "message 115 question: プログラムファイルが存在します。"
+                             "音声出力命令を追加しますか？\\nいいえを答えるとプログラムが新規作成"
+                             "されます。 -> ";
+    EXPECT_EQ(Messages(), (V{k113, k115 + "YES", k113, k115 + "NO", k113}));
 }
 
 TEST_F(ExportTest, PlayListReplacesAnyFileAndIsFoundWhateverItsCase) {
@@ -126,8 +67,7 @@ TEST_F(ExportTest, PlayListReplacesAnyFileAndIsFoundWhateverItsCase) {
     ShowLine("Golden", true);
     Export(At("list.TM4")); // the dialog asked about overwriting; no 115 here
     EXPECT_EQ(Read("list.TM4"), Golden("play_list.TM4"));
-    ASSERT_EQ(m_recorded.Ids(), V{113});
-    EXPECT_EQ(m_recorded.Describe(0), k113);
+    EXPECT_EQ(Messages(), V{k113});
 }
 
 TEST_F(ExportTest, PlayListWithAMissingId) {
@@ -137,9 +77,9 @@ TEST_F(ExportTest, PlayListWithAMissingId) {
     Export(At("list.TM4"));
     // Written up to the failing line's SOUND_BLOCK; no TRAILER.
     EXPECT_EQ(Read("list.TM4"), Golden("play_list_missing_id.TM4"));
-    ASSERT_EQ(m_recorded.Ids(), V{110});
-    EXPECT_EQ(m_recorded.Describe(0), "110 none ok: プレイリストのID[99;メモ]の音声ファイルが存在"
-                                      "しません。\n.\\voice.csvを確認してください。");
+    EXPECT_EQ(Messages(),
+              V{"message 110 none: プレイリストのID[99;メモ]の音声ファイルが存在しません"
+                "。\\n.\\voice.csvを確認してください。 -> OK"});
 }
 
 TEST_F(ExportTest, MissingIdMessageNamesTheCatalogueOfTheMode) {
@@ -147,14 +87,14 @@ TEST_F(ExportTest, MissingIdMessageNamesTheCatalogueOfTheMode) {
     Player(); // mode 0
     Put("voice/play_list/p.txt", "77\n");
     EXPECT_FALSE(WritePlayListProgram(At("p.TM4"), Player(), At("voice/play_list/p.txt")));
-    ASSERT_EQ(m_recorded.Ids(), V{110});
-    EXPECT_EQ(m_recorded.messages[0].text, "プレイリストのID[77]の音声ファイルが存在しません。\n."
-                                           "\\Ninshiki.csvを確認してください。");
+    EXPECT_EQ(Messages(),
+              V{"message 110 none: プレイリストのID[77]の音声ファイルが存在しません。\\n."
+                "\\Ninshiki.csvを確認してください。 -> OK"});
     // 65637 would be 101 if cut to 16 bits; the writer compares whole numbers.
     VoicePlayer();
     Put("voice/play_list/big.txt", "65637\n");
     EXPECT_FALSE(WritePlayListProgram(At("b.TM4"), Player(), At("voice/play_list/big.txt")));
-    EXPECT_EQ(m_recorded.Ids(), (V{110, 110}));
+    EXPECT_EQ(Messages().size(), 2u);
     EXPECT_EQ(Count(Read("b.TM4"), "SOUND ID 65637"), 1u);
 }
 
@@ -197,7 +137,7 @@ TEST_F(ExportTest, ClipLengthIntervalMarginAndStepShapeTheProgram) {
         Export(At(name));
         EXPECT_EQ(Read(name), expected);
     }
-    EXPECT_EQ(m_recorded.Ids(), V(std::size(cases), 113));
+    EXPECT_EQ(Messages(), V(std::size(cases), k113));
 }
 
 TEST_F(ExportTest, VoiceModeClipsHaveNoRecognitionFolder) {
@@ -215,32 +155,10 @@ TEST_F(ExportTest, VoiceModeClipsHaveNoRecognitionFolder) {
     Player().m_bUraVoice = true;
     ShowLine("ただいま", true);
     Export(At("u.TM4"));
-    EXPECT_FALSE(m_recorded.saveDialogs.at(1).overwritePrompt);
+    EXPECT_FALSE(m_recorded->saveDialogs.at(1).overwritePrompt);
     EXPECT_EQ(Count(Read("u.TM4"), "SOUND ID 101"), 1u);
     EXPECT_EQ(Count(Read("u.TM4"), "<play filename=\"voice\\greet\\tadaima.wav\"/>"), 1u);
-    EXPECT_EQ(m_recorded.Ids(), (V{113, 113}));
-}
-
-TEST_F(ExportTest, LongLabelsAndPlayListNamesAreTakenWhole) {
-    PutCatalogues();
-    // 100 kanji: 200 bytes in the catalogue, 300 in UTF-8.
-    std::string label;
-    for (int i = 0; i < 100; ++i)
-        label += "長";
-    Put("Ninshiki.csv", "header\n1," + label + ",x,long.wav,44,1,1\n");
-    ShowLine(label);
-    Export(At("o.TM4"));
-    EXPECT_EQ(m_recorded.saveDialogs.at(0).initialName, label);
-    EXPECT_EQ(Count(Read("o.TM4"), "SOUND ID 44"), 1u);
-
-    VoicePlayer();
-    const std::string name(250, 'p');
-    Put("voice/play_list/" + name + ".txt", "103\n");
-    ShowLine(name, true);
-    Export(At("p.TM4"));
-    EXPECT_EQ(m_recorded.saveDialogs.at(1).initialName, name);
-    EXPECT_EQ(Count(Read("p.TM4"), "SOUND ID 103"), 1u);
-    EXPECT_EQ(m_recorded.Ids(), (V{113, 113}));
+    EXPECT_EQ(Messages(), (V{k113, k113}));
 }
 
 TEST_F(ExportTest, PlayListLinesLongerThan255BytesAreSeveralLines) {
@@ -253,48 +171,20 @@ TEST_F(ExportTest, PlayListLinesLongerThan255BytesAreSeveralLines) {
     EXPECT_LT(file.find("SOUND ID 103"), file.find("SOUND ID 102"));
 }
 
-// --- failing writes -------------------------------------------------------
-
-TEST_F(ExportTest, ProgramFileThatCannotBeOpenedShows112) {
+TEST_F(ExportTest, WritersReportTheirResult) {
     PutCatalogues();
     VoicePlayer();
-    for (const auto& [line, playList] : {std::pair{"ただいま", false}, {"golden", true}}) {
-        m_recorded.messages.clear();
-        ShowLine(line, playList);
-        Export(At("voice.csv/out.TM4")); // the parent is a regular file
-        ASSERT_EQ(m_recorded.Ids(), V{112}) << line;
-        EXPECT_EQ(m_recorded.Describe(0), k112);
-    }
-}
-
-TEST_F(ExportTest, WriteFailingAfterOpenShows112NotSuccess) {
-    if (!HaveDevFull())
-        GTEST_SKIP() << "no /dev/full";
-    PutCatalogues();
-    ASSERT_EQ(symlink("/dev/full", At("full.TM4").c_str()), 0);
-    const struct {
-        std::string line;
-        bool playList;
-        int answer; // to the question about the existing file; 0: none
-        V ids;
-    } cases[] = {
-        {"おはよう", false, kIdYes, {115, 112}},
-        {"おはよう", false, kIdNo, {115, 112}},
-        {"長い", false, kIdNo, {115, 112}}, // 1200 groups: far more than one buffer
-        {"golden", true, 0, {112}},
-        {"missing", true, 0, {110, 112}},
-    };
-    for (const auto& c : cases) {
-        if (c.playList)
-            VoicePlayer();
-        Player().m_nRemoteInterval = c.line == "長い" ? 10 : 1000;
-        m_recorded.messages.clear();
-        if (c.answer)
-            m_recorded.answers.push_back(c.answer);
-        ShowLine(c.line, c.playList);
-        Export(At("full.TM4"));
-        EXPECT_EQ(m_recorded.Ids(), c.ids) << c.line << " " << c.answer;
-    }
+    EXPECT_TRUE(WritePlayListProgram(At("a.TM4"), Player(), At("voice/play_list/golden.txt")));
+    EXPECT_FALSE(WritePlayListProgram(At("b.TM4"), Player(), At("voice/play_list/none.txt")));
+    EXPECT_FALSE(WritePlayListProgram(At("c.TM4"), Player(), At("voice/play_list/missing.txt")));
+    EXPECT_TRUE(WriteClipProgram(At("d.TM4"), "x.wav", 5, 1000, 0, false, Player()));
+    EXPECT_FALSE(WriteClipProgram(At("voice.csv/e.TM4"), "x.wav", 5, 1000, 0, false, Player()));
+    std::vector<int> ids;
+    for (const auto& m : Messages())
+        ids.push_back(std::stoi(m.substr(8)));
+    EXPECT_EQ(ids, (std::vector<int>{113, 109, 110, 113, 112}));
+    EXPECT_EQ(Messages()[1], "message 109 none: プレイリストの読み込みに失敗しました -> OK");
+    EXPECT_FALSE(Exists("b.TM4")); // no program without a play list
 }
 
 // On a real file system of 16 KiB: an export that fails, at the open (mounted
@@ -316,30 +206,19 @@ TEST_F(ExportTest, FailedExportLeavesThePreviousFileAsItWas) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.answer << (c.atOpen ? " open" : " write"));
         ASSERT_TRUE(disk.SetReadOnly(false));
-        std::filesystem::remove(out);
+        std::remove(out.c_str());
         if (c.answer) {
             testsupport::WriteFile(out, old);
-            m_recorded.answers.push_back(c.answer);
+            m_prompts->QueueAnswer(c.answer);
         }
         ASSERT_TRUE(disk.SetReadOnly(c.atOpen));
-        m_recorded.messages.clear();
+        const std::size_t before = Messages().size();
         Export(out);
-        using Names = std::vector<std::string>;
-        EXPECT_EQ(m_recorded.Ids(), (c.answer ? V{115, 112} : V{112}));
-        EXPECT_EQ(disk.Names(), (c.answer ? Names{"out.TM4"} : Names{}));
+        V shown;
+        for (std::size_t i = before; i < Messages().size(); ++i)
+            shown.push_back(Messages()[i].substr(0, 11)); // "message NNN"
+        EXPECT_EQ(shown, (c.answer ? V{"message 115", "message 112"} : V{"message 112"}));
+        EXPECT_EQ(disk.Names(), (c.answer ? V{"out.TM4"} : V{}));
         EXPECT_TRUE(testsupport::ReadFile(out) == (c.answer ? old : "")); // byte for byte
     }
-}
-
-TEST_F(ExportTest, WritersReportTheirResult) {
-    PutCatalogues();
-    VoicePlayer();
-    EXPECT_TRUE(WritePlayListProgram(At("a.TM4"), Player(), At("voice/play_list/golden.txt")));
-    EXPECT_FALSE(WritePlayListProgram(At("b.TM4"), Player(), At("voice/play_list/none.txt")));
-    EXPECT_FALSE(WritePlayListProgram(At("c.TM4"), Player(), At("voice/play_list/missing.txt")));
-    EXPECT_TRUE(WriteClipProgram(At("d.TM4"), "x.wav", 5, 1000, 0, false, Player()));
-    EXPECT_FALSE(WriteClipProgram(At("voice.csv/e.TM4"), "x.wav", 5, 1000, 0, false, Player()));
-    EXPECT_EQ(m_recorded.Ids(), (V{113, 109, 110, 113, 112}));
-    EXPECT_EQ(m_recorded.Describe(1), "109 none ok: プレイリストの読み込みに失敗しました");
-    EXPECT_FALSE(Exists("b.TM4")); // no program without a play list
 }

@@ -7,6 +7,7 @@
 #include <wx/uiaction.h>
 #include <wx/utils.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "platform/paths.h"
@@ -18,25 +19,6 @@
 namespace guitest {
 
 int g_realDialogsAllowed = 0;
-
-// Rows: set, text, note, file, id, seconds, category, then 12 flag columns
-// (the first is 0x800, "not in list or random play").
-const char* const kNinshikiCsv =
-    "セット,テキスト,補足,ファイル,ID,秒,分類,除外,写真,旗,クイズ,カルタ,じゃんけん,タイマー,"
-    "サッカー,留守番,ウォーク,オプション,プログラム\n"
-    "1,おはよう,朝,NF02.wav,2,0,1,0,0,0,0,0,0,0,0,0,0,0,0\n"
-    "1,こんにちは,昼,NF03.wav,3,0,1,0,0,0,0,0,0,0,0,0,0,0,0\n"
-    "1,こんばんは,夜,NF04.wav,4,0,1,1,0,0,0,0,0,0,0,0,0,0,0\n"
-    "1,さようなら,別れ,NF05.wav,5,0,1,0,0,0,0,0,0,0,0,0,0,0,0\n"
-    "1,ティコ,名前,NF06.wav,6,0,2,0,0,0,0,0,0,0,0,0,0,0,0\n"
-    "1,クイズです,問,NF07.wav,7,0,0,0,0,0,1,0,0,0,0,0,0,0,0\n";
-
-const char* const kVoiceCsv =
-    "セット,テキスト,補足,ファイル,ID,秒,分類,除外,写真,旗,クイズ,カルタ,じゃんけん,タイマー,"
-    "サッカー,留守番,ウォーク,オプション,プログラム\n"
-    "1,ただいま,帰宅,greet\\tadaima.wav,101,1,1,0,0,0,0,0,0,0,0,0,0,0,0\n"
-    "1,おかえり,帰宅,greet\\okaeri.wav,102,2,1,0,0,0,0,0,0,0,0,0,0,0,0\n"
-    "1,ロボだよ,ロボ,robo.wav,103,1,6,0,0,0,0,0,0,0,0,0,0,0,0\n";
 
 void Pump(int ms) {
     wxStopWatch watch;
@@ -57,11 +39,6 @@ bool WaitFor(const std::function<bool()>& cond, int timeoutMs) {
     return true;
 }
 
-wxPoint ScreenCentre(const wxWindow* window) {
-    const wxRect r = window->GetScreenRect();
-    return wxPoint(r.x + r.width / 2, r.y + r.height / 2);
-}
-
 void ClickAt(const wxPoint& screen, int button) {
     wxUIActionSimulator sim;
     sim.MouseMove(screen);
@@ -71,14 +48,14 @@ void ClickAt(const wxPoint& screen, int button) {
 }
 
 void Click(const wxWindow* window, int button) {
-    ClickAt(ScreenCentre(window), button);
+    const wxRect r = window->GetScreenRect();
+    ClickAt(wxPoint(r.x + r.width / 2, r.y + r.height / 2), button);
 }
 
 void DoubleClickAt(const wxPoint& screen) {
-    wxUIActionSimulator sim;
-    sim.MouseMove(screen);
+    wxUIActionSimulator().MouseMove(screen);
     Pump(60);
-    sim.MouseDblClick();
+    wxUIActionSimulator().MouseDblClick();
     Pump(60);
 }
 
@@ -101,14 +78,20 @@ wxPoint ListItemPoint(const wxListBox* list, int index) {
 }
 
 void PressKey(int keyCode) {
-    wxUIActionSimulator sim;
-    sim.Char(keyCode);
+    wxUIActionSimulator().Char(keyCode);
     Pump(60);
 }
 
-std::string ArtifactDir() {
+void SaveScreenshot(const wxWindow& window, const std::string& name) {
     std::filesystem::create_directories(VOXLET_ARTIFACT_DIR);
-    return VOXLET_ARTIFACT_DIR;
+    const std::string path = std::string(VOXLET_ARTIFACT_DIR) + "/" + name;
+    std::filesystem::remove(path);
+    const wxRect r = window.GetScreenRect();
+    const std::string command = "import -window root -crop " + std::to_string(r.width) + "x" +
+                                std::to_string(r.height) + "+" + std::to_string(r.x) + "+" +
+                                std::to_string(r.y) + " +repage '" + path + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    EXPECT_EQ(testsupport::ReadFile(path).substr(1, 3), "PNG");
 }
 
 } // namespace guitest
@@ -119,21 +102,29 @@ void MainWindowTest::SetUp() {
     ASSERT_EQ(chdir(m_dir.Path().c_str()), 0);
     platform::SetSettingsPathOverride(m_dir / "Voxlet.ini");
     platform::SetPrompts(&m_prompts);
-    // No test waits for real: the preview's blocking wait is recorded.
-    platform::SetSleepFunction(
-        [this](int ms) { m_audio.push_back("sleep " + std::to_string(ms)); });
+    platform::SetSleepFunction([](int) {}); // no test waits for real
     SetAudioBackend(std::make_unique<RecordingAudioBackend>(
         [this](const std::string& line) { m_audio.push_back(line); }));
 
-    Put("Ninshiki.csv", guitest::kNinshikiCsv);
-    Put("voice.csv", guitest::kVoiceCsv);
-    for (const char* clip : {"NF01", "NF02", "NF03", "NF04", "NF05", "NF06", "NF07"})
-        PutWav(std::string("voice/Ninshiki/") + clip + ".wav");
-    PutWav("voice/greet/tadaima.wav");
-    PutWav("voice/greet/okaeri.wav");
-    PutWav("voice/robo.wav");
-    // Short waits: rows of 0 seconds plus a 100 ms margin.
-    Settings("[SOUND]\r\nDEFAULT=30\r\n[PLAY]\r\nINTERVAL_MERGIN=100\r\n");
+    // Rows: set, text, note, file, id, seconds, category, then 12 flag
+    // columns (the first is 0x800, "not in list or random play").
+    const std::string header = "セット,テキスト,補足,ファイル,ID,秒,分類,除外,写真,旗,クイズ,"
+                               "カルタ,じゃんけん,タイマー,サッカー,留守番,ウォーク,オプション,"
+                               "プログラム\n";
+    const std::string zeros = ",0,0,0,0,0,0,0,0,0,0,0\n";
+    testsupport::WriteFile(
+        m_dir / "Ninshiki.csv",
+        testsupport::Cp932Crlf(header + "1,おはよう,,NF02.wav,2,0,1,0" + zeros +
+                               "1,こんにちは,,NF03.wav,3,0,1,0" + zeros +
+                               "1,こんばんは,,NF04.wav,4,0,1,1" + zeros +
+                               "1,クイズです,,NF07.wav,7,0,0,0,0,0,1,0,0,0,0,0,0,0,0\n"));
+    testsupport::WriteFile(m_dir / "voice.csv",
+                           testsupport::Cp932Crlf(header + "1,ただいま,,t.wav,101,1,1,0" + zeros +
+                                                  "1,ロボだよ,,robo.wav,103,1,6,0" + zeros));
+    for (const char* clip : {"Ninshiki/NF01", "Ninshiki/NF02", "Ninshiki/NF03", "t"})
+        testsupport::WriteFile(m_dir / ("voice/" + std::string(clip) + ".wav"),
+                               testsupport::MakeWav(8000, 80));
+    Settings("[SOUND]\r\nDEFAULT=30\r\n");
 }
 
 void MainWindowTest::TearDown() {
@@ -146,15 +137,6 @@ void MainWindowTest::TearDown() {
     platform::SetPrompts(nullptr);
     platform::SetSettingsPathOverride(std::nullopt);
     (void)chdir(m_oldCwd.c_str());
-}
-
-void MainWindowTest::Put(const std::string& name, const std::string& text) {
-    const bool dataFile = name.ends_with(".csv") || name.ends_with(".txt");
-    testsupport::WriteFile(m_dir / name, dataFile ? testsupport::Cp932Crlf(text) : text);
-}
-
-void MainWindowTest::PutWav(const std::string& name) {
-    testsupport::WriteFile(m_dir / name, testsupport::MakeWav(8000, 80));
 }
 
 void MainWindowTest::Settings(const std::string& text) {
@@ -185,10 +167,6 @@ void MainWindowTest::Finish() {
     m_window->Destroy();
     m_window = nullptr;
     guitest::Pump(50);
-}
-
-wxListBox* MainWindowTest::List() {
-    return static_cast<wxListBox*>(Control(ctl::kClipList));
 }
 
 std::vector<std::string> MainWindowTest::ListItems() {

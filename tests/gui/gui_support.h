@@ -26,9 +26,7 @@ void Pump(int ms);
 // Processes events until cond() holds; false when timeoutMs passed first.
 bool WaitFor(const std::function<bool()>& cond, int timeoutMs = 5000);
 
-// The centre of a window on the screen.
-wxPoint ScreenCentre(const wxWindow* window);
-// Moves the pointer there, then clicks (real X events).
+// Moves the pointer to a screen point, then clicks (real X events).
 void ClickAt(const wxPoint& screen, int button = 1);
 void Click(const wxWindow* window, int button = 1);
 void DoubleClickAt(const wxPoint& screen);
@@ -37,17 +35,13 @@ wxPoint ListItemPoint(const wxListBox* list, int index);
 // Presses and releases a key (wxKeyCode) at the window under the pointer.
 void PressKey(int keyCode);
 
-// The folder "artifacts" of the build folder the tests were built in, created
-// when missing.
-std::string ArtifactDir();
+// Saves the screen area of a window as artifacts/NAME of the build folder (PNG, through
+// ImageMagick's import in the test's X server).
+void SaveScreenshot(const wxWindow& window, const std::string& name);
 
 // While > 0, modal dialogs that no wxTEST_DIALOG expects are shown for real
 // instead of failing the test.
 extern int g_realDialogsAllowed;
-
-// The Ninshiki catalogue of the tests (UTF-8 with LF; stored as CP932, CR LF).
-extern const char* const kNinshikiCsv;
-extern const char* const kVoiceCsv;
 
 } // namespace guitest
 
@@ -58,9 +52,6 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Writes a file below the working folder (".csv"/".txt" as CP932, CR LF).
-    void Put(const std::string& name, const std::string& text);
-    void PutWav(const std::string& name);
     // Replaces the settings file (UTF-8 as given).
     void Settings(const std::string& text);
     std::string SettingsText() const;
@@ -74,7 +65,7 @@ protected:
     voxwx::WxTemplateDialog& Window() { return *m_window; }
     CVoxletDlg& Dlg() { return *m_dlg; }
     wxWindow* Control(int id) { return m_window->Control(id); }
-    wxListBox* List();
+    wxListBox* List() { return static_cast<wxListBox*>(Control(ctl::kClipList)); }
     std::vector<std::string> ListItems();
     // Audio lines recorded since the last call.
     std::vector<std::string> TakeAudio();

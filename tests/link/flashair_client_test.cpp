@@ -58,13 +58,6 @@ protected:
 
 } // namespace
 
-TEST(FlashAirBodyTest, SixPieces) {
-    const std::string clip = Clip(1000);
-    EXPECT_EQ(BuildFlashAirBody("TEMP.wav", clip.data(), clip.size()),
-              ExpectedBody("TEMP.wav", clip));
-    EXPECT_EQ(BuildFlashAirBody("X", nullptr, 0), ExpectedBody("X", ""));
-}
-
 TEST_F(FlashAirClientTest, RecordUploadIsByteExact) {
     CardProcess card(m_card.Path());
     const std::string record("\xFF\xFF\x7B\0\x06\0\x19\0\0\0\0\0\0\0\0\0", 16);
@@ -82,9 +75,6 @@ TEST_F(FlashAirClientTest, RecordUploadIsByteExact) {
 
     const auto& post = requests[1];
     EXPECT_EQ(post.requestLine, "POST /upload.cgi HTTP/1.0");
-    EXPECT_EQ(post.HeaderNames(), (Lines{"Host", "User-Agent", "Content-Type", "Content-Length"}));
-    EXPECT_EQ(post.Header("Host"), card.Host());
-    EXPECT_EQ(post.Header("User-Agent"), platform::ApplicationName());
     EXPECT_EQ(post.Header("Content-Length"), "185");
     EXPECT_EQ(post.body, ExpectedBody("ADDON\\REMOTE.LOG", record));
     // The raw header: the extra header is 67 characters long.
@@ -98,38 +88,15 @@ TEST_F(FlashAirClientTest, RecordUploadIsByteExact) {
     const std::string url = "http://" + card.Host() + "/upload.cgi";
     EXPECT_EQ(HttpLines(), (Lines{"http get " + url + "?UPDIR=/ADDON -> \"SUCCESS\"",
                                   "http post " + url + " name=ADDON\\REMOTE.LOG size=16 -> ok"}));
-    EXPECT_EQ(card.OutputLines(2), (Lines{"GET /upload.cgi?UPDIR=/ADDON -> SUCCESS folder=/ADDON",
-                                          "POST /upload.cgi -> stored ADDON/REMOTE.LOG size=16"}));
-}
 
-TEST_F(FlashAirClientTest, ClipsOfAnySizeGoInOneBody) {
-    CardProcess card(m_card.Path());
-    const std::string clip = Clip(1000);
-    const std::string large = Clip(3 * 1024 * 1024 + 17);
-    ASSERT_TRUE(Put(card.Host(), clip));
-    EXPECT_EQ(card.CardFile("ADDON/TEMP.wav"), clip);
-    ASSERT_TRUE(Put(card.Host(), large));
-    EXPECT_EQ(card.CardFile("ADDON/TEMP.wav"), large);
-    const auto requests = card.Requests();
-    ASSERT_EQ(requests.size(), 4u);
-    EXPECT_EQ(requests[1].Header("Content-Length"), "1161");
-    EXPECT_EQ(requests[1].body, ExpectedBody("TEMP.wav", clip));
-    EXPECT_FALSE(requests[3].Header("Expect"));
-    EXPECT_EQ(requests[3].body.size(), large.size() + 161);
-    EXPECT_EQ(HttpLines()[1],
-              "http post http://" + card.Host() + "/upload.cgi name=TEMP.wav size=1000 -> ok");
-}
-
-TEST_F(FlashAirClientTest, HostWithPortAndWithoutAddonFlag) {
-    CardProcess card(m_card.Path());
-    const std::string host = "localhost:" + std::to_string(card.Port());
-    ASSERT_TRUE(PutFlashAirFile(host, "TEMP.wav", "abc", 3, false, true));
-    const auto requests = card.Requests();
-    ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[0].requestLine, "GET /upload.cgi?UPDIR=/ HTTP/1.1"); // the root
-    EXPECT_EQ(requests[0].Header("Host"), host);
-    EXPECT_EQ(requests[1].Header("Host"), host);
-    EXPECT_EQ(card.CardFile("TEMP.wav"), "abc");
+    // Clips of any size (every byte value) go in one body; without the ADDON
+    // flag the folder is the root.
+    const std::string clip = Clip(3 * 1024 * 1024 + 17);
+    ASSERT_TRUE(PutFlashAirFile(card.Host(), "TEMP.wav", clip.data(), clip.size(), false, true));
+    EXPECT_EQ(card.Requests()[2].requestLine, "GET /upload.cgi?UPDIR=/ HTTP/1.1");
+    EXPECT_FALSE(card.Requests()[3].Header("Expect"));
+    EXPECT_EQ(card.Requests()[3].body, ExpectedBody("TEMP.wav", clip));
+    EXPECT_EQ(card.CardFile("TEMP.wav"), clip);
 }
 
 TEST_F(FlashAirClientTest, OnlyAFolderReplyStartingWithSuccessLetsThePostGo) {
@@ -143,11 +110,8 @@ TEST_F(FlashAirClientTest, OnlyAFolderReplyStartingWithSuccessLetsThePostGo) {
         // The status is not looked at.
         {"HTTP/1.1 500 Error\r\nConnection: close\r\n\r\nSUCCESS", true, "\"SUCCESS\""},
         {HttpReply("success"), false, "\"success\""},
-        {HttpReply(""), false, "\"\""},
         {HttpReply("SUCCES"), false, "\"SUCCES\""},
-        {HttpReply("ERROR"), false, "\"ERROR\""},
-        {HttpReply("Not Found", 404), false, "\"Not Found\""},
-        {HttpReply(" SUCCESS"), false, "\" SUCCESS\""},
+        {HttpReply(" SUCCESS", 404), false, "\" SUCCESS\""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reply);
@@ -170,11 +134,6 @@ TEST_F(FlashAirClientTest, GetReplyKeepsAtMostTheCapacity) {
     EXPECT_TRUE(HttpGetReply("http://" + server.Host() + "/x", reply, 16, true));
     EXPECT_EQ(std::string(reply, 16), std::string(16, 'S'));
     EXPECT_EQ(reply[16], '#'); // a full buffer gets no terminator
-
-    FakeServer shortServer(FakeServer::Mode::Reply, HttpReply("OK"));
-    std::memset(reply, '#', sizeof reply);
-    EXPECT_TRUE(HttpGetReply("http://" + shortServer.Host() + "/x", reply, 16, true));
-    EXPECT_EQ(std::string(reply, 3), std::string("OK\0", 3));
 }
 
 TEST_F(FlashAirClientTest, RefusedPortGivesOneMessageWithTheErrorText) {
@@ -194,10 +153,8 @@ TEST_F(FlashAirClientTest, RefusedPortGivesOneMessageWithTheErrorText) {
     EXPECT_FALSE(Put(host, "x", false));
     EXPECT_TRUE(Messages().empty());
     EXPECT_EQ(HttpLines().size(), 1u);
-    // A bad host is a transport failure too.
-    EXPECT_FALSE(Put(""));
-    EXPECT_FALSE(Put("bad host name"));
-    EXPECT_EQ(Messages().size(), 2u);
+    EXPECT_FALSE(Put("bad host name")); // a transport failure too
+    EXPECT_EQ(Messages().size(), 1u);
 }
 
 TEST_F(FlashAirClientTest, FailedPostAlwaysShowsItsMessage) {
@@ -217,10 +174,6 @@ TEST_F(FlashAirClientTest, FailedPostAlwaysShowsItsMessage) {
 }
 
 TEST_F(FlashAirClientTest, ServerThatNeverAnswersIsGivenUp) {
-    const HttpTimeouts defaults;
-    EXPECT_EQ(defaults.connectMs, 10000);
-    EXPECT_EQ(defaults.lowSpeedSeconds, 30);
-    EXPECT_EQ(GetHttpTimeouts().connectMs, 10000);
     SetHttpTimeouts(HttpTimeouts{2000, 1});
     FakeServer server(FakeServer::Mode::Silent);
     auto start = std::chrono::steady_clock::now();
@@ -230,10 +183,4 @@ TEST_F(FlashAirClientTest, ServerThatNeverAnswersIsGivenUp) {
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_NE(Messages()[0].find(kFailureText + "Operation too slow"), std::string::npos)
         << Messages()[0];
-    // The upload itself counts as progress in curl's speed window of about
-    // five seconds, so the POST is given up a few seconds later than the GET.
-    start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(HttpPostFile("http://" + server.Host() + "/upload.cgi", "TEMP.wav", "x", 1));
-    EXPECT_LT(SecondsSince(start), 15.0);
-    EXPECT_EQ(Messages().size(), 2u);
 }

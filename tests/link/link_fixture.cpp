@@ -11,6 +11,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sstream>
 #include <strings.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -123,13 +124,6 @@ std::optional<std::string> HttpRequest::Header(std::string_view name) const {
     return std::nullopt;
 }
 
-std::vector<std::string> HttpRequest::HeaderNames() const {
-    std::vector<std::string> names;
-    for (const auto& h : headers)
-        names.push_back(h.first);
-    return names;
-}
-
 std::vector<HttpRequest> ParseRequests(std::string_view raw) {
     std::vector<HttpRequest> requests;
     std::size_t pos = 0;
@@ -177,38 +171,21 @@ CardProcess::CardProcess(std::string root, std::vector<std::string> extraArgs)
         throw std::runtime_error("cannot start voxlet-card");
     m_pid = pid;
     // The first line names the port.
-    const auto lines = Printed(1, 10000);
-    m_firstLine = lines.empty() ? "" : lines[0];
     const std::string prefix = "listening on 127.0.0.1:";
-    if (m_firstLine.rfind(prefix, 0) != 0) {
-        if (m_pid > 0) {
-            kill(m_pid, SIGKILL);
-            waitpid(m_pid, nullptr, 0);
-        }
-        m_pid = -1;
-        throw std::runtime_error("voxlet-card did not start: " + testsupport::ReadFile(m_outPath));
+    std::string out;
+    for (int i = 0; i < 1000 && out.find('\n') == std::string::npos && Running(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        out = testsupport::ReadFile(m_outPath);
     }
-    m_port = std::atoi(m_firstLine.c_str() + prefix.size());
+    if (!out.starts_with(prefix))
+        throw std::runtime_error("voxlet-card did not start: " + out);
+    m_port = std::atoi(out.c_str() + prefix.size());
 }
 
 CardProcess::~CardProcess() {
     if (m_pid > 0) {
         kill(m_pid, SIGTERM);
         waitpid(m_pid, nullptr, 0);
-    }
-}
-
-std::vector<std::string> CardProcess::Printed(std::size_t count, int timeoutMs) const {
-    const auto until = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        std::vector<std::string> lines;
-        std::string text = testsupport::ReadFile(m_outPath);
-        for (std::size_t nl; (nl = text.find('\n')) != std::string::npos; text.erase(0, nl + 1))
-            lines.push_back(text.substr(0, nl));
-        // A card that has ended prints no more.
-        if (lines.size() >= count || Clock::now() >= until || !Running())
-            return lines;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 }
 
@@ -227,8 +204,20 @@ std::vector<HttpRequest> CardProcess::Requests() const {
 }
 
 std::vector<std::string> CardProcess::OutputLines(std::size_t count) const {
-    const auto lines = Printed(count + 1, 5000);
-    return {lines.begin() + (lines.empty() ? 0 : 1), lines.end()};
+    std::vector<std::string> lines;
+    for (int i = 0; i < 500 && lines.size() < count; ++i) {
+        if (i > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        lines.clear();
+        std::string out = testsupport::ReadFile(m_outPath);
+        out.erase(out.rfind('\n') + 1); // whole lines only
+        std::istringstream stream(out);
+        for (std::string line; std::getline(stream, line);)
+            lines.push_back(line);
+        if (!lines.empty())
+            lines.erase(lines.begin()); // the port
+    }
+    return lines;
 }
 
 std::string CardProcess::CardFile(const std::string& relative) const {

@@ -27,7 +27,6 @@ struct HttpRequest {
     std::vector<std::pair<std::string, std::string>> headers; // in order
     std::string body;
     std::optional<std::string> Header(std::string_view name) const; // case-insensitive
-    std::vector<std::string> HeaderNames() const;
 };
 // Splits a stream of raw requests (headers, then Content-Length bytes of body).
 std::vector<HttpRequest> ParseRequests(std::string_view raw);
@@ -43,26 +42,22 @@ public:
     int Port() const { return m_port; }
     std::string Host() const { return "127.0.0.1:" + std::to_string(m_port); }
     const std::string& Root() const { return m_root; }
-    const std::string& FirstLine() const { return m_firstLine; }
     // The raw requests logged so far, parsed.
     std::vector<HttpRequest> Requests() const;
     std::string RawLog() const;
-    // The lines printed after the first one, waiting up to a moment for count of them.
-    std::vector<std::string> OutputLines(std::size_t count = 0) const;
     // A file below the card root ("" when missing).
     std::string CardFile(const std::string& relative) const;
     bool Running() const;
+    // The lines printed after the first, once there are count of them (or after 5 s).
+    std::vector<std::string> OutputLines(std::size_t count) const;
 
 private:
-    // The lines printed so far, waiting up to the time for count of them.
-    std::vector<std::string> Printed(std::size_t count, int timeoutMs) const;
     std::string m_root;
     testsupport::TempDir m_work; // holds the request log and the output, outside the card
     std::string m_logPath;
     std::string m_outPath;
     mutable int m_pid = -1; // -1 once the card has ended
     int m_port = 0;
-    std::string m_firstLine;
 };
 
 // A server thread on 127.0.0.1 for replies that voxlet-card never gives.

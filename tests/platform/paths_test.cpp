@@ -45,32 +45,18 @@ protected:
 
 // ---- separators and the portable helpers ----
 
-TEST(Paths, ToNativePathTurnsEitherSeparator) {
-    EXPECT_EQ(ToNativePath("voice\\ninshiki/nf01.wav"), "voice/ninshiki/nf01.wav");
-    EXPECT_EQ(ToNativePath("\\\\口パク.wav"), "//口パク.wav");
-    EXPECT_EQ(ToNativePath(""), "");
-}
-
-TEST(Paths, JoinPathUsesTheNativeSeparatorAndKeepsEmptyParts) {
+TEST(Paths, SeparatorsJoinsAndCuts) {
+    EXPECT_EQ(ToNativePath("\\\\voice\\ninshiki/口.wav"), "//voice/ninshiki/口.wav");
     EXPECT_EQ(JoinPath({"/base", "voice\\ninshiki", "nf01.wav"}), "/base/voice/ninshiki/nf01.wav");
-    EXPECT_EQ(JoinPath({"single"}), "single");
     EXPECT_EQ(JoinPath({}), "");
-    EXPECT_EQ(JoinPath({"", "x"}), "/x");
-    EXPECT_EQ(JoinPath({"a", ""}), "a/");
-    EXPECT_EQ(JoinPath({"a", "", "b"}), "a//b");
-    EXPECT_EQ(JoinPath({"a/", "b"}), "a//b"); // as "%s\\%s" would give
-}
-
-TEST(Paths, CutAtLastSeparatorAndBaseName) {
+    EXPECT_EQ(JoinPath({"a/", "", "b"}), "a///b"); // as "%s\\%s" would give
     const struct {
         std::string path, cut, base;
     } cases[] = {
         {"a\\b/c.wav", "a\\b", "c.wav"},
         {"a/b\\c.wav", "a/b", "c.wav"},
-        {"c.wav", "", "c.wav"},
         {"/c.wav", "", "c.wav"},
         {"dir/", "dir", ""},
-        {"", "", ""},
         {"E:\\口パク.wav", "E:", "口パク.wav"},
         {"E:x.wav", "", "E:x.wav"}, // a colon is no separator
     };
@@ -92,14 +78,12 @@ TEST_F(ResolvePathTest, ResolvesWithoutRegardToCaseAndComesBackNative) {
         {"Voice\\NINSHIKI\\nf01.WAV", "Voice/NINSHIKI/nf01.WAV"},
         {"voice\\Ninshiki\\NF01.wav", "Voice/NINSHIKI/nf01.WAV"},
         {"VOICE/catalog.CSV", "Voice/Catalog.csv"},
-        {"vOICE", "Voice"},
         // Trailing and doubled separators stay.
         {"voice\\", "Voice/"},
         {"voice\\\\ninshiki", "Voice//NINSHIKI"},
         // Unmatched components keep the given spelling below the parents found.
         {"ADDON\\remote.log", "addon/remote.log"},
         {"voice/NewFolder/New.wav", "Voice/NewFolder/New.wav"},
-        {"Missing\\A\\b.txt", "Missing/A/b.txt"},
         {"voice/catalog.csv/x", "Voice/Catalog.csv/x"}, // a file is no folder
         // Several matches: the first in byte order, unless one is exact.
         {"dUP", "DUP"},
@@ -115,7 +99,6 @@ TEST_F(ResolvePathTest, ResolvesWithoutRegardToCaseAndComesBackNative) {
 
 TEST_F(ResolvePathTest, RelativePathsResolveAgainstTheCurrentFolder) {
     CurrentFolder inside(m_dir.Path());
-    EXPECT_EQ(ResolvePath("voice\\Ninshiki\\NF01.wav"), "Voice/NINSHIKI/nf01.WAV");
     EXPECT_EQ(ResolvePath(".\\voice\\Ninshiki\\NF01.wav"), "./Voice/NINSHIKI/nf01.WAV");
     EXPECT_EQ(ResolvePath("voice/../ADDON"), "Voice/../addon");
     EXPECT_EQ(ResolvePath("ADDON/remote.log"), "addon/remote.log");
@@ -144,13 +127,11 @@ TEST(ListFilesWithExtension, MatchesCaseInsensitivelyAndSorts) {
     fs::create_symlink("missing.tm4", dir / "Prog/dangling.tm4"); // nothing behind it
     const Names expected = {".tm4", "A.tm4", "b.TM4", "c.Tm4", "e.old.TM4", "link.tm4"};
     EXPECT_EQ(ListFilesWithExtension(dir / "prog", "TM4"), expected);
-    EXPECT_EQ(ListFilesWithExtension(dir / "PROG\\", "tm4"), expected);
-    EXPECT_EQ(ListFilesWithExtension(dir / "Prog", ".tm4"), expected);
+    EXPECT_EQ(ListFilesWithExtension(dir / "PROG\\", ".tm4"), expected);
     EXPECT_EQ(ListFilesWithExtension(dir / "Prog", "*.Tm4"), expected);
     // Ties without case are ordered by bytes.
     EXPECT_EQ(ListFilesWithExtension(dir / "Prog", "wav"),
               (Names{"d.wav", "W.wav", "X.WAV", "X.wav", "x.wav", "y.wav"}));
-    EXPECT_EQ(ListFilesWithExtension(dir / "Prog", "txt"), Names{});
     // A missing folder or a file gives nothing; "" is the current folder.
     EXPECT_TRUE(ListFilesWithExtension(dir / "missing", "wav").empty());
     EXPECT_TRUE(ListFilesWithExtension(dir / "Prog/d.wav", "wav").empty());
@@ -238,11 +219,8 @@ TEST(DriveLetters, MapThroughTheDrivesSection) {
     WriteFile(ini, "[Settings]\r\nE=/wrong\r\n[DRIVES]\r\nE=/media/me/CARD\r\nf=/mnt/f/\r\nG=\r\n"
                    "W=\\srv\\share\r\n[Other]\r\nH=/mnt/h\r\n");
     // Mapped letters match without case and get a trailing separator.
-    const std::pair<char, std::string> roots[] = {{'E', "/media/me/CARD/"},
-                                                  {'e', "/media/me/CARD/"},
-                                                  {'F', "/mnt/f/"},
-                                                  {'f', "/mnt/f/"},
-                                                  {'W', "/srv/share/"}};
+    const std::pair<char, std::string> roots[] = {
+        {'E', "/media/me/CARD/"}, {'e', "/media/me/CARD/"}, {'f', "/mnt/f/"}, {'W', "/srv/share/"}};
     for (const auto& [letter, root] : roots)
         EXPECT_EQ(DriveRoot(letter, ini), root) << letter;
     // G is empty, H in another section.
@@ -253,7 +231,6 @@ TEST(DriveLetters, MapThroughTheDrivesSection) {
     const std::pair<std::string, std::optional<std::string>> paths[] = {
         {"E:\\VOICE\\a.wav", "/media/me/CARD/VOICE/a.wav"},
         {"e:/VOICE/a.wav", "/media/me/CARD/VOICE/a.wav"},
-        {"E:\\", "/media/me/CARD/"},
         {"E:", "/media/me/CARD/"},
         {"F:\\x", "/mnt/f/x"},
         {"Z:\\VOICE\\a.wav", std::nullopt},
@@ -262,9 +239,7 @@ TEST(DriveLetters, MapThroughTheDrivesSection) {
         {"voice\\a.wav", "voice\\a.wav"},
         {"/abs/E:/x", "/abs/E:/x"},
         {"E:foo", "E:foo"}, // no separator after the colon
-        {"1:\\x", "1:\\x"},
         {"E", "E"},
-        {"", ""},
     };
     for (const auto& [path, resolved] : paths)
         EXPECT_EQ(ResolveDriveLetter(path, ini), resolved) << path;
@@ -285,21 +260,9 @@ TEST(MountRootOf, IsAPrefixOfAnExistingPath) {
     EXPECT_TRUE(realPath.starts_with(root)) << root << " is not a prefix of " << realPath;
     // The folder, a case-insensitive spelling and a missing file below it lie on
     // the same mount; so do relative paths.
-    EXPECT_EQ(MountRootOf(dir / "Card"), root);
     EXPECT_EQ(MountRootOf(dir / "card\\voice\\A.WAV"), root);
     EXPECT_EQ(MountRootOf(dir / "Card/VOICE/new/deeper/b.wav"), root);
     EXPECT_EQ(MountRootOf("/"), "/");
     CurrentFolder inside(dir.Path());
     EXPECT_EQ(MountRootOf("not-there.txt"), root);
-    EXPECT_EQ(MountRootOf("."), root);
-}
-
-TEST(MountRootOf, FindsASeparateMount) {
-    struct stat rootStat;
-    struct stat procStat;
-    if (stat("/", &rootStat) != 0 || stat("/proc", &procStat) != 0 ||
-        rootStat.st_dev == procStat.st_dev)
-        GTEST_SKIP() << "/proc is not a separate mount here";
-    EXPECT_EQ(MountRootOf("/proc/self/status"), "/proc/");
-    EXPECT_EQ(MountRootOf("/proc"), "/proc/");
 }

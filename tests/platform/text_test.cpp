@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 #include <vector>
 
 using platform::Cp932ToUtf8;
@@ -39,24 +38,15 @@ Rows RowsOf(std::string_view bytes, std::size_t rowLimit = TextRowReader::kRowLi
 } // namespace
 
 TEST(Cp932ToUtf8, Decodes) {
-    std::string longBytes;
-    std::string longText;
-    for (int i = 0; i < 5000; ++i) {
-        longBytes += kKuchipaku + "\n";
-        longText += "口パク\n";
-    }
     const std::pair<std::string, std::string> cases[] = {
         {kKuchipaku, "口パク"},
         {"\x87\x40\x81\x60", "①～"}, // CP932 extensions that Shift JIS rejects
-        {"voice\\nf01.wav,1", "voice\\nf01.wav,1"},
         {"\xB1\xB2\xB3", "ｱｲｳ"},
-        {"", ""},
         {std::string("a\0b", 3), std::string("a\0b", 3)},
-        {longBytes, longText},
-        // The single bytes that only the Windows code page maps keep its mapping.
+        // The single bytes that only the Windows code page maps keep its mapping;
+        // each other stray byte, and a lead byte at the end, becomes one U+FFFD.
         {"a\x80z\xA0", "a\u0080z\uF8F0"},
         {"\xFD\xFE\xFF", "\uF8F1\uF8F2\uF8F3"},
-        // Each other stray byte, and a lead byte at the end, becomes one U+FFFD.
         {"\x85\x40", kBad + "@"},
         {"ok\x82", "ok" + kBad},
         // A lead byte with an invalid trail replaces only the lead.
@@ -76,8 +66,6 @@ TEST(Utf8ToCp932, EncodesAndReportsReplacements) {
     } cases[] = {
         {"口パク", kKuchipaku, true},
         {"①～ｱ", "\x87\x40\x81\x60\xB1", true},
-        {"E:\\VOICE\\a.wav", "E:\\VOICE\\a.wav", true},
-        {"", "", true},
         {"a😀b€c", "a?b?c", false},
         {"\u0080\uF8F0\uF8F1\uF8F2\uF8F3", "\x80\xA0\xFD\xFE\xFF", true},
         {"\uF8F4\u0081", "??", false},
@@ -90,30 +78,8 @@ TEST(Utf8ToCp932, EncodesAndReportsReplacements) {
         EXPECT_EQ(Utf8ToCp932(c.text, &exact), c.bytes) << c.text;
         EXPECT_EQ(exact, c.exact) << c.text;
     }
-    EXPECT_EQ(Utf8ToCp932("a😀", nullptr), "a?");
-    // An encoded surrogate is not UTF-8.
-    bool exact = true;
-    EXPECT_EQ(Utf8ToCp932("\xED\xA0\x80x", &exact).back(), 'x');
-    EXPECT_FALSE(exact);
     const std::string bytes = "\x83\x7B\x83\x43\x83\x58 " + kKuchipaku + " \x87\x41\x87\x42";
     EXPECT_EQ(Utf8ToCp932(Cp932ToUtf8(bytes)), bytes);
-}
-
-TEST(Cp932Conversion, WorksFromSeveralThreadsAtOnce) {
-    std::vector<std::thread> threads;
-    std::vector<int> failures(4, 0);
-    for (std::size_t t = 0; t < failures.size(); ++t) {
-        threads.emplace_back([t, &failures] {
-            for (int i = 0; i < 2000; ++i) {
-                if (Cp932ToUtf8(kKuchipaku + "\x82") != "口パク" + kBad ||
-                    Utf8ToCp932("口パク①") != kKuchipaku + "\x87\x40")
-                    ++failures[t];
-            }
-        });
-    }
-    for (std::thread& thread : threads)
-        thread.join();
-    EXPECT_EQ(failures, std::vector<int>(failures.size(), 0));
 }
 
 TEST(IsValidUtf8, AcceptsWellFormedTextOnly) {
@@ -140,13 +106,8 @@ TEST(TextRowReader, Rows) {
         {"one\ntwo\n", {"one\n", "two\n"}},
         {"a\rb\r\nc\r", {"a\rb\n", "c\r"}}, // a lone CR stays
         {"a\r\r\nb", {"a\r\n", "b"}},
-        {"\r", {"\r"}},
-        {"\r\n\n\r\nx", {"\n", "\n", "\n", "x"}},
         // Ctrl-Z ends the file.
         {"one\r\ntw\x1Ao\r\nthree\r\n", {"one\n", "tw"}},
-        {"\x1A"
-         "after",
-         {}},
         {"one\r\x1A", {"one\r"}},
         // A long line is split at 255 bytes; a line end right after the limit is a row.
         {std::string(300, 'x') + "\r\nnext\r\n", {x255, std::string(45, 'x') + "\n", "next\n"}},
@@ -167,8 +128,7 @@ TEST(TextRowReader, MissingFileFolderOrClosedReaderGiveNoRows) {
     TextRowReader missing(dir / "missing.txt");
     EXPECT_FALSE(missing.IsOpen());
     EXPECT_FALSE(missing.ReadRow());
-    // fopen may succeed on a folder under Linux; reading it must end at once.
-    EXPECT_FALSE(TextRowReader(dir.Path()).ReadRow());
+    EXPECT_FALSE(TextRowReader(dir.Path()).ReadRow()); // a folder
     WriteFile(dir / "c.txt", "a\nb\n");
     TextRowReader reader(dir / "c.txt");
     ASSERT_TRUE(reader.IsOpen());

@@ -141,4 +141,40 @@ std::string MakeWav(int sampleRate, int samples, short amplitude) {
     return RiffWave(WavFmt(1, 1, static_cast<unsigned>(sampleRate), 2, 16) + WavData(data));
 }
 
+#ifdef VOXLET_TEST_DATA
+static std::string Unescape(std::string_view s) {
+    if (s.starts_with("@cp932:"))
+        return Cp932Crlf(Unescape(s.substr(7)));
+    static const std::string from = "rntv0\\", to("\r\n\t\v\0\\", 6);
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] != '\\' || i + 1 == s.size()) {
+            out += s[i];
+        } else if (s[++i] == 'x') {
+            out += static_cast<char>(std::stoi(std::string(s.substr(i + 1, 2)), nullptr, 16));
+            i += 2;
+        } else {
+            const auto at = from.find(s[i]);
+            out += at == std::string::npos ? s[i] : to[at];
+        }
+    }
+    return out;
+}
+
+std::vector<std::vector<std::string>> Vectors(const std::string& name) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream in(ReadFile(std::string(VOXLET_TEST_DATA) + "/vectors/" + name));
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        rows.emplace_back();
+        for (std::size_t start = 0, bar = 0; bar != std::string::npos; start = bar + 1) {
+            bar = line.find('|', start);
+            rows.back().push_back(Unescape(std::string_view(line).substr(start, bar - start)));
+        }
+    }
+    return rows;
+}
+#endif
+
 } // namespace testsupport

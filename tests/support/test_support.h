@@ -68,4 +68,9 @@ std::string WavExtensibleFmt(unsigned subFormat, unsigned extensionSize = 22,
 // A minimal valid PCM WAV (16-bit mono) of the given number of samples.
 std::string MakeWav(int sampleRate, int samples, short amplitude = 1000);
 
+// The rows of tests/fixtures/vectors/NAME: each line split at '|' with the C
+// escapes \r \n \t \v \0 \\ \xHH undone; a field "@cp932:TEXT" is TEXT as
+// Cp932Crlf gives it. Blank lines and lines starting with '#' are skipped.
+std::vector<std::vector<std::string>> Vectors(const std::string& name);
+
 } // namespace testsupport

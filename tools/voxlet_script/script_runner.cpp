@@ -254,8 +254,89 @@ void ScriptRunner::Execute(const std::string& line) {
     } else if (cmd == "state") {
         argCount(0);
         top.host->PrintState(m_out);
+    } else if (cmd == "expect") {
+        Expect(*top.host, line.substr(line.find("expect") + 6));
     } else {
         throw ScriptError("unknown command: " + cmd);
+    }
+}
+
+// `expect ID WHAT...` or `expect timer PERIOD|off`: silent when every WHAT
+// holds for control ID of the dialog on top, else a script error naming the
+// first that does not. WHAT: enabled, disabled, shown, hidden, checked,
+// unchecked, text="T" (as `state` shows it: a list's selected item, a
+// trackbar's position), sel=N, count=N, itemN="T" (lists and combos).
+void ScriptRunner::Expect(const HeadlessDialogHost& host, const std::string& args) {
+    std::vector<std::string> what;
+    for (std::size_t i = args.find_first_not_of(' '); i != std::string::npos;
+         i = args.find_first_not_of(' ', i)) {
+        std::size_t end = args.find(' ', i);
+        if (const auto q = args.find('"', i); q < end) {
+            end = args.find("\" ", q + 1);
+            end = end == std::string::npos ? args.size() : end + 1;
+        }
+        what.push_back(args.substr(i, end - i));
+        i = end;
+    }
+    if (what.size() < 2)
+        throw ScriptError("expect takes a control id and what to check");
+    std::string wanted;
+    auto fail = [&](const std::string& actual) {
+        throw ScriptError("expect " + what[0] + ": " + actual + ", not " + wanted);
+    };
+    if (what[0] == "timer") {
+        const int period = host.TimerPeriod(SEQUENCE_TIMER);
+        const std::string actual = period < 0 ? "off" : std::to_string(period);
+        wanted = what[1];
+        if (what.size() != 2 || what[1] != actual)
+            fail(actual);
+        return;
+    }
+    const int id = ParseInt(what[0]);
+    const auto* tpl = host.Template().Find(id);
+    if (!tpl)
+        throw ScriptError("no control " + what[0]);
+    const bool list = tpl->kind == platform::ControlKind::List;
+    const bool combo = tpl->kind == platform::ControlKind::Combo;
+    const int count = list ? host.ListCount(id) : combo ? host.ComboCount(id) : 0;
+    const int sel = list ? host.ListGetSel(id) : combo ? host.ComboGetSel(id) : -1;
+    auto item = [&](int i) { return i < 0 || i >= count ? "none" : host.ListGetText(id, i); };
+    std::string text = host.GetItemText(id);
+    if (list)
+        text = sel < 0 ? std::string() : item(sel);
+    else if (tpl->kind == platform::ControlKind::Trackbar)
+        text = std::to_string(host.TrackGetPos(id));
+    else if (combo)
+        text = host.ComboGetText(id);
+    auto quoted = [](const std::string& t) { return '"' + platform::EscapeLineBreaks(t) + '"'; };
+    for (std::size_t i = 1; i < what.size(); ++i) {
+        const std::string& w = what[i];
+        wanted = w;
+        const auto eq = w.find('=');
+        const std::string key = w.substr(0, eq);
+        const std::string value = eq == std::string::npos ? std::string() : w.substr(eq + 1);
+        auto flag = [&](bool actual, const char* yes, const char* no) {
+            if (actual != (w == yes))
+                fail(actual ? yes : no);
+        };
+        if (w == "enabled" || w == "disabled")
+            flag(host.IsItemEnabled(id), "enabled", "disabled");
+        else if (w == "shown" || w == "hidden")
+            flag(host.IsItemVisible(id), "shown", "hidden");
+        else if (w == "checked" || w == "unchecked")
+            flag(host.IsItemChecked(id), "checked", "unchecked");
+        else if (key == "text" && value != quoted(text))
+            fail("text=" + quoted(text));
+        else if (key == "sel" && ParseInt(value) != sel)
+            fail("sel=" + std::to_string(sel));
+        else if (key == "count" && ParseInt(value) != count)
+            fail("count=" + std::to_string(count));
+        else if (key.starts_with("item") && key.size() > 4) {
+            const int index = ParseInt(key.substr(4));
+            if (value != quoted(item(index)))
+                fail(key + "=" + quoted(item(index)));
+        } else if (key != "text" && key != "sel" && key != "count")
+            throw ScriptError("expect cannot check " + w);
     }
 }
 

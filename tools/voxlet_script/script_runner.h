@@ -35,6 +35,7 @@ private:
     void Pump(Frame frame);
     void Execute(const std::string& line);
     bool QueueIfAnswer(const std::string& line);
+    void Expect(const platform::HeadlessDialogHost& host, const std::string& args);
     int RunModal(platform::ModalDialogLogic& logic);
     bool MainClosed();
     std::string ErrorLine(const std::string& what) const;
