@@ -275,7 +275,7 @@ TEST_F(SdlBackendTest, OneHertzClipPlaysWithoutConvertingItWhole) {
         slow, testsupport::RiffWave(testsupport::WavFmt(1, 1, 1, 2, 16) +
                                     testsupport::WavData(std::string(200000, '\x40'))));
     const std::string out = dir / "slow.raw";
-    EnvGuard file("SDL_DISKAUDIOFILE", out);
+    setenv("SDL_DISKAUDIOFILE", out.c_str(), 1);
     SdlAudioBackend backend;
     ASSERT_TRUE(backend.Open(nullptr));
     ASSERT_TRUE(backend.Play(slow)) << backend.LastError();
