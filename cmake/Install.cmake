@@ -59,6 +59,11 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Not seen by shlibdeps either: libcurl, which the HTTP transport loads with
+# dlopen on the first exchange (either of Debian's flavours, at least the
+# version built against).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libcurl4 (>= ${VOXLET_CURL_VERSION}) | libcurl3-gnutls (>= ${VOXLET_CURL_VERSION})")
 # Not found by shlibdeps: the font the window's Japanese text falls back to.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk")
 include(CPack)

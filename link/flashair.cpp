@@ -39,27 +39,36 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) 
     return bytes;
 }
 
+// The cards a send goes to: every card when selected is -1, otherwise the
+// selected one (none when out of range).
+std::vector<int> SendCards(int selected, int count) {
+    std::vector<int> cards;
+    for (int card = 0; card < count; ++card)
+        if (selected == -1 || selected == card)
+            cards.push_back(card);
+    return cards;
+}
+
 } // namespace
 
 void CVoicePlayer::SendFlashAirCommand(std::int16_t volume, std::int16_t code,
                                        std::int16_t length) {
     RemoteCommand command =
         BuildRemoteCommand(RemoteRoute::FlashAir, m_nMode, m_nRemoteInterval, code, length, volume);
-    auto upload = [&](int card) {
+    const int count = std::min(m_nTargetCount, static_cast<int>(m_apszTargets.size()));
+    const std::vector<int> cards = SendCards(m_nTargetSel, count);
+    std::vector<std::array<std::uint8_t, REMOTE_COMMAND_SIZE>> records;
+    records.reserve(cards.size()); // the uploads point into them
+    std::vector<FlashAirUpload> uploads;
+    for (int card : cards) {
         if (m_pnTargetTimes && card < static_cast<int>(m_pnTargetTimes->size()))
             command.targetTime = (*m_pnTargetTimes)[static_cast<std::size_t>(card)];
-        const auto bytes = command.Bytes();
-        // A failure reports itself; the next card is tried all the same.
-        PutFlashAirFile(m_apszTargets[static_cast<std::size_t>(card)], kRecordName, bytes.data(),
-                        bytes.size(), true, true);
-    };
-    const int count = std::min(m_nTargetCount, static_cast<int>(m_apszTargets.size()));
-    if (m_nTargetSel == -1) {
-        for (int card = 0; card < count; ++card)
-            upload(card);
-    } else if (m_nTargetSel >= 0 && m_nTargetSel < count) {
-        upload(m_nTargetSel);
+        records.push_back(command.Bytes());
+        uploads.push_back({m_apszTargets[static_cast<std::size_t>(card)], records.back().data(),
+                           records.back().size()});
     }
+    // A failure reports itself; the other cards get the command all the same.
+    PutFlashAirFiles(uploads, kRecordName, true, true);
 }
 
 bool CVoicePlayer::SendFlashAirFile(const std::string& path, platform::DialogHost& dlg) {
@@ -73,19 +82,17 @@ bool CVoicePlayer::SendFlashAirFile(const std::string& path, platform::DialogHos
     const char* name = program ? kProgramName : kClipName;
 
     const int count = std::min(m_nTargetCount, static_cast<int>(m_apszTargets.size()));
-    if (selected == -1) {
-        for (int card = 0; card < count; ++card) {
-            if (!PutFlashAirFile(m_apszTargets[static_cast<std::size_t>(card)], name, bytes->data(),
-                                 bytes->size(), true, true))
-                return false; // no card gets a command
-        }
-    } else {
-        if (selected < 0 || selected >= count)
-            return false;
-        if (!PutFlashAirFile(m_apszTargets[static_cast<std::size_t>(selected)], name, bytes->data(),
-                             bytes->size(), true, true))
-            return false;
-    }
+    const std::vector<int> cards = SendCards(selected, count);
+    if (cards.empty())
+        return false;
+    std::vector<FlashAirUpload> uploads;
+    for (int card : cards)
+        uploads.push_back(
+            {m_apszTargets[static_cast<std::size_t>(card)], bytes->data(), bytes->size()});
+    // Every card gets the file; after any failure no card gets a command.
+    const std::vector<bool> sent = PutFlashAirFiles(uploads, name, true, true);
+    if (std::find(sent.begin(), sent.end(), false) != sent.end())
+        return false;
 
     if (program) {
         SendFlashAirCommand(0, REMOTE_CODE_PROGRAM, 0);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <type_traits>
 
 #include "platform/prompts.h"
 #include "resources/string_table.h"
@@ -43,19 +44,63 @@ std::string Printable(const char* bytes, std::size_t n) {
     return out;
 }
 
-void ShowFailure(const std::string& text) {
-    // Text 119 of the table, shown as a text of its own (without its id).
-    platform::GetPrompts().Message(-1, FormatString(LoadStringId(ids::IDS_FLASHAIR_FAILED), text),
-                                   platform::MessageStyle{});
+// What one exchange leaves once its batch is over: its trace line and, when
+// it failed and is reported, its message.
+struct Outcome {
+    std::string trace;
+    std::string failure; // "" when nothing is shown
+};
+
+Outcome GetOutcome(const std::string& url, const platform::HttpResult& result, std::size_t capacity,
+                   bool reportErrors) {
+    if (!result.ok)
+        return {"http get " + url + " -> error " + result.error,
+                reportErrors ? result.error : std::string()};
+    const std::size_t count = std::min(result.reply.size(), capacity);
+    return {"http get " + url + " -> \"" + Printable(result.reply.data(), count) + "\"", {}};
 }
 
-// The exchange over the installed transport, or a failure that says none is
+Outcome PostOutcome(const std::string& url, const std::string& name, std::size_t size,
+                    const platform::HttpResult& result) {
+    const std::string head =
+        "http post " + url + " name=" + name + " size=" + std::to_string(size) + " -> ";
+    if (!result.ok)
+        return {head + "error " + result.error, result.error};
+    return {head + "ok", {}};
+}
+
+// The trace lines in order, then the messages of the failures in the same order.
+void Report(const std::vector<Outcome>& outcomes) {
+    for (const Outcome& outcome : outcomes)
+        Trace(outcome.trace);
+    for (const Outcome& outcome : outcomes) {
+        if (outcome.failure.empty())
+            continue;
+        // Text 119 of the table, shown as a text of its own (without its id).
+        platform::GetPrompts().Message(
+            -1, FormatString(LoadStringId(ids::IDS_FLASHAIR_FAILED), outcome.failure),
+            platform::MessageStyle{});
+    }
+}
+
+// The batch over the installed transport, or failures that say none is
 // installed.
-template <class Exchange> platform::HttpResult OverTransport(const Exchange& exchange) {
+template <class Request>
+std::vector<platform::HttpResult> Exchange(const std::vector<Request>& requests) {
     platform::HttpTransport* transport = platform::GetHttpTransport();
+    if (requests.empty())
+        return {};
     if (!transport)
-        return platform::HttpResult{false, {}, std::string(kNoTransport)};
-    return exchange(*transport);
+        return std::vector<platform::HttpResult>(
+            requests.size(), platform::HttpResult{false, {}, std::string(kNoTransport)});
+    if constexpr (std::is_same_v<Request, platform::HttpGetRequest>)
+        return transport->GetAll(requests);
+    else
+        return transport->PostAll(requests);
+}
+
+std::string ContentType() {
+    return "multipart/form-data;boundary=" + std::string(FLASHAIR_BOUNDARY);
 }
 
 } // namespace
@@ -98,49 +143,73 @@ std::string BuildFlashAirBody(std::string_view name, const void* bytes, std::siz
 
 bool HttpGetReply(const std::string& url, char* reply, std::size_t capacity, bool reportErrors) {
     const platform::HttpResult result =
-        OverTransport([&](platform::HttpTransport& http) { return http.Get(url, capacity); });
+        Exchange(std::vector<platform::HttpGetRequest>{{url, capacity}}).front();
     const std::size_t count = std::min(result.reply.size(), capacity);
     if (count > 0)
         std::memcpy(reply, result.reply.data(), count);
-    if (!result.ok) {
-        Trace("http get " + url + " -> error " + result.error);
-        if (reportErrors)
-            ShowFailure(result.error);
-        return false;
-    }
-    Trace("http get " + url + " -> \"" + Printable(reply, count) + "\"");
-    if (count < capacity)
+    if (result.ok && count < capacity)
         reply[count] = '\0';
-    return true;
+    Report({GetOutcome(url, result, capacity, reportErrors)});
+    return result.ok;
 }
 
 bool HttpPostFile(const std::string& url, const std::string& name, const void* bytes,
                   std::size_t size) {
-    const std::string traceHead =
-        "http post " + url + " name=" + name + " size=" + std::to_string(size) + " -> ";
-    const platform::HttpResult result = OverTransport([&](platform::HttpTransport& http) {
-        return http.Post(url, "multipart/form-data;boundary=" + std::string(FLASHAIR_BOUNDARY),
-                         BuildFlashAirBody(name, bytes, size));
-    });
-    if (!result.ok) {
-        Trace(traceHead + "error " + result.error);
-        ShowFailure(result.error);
-        return false;
-    }
-    Trace(traceHead + "ok");
-    return true;
+    const std::string body = BuildFlashAirBody(name, bytes, size);
+    const platform::HttpResult result =
+        Exchange(std::vector<platform::HttpPostRequest>{{url, ContentType(), body}}).front();
+    Report({PostOutcome(url, name, size, result)});
+    return result.ok;
 }
 
 bool PutFlashAirFile(const std::string& host, const std::string& name, const void* bytes,
                      std::size_t size, bool intoAddon, bool reportErrors) {
-    const std::string uploadUrl = "http://" + host + "/upload.cgi";
-    const std::string folderUrl = uploadUrl + "?UPDIR=/" + (intoAddon ? "ADDON" : "");
+    return PutFlashAirFiles({{host, bytes, size}}, name, intoAddon, reportErrors).front();
+}
 
-    char reply[kFolderReplySize] = {};
-    if (!HttpGetReply(folderUrl, reply, sizeof reply, reportErrors))
-        return false;
-    // A shorter reply ends at its terminating zero, so it cannot match.
-    if (std::strncmp(reply, kSuccess.data(), kSuccess.size()) != 0)
-        return false;
-    return HttpPostFile(uploadUrl, name, bytes, size);
+std::vector<bool> PutFlashAirFiles(const std::vector<FlashAirUpload>& uploads,
+                                   const std::string& name, bool intoAddon, bool reportErrors) {
+    const std::size_t n = uploads.size();
+    if (n == 0)
+        return {};
+    std::vector<std::string> uploadUrls;
+    std::vector<platform::HttpGetRequest> gets;
+    for (const FlashAirUpload& upload : uploads) {
+        uploadUrls.push_back("http://" + upload.host + "/upload.cgi");
+        gets.push_back(
+            {uploadUrls.back() + "?UPDIR=/" + (intoAddon ? "ADDON" : ""), kFolderReplySize});
+    }
+    const auto folders = Exchange(gets);
+
+    // The cards whose folder request was answered "SUCCESS" get the POST; the
+    // same bytes give the same body, built once.
+    std::vector<std::string> bodies;
+    bodies.reserve(n); // the requests point into them
+    const FlashAirUpload* built = nullptr;
+    std::vector<platform::HttpPostRequest> posts;
+    std::vector<std::size_t> posted; // card of each POST
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!folders[i].ok || !folders[i].reply.starts_with(kSuccess))
+            continue;
+        if (!built || uploads[i].bytes != built->bytes || uploads[i].size != built->size) {
+            bodies.push_back(BuildFlashAirBody(name, uploads[i].bytes, uploads[i].size));
+            built = &uploads[i];
+        }
+        posts.push_back({uploadUrls[i], ContentType(), bodies.back()});
+        posted.push_back(i);
+    }
+    const auto sent = Exchange(posts);
+
+    std::vector<bool> ok(n, false);
+    std::vector<Outcome> outcomes;
+    for (std::size_t i = 0, p = 0; i < n; ++i) {
+        outcomes.push_back(GetOutcome(gets[i].url, folders[i], kFolderReplySize, reportErrors));
+        if (p < posted.size() && posted[p] == i) {
+            outcomes.push_back(PostOutcome(uploadUrls[i], name, uploads[i].size, sent[p]));
+            ok[i] = sent[p].ok;
+            ++p;
+        }
+    }
+    Report(outcomes);
+    return ok;
 }

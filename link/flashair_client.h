@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/http_transport.h"
 
@@ -21,6 +22,23 @@ inline constexpr std::string_view FLASHAIR_BOUNDARY = "========================"
 // the POST completed without a transport failure.
 bool PutFlashAirFile(const std::string& host, const std::string& name, const void* bytes,
                      std::size_t size, bool intoAddon, bool reportErrors);
+
+// One card's share of PutFlashAirFiles.
+struct FlashAirUpload {
+    std::string host;
+    const void* bytes = nullptr;
+    std::size_t size = 0;
+};
+
+// PutFlashAirFile for several cards at once: every card's folder request at
+// the same time, then the POSTs to the cards that answered "SUCCESS", at the
+// same time; each card gets exactly the exchanges PutFlashAirFile sends it.
+// Returns when every exchange has completed or failed, with one result per
+// card. Afterwards the trace lines are written in card order (each card's GET
+// line, then its POST line), then the failure messages are shown in card
+// order.
+std::vector<bool> PutFlashAirFiles(const std::vector<FlashAirUpload>& uploads,
+                                   const std::string& name, bool intoAddon, bool reportErrors);
 
 // GETs the URL and keeps the first bytes of the reply, at most capacity; a
 // zero byte follows them when they do not fill the buffer. True when no

@@ -8,6 +8,20 @@ namespace {
 std::atomic<HttpTransport*> g_transport{nullptr};
 } // namespace
 
+std::vector<HttpResult> HttpTransport::GetAll(const std::vector<HttpGetRequest>& requests) {
+    std::vector<HttpResult> results;
+    for (const auto& request : requests)
+        results.push_back(Get(request.url, request.replyCapacity));
+    return results;
+}
+
+std::vector<HttpResult> HttpTransport::PostAll(const std::vector<HttpPostRequest>& requests) {
+    std::vector<HttpResult> results;
+    for (const auto& request : requests)
+        results.push_back(Post(request.url, request.contentType, std::string(request.body)));
+    return results;
+}
+
 void HttpTransport::SetTimeouts(const HttpTimeouts& timeouts) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_timeouts = timeouts;

@@ -15,6 +15,8 @@
 #include <cstddef>
 #include <mutex>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -30,6 +32,17 @@ struct HttpResult {
     std::string error; // the failure's text when !ok
 };
 
+struct HttpGetRequest {
+    std::string url;
+    std::size_t replyCapacity = 0;
+};
+
+struct HttpPostRequest {
+    std::string url;
+    std::string contentType;
+    std::string_view body; // the caller keeps the bytes alive during the call
+};
+
 class HttpTransport {
 public:
     virtual ~HttpTransport() = default;
@@ -40,6 +53,14 @@ public:
     // The reply is read and dropped.
     virtual HttpResult Post(const std::string& url, const std::string& contentType,
                             const std::string& body) = 0;
+
+    // Batches: one result per request, in the requests' order; each exchange
+    // exactly as Get or Post sends it, on its own connection with its own
+    // time-outs. An implementation may run them all at once, so that a batch
+    // takes about as long as its slowest exchange; this one runs them one
+    // after another.
+    virtual std::vector<HttpResult> GetAll(const std::vector<HttpGetRequest>& requests);
+    virtual std::vector<HttpResult> PostAll(const std::vector<HttpPostRequest>& requests);
 
     // Apply from the next exchange on; safe from any thread.
     void SetTimeouts(const HttpTimeouts& timeouts);

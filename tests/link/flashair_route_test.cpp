@@ -2,8 +2,10 @@
 // one, two and three voxlet-card processes on loopback.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 
+#include "link/flashair_client.h"
 #include "link/link_fixture.h"
 
 using linktest::CardProcess;
@@ -17,12 +19,13 @@ const std::string kRecordName = "ADDON\\REMOTE.LOG";
 class FlashAirRouteTest : public LinkTest {
 protected:
     // Starts n cards, each with an ADDON folder, and writes the settings.
-    void StartCards(int n, const std::string& times = "") {
+    void StartCards(int n, const std::string& times = "",
+                    const std::vector<std::string>& args = {}) {
         std::string hosts;
         for (int i = 0; i < n; ++i) {
             m_roots.push_back(std::make_unique<testsupport::TempDir>());
             testsupport::WriteFile(m_roots.back()->Path() + "/ADDON/.keep", "");
-            m_cards.push_back(std::make_unique<CardProcess>(m_roots.back()->Path()));
+            m_cards.push_back(std::make_unique<CardProcess>(m_roots.back()->Path(), args));
             hosts += (i ? "," : "") + m_cards.back()->Host();
         }
         Settings("[REMOTE]\nCONNECT_TYPE=2\nFLASHAIR=" + hosts + "\n" +
@@ -159,6 +162,52 @@ TEST_F(FlashAirRouteTest, FailedFileUploadSendsNoCommandToAnyCard) {
     EXPECT_FALSE(Card(0).CardFile("ADDON/TEMP.wav").empty()); // the first card got the file
     EXPECT_EQ(Record(0), "");                                 // but no command
     EXPECT_EQ(HttpLines().size(), 3u);
+}
+
+TEST_F(FlashAirRouteTest, EveryCardGetsTheFileAndAnyFailureStopsEveryCommand) {
+    StartCards(2);
+    const std::string refusedPort = std::to_string(linktest::RefusedPort());
+    const std::string refused = "127.0.0.1:" + refusedPort;
+    // Answers the folder request, then refuses the POST.
+    linktest::FakeServer gone(linktest::FakeServer::Mode::ReplyOnce,
+                              linktest::HttpReply("SUCCESS"));
+    Settings("[REMOTE]\nFLASHAIR=" + Card(0).Host() + "," + refused + "," + Card(1).Host() + "," +
+             gone.Host() + "\n");
+    const std::string clip = testsupport::ReadFile(PutClip(m_dir / "clip.wav"));
+    EXPECT_FALSE(SendFile(m_dir / "clip.wav"));
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(Card(i).CardFile("ADDON/TEMP.wav"), clip);
+        EXPECT_EQ(Record(i), "");
+    }
+    // The trace and the messages in card order, once every card has answered.
+    const Lines starts = {
+        GetLine(0),
+        PostLine(0, "TEMP.wav", clip.size()),
+        "http get http://" + refused + "/upload.cgi?UPDIR=/ADDON -> error ",
+        GetLine(1),
+        PostLine(1, "TEMP.wav", clip.size()),
+        "http get http://" + gone.Host() + "/upload.cgi?UPDIR=/ADDON -> \"SUCCESS\"",
+        "http post http://" + gone.Host() +
+            "/upload.cgi name=TEMP.wav size=" + std::to_string(clip.size()) + " -> error ",
+        "message - none: FlashAirとの通信に失敗しました[Failed to connect to 127.0.0.1 port " +
+            refusedPort + " ",
+        "message - none: FlashAirとの通信に失敗しました[Failed to connect to 127.0.0.1 port " +
+            std::to_string(gone.Port()) + " "};
+    ASSERT_EQ(m_log.size(), starts.size());
+    for (std::size_t i = 0; i < m_log.size(); ++i)
+        EXPECT_EQ(m_log[i].rfind(starts[i], 0), 0u) << m_log[i];
+}
+
+TEST_F(FlashAirRouteTest, CardsThatNeverAnswerTakeOneTimeOutTogether) {
+    StartCards(5, "", {"--delay-ms", "8000"});
+    SetHttpTimeouts(HttpTimeouts{2000, 1});
+    const auto start = std::chrono::steady_clock::now();
+    InMode(MODE_VOICE).SendFlashAirCommand(100, 123, 3);
+    // One after another, five time-outs of at least a second each.
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 3.0);
+    EXPECT_EQ(Messages().size(), 5u);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(Card(i).Requests().size(), 1u); // no POST
 }
 
 TEST_F(FlashAirRouteTest, CardAnsweringErrorFailsSilently) {

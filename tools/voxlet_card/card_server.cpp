@@ -11,6 +11,7 @@
 #include <optional>
 #include <poll.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -607,6 +608,8 @@ void CardServer::ServeConnection(int fd) {
 
     PrintLinef(stdout, "%s -> %s", what.c_str(), exchange.outcome.c_str());
 
+    if (exchange.reply && m_options.replyDelayMs > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(m_options.replyDelayMs));
     if (exchange.reply)
         SendAll(fd, Serialize(*exchange.reply));
 

@@ -30,6 +30,7 @@ struct ServerOptions {
     std::size_t maxHeaderBytes = 16 * 1024;      // request line and headers
     std::size_t maxBodyBytes = 64 * 1024 * 1024; // the body of a POST
     int pollIntervalMs = 0;                      // CardObserver::OnPoll period (0: never)
+    int replyDelayMs = 0;                        // waited before each reply (a slow card)
 };
 
 class CardServer {

@@ -2,7 +2,7 @@
 // stand-in.
 //
 //   voxlet-card --root DIR [--port N] [--bind ADDR] [--log FILE] [--timeout MS]
-//               [--robot [--catalogue FILE]... [--voice DIR] [--play] [--poll MS]]
+//               [--delay-ms MS] [--robot [--catalogue FILE]... [--voice DIR] [--play] [--poll MS]]
 //
 // Serves GET /upload.cgi?UPDIR=... and POST /upload.cgi as a FlashAir card
 // does, storing uploads below DIR. Prints "listening on ADDR:PORT" first, then
@@ -37,12 +37,14 @@ namespace {
 
 void Usage(std::FILE* out) {
     std::fprintf(out, "usage: voxlet-card --root DIR [--port N] [--bind ADDR] [--log FILE] "
-                      "[--timeout MS]\n"
+                      "[--timeout MS] [--delay-ms MS]\n"
                       "  --root DIR     the card's contents (an existing folder)\n"
                       "  --port N       TCP port, 0 (the default) for a free one\n"
                       "  --bind ADDR    address to listen on (default 127.0.0.1)\n"
                       "  --log FILE     append every raw request to FILE\n"
                       "  --timeout MS   drop a client silent for this long (default 10000)\n"
+                      "  --delay-ms MS  wait this long before each reply, as a slow card\n"
+                      "                 does (default 0)\n"
                       "  --robot        act as the robot: report every command record that\n"
                       "                 reaches ADDON/REMOTE.LOG (uploaded or written directly)\n"
                       "  --catalogue F  with --robot: a voice catalogue (CSV) for the labels;\n"
@@ -98,6 +100,12 @@ int main(int argc, char** argv) {
             }
             options.idleTimeoutMs = static_cast<int>(number);
             options.requestTimeoutMs = static_cast<int>(std::min(number * 6, 3600000L));
+        } else if (arg == "--delay-ms" && hasValue) {
+            if (!ParseNumber(argv[++i], 0, 60000, number)) {
+                card::PrintLinef(stderr, "voxlet-card: bad reply delay %s", argv[i]);
+                return 2;
+            }
+            options.replyDelayMs = static_cast<int>(number);
         } else if (arg == "--robot") {
             robot = true;
         } else if (arg == "--catalogue" && hasValue) {
