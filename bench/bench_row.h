@@ -42,6 +42,22 @@ inline void PrintRow(const std::string& what, const std::string& measured, const
                 ratio.c_str(), notes.c_str());
 }
 
+// The row of two series of milliseconds, shown in whole milliseconds.
+inline void PrintRow(const std::string& what, const std::vector<double>& measuredMs,
+                     const std::vector<double>& floorMs, const std::string& notes) {
+    const Series measured{measuredMs};
+    const Series floor{floorMs};
+    if (measured.values.empty() || floor.values.empty()) {
+        PrintRow(what, "no rounds", "no rounds", "-", notes);
+        return;
+    }
+    char m[64];
+    char f[64];
+    std::snprintf(m, sizeof m, "min %.0f ms / median %.0f ms", measured.Min(), measured.Median());
+    std::snprintf(f, sizeof f, "min %.0f ms / median %.0f ms", floor.Min(), floor.Median());
+    PrintRow(what, m, f, Ratio(measured, floor), notes);
+}
+
 inline double Seconds(std::chrono::steady_clock::duration d) {
     return std::chrono::duration<double>(d).count();
 }

@@ -15,10 +15,10 @@
 #include <iterator>
 #include <thread>
 
+#include "bench/bench_row.h"
 #include "core/voice_player.h"
 #include "platform/curl/curl_transport.h"
 #include "platform/paths.h"
-#include "rounds.h"
 #include "tools/headless/headless_prompts.h"
 
 extern char** environ;

@@ -20,7 +20,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "rounds.h"
+#include "bench/bench_row.h"
 
 namespace fs = std::filesystem;
 
