@@ -200,12 +200,21 @@ std::vector<bool> PutFlashAirFiles(const std::vector<FlashAirUpload>& uploads,
     }
     const auto sent = Exchange(posts);
 
+    // A failure's message starts with the card's name as the settings write it,
+    // so the user sees which card failed.
+    const auto named = [](Outcome outcome, const std::string& host) {
+        if (!outcome.failure.empty())
+            outcome.failure = host + ": " + outcome.failure;
+        return outcome;
+    };
     std::vector<bool> ok(n, false);
     std::vector<Outcome> outcomes;
     for (std::size_t i = 0, p = 0; i < n; ++i) {
-        outcomes.push_back(GetOutcome(gets[i].url, folders[i], kFolderReplySize, reportErrors));
+        outcomes.push_back(named(
+            GetOutcome(gets[i].url, folders[i], kFolderReplySize, reportErrors), uploads[i].host));
         if (p < posted.size() && posted[p] == i) {
-            outcomes.push_back(PostOutcome(uploadUrls[i], name, uploads[i].size, sent[p]));
+            outcomes.push_back(
+                named(PostOutcome(uploadUrls[i], name, uploads[i].size, sent[p]), uploads[i].host));
             ok[i] = sent[p].ok;
             ++p;
         }

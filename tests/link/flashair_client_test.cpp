@@ -147,7 +147,8 @@ TEST_F(FlashAirClientTest, RefusedPortGivesOneMessageWithTheErrorText) {
     ASSERT_EQ(lines.size(), 1u);
     const std::string traceHead = "http get http://" + host + "/upload.cgi?UPDIR=/ADDON -> error ";
     ASSERT_EQ(lines[0].rfind(traceHead, 0), 0u) << lines[0];
-    EXPECT_EQ(messages[0], kFailure + lines[0].substr(traceHead.size()) + "] -> OK");
+    // The message names the card as the settings write it.
+    EXPECT_EQ(messages[0], kFailure + host + ": " + lines[0].substr(traceHead.size()) + "] -> OK");
     // Without the report flag, a failed GET shows nothing.
     m_log.clear();
     EXPECT_FALSE(Put(host, "x", false));
@@ -181,6 +182,7 @@ TEST_F(FlashAirClientTest, ServerThatNeverAnswersIsGivenUp) {
     EXPECT_LT(SecondsSince(start), 10.0);
     EXPECT_EQ(server.Connections(), 1); // no POST
     ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_NE(Messages()[0].find(kFailureText + "Operation too slow"), std::string::npos)
+    EXPECT_NE(Messages()[0].find(kFailureText + server.Host() + ": Operation too slow"),
+              std::string::npos)
         << Messages()[0];
 }

@@ -42,7 +42,7 @@ TEST_F(LinkTest, FlashAirProtocolRunsOverAnyTransport) {
                              BuildFlashAirBody("A.wav", "ab", 2);
     const std::string got = "http get " + url + "?UPDIR=/ADDON -> \"SUCCESS\\x0D\\x0A\"";
     const std::string posted = "http post " + url + " name=A.wav size=2 -> ";
-    const std::string failure = "message - none: FlashAirとの通信に失敗しました[x] -> OK";
+    const std::string failure = "message - none: FlashAirとの通信に失敗しました[card: x] -> OK";
     const struct {
         std::deque<HttpResult> replies;
         bool put;
@@ -68,7 +68,7 @@ TEST_F(LinkTest, FlashAirProtocolRunsOverAnyTransport) {
     platform::SetHttpTransport(nullptr);
     m_log.clear();
     EXPECT_FALSE(PutFlashAirFile("card", "A.wav", "ab", 2, true, true));
-    EXPECT_EQ(Messages(), Lines{"message - none: FlashAirとの通信に失敗しました[no HTTP transport "
-                                "is installed] -> OK"});
+    EXPECT_EQ(Messages(), Lines{"message - none: FlashAirとの通信に失敗しました[card: no HTTP "
+                                "transport is installed] -> OK"});
     platform::SetHttpTransport(installed);
 }

@@ -189,10 +189,10 @@ TEST_F(FlashAirRouteTest, EveryCardGetsTheFileAndAnyFailureStopsEveryCommand) {
         "http get http://" + gone.Host() + "/upload.cgi?UPDIR=/ADDON -> \"SUCCESS\"",
         "http post http://" + gone.Host() +
             "/upload.cgi name=TEMP.wav size=" + std::to_string(clip.size()) + " -> error ",
-        "message - none: FlashAirとの通信に失敗しました[Failed to connect to 127.0.0.1 port " +
-            refusedPort + " ",
-        "message - none: FlashAirとの通信に失敗しました[Failed to connect to 127.0.0.1 port " +
-            std::to_string(gone.Port()) + " "};
+        "message - none: FlashAirとの通信に失敗しました[" + refused +
+            ": Failed to connect to 127.0.0.1 port " + refusedPort + " ",
+        "message - none: FlashAirとの通信に失敗しました[" + gone.Host() +
+            ": Failed to connect to 127.0.0.1 port " + std::to_string(gone.Port()) + " "};
     ASSERT_EQ(m_log.size(), starts.size());
     for (std::size_t i = 0; i < m_log.size(); ++i)
         EXPECT_EQ(m_log[i].rfind(starts[i], 0), 0u) << m_log[i];
