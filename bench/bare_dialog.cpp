@@ -25,7 +25,7 @@ class BareApp final : public wxApp {
 public:
     int OnRun() override {
         BareLogic logic;
-        voxwx::WxTemplateDialog window(nullptr, logic, nullptr, voxwx::kMainWindowStyle);
+        voxwx::WxTemplateDialog window(nullptr, logic, voxwx::kMainWindowStyle);
         voxwx::DecorateMainWindow(window);
         SetTopWindow(&window);
         window.RunModal();
