@@ -127,6 +127,16 @@ TEST_F(MainWindowTest, TheAboutBoxOpensFromTheBackgroundContextMenu) {
         },
         AboutBox().Describe("about box"));
     EXPECT_FALSE(Window().HasEnded());
+    // F1 opens it too.
+    KeysLater f1({WXK_F1});
+    f1.StartOnce(100);
+    wxTEST_DIALOG(
+        {
+            ASSERT_TRUE(guitest::WaitFor([&f1] { return !f1.IsRunning(); }));
+            guitest::Pump(300);
+        },
+        AboutBox().Describe("about box by F1"));
+    EXPECT_FALSE(Window().HasEnded());
 }
 
 TEST_F(MainWindowTest, InitInstanceRunsTheDialogModallyAndShutsDown) {

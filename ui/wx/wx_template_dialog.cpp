@@ -795,6 +795,15 @@ void WxTemplateDialog::OnCharHook(wxKeyEvent& event) {
     case WXK_ESCAPE:
         CloseRequest();
         return;
+    case WXK_F1:
+        // The first system-menu item the logic added (the main dialog's about
+        // item), which users look for under F1.
+        if (!m_systemMenu.empty()) {
+            SystemCommand(m_systemMenu.front().first);
+            return;
+        }
+        event.Skip();
+        return;
     case WXK_RETURN:
     case WXK_NUMPAD_ENTER: {
         // A focused push button takes Enter itself (the toolkit clicks it).

@@ -12,8 +12,8 @@
 //                                        -> OnTimer, OnVScroll, OnSysCommand,
 //                                           OnDestroy
 // The about item that Windows puts in the system menu is offered in a context
-// menu of the dialog's background: under GTK the window manager owns the
-// window menu.
+// menu of the dialog's background (under GTK the window manager owns the
+// window menu), and F1 carries it out.
 //
 // Layout: each rectangle is ConvertDialogToPixels of the template's, with the
 // dialog's font set first. GTK's controls and the fallback font can need more
