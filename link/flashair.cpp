@@ -23,18 +23,9 @@ constexpr const char* kClipName = "TEMP.wav";
 // The whole file, or nothing when it cannot be opened or read, or is empty.
 // Read in chunks to its end rather than sized by a seek, so that a folder or
 // a device gives nothing instead of a bogus size.
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) {
-    std::FILE* file = platform::OpenDataFile(path);
-    if (!file)
-        return std::nullopt;
-    std::vector<std::uint8_t> bytes;
-    std::uint8_t chunk[65536];
-    std::size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed || bytes.empty())
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    std::string bytes;
+    if (!platform::ReadDataFile(path, bytes) || bytes.empty())
         return std::nullopt;
     return bytes;
 }
@@ -97,7 +88,8 @@ bool CVoicePlayer::SendFlashAirFile(const std::string& path, platform::DialogHos
     if (program) {
         SendFlashAirCommand(0, REMOTE_CODE_PROGRAM, 0);
     } else {
-        const std::int16_t length = WavLengthSeconds(bytes->data(), bytes->size());
+        const std::int16_t length =
+            WavLengthSeconds(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size());
         const auto volume = static_cast<std::int16_t>(100 - dlg.TrackGetPos(ctl::kVolume));
         SendFlashAirCommand(volume, REMOTE_CODE_WAV, length);
     }

@@ -49,6 +49,11 @@ std::FILE* OpenFile(const std::string& path, const char* mode);
 // anything but a regular file (EISDIR for a folder), which holds no data.
 std::FILE* OpenDataFile(std::string_view path);
 
+// Reads a whole data file, opened as OpenDataFile opens it, into bytes. false,
+// with errno set, when it cannot be opened or a read fails; bytes then holds
+// what was read.
+bool ReadDataFile(std::string_view path, std::string& bytes);
+
 // True when a file or folder exists at the path (with the case fallback).
 bool PathExists(std::string_view path);
 

@@ -1,7 +1,24 @@
 // The portable path helpers: separators of either kind in, native ones out.
 #include "platform/paths.h"
 
+#include <cerrno>
+
 namespace platform {
+
+bool ReadDataFile(std::string_view path, std::string& bytes) {
+    bytes.clear();
+    std::FILE* file = OpenDataFile(path);
+    if (!file)
+        return false;
+    char chunk[65536];
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
+        bytes.append(chunk, got);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed)
+        errno = EIO;
+    return !failed;
+}
 
 bool IsPathSeparator(char c) {
     return c == '\\' || c == '/';

@@ -19,7 +19,7 @@ SKIP = ("platform/posix/", "platform/curl/", "ui/wx/", "playback/sdl/")
 WINDOWS_HEADERS = ["windows.h", "shlwapi.h", "commdlg.h", "commctrl.h", "mmsystem.h",
                    "wininet.h", "shellapi.h", "shlobj.h"]
 # Standard C names that the Windows headers define too, used here as meant.
-STANDARD = {"errno", "EINVAL", "ENOENT", "EISDIR", "E2BIG", "EILSEQ", "ENOSPC", "EACCES",
+STANDARD = {"errno", "EIO", "EINVAL", "ENOENT", "EISDIR", "E2BIG", "EILSEQ", "ENOSPC", "EACCES",
             "INT_MAX", "INT_MIN", "PATH_MAX", "EOF", "SEEK_SET", "SEEK_END", "NULL"}
 
 

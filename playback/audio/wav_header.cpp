@@ -357,12 +357,17 @@ std::string NormalisedWav(std::string_view fmt, std::string_view data) {
 
 namespace {
 
+// Why a data file did not open, from errno.
+std::string OpenFailure(const std::string& path) {
+    return errno == EISDIR ? "cannot read " + path + ": it is a folder"
+                           : "cannot open " + path + ": " + std::strerror(errno);
+}
+
 // Opens a data file; nullptr with the reason in error.
 std::FILE* OpenForReading(const std::string& path, std::string& error) {
     std::FILE* file = platform::OpenDataFile(path);
     if (!file)
-        error = errno == EISDIR ? "cannot read " + path + ": it is a folder"
-                                : "cannot open " + path + ": " + std::strerror(errno);
+        error = OpenFailure(path);
     return file;
 }
 
@@ -382,15 +387,10 @@ bool Append(std::FILE* file, std::string& bytes, std::size_t n) {
 } // namespace
 
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error) {
-    bytes.clear();
-    std::FILE* file = OpenForReading(path, error);
-    if (!file)
-        return false;
-    const bool read = Append(file, bytes, std::string::npos);
-    std::fclose(file);
-    if (!read)
-        error = "cannot read " + path;
-    return read;
+    if (platform::ReadDataFile(path, bytes))
+        return true;
+    error = errno == EIO ? "cannot read " + path : OpenFailure(path);
+    return false;
 }
 
 WavFile::WavFile(const std::string& path) {
