@@ -73,20 +73,15 @@ platform::FileDialogSpec Chooser(std::string initialName) {
     return spec;
 }
 
-// Writes a record in place (REMOTE.LOG may be a FIFO that a stand-in for the
-// robot reads); false unless every byte reached the file and it closed cleanly.
+// Writes a record whole or not at all, so that a failed write leaves the
+// card's previous record (a FIFO, which a stand-in for the robot may read, is
+// written directly); false unless every byte reached the file.
 bool WriteRecord(std::string_view path, const std::string& iniPath,
                  const std::array<std::uint8_t, REMOTE_COMMAND_SIZE>& bytes) {
     const auto disk = OnDisk(path, iniPath);
-    if (!disk)
-        return false;
-    std::FILE* file = platform::OpenFile(*disk, "wb");
-    if (!file)
-        return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const bool flushed = std::fflush(file) == 0;
-    const bool closed = std::fclose(file) == 0;
-    return written && flushed && closed;
+    return disk && platform::WriteWholeFile(
+                       *disk, std::string_view(reinterpret_cast<const char*>(bytes.data()),
+                                               bytes.size())) == 0;
 }
 
 // Where the second card's record goes: a path that starts with a drive letter

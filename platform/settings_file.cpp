@@ -1,12 +1,11 @@
 // Where the settings file is, and the installed data folder: one rule for
 // every system, which supplies only UserSettingsFolder and FolderIsWritable.
+#include "platform/files.h"
 #include "platform/paths.h"
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
-#include <sstream>
 #include <system_error>
 
 #ifndef VOXLET_DATA_FROM_BIN
@@ -29,24 +28,12 @@ bool IsFile(const std::string& path) {
     return fs::is_regular_file(path, error);
 }
 
-// Copies the bytes of from into to through a temporary file renamed into
-// place, so a program starting at the same time never reads half a file.
+// Copies the bytes of from into to, whole or not at all, so a program starting
+// at the same time never reads half a file.
 void CopySettings(const std::string& from, const std::string& to) {
-    std::ifstream in(from, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (!in)
-        return;
-    const std::string temporary = to + ".new";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!(out << bytes.str()) || !out.flush())
-            return;
-    }
-    std::error_code error;
-    fs::rename(temporary, to, error);
-    if (error)
-        fs::remove(temporary, error);
+    std::string bytes;
+    if (ReadWholeFile(from, bytes) == WholeRead::Ok)
+        (void)WriteWholeFile(to, bytes);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // folder that is renamed over the target, so the target holds either its old
 // bytes or all the new ones, also after a crash (the file and the folder are
 // synced).
+#include "platform/file_faults.h"
 #include "platform/files.h"
 
 #include <atomic>
@@ -15,6 +16,8 @@
 namespace platform {
 
 namespace {
+
+std::atomic<FileFaultPlan*> g_faultPlan{nullptr};
 
 class Fd {
 public:
@@ -44,6 +47,10 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 
 // 0 or the errno value.
 int WriteAll(int fd, std::string_view bytes) {
+    if (const int fault = FileFault(FileCall::Write)) {
+        (void)!::write(fd, bytes.data(), bytes.size() / 2);
+        return fault;
+    }
     while (!bytes.empty()) {
         const ssize_t put = ::write(fd, bytes.data(), bytes.size());
         if (put < 0) {
@@ -88,6 +95,10 @@ std::string WriteTarget(const std::string& path) {
 
 // Creates a file of a fresh name in the folder; the mode goes through the umask.
 int CreateTemporary(const std::string& folder, mode_t mode, std::string& name) {
+    if (const int fault = FileFault(FileCall::Open)) {
+        errno = fault;
+        return -1;
+    }
     static std::atomic<unsigned> counter{0};
     const auto clock = static_cast<unsigned long long>(
         std::chrono::steady_clock::now().time_since_epoch().count());
@@ -107,7 +118,26 @@ int CreateTemporary(const std::string& folder, mode_t mode, std::string& name) {
     return -1;
 }
 
+// 0, or the errno value of a call that failed or that the fault plan fails.
+template <typename Call> int Checked(FileCall kind, Call call) {
+    if (const int fault = FileFault(kind))
+        return fault;
+    return call() == 0 ? 0 : errno;
+}
+
 } // namespace
+
+void SetFileFaultPlan(FileFaultPlan* plan) {
+    g_faultPlan.store(plan, std::memory_order_release);
+}
+
+int FileFault(FileCall call) {
+    FileFaultPlan* plan = g_faultPlan.load(std::memory_order_acquire);
+    if (!plan || ++plan->calls[static_cast<std::size_t>(call)] != plan->nth || call != plan->call)
+        return 0;
+    plan->hit = true;
+    return plan->error;
+}
 
 WholeRead ReadWholeFile(const std::string& path, std::string& data, int* error) {
     data.clear();
@@ -159,6 +189,12 @@ struct WholeFileWriter::State {
             error = code;
         return error;
     }
+    // Closes the file; its failure counts unless an earlier one does.
+    void CloseFile() {
+        const int closeError = fd.Close() ? 0 : errno;
+        const int fault = error == 0 ? FileFault(FileCall::Close) : 0;
+        Fail(fault ? fault : closeError);
+    }
 };
 
 WholeFileWriter::WholeFileWriter() : m_state(std::make_unique<State>()) {}
@@ -181,6 +217,8 @@ int WholeFileWriter::Open(const std::string& path, bool keepOldBytes) {
         if (S_ISDIR(st.st_mode))
             return s.Fail(EISDIR);
         if (!S_ISREG(st.st_mode)) {
+            if (const int fault = FileFault(FileCall::Open))
+                return s.Fail(fault);
             s.fd.Reset(::open(s.target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY |
                                                     (keepOldBytes ? O_APPEND : O_TRUNC)));
             return s.fd.Get() < 0 ? s.Fail(errno) : 0;
@@ -234,8 +272,7 @@ int WholeFileWriter::Commit() {
         s.Fail(EBADF);
     Flush();
     if (s.temporary.empty()) {
-        if (!s.fd.Close())
-            s.Fail(errno);
+        s.CloseFile();
         s.committed = s.error == 0;
         return s.error;
     }
@@ -245,12 +282,12 @@ int WholeFileWriter::Commit() {
             (void)::fchown(s.fd.Get(), s.old.st_uid, s.old.st_gid);
         (void)::fchmod(s.fd.Get(), s.old.st_mode & 07777);
     }
-    if (s.error == 0 && ::fsync(s.fd.Get()) != 0)
-        s.Fail(errno);
-    if (!s.fd.Close())
-        s.Fail(errno);
-    if (s.error == 0 && ::rename(s.temporary.c_str(), s.target.c_str()) != 0)
-        s.Fail(errno);
+    if (s.error == 0)
+        s.Fail(Checked(FileCall::Sync, [&] { return ::fsync(s.fd.Get()); }));
+    s.CloseFile();
+    if (s.error == 0)
+        s.Fail(Checked(FileCall::Rename,
+                       [&] { return ::rename(s.temporary.c_str(), s.target.c_str()); }));
     if (s.error != 0) {
         ::unlink(s.temporary.c_str());
         s.temporary.clear();
@@ -263,6 +300,14 @@ int WholeFileWriter::Commit() {
 
 int WholeFileWriter::Error() const {
     return m_state->error;
+}
+
+int WriteWholeFile(const std::string& path, std::string_view bytes) {
+    WholeFileWriter file;
+    int error = file.Open(path, false);
+    if (error == 0)
+        error = file.Write(bytes);
+    return error ? error : file.Commit();
 }
 
 } // namespace platform

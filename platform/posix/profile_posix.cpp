@@ -555,12 +555,7 @@ WriteFailure WriteLocked(std::string_view section, std::optional<std::string_vie
                           std::move(*storedValue)});
     }
 
-    WholeFileWriter file;
-    int error = file.Open(path, false);
-    if (error == 0)
-        error = file.Write(updated);
-    if (error == 0)
-        error = file.Commit();
+    const int error = WriteWholeFile(path, updated);
     return error ? SystemFailure(error) : WriteFailure{};
 }
 

@@ -15,6 +15,7 @@
 
 class PlayerTest : public ::testing::Test {
 protected:
+    explicit PlayerTest(bool inMemory = false) : m_dir(inMemory) {}
     void SetUp() override;
     void TearDown() override;
 

@@ -18,8 +18,12 @@ namespace fs = std::filesystem;
 
 namespace testsupport {
 
-TempDir::TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "voxlet-test-XXXXXX").string();
+TempDir::TempDir(bool inMemory) {
+    std::error_code ec;
+    const fs::path parent = inMemory && fs::is_directory("/dev/shm", ec)
+                                ? fs::path("/dev/shm")
+                                : fs::temp_directory_path();
+    std::string pattern = (parent / "voxlet-test-XXXXXX").string();
     if (!mkdtemp(pattern.data()))
         throw std::runtime_error("mkdtemp failed");
     m_path = pattern;

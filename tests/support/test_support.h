@@ -7,11 +7,12 @@
 
 namespace testsupport {
 
-// A fresh empty folder below the system's temporary folder, removed by the
+// A fresh empty folder below the system's temporary folder (in memory: below
+// /dev/shm where there is one, whose syncs cost nothing), removed by the
 // destructor.
 class TempDir {
 public:
-    TempDir();
+    explicit TempDir(bool inMemory = false);
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
