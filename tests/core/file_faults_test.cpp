@@ -216,18 +216,22 @@ protected:
 };
 
 TEST_F(FileFaultsTest, EveryWriteFailingAtEachCallLosesNothing) {
-    const std::pair<FileCall, int> kinds[] = {{FileCall::Open, EACCES},
-                                              {FileCall::Write, ENOSPC},
-                                              {FileCall::Sync, EIO},
-                                              {FileCall::Close, EIO},
-                                              {FileCall::Rename, EXDEV}};
+    const struct {
+        const char* name;
+        FileCall call;
+        int error;
+    } kinds[] = {{"open", FileCall::Open, EACCES},
+                 {"write", FileCall::Write, ENOSPC},
+                 {"fsync", FileCall::Sync, EIO},
+                 {"close", FileCall::Close, EIO},
+                 {"rename", FileCall::Rename, EXDEV}};
     for (const Row& row : Rows()) {
         SCOPED_TRACE(row.name);
         Clean(row);
         std::set<int> failed;
-        for (const auto& [call, error] : kinds) {
+        for (const auto& [name, call, error] : kinds) {
             for (int n = 1;; ++n) {
-                SCOPED_TRACE(testing::Message() << "call " << static_cast<int>(call) << " #" << n);
+                SCOPED_TRACE(testing::Message() << name << " #" << n);
                 platform::FileFaultPlan plan{call, n, error};
                 platform::SetFileFaultPlan(&plan);
                 const bool result = Run(row);
@@ -277,7 +281,7 @@ TEST_F(FileFaultsTest, ReadOnlyFoldersAndFilesAsAnUnprivilegedUser) {
             GTEST_SKIP() << "read-only modes do not apply to this user, who is not root";
         return;
     }
-    ::chown(m_dir.Path().c_str(), 65534, 65534);
+    ASSERT_EQ(::chown(m_dir.Path().c_str(), 65534, 65534), 0);
     for (const auto& e : fs::recursive_directory_iterator(m_dir.Path()))
         ASSERT_EQ(::chown(e.path().c_str(), 65534, 65534), 0);
     const pid_t child = ::fork();
