@@ -27,16 +27,17 @@ namespace {
 using Tree = std::map<std::string, std::string>; // relative path -> bytes ("/" for a folder)
 
 struct Step {
-    std::string file; // written by the step
-    int message;      // shown when it fails (0: none)
-    bool reports;     // its failure makes the operation return false
+    std::string file;              // written by the step
+    int message;                   // shown when it fails (0: none)
+    bool reports;                  // its failure makes the operation return false
+    const char* section = nullptr; // a settings write: the key whose value stays in memory
+    const char* key = nullptr;
 };
 
 struct Row {
     const char* name;
     std::function<bool()> run;
     std::vector<Step> steps;
-    const char* key = nullptr; // [SOUND] or [REMOTE] key the settings step writes
 };
 
 } // namespace
@@ -63,56 +64,42 @@ protected:
     }
 
     std::vector<Row> Rows() {
-        auto card = [this]() -> CVoicePlayer& {
-            auto& p = Player();
-            p.m_nTikoModel = 2; // no voice-player program needed
-            p.m_strRemoteDir = m_dir / "card/";
-            return p;
-        };
         auto exportTo = [this](const char* name, bool append) {
             return [=, this] {
                 return WriteClipProgram(m_dir / name, "a.wav", 5, 1000, 0, append, Player());
             };
         };
-        auto choose = [this](const char* chosen, auto select) {
-            return [=, this] {
-                m_prompts->QueueChoice(m_dir / chosen);
-                return select(Player());
-            };
+        auto send = [this](const char* name) {
+            return [=, this] { return Player().SendCardFile(m_dir / name, Dialog()); };
         };
-        auto send = [this, card](const char* file) {
-            return [=, this] { return card().SendCardFile(m_dir / file, Dialog()); };
-        };
-        const Step settings{"Voxlet.ini", 128, false}, record{"card/ADDON/REMOTE.LOG", 108, true};
+        auto choose = [this](const char* name) { m_prompts->QueueChoice(m_dir / name); };
+        const Step remoteDir{"Voxlet.ini", 128, false, "REMOTE", "REMOTE_DIR"},
+            record{"card/ADDON/REMOTE.LOG", 108, true};
+        const Step tm4{"old.TM4", 112, true};
         return {
             {"export new", exportTo("new.TM4", false), {{"new.TM4", 112, true}}},
-            {"export replace", exportTo("old.TM4", false), {{"old.TM4", 112, true}}},
-            {"export append", exportTo("old.TM4", true), {{"old.TM4", 112, true}}},
+            {"export replace", exportTo("old.TM4", false), {tm4}},
+            {"export append", exportTo("old.TM4", true), {tm4}},
             {"setting",
              [this] { return Player().WriteSetting("SOUND", "DEFAULT", "7"); },
-             {{"Voxlet.ini", 128, true}},
-             "DEFAULT"},
+             {{"Voxlet.ini", 128, true, "SOUND", "DEFAULT"}}},
             {"voice folder",
-             choose("v/Ninshiki/NF01.wav", [](CVoicePlayer& p) { return p.SelectVoiceFolder(); }),
-             {settings},
-             "VOICE_FOLDER"},
+             [=, this] { return choose("v/Ninshiki/NF01.wav"), Player().SelectVoiceFolder(); },
+             {{"Voxlet.ini", 128, false, "SOUND", "VOICE_FOLDER"}}},
             {"remote file",
-             choose("card/ADDON/REMOTE.LOG",
-                    [](CVoicePlayer& p) { return p.SelectRemoteFile(), true; }),
-             {settings},
-             "REMOTE_DIR"},
+             [=, this] {
+                 return choose("card/ADDON/REMOTE.LOG"), Player().SelectRemoteFile(), true;
+             },
+             {remoteDir}},
             {"card record",
-             [card] { return card().SendCardCommand(std::nullopt, 1, 3, 0); },
-             {record, settings},
-             "REMOTE_DIR"},
+             [this] { return Player().SendCardCommand(std::nullopt, 1, 3, 0); },
+             {record, remoteDir}},
             {"clip copy",
              send("clip.wav"),
-             {{"card/ADDON/TEMP.wav", 126, true}, record, settings},
-             "REMOTE_DIR"},
+             {{"card/ADDON/TEMP.wav", 126, true}, record, remoteDir}},
             {"program copy",
              send("prog.TM4"),
-             {{"card/ADDON/TEMP.TM4", 117, true}, record, settings},
-             "REMOTE_DIR"},
+             {{"card/ADDON/TEMP.TM4", 117, true}, record, remoteDir}},
             {"first start copies the settings",
              [this] {
                  return !platform::LocateSettingsFile({m_dir / "bin/", false, m_dir / "user/"})
@@ -144,10 +131,12 @@ protected:
             ::chmod(e.path().c_str(), e.is_directory() ? folders : files);
     }
 
-    // Runs the row on a fresh player (no write was refused before this run).
+    // Runs the row on a fresh player (no write was refused before this run),
+    // whose card is the folder "card" (a model 2 robot: no player program).
     bool Run(const Row& row) {
         m_player.reset();
-        Player();
+        Player().m_nTikoModel = 2;
+        Player().m_strRemoteDir = m_dir / "card/";
         m_log.clear();
         return row.run();
     }
@@ -166,12 +155,10 @@ protected:
         ASSERT_TRUE(Run(row));
         m_after = Snapshot();
         m_cleanShown = Shown();
-        m_cleanValue = row.key ? Setting(row.key) : "";
+        for (const Step& step : row.steps)
+            if (step.key)
+                m_cleanValue = Player().ReadSetting(step.section, step.key, "");
         Restore();
-    }
-    std::string Setting(const char* key) {
-        const char* section = std::strcmp(key, "REMOTE_DIR") == 0 ? "REMOTE" : "SOUND";
-        return Player().ReadSetting(section, key, "?");
     }
 
     // Checks a run that returned result, in which a write failed with error
@@ -194,9 +181,9 @@ protected:
             return -1;
         }
         EXPECT_EQ(result, !row.steps[k].reports);
-        if (row.steps[k].message == 128) {
-            EXPECT_NE(text.find(std::strerror(error)), std::string::npos) << text;
-            EXPECT_EQ(Setting(row.key), m_cleanValue); // kept in memory
+        if (const Step& step = row.steps[k]; step.key) {
+            EXPECT_NE(text.find(std::strerror(error)), std::string::npos) << text; // the reason
+            EXPECT_EQ(Player().ReadSetting(step.section, step.key, ""), m_cleanValue);
         }
         Tree expected = m_before;
         for (std::size_t i = 0; i < k; ++i)
@@ -208,14 +195,17 @@ protected:
         return static_cast<int>(k);
     }
 
-    bool ReadOnlyRuns();
+    void RunTable();
 
     Tree m_before, m_after;
     std::vector<int> m_cleanShown;
-    std::string m_cleanValue;
+    std::string m_cleanValue; // of the key of the row's settings write
 };
 
-TEST_F(FileFaultsTest, EveryWriteFailingAtEachCallLosesNothing) {
+// Every row with the file seam failing at each of its calls in turn, then in
+// read-only folders (it fails at its first step) and read-only files (at its
+// first step whose file exists).
+void FileFaultsTest::RunTable() {
     const struct {
         const char* name;
         FileCall call;
@@ -242,24 +232,12 @@ TEST_F(FileFaultsTest, EveryWriteFailingAtEachCallLosesNothing) {
                     break;
             }
         }
-        for (int step = 0; step < static_cast<int>(row.steps.size()); ++step)
-            EXPECT_TRUE(failed.count(step))
-                << "step " << step << " never failed: not written through the file seam";
-    }
-}
-
-// Runs every row in read-only folders and in read-only files: each fails at
-// its first step whose file exists (at once in read-only folders). false when
-// the modes do not apply to this user.
-bool FileFaultsTest::ReadOnlyRuns() {
-    for (const Row& row : Rows()) {
-        SCOPED_TRACE(row.name);
-        Clean(row);
+        EXPECT_EQ(failed.size(), row.steps.size() + 1) << "a step writes around the file seam";
         for (const bool folders : {true, false}) {
             SCOPED_TRACE(folders ? "read-only folders" : "read-only files");
             Modes(folders ? 0555 : 0777, folders ? 0666 : 0444);
             if (::access((m_dir / (folders ? "." : "Voxlet.ini")).c_str(), W_OK) == 0)
-                return false;
+                GTEST_SKIP() << "read-only modes do not apply to this user, who is not root";
             int expected = -1;
             for (std::size_t i = 0; i < row.steps.size() && expected < 0; ++i)
                 if (folders || m_before.count(row.steps[i].file))
@@ -270,35 +248,31 @@ bool FileFaultsTest::ReadOnlyRuns() {
             Restore();
         }
     }
-    return true;
 }
 
-// As root, for whom permissions do not apply, the runs are made by nobody (the
-// files' owner) in a child process.
-TEST_F(FileFaultsTest, ReadOnlyFoldersAndFilesAsAnUnprivilegedUser) {
-    if (::geteuid() != 0) {
-        if (!ReadOnlyRuns())
-            GTEST_SKIP() << "read-only modes do not apply to this user, who is not root";
-        return;
-    }
+// As root, for whom permissions do not apply, the table runs as nobody (the
+// owner of the files) in a child process.
+TEST_F(FileFaultsTest, EveryWriteLosesNothingWhereverItFails) {
+    if (::geteuid() != 0)
+        return RunTable();
     ASSERT_EQ(::chown(m_dir.Path().c_str(), 65534, 65534), 0);
     for (const auto& e : fs::recursive_directory_iterator(m_dir.Path()))
         ASSERT_EQ(::chown(e.path().c_str(), 65534, 65534), 0);
     const pid_t child = ::fork();
     if (child == 0) {
-        const auto& result = *testing::UnitTest::GetInstance()->current_test_info()->result();
-        const int parts = result.total_part_count();
         try {
             EXPECT_TRUE(::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 &&
-                        ::setuid(65534) == 0 && ReadOnlyRuns())
-                << "as nobody";
+                        ::setuid(65534) == 0)
+                << "cannot become nobody";
+            if (!HasFailure())
+                RunTable();
         } catch (const std::exception& e) {
             ADD_FAILURE() << e.what();
         }
         std::fflush(stdout);
-        ::_exit(result.total_part_count() == parts ? 0 : 1);
+        ::_exit(HasFailure() ? 1 : 0);
     }
     int status = -1;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_EQ(status, 0) << "the runs as nobody failed (see above)";
+    EXPECT_EQ(status, 0) << "the table failed as nobody (see above)";
 }
