@@ -112,7 +112,7 @@ protected:
     Tree Snapshot() const {
         Tree tree;
         for (const auto& e : fs::recursive_directory_iterator(m_dir.Path()))
-            tree[fs::relative(e.path(), m_dir.Path())] =
+            tree[e.path().string().substr(m_dir.Path().size() + 1)] =
                 e.is_directory() ? "/" : testsupport::ReadFile(e.path());
         return tree;
     }
