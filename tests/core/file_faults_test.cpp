@@ -4,6 +4,7 @@
 // failing one as a clean run leaves them), with no temporary file behind.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <functional>
