@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/wx/wx_desktop.h"
 #include "ui/wx/wx_font.h"
 #include "ui/wx/wx_icons.h"
 #include "ui/wx/wx_text.h"
@@ -115,6 +116,7 @@ WxTemplateDialog::WxTemplateDialog(wxWindow* parent, platform::ModalDialogLogic&
 #ifdef __WXGTK__
     InstallCompactStyle(GetHandle());
 #endif
+    KeepFocusVisible(*this);
     BuildControls();
     ArrangeControls(true);
 
@@ -627,6 +629,16 @@ void WxTemplateDialog::AppendSystemMenuItem(int command, std::string_view text) 
 
 void* WxTemplateDialog::NativeHandle() const {
     return GetHandle();
+}
+
+void WxTemplateDialog::BeginBusy() {
+    wxBeginBusyCursor();
+    Refresh();
+    Update();
+}
+
+void WxTemplateDialog::EndBusy() {
+    wxEndBusyCursor();
 }
 
 // ---------------------------------------------------------------- life cycle

@@ -13,7 +13,7 @@
 //                                           OnDestroy
 // The about item that Windows puts in the system menu is offered in a context
 // menu of the dialog's background (under GTK the window manager owns the
-// window menu), and F1 carries it out.
+// window menu), and F1 carries it out. The focused control is always marked.
 //
 // Layout: each rectangle is ConvertDialogToPixels of the template's, with the
 // dialog's font set first. GTK's controls and the fallback font can need more
@@ -84,6 +84,10 @@ public:
     void PostClose() override;
     void AppendSystemMenuItem(int command, std::string_view text) override;
     void* NativeHandle() const override;
+    // The busy cursor (wxBeginBusyCursor) after a repaint done at once
+    // (Refresh, Update): no event is dispatched.
+    void BeginBusy() override;
+    void EndBusy() override;
 
     // --- life cycle
     // Runs the logic's OnInitDialog (once) and puts the focus on the first
