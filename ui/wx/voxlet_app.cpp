@@ -22,6 +22,7 @@ CVoxletApp::~CVoxletApp() = default;
 
 bool CVoxletApp::OnInit() {
     voxwx::UseJapaneseToolkitTexts();
+    voxwx::KeepFocusVisible();
     return true;
 }
 

@@ -20,7 +20,8 @@ public:
     ~CVoxletApp() override;
 
     // wx start-up: no command-line options are taken (the toolkit's own are
-    // consumed by GTK before this runs); the toolkit's texts are Japanese.
+    // consumed by GTK before this runs); the toolkit's texts are Japanese
+    // and the focus is always marked.
     bool OnInit() override;
     // Runs InitInstance instead of a message loop of the application's own.
     int OnRun() override;

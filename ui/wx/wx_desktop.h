@@ -2,8 +2,6 @@
 // the window whatever the system language, and with the focus always marked.
 #pragma once
 
-class wxWindow;
-
 namespace voxwx {
 
 // The toolkit's own texts (file choosers' buttons and places, their
@@ -15,9 +13,10 @@ namespace voxwx {
 // the locale from the environment). False when no such locale exists.
 bool UseJapaneseToolkitTexts();
 
-// The focused control of the window (a top-level window) is marked at all
-// times, not only once the keyboard has been used, so a keyboard user sees
-// what Enter will press.
-void KeepFocusVisible(wxWindow& window);
+// The focused control of every window the program shows (its dialogs,
+// message boxes, file choosers) is marked at all times, not only once the
+// keyboard has been used, so a keyboard user sees what Enter will press.
+// Call after the toolkit has started.
+void KeepFocusVisible();
 
 } // namespace voxwx

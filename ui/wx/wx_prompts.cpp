@@ -186,7 +186,11 @@ namespace {
 std::optional<std::string> RunFileDialog(const platform::FileDialogSpec& spec, long style,
                                          std::string_view defaultTitle) {
     wxBusyCursorSuspender notBusy;
-    const WxFileDialogParts parts = FileDialogParts(spec);
+    WxFileDialogParts parts = FileDialogParts(spec);
+    // A save starts where it can write (not in the installed demo set).
+    if ((style & wxFD_SAVE) &&
+        !platform::FolderIsWritable(parts.folder.empty() ? std::string(".") : parts.folder))
+        parts.folder = ToUtf8(wxGetHomeDir());
     wxFileDialog dialog(PromptParent(), ToWx(spec.title.empty() ? defaultTitle : spec.title),
                         ToWx(parts.folder), ToWx(parts.file), ToWx(parts.wildcard), style);
     if (dialog.ShowModal() != wxID_OK)

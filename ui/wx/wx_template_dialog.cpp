@@ -20,7 +20,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "ui/wx/wx_desktop.h"
 #include "ui/wx/wx_font.h"
 #include "ui/wx/wx_icons.h"
 #include "ui/wx/wx_text.h"
@@ -116,7 +115,6 @@ WxTemplateDialog::WxTemplateDialog(wxWindow* parent, platform::ModalDialogLogic&
 #ifdef __WXGTK__
     InstallCompactStyle(GetHandle());
 #endif
-    KeepFocusVisible(*this);
     BuildControls();
     ArrangeControls(true);
 

@@ -13,7 +13,7 @@
 //                                           OnDestroy
 // The about item that Windows puts in the system menu is offered in a context
 // menu of the dialog's background (under GTK the window manager owns the
-// window menu), and F1 carries it out. The focused control is always marked.
+// window menu), and F1 carries it out.
 //
 // Layout: each rectangle is ConvertDialogToPixels of the template's, with the
 // dialog's font set first. GTK's controls and the fallback font can need more
