@@ -58,20 +58,32 @@ void CVoicePlayer::InitPlayer(DialogHost& dlg) {
     m_nDefaultInterval = ReadSettingInt("PLAY", "DEFAULT_INTERVAL", 0);
     m_strVoiceFolder = ReadSetting("SOUND", "VOICE_FOLDER", ".\\voice");
 
-    const std::string check =
-        platform::JoinPath({m_strVoiceFolder, RecognitionFolderName(), "NF01.wav"});
-    if (!platform::PathExists(check) && m_nConnectType == CONNECT_SOUND) {
+    // Asked until the clips are found or the user takes another way; a data
+    // folder chosen here is entered and its catalogue loaded, then checked.
+    while (m_nConnectType == CONNECT_SOUND &&
+           !platform::PathExists(
+               platform::JoinPath({m_strVoiceFolder, RecognitionFolderName(), "NF01.wav"}))) {
         platform::MessageStyle style;
         style.buttons = platform::MsgButtons::YesNo;
         style.icon = platform::MsgIcon::Question;
         style.defaultButton = platform::kIdNo;
-        if (ShowMessage(ids::IDS_VOICE_NOT_FOUND, style) == platform::kIdYes) {
+        style.extraButton = LoadStringId(ids::IDS_CHOOSE_DATA_FOLDER);
+        const int answer = ShowMessage(ids::IDS_VOICE_NOT_FOUND, style);
+        if (answer == platform::kIdExtra) {
+            if (SelectDataFolder()) {
+                FreeVoices();
+                LoadVoiceCsv(MODE_NINSHIKI);
+            }
+            continue;
+        }
+        if (answer == platform::kIdYes) {
             m_nConnectType = CONNECT_FLASHAIR;
             WriteSetting("REMOTE", "CONNECT_TYPE", "2");
         } else if (!SelectVoiceFolder()) {
             dlg.PostClose();
             return;
         }
+        break;
     }
 
     if (m_nTargetCount > 1) {
@@ -99,6 +111,7 @@ bool CVoicePlayer::SelectVoiceFolder() {
     spec.initialName = platform::JoinPath({m_strVoiceFolder, RecognitionFolderName(), "NF01.wav"});
     spec.filter = filters::kRecognitionClip;
     spec.hideReadOnly = true;
+    spec.title = LoadStringId(ids::IDS_RECOGNITION_CLIP_TITLE);
     const auto chosen = platform::GetPrompts().FileOpen(spec);
     if (!chosen)
         return false;

@@ -77,6 +77,10 @@ public:
     void InitPlayer(platform::DialogHost& dlg);
     void SaveSettings(platform::DialogHost& dlg);
     bool SelectVoiceFolder();
+    // The user chooses the data folder (one that holds Ninshiki.csv): it
+    // becomes the current folder and [DATA] DATA_FOLDER. The caller loads
+    // its catalogues. False when cancelled or refused.
+    bool SelectDataFolder();
 
     // Play commands and the sequencer
     void PlaySelected(platform::DialogHost& dlg);

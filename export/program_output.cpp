@@ -49,6 +49,8 @@ void ProgramOutput(CVoicePlayer& player, platform::DialogHost& dlg) {
     spec.filter = filters::kPrograms;
     spec.hideReadOnly = true;
     spec.overwritePrompt = playList;
+    spec.title = LoadStringId(ids::IDS_SAVE_PROGRAM_TITLE);
+    spec.folder = player.ProgramFolder(); // where the program category lists programs
     const auto chosen = platform::GetPrompts().FileSave(spec);
     if (!chosen)
         return;

@@ -70,6 +70,7 @@ platform::FileDialogSpec Chooser(std::string initialName) {
     spec.filter = filters::kRemoteLog;
     spec.hideReadOnly = true;
     spec.overwritePrompt = false;
+    spec.title = LoadStringId(ids::IDS_REMOTE_LOG_TITLE);
     return spec;
 }
 

@@ -31,6 +31,8 @@ void CVoicePlayer::SendProgramFile(DialogHost& dlg, int selection) {
             spec.filter = filters::kProgramsAndClips;
         }
         spec.hideReadOnly = true;
+        spec.title = LoadStringId(ids::IDS_SEND_FILE_TITLE);
+        spec.folder = ProgramFolder();
         auto chosen = platform::GetPrompts().FileOpen(spec);
         if (!chosen)
             return;
@@ -40,11 +42,13 @@ void CVoicePlayer::SendProgramFile(DialogHost& dlg, int selection) {
     } else {
         file = ProgramFolder() + dlg.ListGetText(ctl::kClipList, selection);
     }
+    if (m_nConnectType == CONNECT_SOUND)
+        return; // the PC route plays no program files
+    platform::BusyScope busy(dlg);
     if (m_nConnectType == CONNECT_FLASHAIR)
         SendFlashAirFile(file, dlg);
-    else if (m_nConnectType == CONNECT_USB)
+    else
         SendCardFile(file, dlg);
-    // The PC route plays no program files.
 }
 
 void CVoicePlayer::PlaySelected(DialogHost& dlg) {
@@ -89,8 +93,13 @@ void CVoicePlayer::PlaySelected(DialogHost& dlg) {
 
     ShowClip(dlg, entry, m_nConnectType != CONNECT_SOUND || entry.nSeconds == 0);
     const int volume = VolumePercent(dlg);
+    if (m_nConnectType == CONNECT_SOUND) {
+        PlayClip(m_bVolumeChanged, ClipPath(entry), volume);
+        return;
+    }
 
-    if (m_bNinshikiVoice && m_nConnectType != CONNECT_SOUND && m_nMode == MODE_NINSHIKI) {
+    platform::BusyScope busy(dlg);
+    if (m_bNinshikiVoice && m_nMode == MODE_NINSHIKI) {
         // The recognition word sounds on the PC first; the thread waits for it.
         PlayClip(m_bVolumeChanged, ClipPath(entry), volume);
         if (entry.nSeconds > 1)
@@ -99,9 +108,7 @@ void CVoicePlayer::PlaySelected(DialogHost& dlg) {
 
     if (m_nConnectType == CONNECT_FLASHAIR)
         SendFlashAirCommand(static_cast<std::int16_t>(volume), entry.nSoundId, entry.nSeconds);
-    else if (m_nConnectType == CONNECT_USB)
+    else
         SendCardCommand(std::nullopt, entry.nSoundId, entry.nSeconds,
                         static_cast<std::int16_t>(volume));
-    else
-        PlayClip(m_bVolumeChanged, ClipPath(entry), volume);
 }

@@ -187,6 +187,9 @@ bool CVoicePlayer::SendStepClip(DialogHost& dlg, const SequenceStep& step) {
     ShowClip(dlg, clip, showId);
     const int volume = VolumePercent(dlg);
     const std::optional<char>& target = step.target;
+    std::optional<platform::BusyScope> busy;
+    if (m_nConnectType == CONNECT_FLASHAIR || m_nConnectType == CONNECT_USB)
+        busy.emplace(dlg);
     if (m_nConnectType == CONNECT_FLASHAIR) {
         if (!target) {
             SendFlashAirCommand(static_cast<std::int16_t>(volume), clip.nSoundId, clip.nSeconds);

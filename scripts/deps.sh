@@ -10,6 +10,8 @@ packages=(build-essential cmake ninja-build pkg-config libgtest-dev
           espeak-ng
           # the window (wxWidgets on GTK 3) and Japanese text in it
           libwxgtk3.2-dev libgtk-3-dev fonts-noto-cjk
+          # the Japanese locale the toolkit's own texts are read in
+          locales-all
           # GUI tests: a virtual X server, screenshots, X input and the
           # accessibility bus for the end-to-end test
           xvfb xauth xdotool imagemagick at-spi2-core python3-pyatspi dbus-x11

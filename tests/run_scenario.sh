@@ -7,6 +7,7 @@
 # - SCENARIO_DIR/cards names FlashAir cards, one per line: each gets its own
 #   card emulator on a free loopback port; "@NAME@" in the settings file
 #   becomes its address, and the address in the transcript becomes "@NAME@".
+#   The working folder's path in the transcript becomes "@WORK@".
 # - SCENARIO_DIR/dump lists files (relative to the working folder, or
 #   "@NAME@/PATH" inside a card) whose bytes are appended to the transcript.
 # - When SCENARIO_DIR/expected.ini exists, the settings file left behind must
@@ -72,6 +73,8 @@ fi
 for i in "${!cards[@]}"; do
     sed -i "s/127\.0\.0\.1:${ports[$i]}/@${cards[$i]}@/g" "$actual"
 done
+# The working folder's absolute path (a chosen data folder) becomes @WORK@.
+sed -i "s|$work|@WORK@|g" "$actual"
 
 status=0
 if ! diff -u "$dir/expected" "$actual"; then

@@ -85,6 +85,9 @@ void CDefineDlg::OnCommand(DialogHost& dlg, int id, int notification) {
     case kRecognitionFile:
         OnRecognitionFile();
         break;
+    case kDataFolder:
+        m_bDataFolderChanged = m_pPlayer->SelectDataFolder() || m_bDataFolderChanged;
+        break;
     default:
         break;
     }

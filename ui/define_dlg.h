@@ -1,8 +1,9 @@
 // CDefineDlg: the settings dialog's logic. It shows the player's settings and,
 // on OK, stores every value in the player and the settings file at once and
 // tells the main dialog through m_bVersionChanged whether the voice sets
-// changed. Its two folder buttons store their folders at once; Cancel does
-// not undo them.
+// changed. Its three folder buttons store their folders at once; Cancel does
+// not undo them. A data folder chosen here is entered at once: the main
+// dialog reloads its catalogues when DataFolderChanged() says so.
 #pragma once
 
 #include "platform/prompts.h"
@@ -15,6 +16,7 @@ constexpr int kOk = 1;
 constexpr int kCancel = 2;
 constexpr int kRemoteFile = 3;
 constexpr int kRecognitionFile = 4;
+constexpr int kDataFolder = 5;
 constexpr int kIntervalCombo = 1025;
 constexpr int kInterfaceCombo = 1030;
 // The model radios: 1036 + model - 1 for models 1 to 4 (3 and 4 hidden).
@@ -37,6 +39,8 @@ public:
     void OnInitDialog(platform::DialogHost& dlg) override;
     void OnCommand(platform::DialogHost& dlg, int id, int notification) override;
 
+    bool DataFolderChanged() const { return m_bDataFolderChanged; }
+
     CVoicePlayer* m_pPlayer;
 
 private:
@@ -44,6 +48,7 @@ private:
     void OnSelchangeInterface(platform::DialogHost& dlg);
     void OnRemoteFile();
     void OnRecognitionFile();
+    bool m_bDataFolderChanged = false;
 };
 
 // The text of an interval item: "連続" for 0, "N秒" otherwise.

@@ -136,10 +136,16 @@ void CVoxletDlg::OnModeChange(DialogHost& dlg) {
 
 void CVoxletDlg::OnSettings(DialogHost& dlg) {
     CVoicePlayer& p = *m_pPlayer;
+    bool dataFolderChanged = false;
     {
         CDefineDlg settings(&p);
-        if (platform::GetPrompts().RunModal(settings) != platform::kIdOk)
+        const int result = platform::GetPrompts().RunModal(settings);
+        dataFolderChanged = settings.DataFolderChanged();
+        if (result != platform::kIdOk) {
+            if (dataFolderChanged)
+                ShowNewCatalogue(dlg);
             return;
+        }
     }
     if (p.m_nMode == MODE_NINSHIKI) {
         if (p.m_nCategory == CATEGORY_PROGRAMS && p.m_nConnectType == CONNECT_SOUND) {
@@ -153,16 +159,20 @@ void CVoxletDlg::OnSettings(DialogHost& dlg) {
         dlg.EnableItem(ctl::kProgramRadio,
                        p.m_nTikoModel != 1 && p.m_nConnectType != CONNECT_SOUND);
     }
-    if (p.m_bVersionChanged) {
-        p.m_bUraVoice = false;
-        if (p.m_nCategory >= 0)
-            dlg.CheckItem(ctl::kFirstCategory + p.m_nCategory, false);
-        dlg.CheckItem(ctl::kFirstCategory, true);
-        const bool model2 = p.m_nTikoModel == 2;
-        dlg.EnableItem(ctl::kKarutaRadio, model2 || (p.m_nVersion & VOICE_SET_SORA2_DX));
-        dlg.EnableItem(ctl::kTikoWalkRadio, model2 || (p.m_nVersion & VOICE_SET_TIKO_WALK));
-        p.ChangeMode(p.m_nMode, dlg);
-    }
+    if (p.m_bVersionChanged || dataFolderChanged)
+        ShowNewCatalogue(dlg);
+}
+
+void CVoxletDlg::ShowNewCatalogue(DialogHost& dlg) {
+    CVoicePlayer& p = *m_pPlayer;
+    p.m_bUraVoice = false;
+    if (p.m_nCategory >= 0)
+        dlg.CheckItem(ctl::kFirstCategory + p.m_nCategory, false);
+    dlg.CheckItem(ctl::kFirstCategory, true);
+    const bool model2 = p.m_nTikoModel == 2;
+    dlg.EnableItem(ctl::kKarutaRadio, model2 || (p.m_nVersion & VOICE_SET_SORA2_DX));
+    dlg.EnableItem(ctl::kTikoWalkRadio, model2 || (p.m_nVersion & VOICE_SET_TIKO_WALK));
+    p.ChangeMode(p.m_nMode, dlg);
 }
 
 void CVoxletDlg::OnDestroy(DialogHost& dlg) {

@@ -43,4 +43,7 @@ private:
     void OnProgramOutput(platform::DialogHost& dlg);
     void OnModeChange(platform::DialogHost& dlg);
     void OnSettings(platform::DialogHost& dlg);
+    // The first category of the current mode's catalogue, loaded anew (the
+    // voice sets or the data folder changed).
+    void ShowNewCatalogue(platform::DialogHost& dlg);
 };

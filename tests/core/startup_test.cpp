@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "core/start_folder.h"
 #include "platform/dialog_host.h"
+#include "platform/paths.h"
 #include "support/player_fixture.h"
 
 namespace {
@@ -85,4 +87,37 @@ TEST_F(StartupTest, DataSpelledInAnotherLetterCaseStartsAndPlays) {
     Dialog().ListSetSel(ctl::kClipList, 0);
     Player().PlaySelected(Dialog());
     EXPECT_EQ(m_log.back(), "audio play ./voice/Ninshiki/a.wav -> ok");
+}
+
+TEST_F(StartupTest, TheMissingClipsQuestionChoosesADataFolderThatLaterStartsEnter) {
+    // The current folder has a catalogue but no clips; "data" has both.
+    Put("data/Ninshiki.csv", "h\n1,い,x,a.wav,1,1,1\n");
+    PutWav("data/voice/Ninshiki/NF01.wav");
+    Put("share/voxlet/demo/Ninshiki.csv", "h\n");
+    const std::string data = m_dir / "data";
+    for (const std::string& folder : {m_dir / "share", data}) {
+        m_prompts->QueueAnswer(platform::kIdExtra);
+        m_prompts->QueueChoice(folder);
+    }
+    InitedPlayer();
+    EXPECT_EQ(ListLines(), std::vector<std::string>{"い"});
+    EXPECT_EQ(std::count_if(m_log.begin(), m_log.end(),
+                            [](const std::string& l) { return l.starts_with("message 105"); }),
+              2);
+    EXPECT_TRUE(Has(m_log, "message 133 warning: フォルダー[" + (m_dir / "share") +
+                               "]にNinshiki.csvがありません。 -> OK"));
+    EXPECT_TRUE(Has(m_log, "ini write [DATA] DATA_FOLDER=" + data));
+
+    // A start in a folder without a catalogue enters the remembered folder,
+    // or the installed demo set once that folder has lost its catalogue.
+    const std::string bin = m_dir / "bin/";
+    std::filesystem::create_directories(bin);
+    for (const std::string& expected : {data, m_dir / "share/voxlet/demo"}) {
+        ASSERT_TRUE(platform::SetCurrentFolder(bin));
+        const StartFolder start = EnterDataFolder(bin, m_dir / "Voxlet.ini");
+        EXPECT_EQ(start.folder, expected);
+        EXPECT_EQ(start.demo, expected != data);
+        EXPECT_TRUE(platform::PathExists("Ninshiki.csv"));
+        std::filesystem::remove(data + "/Ninshiki.csv");
+    }
 }

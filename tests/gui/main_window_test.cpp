@@ -8,11 +8,15 @@
 #include <wx/testing.h>
 #include <wx/timer.h>
 #include <wx/uiaction.h>
+#include <wx/utils.h>
 
 #include <filesystem>
 
+#include <gtk/gtk.h>
+
 #include "gui/gui_support.h"
 #include "platform/dialog_host.h"
+#include "platform/http_transport.h"
 #include "resources/templates.h"
 #include "ui/wx/voxlet_app.h"
 
@@ -45,7 +49,55 @@ protected:
     }
 };
 
+// A FlashAir card that notes, at each exchange, whether the busy cursor is
+// shown, what the clip box shows and whether the window still waits for a
+// repaint.
+class BusyProbe final : public platform::HttpTransport {
+public:
+    explicit BusyProbe(voxwx::WxTemplateDialog& window) : m_window(window) {}
+    platform::HttpResult Get(const std::string&, std::size_t) override { return Seen(); }
+    platform::HttpResult Post(const std::string&, const std::string&, const std::string&) override {
+        return Seen();
+    }
+    std::vector<std::string> seen;
+
+private:
+    platform::HttpResult Seen() {
+        cairo_region_t* pending =
+            gdk_window_get_update_area(gtk_widget_get_window(m_window.GetHandle()));
+        seen.push_back(std::string(wxIsBusy() ? "busy" : "idle") + " " +
+                       m_window.GetItemText(ctl::kClipDisplay) + (pending ? " unpainted" : ""));
+        if (pending)
+            cairo_region_destroy(pending);
+        return {true, "", ""};
+    }
+    voxwx::WxTemplateDialog& m_window;
+};
+
 } // namespace
+
+TEST_F(MainWindowTest, ARobotExchangeRunsUnderTheBusyCursorAfterARepaint) {
+    Settings("[REMOTE]\nCONNECT_TYPE=2\nFLASHAIR=card\n");
+    Start();
+    BusyProbe probe(Window());
+    platform::SetHttpTransport(&probe);
+    guitest::ClickAt(guitest::ListItemPoint(List(), 1));
+    guitest::Pump(100);
+    ClickControl(ctl::kPlay);
+    platform::SetHttpTransport(nullptr);
+    ASSERT_FALSE(probe.seen.empty());
+    for (const auto& seen : probe.seen)
+        EXPECT_EQ(seen, "busy 3"); // the clip's id, painted
+    EXPECT_FALSE(wxIsBusy());
+}
+
+TEST_F(MainWindowTest, TheFocusStaysVisiblyMarkedAfterPointerClicks) {
+    Start();
+    auto* window = GTK_WINDOW(Window().GetHandle());
+    EXPECT_TRUE(gtk_window_get_focus_visible(window));
+    ClickControl(ctl::kModeVoice);
+    EXPECT_TRUE(gtk_window_get_focus_visible(window));
+}
 
 TEST_F(MainWindowTest, BuildsEveryControlOfTemplate102) {
     Start();

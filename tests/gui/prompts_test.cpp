@@ -25,6 +25,7 @@ struct SeenMessage {
     wxString caption;
     wxString message;
     long style = 0;
+    std::string buttons; // the labels, "|" between them
 };
 
 class MessageExpectation : public wxExpectModalBase<wxMessageDialog, MessageExpectation> {
@@ -36,6 +37,9 @@ protected:
         m_seen->caption = dlg->GetCaption();
         m_seen->message = dlg->GetMessage();
         m_seen->style = dlg->GetMessageDialogStyle();
+        m_seen->buttons = (dlg->GetYesLabel() + "|" + dlg->GetNoLabel() + "|" + dlg->GetOKLabel() +
+                           "|" + dlg->GetHelpLabel())
+                              .utf8_string();
         return m_answer;
     }
 
@@ -50,7 +54,23 @@ struct SeenFileDialog {
     wxString filename;
     std::string proposed; // the name in a save dialog's name field
     long style = 0;
+    std::string title;
+    std::string cancelText; // as the chooser shows it
 };
+
+// The text of the first label inside a widget.
+std::string LabelText(GtkWidget* widget) {
+    if (GTK_IS_LABEL(widget))
+        return gtk_label_get_text(GTK_LABEL(widget));
+    std::string text;
+    if (GTK_IS_CONTAINER(widget)) {
+        GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+        for (GList* c = children; c && text.empty(); c = c->next)
+            text = LabelText(GTK_WIDGET(c->data));
+        g_list_free(children);
+    }
+    return text;
+}
 
 class FileExpectation : public wxExpectModalBase<wxFileDialog, FileExpectation> {
 public:
@@ -63,6 +83,9 @@ protected:
         m_seen->directory = dlg->GetDirectory();
         m_seen->filename = dlg->GetFilename();
         m_seen->style = dlg->GetWindowStyle();
+        m_seen->title = dlg->GetMessage().utf8_string();
+        m_seen->cancelText = LabelText(
+            gtk_dialog_get_widget_for_response(GTK_DIALOG(dlg->GetHandle()), GTK_RESPONSE_CANCEL));
         if (m_seen->style & wxFD_SAVE) {
             gchar* name = gtk_file_chooser_get_current_name(GTK_FILE_CHOOSER(dlg->GetHandle()));
             m_seen->proposed = name ? name : "";
@@ -103,6 +126,14 @@ TEST(WxMessages, CaptionIsTheApplicationNameAndAnswersMapToIds) {
 
     wxTEST_DIALOG(rc = prompts.Message(105, "x", question), MessageExpectation(seen, wxID_NO));
     EXPECT_EQ(rc, kIdNo);
+    // The program's own labels, whatever the system language (the tests run
+    // under LANG=C); a third button answers kIdExtra.
+    EXPECT_EQ(seen.style & wxHELP, 0);
+    EXPECT_THAT(seen.buttons, ::testing::StartsWith("はい(_Y)|いいえ(_N)|"));
+    question.extraButton = "データフォルダー指定";
+    wxTEST_DIALOG(rc = prompts.Message(105, "x", question), MessageExpectation(seen, wxID_HELP));
+    EXPECT_EQ(rc, kIdExtra);
+    EXPECT_THAT(seen.buttons, ::testing::EndsWith("|データフォルダー指定"));
 
     MessageStyle error;
     error.icon = MsgIcon::Error;
@@ -110,6 +141,7 @@ TEST(WxMessages, CaptionIsTheApplicationNameAndAnswersMapToIds) {
                   MessageExpectation(seen, wxID_OK));
     EXPECT_EQ(rc, kIdOk);
     EXPECT_EQ(seen.style & (wxOK | wxYES_NO | wxICON_ERROR), wxOK | wxICON_ERROR);
+    EXPECT_THAT(seen.buttons, ::testing::HasSubstr("|OK|"));
 }
 
 TEST(WxFileDialogs, OpenAndSaveRunTheStandardDialogs) {
@@ -127,6 +159,9 @@ TEST(WxFileDialogs, OpenAndSaveRunTheStandardDialogs) {
     EXPECT_EQ(*chosen, out / "prog.TM4");
     EXPECT_TRUE(seen.style & wxFD_SAVE);
     EXPECT_TRUE(seen.style & wxFD_OVERWRITE_PROMPT);
+    EXPECT_EQ(seen.title, "名前を付けて保存");
+    // GTK's own texts in Japanese under LANG=C.
+    EXPECT_THAT(seen.cancelText, ::testing::StartsWith("キャンセル"));
     EXPECT_EQ(seen.wildcard.utf8_string(), "ﾌﾟﾛｸﾞﾗﾑﾌｧｲﾙ|*.[tT][mM]4");
 
     spec.overwritePrompt = false;
@@ -143,4 +178,13 @@ TEST(WxFileDialogs, OpenAndSaveRunTheStandardDialogs) {
     wxTEST_DIALOG(chosen = prompts.FileOpen(spec), FileExpectation(seen, wxString(), wxID_CANCEL));
     EXPECT_FALSE(chosen);
     EXPECT_TRUE(seen.style & wxFD_OPEN);
+
+    // A title of its own; a start in the spec's folder when the initial name
+    // names none, in the nearest existing one when that is gone.
+    spec.title = "音声認識ファイル(NF01.wav)を選んでください";
+    spec.initialName = "NF01.wav";
+    spec.folder = out / "gone/voice";
+    wxTEST_DIALOG(chosen = prompts.FileOpen(spec), FileExpectation(seen, wxString(), wxID_CANCEL));
+    EXPECT_EQ(seen.title, spec.title);
+    EXPECT_EQ(seen.directory.utf8_string(), out.Path());
 }

@@ -54,9 +54,11 @@ int main(int argc, char** argv) {
 
     // Bound before a move to the demo set, which must not receive it.
     platform::SetSettingsPathOverride(platform::AbsolutePath(ini));
-    const std::string demo = EnterDemoWhenNoData(platform::ExecutableFolder());
-    if (!demo.empty())
-        std::cerr << "voxlet-script: no Ninshiki.csv here; using the demo voice set in " << demo
+    const StartFolder start =
+        EnterDataFolder(platform::ExecutableFolder(), platform::SettingsFilePath());
+    if (!start.folder.empty())
+        std::cerr << "voxlet-script: no Ninshiki.csv here; using the "
+                  << (start.demo ? "demo voice set" : "data folder") << " in " << start.folder
                   << '\n';
     CurlTransport http;
     platform::SetHttpTransport(&http);

@@ -105,15 +105,17 @@ bool ScriptRunner::QueueIfAnswer(const std::string& line) {
         return false;
     if (w[0] == "answer") {
         if (w.size() != 2)
-            throw ScriptError("answer takes ok, yes or no");
+            throw ScriptError("answer takes ok, yes, no or other");
         if (w[1] == "ok")
             m_prompts.QueueAnswer(platform::kIdOk);
         else if (w[1] == "yes")
             m_prompts.QueueAnswer(platform::kIdYes);
         else if (w[1] == "no")
             m_prompts.QueueAnswer(platform::kIdNo);
+        else if (w[1] == "other")
+            m_prompts.QueueAnswer(platform::kIdExtra);
         else
-            throw ScriptError("answer takes ok, yes or no");
+            throw ScriptError("answer takes ok, yes, no or other");
         return true;
     }
     if (w[0] == "choose") {

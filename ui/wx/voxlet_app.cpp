@@ -6,6 +6,7 @@
 #include "platform/prompts.h"
 #include "playback/audio/audio_backend.h"
 #include "ui/voxlet_dlg.h"
+#include "ui/wx/wx_desktop.h"
 #include "ui/wx/wx_main_window.h"
 #include "ui/wx/wx_prompts.h"
 #include "ui/wx/wx_quit.h"
@@ -20,6 +21,8 @@ CVoxletApp::CVoxletApp() = default;
 CVoxletApp::~CVoxletApp() = default;
 
 bool CVoxletApp::OnInit() {
+    voxwx::UseJapaneseToolkitTexts();
+    voxwx::KeepFocusVisible();
     return true;
 }
 
@@ -42,7 +45,7 @@ bool CVoxletApp::InitInstance() {
     m_quit->Install();
     m_prompts = std::make_unique<voxwx::WxPrompts>();
     platform::SetPrompts(m_prompts.get());
-    EnterDemoWhenNoData(platform::ExecutableFolder());
+    EnterDataFolder(platform::ExecutableFolder(), platform::SettingsFilePath());
     if (!m_http)
         m_http = std::make_unique<CurlTransport>();
     platform::SetHttpTransport(m_http.get());

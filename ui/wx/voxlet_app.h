@@ -20,7 +20,8 @@ public:
     ~CVoxletApp() override;
 
     // wx start-up: no command-line options are taken (the toolkit's own are
-    // consumed by GTK before this runs).
+    // consumed by GTK before this runs); the toolkit's texts are Japanese
+    // and the focus is always marked.
     bool OnInit() override;
     // Runs InitInstance instead of a message loop of the application's own.
     int OnRun() override;
@@ -30,7 +31,7 @@ public:
     //    back end and the libcurl HTTP transport are installed (before the
     //    dialog exists, so messages shown while the player is constructed have
     //    them), and a current folder without voice data gives way to the
-    //    installed demo set.
+    //    data folder chosen last or the installed demo set.
     // 2. SetRegistryKey has no counterpart: nothing is stored anywhere but the
     //    settings file.
     // 3. Constructs CVoxletDlg, builds its window and runs it modally; the
