@@ -402,13 +402,15 @@ bool CardServer::Accept() {
         PrintLinef(stderr, "voxlet-card: accept: %s", std::strerror(errno));
         return false;
     }
+    bool admitted = false;
     {
         std::lock_guard lock(m_countMutex);
-        if (m_connections >= kMaxConnections) {
-            RefuseBusy(fd);
-            return true;
-        }
-        ++m_connections;
+        admitted = m_connections < kMaxConnections;
+        m_connections += admitted ? 1 : 0;
+    }
+    if (!admitted) {
+        RefuseBusy(fd);
+        return true;
     }
     try {
         std::thread([this, fd] { ServeConnection(fd); }).detach();
