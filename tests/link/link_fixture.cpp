@@ -35,16 +35,6 @@ sockaddr_in Loopback(int port) {
     return addr;
 }
 
-int ConnectLoopback(int port) {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr = Loopback(port);
-    if (fd >= 0 && connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 int ListenLoopback(int& port) {
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in addr = Loopback(0);
@@ -282,6 +272,16 @@ int RefusedPort() {
 std::string HttpReply(std::string_view body, int status) {
     return "HTTP/1.1 " + std::to_string(status) + (status == 200 ? " OK" : " Error") +
            "\r\nContent-Type: text/plain\r\nConnection: close\r\n\r\n" + std::string(body);
+}
+
+int ConnectLoopback(int port) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr = Loopback(port);
+    if (fd >= 0 && connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 std::string RawExchange(int port, std::string_view request, bool shutdownWrite, int timeoutMs) {

@@ -95,6 +95,9 @@ int RefusedPort();
 // An HTTP response with a body, as a FakeServer reply.
 std::string HttpReply(std::string_view body, int status = 200);
 
+// A connection to 127.0.0.1:port (-1 when refused).
+int ConnectLoopback(int port);
+
 // Sends raw bytes to 127.0.0.1:port, half-closes when shutdownWrite, and
 // returns everything read until the server closes (at most timeoutMs).
 std::string RawExchange(int port, std::string_view request, bool shutdownWrite = false,
