@@ -80,7 +80,7 @@ LoadResult LoadInChild() {
         std::filesystem::rename("Ninshiki.csv", "big.csv");
         LoadResult r;
         r.cpuSeconds = static_cast<double>(t1.tv_sec - t0.tv_sec) + (t1.tv_nsec - t0.tv_nsec) / 1e9;
-        r.rows = player.m_nVoiceCount;
+        r.rows = static_cast<int>(player.Catalogue().entries.size());
         r.bytesPerRow = (StatusKb("VmHWM:") - before) * 1024.0 / r.rows;
         (void)!write(pipeFds[1], &r, sizeof r);
         _exit(0);

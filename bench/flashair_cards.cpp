@@ -89,10 +89,9 @@ int main() {
     std::vector<double> all, one;
     {
         CVoicePlayer player;
-        player.m_nMode = MODE_VOICE;
         failures = 0; // those of the construction (no catalogue here) do not count
         auto send = [&](int cards) {
-            player.m_nTargetCount = cards;
+            player.SelectFlashAirCard(cards == 1 ? 0 : -1);
             const auto start = std::chrono::steady_clock::now();
             player.SendFlashAirCommand(100, 123, 3);
             return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -

@@ -252,7 +252,7 @@ bool WriteClipProgram(const std::string& programPath, std::string_view clipPath,
     if (!append)
         file.Put(program_format::Header());
     file.Put(program_format::SoundBlock(soundId));
-    PutClipBody(file, clipPath, lengthMs, player.m_nRemoteInterval);
+    PutClipBody(file, clipPath, lengthMs, player.Link().remoteInterval);
     PutPause(file, pauseMs);
     return FinishProgram(file);
 }
@@ -287,17 +287,17 @@ bool WritePlayListProgram(const std::string& programPath, const CVoicePlayer& pl
                 const bool written = file.Close();
                 ShowOkMessage(ids::IDS_PLAYLIST_ID_MISSING, platform::MsgIcon::None,
                               platform::Cp932ToUtf8(line.idText),
-                              CatalogueNamedForMode(player.m_nMode));
+                              CatalogueNamedForMode(player.ClipList().mode));
                 // The partial file could not even be written as far as it went.
                 if (!written)
                     ShowWriteFailed();
                 return false;
             }
             PutClipBody(file, entry->rawFile, Wrap32(std::int64_t{entry->nSeconds} * 1000),
-                        player.m_nRemoteInterval);
+                        player.Link().remoteInterval);
         }
         const int pauseMs = line.hasComma ? Wrap32(std::int64_t{line.pauseSeconds} * 1000)
-                                          : player.m_nIntervalMergin;
+                                          : player.Settings().intervalMargin;
         PutPause(file, pauseMs);
     }
     list.Close();

@@ -1,6 +1,6 @@
 // CDefineDlg: the settings dialog's logic. It shows the player's settings and,
 // on OK, stores every value in the player and the settings file at once and
-// tells the main dialog through m_bVersionChanged whether the voice sets
+// tells the main dialog through VoiceSetsChanged whether the voice sets
 // changed. Its two folder buttons store their folders at once; Cancel does
 // not undo them.
 #pragma once
@@ -31,19 +31,23 @@ constexpr int kRecognitionPlay = 1040;
 
 class CDefineDlg final : public platform::ModalDialogLogic {
 public:
-    explicit CDefineDlg(CVoicePlayer* player) : m_pPlayer(player) {}
+    explicit CDefineDlg(CVoicePlayer& player) : m_player(player) {}
 
     const platform::DialogTemplate& Template() const override;
     void OnInitDialog(platform::DialogHost& dlg) override;
     void OnCommand(platform::DialogHost& dlg, int id, int notification) override;
 
-    CVoicePlayer* m_pPlayer;
+    // Whether OK stored other voice sets.
+    bool VoiceSetsChanged() const { return m_voiceSetsChanged; }
 
 private:
     void OnOkButton(platform::DialogHost& dlg);
     void OnSelchangeInterface(platform::DialogHost& dlg);
     void OnRemoteFile();
     void OnRecognitionFile();
+
+    CVoicePlayer& m_player;
+    bool m_voiceSetsChanged = false;
 };
 
 // The text of an interval item: "連続" for 0, "N秒" otherwise.

@@ -32,9 +32,9 @@ public:
     // Radio values <-> controls (save: controls to values).
     void UpdateData(platform::DialogHost& dlg, bool save);
 
-    CVoicePlayer* Player() { return m_pPlayer.get(); }
+    // The player; null once the window is destroyed.
+    CVoicePlayer* Player() { return m_player.get(); }
 
-    std::unique_ptr<CVoicePlayer> m_pPlayer;
     int m_nModeRadio = 0;
     int m_nCategoryRadio = 0;
 
@@ -43,4 +43,6 @@ private:
     void OnProgramOutput(platform::DialogHost& dlg);
     void OnModeChange(platform::DialogHost& dlg);
     void OnSettings(platform::DialogHost& dlg);
+
+    std::unique_ptr<CVoicePlayer> m_player;
 };

@@ -99,7 +99,7 @@ TEST_F(MainWindowTest, EscClosesAndSavesTheVolumePosition) {
     // GTK moves the slider to the point clicked on its trough; the bottom is quiet.
     guitest::ClickAt(wxPoint(r.x + r.width / 2, r.y + r.height * 9 / 10));
     ASSERT_TRUE(guitest::WaitFor([slider] { return slider->GetValue() >= 80; }));
-    EXPECT_TRUE(Dlg().Player()->m_bVolumeChanged);
+    EXPECT_TRUE(Dlg().Player()->VolumeChanged());
     const int pos = slider->GetValue();
     guitest::PressKey(WXK_ESCAPE);
     ASSERT_TRUE(guitest::WaitFor([this] { return Window().HasEnded(); }));

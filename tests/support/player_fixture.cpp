@@ -82,6 +82,14 @@ CVoicePlayer& PlayerTest::InitedPlayer() {
     return Player();
 }
 
+CVoicePlayer& PlayerTest::InMode(int mode) {
+    for (const char* name : {"Ninshiki.csv", "voice.csv", "voice2.csv"})
+        if (!platform::PathExists(m_dir / name))
+            Put(name, "h\n");
+    EXPECT_TRUE(Player().ChangeMode(mode, Dialog()));
+    return Player();
+}
+
 std::vector<std::string> PlayerTest::ListLines() {
     std::vector<std::string> lines;
     for (int i = 0; i < Dialog().ListCount(ctl::kClipList); ++i)

@@ -34,6 +34,9 @@ protected:
     platform::HeadlessDialogHost& Dialog();
     // The player initialised against the dialog.
     CVoicePlayer& InitedPlayer();
+    // The player switched to the mode by ChangeMode, over empty catalogues
+    // where the test wrote none.
+    CVoicePlayer& InMode(int mode);
     std::vector<std::string> ListLines();
 
     testsupport::TempDir m_dir;
