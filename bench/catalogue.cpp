@@ -18,6 +18,7 @@
 #include "core/voice_player.h"
 #include "platform/paths.h"
 #include "platform/text.h"
+#include "tools/headless/headless_prompts.h"
 
 namespace {
 
@@ -69,7 +70,11 @@ LoadResult LoadInChild() {
         std::exit(1);
     const pid_t pid = fork();
     if (pid == 0) {
-        CVoicePlayer player; // loads the small catalogue
+        platform::HeadlessPrompts prompts([](const std::string&) {});
+        Services services;
+        services.prompts = &prompts;
+        services.settingsPath = (std::filesystem::current_path() / "Voxlet.ini").string();
+        CVoicePlayer player(services); // loads the small catalogue
         std::filesystem::rename("big.csv", "Ninshiki.csv");
         const long before = StatusKb("VmRSS:");
         std::ofstream("/proc/self/clear_refs") << "5";
@@ -120,7 +125,6 @@ int main() {
     const auto dir = std::filesystem::temp_directory_path() / "voxlet-bench-catalogue";
     std::filesystem::create_directories(dir);
     std::filesystem::current_path(dir);
-    platform::SetSettingsPathOverride((dir / "Voxlet.ini").string());
     std::ofstream("Ninshiki.csv") << "h\r\n1,t,x,f.wav,1,1,1\r\n";
     WriteCatalogue("big.csv");
 

@@ -80,15 +80,16 @@ int main() {
         if (line.starts_with("message"))
             ++failures;
     });
-    platform::SetPrompts(&prompts);
     CurlTransport http;
-    platform::SetHttpTransport(&http);
+    Services services;
+    services.prompts = &prompts;
+    services.http = &http;
+    services.settingsPath = (dir / "Voxlet.ini").string();
     std::ofstream(dir / "Voxlet.ini") << "[REMOTE]\nCONNECT_TYPE=2\nFLASHAIR=" << hosts << "\n";
-    platform::SetSettingsPathOverride((dir / "Voxlet.ini").string());
     std::filesystem::current_path(dir);
     std::vector<double> all, one;
     {
-        CVoicePlayer player;
+        CVoicePlayer player(services);
         failures = 0; // those of the construction (no catalogue here) do not count
         auto send = [&](int cards) {
             player.SelectFlashAirCard(cards == 1 ? 0 : -1);

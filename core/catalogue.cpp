@@ -121,7 +121,8 @@ bool CVoicePlayer::LoadVoiceCsv(int mode) {
 
     platform::TextRowReader reader(choice.file);
     if (!reader.IsOpen()) {
-        ShowOkMessage(mode == MODE_NINSHIKI ? ids::IDS_NINSHIKI_CSV_FAILED
+        ShowOkMessage(*m_services.prompts,
+                      mode == MODE_NINSHIKI ? ids::IDS_NINSHIKI_CSV_FAILED
                                             : ids::IDS_VOICE_CSV_FAILED,
                       platform::MsgIcon::Warning);
         return false;

@@ -28,10 +28,11 @@ int ZeroDbPosition(int volumeMin, int volumeMax) {
 
 void CVoicePlayer::InitPlayer(DialogHost& dlg) {
     GetAudioState().busy = false;
-    SetAudioFailureReporter(
-        [] { ShowOkMessage(ids::IDS_AUDIO_PLAY_FAILED, platform::MsgIcon::Error); });
+    SetAudioFailureReporter([&prompts = *m_services.prompts] {
+        ShowOkMessage(prompts, ids::IDS_AUDIO_PLAY_FAILED, platform::MsgIcon::Error);
+    });
     if (!OpenAudio(dlg.NativeHandle()))
-        ShowOkMessage(ids::IDS_AUDIO_INIT_FAILED, platform::MsgIcon::Error);
+        ShowOkMessage(*m_services.prompts, ids::IDS_AUDIO_INIT_FAILED, platform::MsgIcon::Error);
 
     dlg.TrackSetTicFreq(ctl::kVolume, kVolumeTickStep);
     int pos = ReadSettingInt("SOUND", "DEFAULT", -1);
@@ -62,7 +63,7 @@ void CVoicePlayer::InitPlayer(DialogHost& dlg) {
         style.buttons = platform::MsgButtons::YesNo;
         style.icon = platform::MsgIcon::Question;
         style.defaultButton = platform::kIdNo;
-        if (ShowMessage(ids::IDS_VOICE_NOT_FOUND, style) == platform::kIdYes) {
+        if (ShowMessage(*m_services.prompts, ids::IDS_VOICE_NOT_FOUND, style) == platform::kIdYes) {
             m_settings.route = CONNECT_FLASHAIR;
             WriteSetting("REMOTE", "CONNECT_TYPE", "2");
         } else if (!SelectVoiceFolder()) {
@@ -97,7 +98,7 @@ bool CVoicePlayer::SelectVoiceFolder() {
         platform::JoinPath({m_settings.voiceFolder, RecognitionFolderName(), "NF01.wav"});
     spec.filter = filters::kRecognitionClip;
     spec.hideReadOnly = true;
-    const auto chosen = platform::GetPrompts().FileOpen(spec);
+    const auto chosen = m_services.prompts->FileOpen(spec);
     if (!chosen)
         return false;
     // The folder that holds the recognition folder: the chosen path without

@@ -4,7 +4,7 @@
 #include "platform/dialog_host.h"
 #include "platform/paths.h"
 #include "platform/profile.h"
-#include "platform/sleep.h"
+#include "playback/audio/audio.h"
 #include "resources/string_table.h"
 
 namespace {
@@ -25,10 +25,10 @@ std::string WriteFailureReason(const platform::ProfileWriteError& error) {
 }
 } // namespace
 
-CVoicePlayer::CVoicePlayer() {
+CVoicePlayer::CVoicePlayer(const Services& services) : m_services(services) {
     // Members start as declared: no hidden catalogue, volume to be applied,
     // mode 0, no category shown yet, no play list, no continuous play.
-    m_settings.iniPath = platform::SettingsFilePath();
+    m_settings.iniPath = m_services.settingsPath;
     m_settings.voiceSets = static_cast<unsigned>(ReadSettingInt("DATA", "VERSION", 1));
     m_catalogue.entries.reserve(512);
     m_settings.model = ReadSettingInt("SOUND", "TIKO", 1);
@@ -45,12 +45,15 @@ CVoicePlayer::CVoicePlayer() {
     else
         m_settings.volumeMax = 1000; // no upper bound given: keep the default one
 
-    m_randomState = static_cast<std::uint32_t>(platform::CurrentTimeSeconds());
+    m_randomState = static_cast<std::uint32_t>(m_services.now());
     LoadRemoteSettings();
     LoadVoiceCsv(MODE_NINSHIKI);
 }
 
-CVoicePlayer::~CVoicePlayer() = default;
+CVoicePlayer::~CVoicePlayer() {
+    // The reporter InitPlayer installed shows through this player's prompts.
+    SetAudioFailureReporter({});
+}
 
 void CVoicePlayer::LoadRemoteSettings() {
     m_link.remoteDir = ReadSetting("REMOTE", "REMOTE_DIR", "");
@@ -117,14 +120,15 @@ bool CVoicePlayer::WriteSetting(std::string_view section, std::string_view key,
                                 std::string_view value) {
     std::pair<std::string, std::string> name{section, key};
     platform::ProfileWriteError error;
-    if (platform::ProfileWriteString(section, key, value, m_settings.iniPath, &error)) {
+    if (platform::ProfileWriteString(section, key, value, m_settings.iniPath, &error,
+                                     m_services.profileWrite)) {
         m_unsavedSettings.erase(name);
         return true;
     }
     m_unsavedSettings[std::move(name)] = value;
     if (m_settingsFailureShown.insert(m_settings.iniPath).second)
-        ShowOkMessage(ids::IDS_SETTINGS_WRITE_FAILED, platform::MsgIcon::None, m_settings.iniPath,
-                      WriteFailureReason(error));
+        ShowOkMessage(*m_services.prompts, ids::IDS_SETTINGS_WRITE_FAILED, platform::MsgIcon::None,
+                      m_settings.iniPath, WriteFailureReason(error));
     return false;
 }
 

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "core/player_state.h"
+#include "core/services.h"
 
 namespace platform {
 class DialogHost;
@@ -23,7 +24,8 @@ inline constexpr std::string_view SETTINGS_FILE_NAME = "Voxlet.ini";
 
 class CVoicePlayer {
 public:
-    CVoicePlayer();
+    // Reads the settings and the first catalogue; services outlives the player.
+    explicit CVoicePlayer(const Services& services);
     ~CVoicePlayer();
     CVoicePlayer(const CVoicePlayer&) = delete;
     CVoicePlayer& operator=(const CVoicePlayer&) = delete;
@@ -90,6 +92,7 @@ public:
     bool WriteSetting(std::string_view section, std::string_view key, std::string_view value);
 
     // What the player holds, for reading.
+    const Services& GetServices() const { return m_services; }
     const PlayerSettings& Settings() const { return m_settings; }
     const RobotLinkSettings& Link() const { return m_link; }
     const FlashAirTargets& Targets() const { return m_targets; }
@@ -142,6 +145,7 @@ private:
     // False when the send failed and the sequence stopped.
     bool SendStepClip(platform::DialogHost& dlg, const SequenceStep& step);
     std::int64_t StepPeriod(const SequenceStep& step) const;
+    const Services& m_services;
     PlayerSettings m_settings;
     RobotLinkSettings m_link;
     FlashAirTargets m_targets;

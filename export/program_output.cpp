@@ -34,9 +34,10 @@ int ClipPause(const CVoicePlayer& player, const VoiceEntry& entry) {
 } // namespace
 
 void ProgramOutput(const CVoicePlayer& player, platform::DialogHost& dlg) {
+    platform::Prompts& prompts = *player.GetServices().prompts;
     const int selection = dlg.ListGetSel(ctl::kClipList);
     if (selection < 0) {
-        ShowOkMessage(ids::IDS_SELECT_CLIP, platform::MsgIcon::None);
+        ShowOkMessage(prompts, ids::IDS_SELECT_CLIP, platform::MsgIcon::None);
         return;
     }
     // The whole list text, however long: it names the file and the program.
@@ -50,7 +51,7 @@ void ProgramOutput(const CVoicePlayer& player, platform::DialogHost& dlg) {
     spec.filter = filters::kPrograms;
     spec.hideReadOnly = true;
     spec.overwritePrompt = playList;
-    const auto chosen = platform::GetPrompts().FileSave(spec);
+    const auto chosen = prompts.FileSave(spec);
     if (!chosen)
         return;
     // An existing file is found whatever the letter case of its name.
@@ -69,7 +70,7 @@ void ProgramOutput(const CVoicePlayer& player, platform::DialogHost& dlg) {
         platform::MessageStyle style;
         style.buttons = platform::MsgButtons::YesNo;
         style.icon = platform::MsgIcon::Question;
-        if (ShowMessage(ids::IDS_PROGRAM_APPEND, style) == platform::kIdNo)
+        if (ShowMessage(prompts, ids::IDS_PROGRAM_APPEND, style) == platform::kIdNo)
             append = false;
     }
 

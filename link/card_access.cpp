@@ -142,11 +142,12 @@ bool CVoicePlayer::SendCardCommand(const std::optional<std::string>& overridePat
     std::string path = CardFile(m_link.remoteDir, kRemoteLog);
 
     if (!overridePath && (m_link.remoteDir.empty() || !CardFileExists(path, m_settings.iniPath))) {
-        const auto chosen = platform::GetPrompts().FileOpen(Chooser(std::string(kRemoteLog)));
+        const auto chosen = m_services.prompts->FileOpen(Chooser(std::string(kRemoteLog)));
         if (!chosen)
             return false;
         if (!CardFileExists(*chosen, m_settings.iniPath)) {
-            ShowOkMessage(ids::IDS_REMOTE_LOG_MISSING, platform::MsgIcon::None);
+            ShowOkMessage(*m_services.prompts, ids::IDS_REMOTE_LOG_MISSING,
+                          platform::MsgIcon::None);
             return false;
         }
         m_link.remoteDir = ParentRule(*chosen);
@@ -157,7 +158,8 @@ bool CVoicePlayer::SendCardCommand(const std::optional<std::string>& overridePat
     // the record goes to an override path.
     if (m_view.mode == MODE_VOICE && m_settings.model == 1 &&
         !CardFileExists(CardFile(m_link.remoteDir, kVoicePlayerProgram), m_settings.iniPath)) {
-        ShowOkMessage(ids::IDS_PLAYER_PROGRAM_MISSING, platform::MsgIcon::None);
+        ShowOkMessage(*m_services.prompts, ids::IDS_PLAYER_PROGRAM_MISSING,
+                      platform::MsgIcon::None);
         return false;
     }
 
@@ -168,7 +170,7 @@ bool CVoicePlayer::SendCardCommand(const std::optional<std::string>& overridePat
     if (overridePath)
         path = *overridePath;
     if (!WriteRecord(path, m_settings.iniPath, bytes)) {
-        ShowOkMessage(ids::IDS_REMOTE_WRITE_FAILED, platform::MsgIcon::None);
+        ShowOkMessage(*m_services.prompts, ids::IDS_REMOTE_WRITE_FAILED, platform::MsgIcon::None);
         return false;
     }
 
@@ -187,7 +189,7 @@ bool CVoicePlayer::SendCardFile(const std::string& path, platform::DialogHost& d
         std::string initial(kAddon);
         initial += platform::kPathSeparator;
         initial += kRemoteLog;
-        const auto chosen = platform::GetPrompts().FileOpen(Chooser(initial));
+        const auto chosen = m_services.prompts->FileOpen(Chooser(initial));
         if (!chosen)
             return false;
         // The folder that holds the chosen ADDON folder, not the mount root:
@@ -198,14 +200,15 @@ bool CVoicePlayer::SendCardFile(const std::string& path, platform::DialogHost& d
 
     if (!path.empty() && path.back() == '4') {
         if (!CopyToCard(path, CardFile(m_link.remoteDir, kProgramName), m_settings.iniPath)) {
-            ShowOkMessage(ids::IDS_PROGRAM_COPY_FAILED, platform::MsgIcon::None);
+            ShowOkMessage(*m_services.prompts, ids::IDS_PROGRAM_COPY_FAILED,
+                          platform::MsgIcon::None);
             return false;
         }
         return SendCardCommand(std::nullopt, REMOTE_CODE_PROGRAM, 0, 0);
     }
 
     if (!CopyToCard(path, CardFile(m_link.remoteDir, kClipName), m_settings.iniPath)) {
-        ShowOkMessage(ids::IDS_CLIP_COPY_FAILED, platform::MsgIcon::None);
+        ShowOkMessage(*m_services.prompts, ids::IDS_CLIP_COPY_FAILED, platform::MsgIcon::None);
         return false;
     }
     const std::int16_t seconds = ClipSeconds(path);
@@ -215,7 +218,7 @@ bool CVoicePlayer::SendCardFile(const std::string& path, platform::DialogHost& d
 
 void CVoicePlayer::SelectRemoteFile() {
     const auto chosen =
-        platform::GetPrompts().FileOpen(Chooser(CardFile(m_link.remoteDir, kRemoteLog)));
+        m_services.prompts->FileOpen(Chooser(CardFile(m_link.remoteDir, kRemoteLog)));
     if (!chosen)
         return;
     m_link.remoteDir = ParentRule(*chosen);

@@ -58,14 +58,14 @@ void CVoicePlayer::SendFlashAirCommand(std::int16_t volume, std::int16_t code,
                            records.back().size()});
     }
     // A failure reports itself; the other cards get the command all the same.
-    PutFlashAirFiles(uploads, kRecordName, true, true);
+    PutFlashAirFiles(m_services, uploads, kRecordName, true, true);
 }
 
 bool CVoicePlayer::SendFlashAirFile(const std::string& path, platform::DialogHost& dlg) {
     const int selected = m_targets.selected;
     const auto bytes = ReadWholeFile(path);
     if (!bytes) {
-        ShowOkMessage(ids::IDS_PROGRAM_READ_FAILED, platform::MsgIcon::None);
+        ShowOkMessage(*m_services.prompts, ids::IDS_PROGRAM_READ_FAILED, platform::MsgIcon::None);
         return false;
     }
     const bool program = !path.empty() && path.back() == '4';
@@ -79,7 +79,7 @@ bool CVoicePlayer::SendFlashAirFile(const std::string& path, platform::DialogHos
         uploads.push_back(
             {m_targets.hosts[static_cast<std::size_t>(card)], bytes->data(), bytes->size()});
     // Every card gets the file; after any failure no card gets a command.
-    const std::vector<bool> sent = PutFlashAirFiles(uploads, name, true, true);
+    const std::vector<bool> sent = PutFlashAirFiles(m_services, uploads, name, true, true);
     if (std::find(sent.begin(), sent.end(), false) != sent.end())
         return false;
 

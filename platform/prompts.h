@@ -67,10 +67,6 @@ public:
     virtual int RunModal(ModalDialogLogic& dialog) = 0;
 };
 
-// The process-wide prompts (set by the program or the scenario runner).
-void SetPrompts(Prompts* prompts);
-Prompts& GetPrompts();
-
 // The application name, the caption of every message box: the executable's
 // base name without its extension.
 std::string ApplicationName();

@@ -3,7 +3,6 @@
 #include "platform/dialog_host.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
-#include "platform/sleep.h"
 #include "playback/audio/audio.h"
 #include "resources/labels.h"
 #include "resources/string_table.h"
@@ -31,7 +30,7 @@ void CVoicePlayer::SendProgramFile(DialogHost& dlg, int selection) {
             spec.filter = filters::kProgramsAndClips;
         }
         spec.hideReadOnly = true;
-        auto chosen = platform::GetPrompts().FileOpen(spec);
+        auto chosen = m_services.prompts->FileOpen(spec);
         if (!chosen)
             return;
         file = *chosen;
@@ -62,7 +61,7 @@ bool CVoicePlayer::OpenHiddenCatalogue(DialogHost& dlg) {
 void CVoicePlayer::PlaySelected(DialogHost& dlg) {
     const int selection = dlg.ListGetSel(ctl::kClipList);
     if (selection < 0) {
-        ShowOkMessage(ids::IDS_SELECT_CLIP, platform::MsgIcon::None);
+        ShowOkMessage(*m_services.prompts, ids::IDS_SELECT_CLIP, platform::MsgIcon::None);
         return;
     }
     const std::string text = dlg.ListGetText(ctl::kClipList, selection);
@@ -100,7 +99,7 @@ void CVoicePlayer::PlaySelected(DialogHost& dlg) {
         // The recognition word sounds on the PC first; the thread waits for it.
         PlayClip(m_volumeChanged, ClipPath(entry), volume);
         if (entry.nSeconds > 1)
-            platform::Sleep((entry.nSeconds - 1) * 1000);
+            m_services.sleep((entry.nSeconds - 1) * 1000);
     }
 
     if (m_settings.route == CONNECT_FLASHAIR)

@@ -40,7 +40,7 @@ bool CVoicePlayer::OpenPlayList(std::string_view name) {
     auto reader = std::make_unique<platform::TextRowReader>(
         platform::JoinPath({m_settings.voiceFolder, "play_list", std::string(name) + ".txt"}));
     if (!reader->IsOpen()) {
-        ShowOkMessage(ids::IDS_PLAYLIST_FAILED, platform::MsgIcon::None);
+        ShowOkMessage(*m_services.prompts, ids::IDS_PLAYLIST_FAILED, platform::MsgIcon::None);
         return false;
     }
     m_sequence.playList = std::move(reader);
@@ -122,8 +122,8 @@ CVoicePlayer::StepTaken CVoicePlayer::TakePlayListLine(DialogHost& dlg, Sequence
     if (line->id != 0) {
         const VoiceEntry* entry = FindEntryBySoundId(line->id);
         if (!entry) {
-            ShowOkMessage(ids::IDS_PLAYLIST_ID_MISSING, platform::MsgIcon::None,
-                          platform::Cp932ToUtf8(line->IdText()),
+            ShowOkMessage(*m_services.prompts, ids::IDS_PLAYLIST_ID_MISSING,
+                          platform::MsgIcon::None, platform::Cp932ToUtf8(line->IdText()),
                           CatalogueNamedForMode(m_view.mode));
             StopSequence(dlg);
             return StepTaken::Stopped;

@@ -100,7 +100,8 @@ void CDefineDlg::OnOkButton(DialogHost& dlg) {
         platform::MessageStyle style;
         style.buttons = platform::MsgButtons::YesNo;
         style.icon = platform::MsgIcon::Question;
-        if (ShowMessage(ids::IDS_ASK_VOICE_FOLDER, style) == platform::kIdYes)
+        if (ShowMessage(*p.GetServices().prompts, ids::IDS_ASK_VOICE_FOLDER, style) ==
+            platform::kIdYes)
             p.SelectVoiceFolder();
     }
 

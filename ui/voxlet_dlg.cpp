@@ -41,7 +41,8 @@ void WriteRadioGroup(DialogHost& dlg, int first, int value) {
 
 } // namespace
 
-CVoxletDlg::CVoxletDlg() : m_player(std::make_unique<CVoicePlayer>()) {}
+CVoxletDlg::CVoxletDlg(const Services& services)
+    : m_services(services), m_player(std::make_unique<CVoicePlayer>(services)) {}
 
 CVoxletDlg::~CVoxletDlg() = default;
 
@@ -99,7 +100,7 @@ void CVoxletDlg::OnCommand(DialogHost& dlg, int id, int notification) {
 void CVoxletDlg::OnSysCommand(DialogHost&, int command) {
     if ((command & kSysCommandMask) == IDM_ABOUTBOX) {
         CAboutDlg about;
-        platform::GetPrompts().RunModal(about);
+        m_services.prompts->RunModal(about);
     }
 }
 
@@ -138,7 +139,7 @@ void CVoxletDlg::OnSettings(DialogHost& dlg) {
     bool voiceSetsChanged = false;
     {
         CDefineDlg settings(p);
-        if (platform::GetPrompts().RunModal(settings) != platform::kIdOk)
+        if (m_services.prompts->RunModal(settings) != platform::kIdOk)
             return;
         voiceSetsChanged = settings.VoiceSetsChanged();
     }

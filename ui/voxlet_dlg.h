@@ -10,8 +10,9 @@
 
 class CVoxletDlg final : public platform::ModalDialogLogic {
 public:
-    // Creates the player, which reads the settings and the first catalogue.
-    CVoxletDlg();
+    // Creates the player, which reads the settings and the first catalogue;
+    // services outlives the dialog.
+    explicit CVoxletDlg(const Services& services);
     ~CVoxletDlg() override;
 
     const platform::DialogTemplate& Template() const override;
@@ -44,5 +45,6 @@ private:
     void OnModeChange(platform::DialogHost& dlg);
     void OnSettings(platform::DialogHost& dlg);
 
+    const Services& m_services;
     std::unique_ptr<CVoicePlayer> m_player;
 };

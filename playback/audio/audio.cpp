@@ -2,9 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/prompts.h"
 #include "playback/audio/audio_backend.h"
-#include "resources/string_table.h"
 
 namespace {
 
@@ -14,11 +12,8 @@ AudioFailureReporter& Reporter() {
 }
 
 void ReportPlayFailure() {
-    if (Reporter()) {
+    if (Reporter())
         Reporter()();
-        return;
-    }
-    ShowOkMessage(ids::IDS_AUDIO_PLAY_FAILED, platform::MsgIcon::Error);
 }
 
 // The back end when OpenAudio opened it; nullptr otherwise.

@@ -73,9 +73,8 @@ void StopClip();
 // Sets the percentage the next clip is to get (requestedPercent).
 void SetClipVolume(int percent);
 
-// What PlayClip calls when a play fails: the program installs one that shows
-// message 125 ("音声の再生に失敗しました", error icon, OK button). Without one
-// installed (or after installing an empty function) the module shows message
-// 125 itself through platform::GetPrompts().
+// What PlayClip calls when a play fails: the player installs one that shows
+// message 125 ("音声の再生に失敗しました", error icon, OK button). Without
+// one (or with an empty function) a failure is reported to no one.
 using AudioFailureReporter = std::function<void()>;
 void SetAudioFailureReporter(AudioFailureReporter reporter);

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/sleep.h"
 #include "playback/audio/audio_backend.h"
 #include "playback/audio/recording_backend.h"
 #include "support/test_support.h"
@@ -22,7 +21,6 @@ using Lines = std::vector<std::string>;
 class AudioTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::SetSleepFunction([this](int ms) { sleeps.push_back(ms); });
         SetAudioFailureReporter([this] {
             ++failures;
             busyInReporter = GetAudioState().busy;
@@ -40,7 +38,6 @@ protected:
         CloseAudio();
         SetAudioBackend(nullptr);
         SetAudioFailureReporter({});
-        platform::SetSleepFunction({});
         GetAudioState() = AudioState{};
     }
 
@@ -77,7 +74,6 @@ protected:
     std::size_t taken = 0;
     int failures = 0;
     bool busyInReporter = false;
-    std::vector<int> sleeps;
     std::function<void()> onFailure;
     // The player's m_bVolumeChanged starts true (core/voice_player.h).
     bool volumeChanged = true;
@@ -208,7 +204,6 @@ TEST_F(AudioTest, RequestWhileBusyStopsTheSoundingClipAndIsDropped) {
     EXPECT_TRUE(GetAudioState().busy); // still the earlier request's
     EXPECT_TRUE(GetAudioState().segmentLoaded);
     EXPECT_EQ(failures, 0);
-    EXPECT_TRUE(sleeps.empty()); // nothing waited
 
     // Nothing sounds any more: a further nested request stops nothing.
     PlayClip(volumeChanged, other, 100);
@@ -269,7 +264,6 @@ TEST_F(AudioTest, CloseAudioStopsClosesAndIsValidTwice) {
     EXPECT_EQ(s.appliedPercent, -1);
     CloseAudio();
     EXPECT_TRUE(Take().empty());
-    EXPECT_TRUE(sleeps.empty());
     volumeChanged = true;
     PlayClip(volumeChanged, good, 60); // closed: fails, touches nothing
     EXPECT_EQ(failures, 1);
@@ -282,22 +276,9 @@ TEST_F(AudioTest, CloseAudioDuringARequestClosesWithoutWaiting) {
     onFailure = [] { CloseAudio(); };
     PlayClip(volumeChanged, missing, 60);
     onFailure = nullptr;
-    EXPECT_TRUE(sleeps.empty());
     EXPECT_EQ(Take(), (Lines{"audio stop", PlayFail(missing), "audio close"}));
     EXPECT_FALSE(GetAudioState().busy);
     EXPECT_FALSE(GetAudioState().opened);
-}
-
-TEST_F(AudioTest, DefaultReporterShowsMessage125) {
-    Lines shown;
-    platform::HeadlessPrompts prompts([&](const std::string& line) { shown.push_back(line); });
-    platform::SetPrompts(&prompts);
-    SetAudioFailureReporter({});
-    ASSERT_TRUE(OpenAudio(nullptr));
-    PlayClip(volumeChanged, missing, 60);
-    platform::SetPrompts(nullptr);
-    EXPECT_EQ(shown, Lines{"message 125 error: 音声の再生に失敗しました -> OK"});
-    EXPECT_EQ(failures, 0);
 }
 
 } // namespace

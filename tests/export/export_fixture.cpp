@@ -9,7 +9,7 @@
 void ExportTest::SetUp() {
     PlayerTest::SetUp();
     m_recorded = std::make_unique<SavePrompts>(*m_prompts);
-    platform::SetPrompts(m_recorded.get());
+    m_services.prompts = m_recorded.get();
 }
 
 std::vector<std::string> ExportTest::Messages() const {

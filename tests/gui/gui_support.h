@@ -76,6 +76,7 @@ protected:
     std::string m_oldCwd;
     std::vector<std::string> m_audio;
     voxwx::WxPrompts m_prompts;
+    Services m_services;
     std::unique_ptr<CVoxletDlg> m_dlg;
     voxwx::WxTemplateDialog* m_window = nullptr;
 };

@@ -149,8 +149,9 @@ TEST_F(MainWindowTest, InitInstanceRunsTheDialogModallyAndShutsDown) {
         }
     };
     bool result = true;
-    wxTEST_DIALOG(result = static_cast<CVoxletApp&>(*wxTheApp).InitInstance(),
-                  MainDialog().Describe("main dialog"));
+    auto& app = static_cast<CVoxletApp&>(*wxTheApp);
+    app.SetSettingsFile(m_services.settingsPath);
+    wxTEST_DIALOG(result = app.InitInstance(), MainDialog().Describe("main dialog"));
     EXPECT_FALSE(result);
     EXPECT_THAT(SettingsText(), HasSubstr("DEFAULT=64\r\n"));
 }

@@ -196,7 +196,7 @@ TEST_F(FlashAirRouteTest, EveryCardGetsTheFileAndAnyFailureStopsEveryCommand) {
 
 TEST_F(FlashAirRouteTest, CardsThatNeverAnswerTakeOneTimeOutTogether) {
     StartCards(5, "", {"--delay-ms", "8000"});
-    SetHttpTimeouts(HttpTimeouts{2000, 1});
+    m_http.SetTimeouts(platform::HttpTimeouts{2000, 1});
     const auto start = std::chrono::steady_clock::now();
     InMode(MODE_VOICE).SendFlashAirCommand(100, 123, 3);
     // One after another, five time-outs of at least a second each.

@@ -3,8 +3,6 @@
 #include <unistd.h>
 
 #include "platform/paths.h"
-#include "platform/profile.h"
-#include "platform/sleep.h"
 #include "playback/audio/audio.h"
 #include "playback/audio/audio_backend.h"
 #include "playback/audio/recording_backend.h"
@@ -14,16 +12,15 @@ void PlayerTest::SetUp() {
     char buf[4096];
     m_oldCwd = getcwd(buf, sizeof buf) ? buf : "/";
     ASSERT_EQ(chdir(m_dir.Path().c_str()), 0);
-    platform::SetSettingsPathOverride(m_dir / "Voxlet.ini");
     auto log = [this](const std::string& l) { m_log.push_back(l); };
     m_prompts = std::make_unique<platform::HeadlessPrompts>(log);
-    platform::SetPrompts(m_prompts.get());
-    platform::SetSleepFunction([log](int ms) { log("sleep " + std::to_string(ms)); });
-    platform::SetTimeFunction([] { return std::int64_t{1'700'000'000}; });
-    platform::SetProfileWriteHook(
-        [log](std::string_view s, std::string_view k, std::string_view v) {
-            log("ini write [" + std::string(s) + "] " + std::string(k) + "=" + std::string(v));
-        });
+    m_services.prompts = m_prompts.get();
+    m_services.settingsPath = m_dir / "Voxlet.ini";
+    m_services.sleep = [log](int ms) { log("sleep " + std::to_string(ms)); };
+    m_services.now = [] { return std::int64_t{1'700'000'000}; };
+    m_services.profileWrite = [log](std::string_view s, std::string_view k, std::string_view v) {
+        log("ini write [" + std::string(s) + "] " + std::string(k) + "=" + std::string(v));
+    };
     SetAudioBackend(std::make_unique<RecordingAudioBackend>(log));
 }
 
@@ -32,11 +29,6 @@ void PlayerTest::TearDown() {
     m_host.reset();
     CloseAudio();
     SetAudioBackend(nullptr);
-    platform::SetProfileWriteHook(nullptr);
-    platform::SetSleepFunction(nullptr);
-    platform::SetTimeFunction(nullptr);
-    platform::SetPrompts(nullptr);
-    platform::SetSettingsPathOverride(std::nullopt);
     (void)chdir(m_oldCwd.c_str());
 }
 
@@ -66,7 +58,7 @@ void PlayerTest::FailAudioOpen() {
 
 CVoicePlayer& PlayerTest::Player() {
     if (!m_player)
-        m_player = std::make_unique<CVoicePlayer>();
+        m_player = std::make_unique<CVoicePlayer>(m_services);
     return *m_player;
 }
 

@@ -52,16 +52,15 @@ int main(int argc, char** argv) {
     if (!line.empty())
         endLine();
 
-    // Bound before a move to the demo set, which must not receive it.
-    platform::SetSettingsPathOverride(platform::AbsolutePath(ini));
+    // Made absolute before a move to the demo set, which must not receive it.
+    Services services;
+    services.settingsPath = platform::AbsolutePath(ini);
     const std::string demo = EnterDemoWhenNoData(platform::ExecutableFolder());
     if (!demo.empty())
         std::cerr << "voxlet-script: no Ninshiki.csv here; using the demo voice set in " << demo
                   << '\n';
     CurlTransport http;
-    platform::SetHttpTransport(&http);
-    ScriptRunner runner(std::move(lines), std::cout);
-    const int rc = runner.Run();
-    platform::SetHttpTransport(nullptr);
-    return rc;
+    services.http = &http;
+    ScriptRunner runner(std::move(lines), std::cout, std::move(services));
+    return runner.Run();
 }

@@ -30,9 +30,7 @@ int CVoxletApp::OnRun() {
 
 int CVoxletApp::OnExit() {
     m_quit.reset();
-    platform::SetPrompts(nullptr);
     SetAudioBackend(nullptr);
-    platform::SetHttpTransport(nullptr);
     return wxApp::OnExit();
 }
 
@@ -41,16 +39,18 @@ bool CVoxletApp::InitInstance() {
     m_quit = std::make_unique<voxwx::QuitOnSignals>();
     m_quit->Install();
     m_prompts = std::make_unique<voxwx::WxPrompts>();
-    platform::SetPrompts(m_prompts.get());
     EnterDemoWhenNoData(platform::ExecutableFolder());
     if (!m_http)
         m_http = std::make_unique<CurlTransport>();
-    platform::SetHttpTransport(m_http.get());
 #ifdef VOXLET_HAVE_SDL
     SetAudioBackend(std::make_unique<SdlAudioBackend>());
 #endif
+    Services services;
+    services.prompts = m_prompts.get();
+    services.settingsPath = m_settingsPath.empty() ? platform::SettingsFilePath() : m_settingsPath;
+    services.http = m_http.get();
     {
-        CVoxletDlg dlg;
+        CVoxletDlg dlg(services);
         voxwx::WxTemplateDialog window(nullptr, dlg, voxwx::kMainWindowStyle);
         voxwx::DecorateMainWindow(window);
         SetTopWindow(&window);

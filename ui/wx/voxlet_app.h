@@ -5,6 +5,8 @@
 #include <wx/app.h>
 
 #include <memory>
+#include <string>
+#include <utility>
 
 namespace platform {
 class HttpTransport;
@@ -26,8 +28,9 @@ public:
     int OnRun() override;
     int OnExit() override;
 
-    // 1. The framework's base initialisation: the wx prompts, the SDL audio
-    //    back end and the libcurl HTTP transport are installed (before the
+    // 1. The framework's base initialisation: the services of the dialog (the
+    //    wx prompts, the settings file, the libcurl HTTP transport, the real
+    //    clock) are built and the SDL audio back end installed (before the
     //    dialog exists, so messages shown while the player is constructed have
     //    them), and a current folder without voice data gives way to the
     //    installed demo set.
@@ -43,7 +46,11 @@ public:
     // The signal that ended the last InitInstance, or 0.
     static int QuitSignal() { return s_quitSignal; }
 
+    // The settings file InitInstance gives the dialog ("": SettingsFilePath()).
+    void SetSettingsFile(std::string path) { m_settingsPath = std::move(path); }
+
 private:
+    std::string m_settingsPath;
     std::unique_ptr<voxwx::WxPrompts> m_prompts;
     std::unique_ptr<platform::HttpTransport> m_http;
     std::unique_ptr<voxwx::QuitOnSignals> m_quit;
