@@ -189,6 +189,12 @@ TEST(Paths, SettingsFileRule) {
             EXPECT_FALSE(fs::exists(path)) << c.name;
         EXPECT_EQ(fs::is_directory(user), c.where == std::string("user")) << c.name;
     }
+    // A copy that cannot be renamed into place leaves no temporary file.
+    TempDir dir;
+    WriteFile(dir / "bin/Voxlet.ini", "beside");
+    fs::create_directories(dir / "user/Voxlet.ini/x");
+    LocateSettingsFile({dir / "bin/", false, dir / "user/"});
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "user"), {}), 1); // the folder alone
 }
 
 TEST(Paths, UserSettingsFolderFollowsXdg) {
