@@ -71,8 +71,10 @@ LoadResult LoadInChild() {
     const pid_t pid = fork();
     if (pid == 0) {
         platform::HeadlessPrompts prompts([](const std::string&) {});
+        PcAudio audio;
         Services services;
         services.prompts = &prompts;
+        services.audio = &audio;
         services.settingsPath = (std::filesystem::current_path() / "Voxlet.ini").string();
         CVoicePlayer player(services); // loads the small catalogue
         std::filesystem::rename("big.csv", "Ninshiki.csv");

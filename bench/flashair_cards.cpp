@@ -81,8 +81,10 @@ int main() {
             ++failures;
     });
     CurlTransport http;
+    PcAudio audio;
     Services services;
     services.prompts = &prompts;
+    services.audio = &audio;
     services.http = &http;
     services.settingsPath = (dir / "Voxlet.ini").string();
     std::ofstream(dir / "Voxlet.ini") << "[REMOTE]\nCONNECT_TYPE=2\nFLASHAIR=" << hosts << "\n";

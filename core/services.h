@@ -1,5 +1,5 @@
 // Services: what a program gives the player and the dialog logic of the
-// outside world. Each program's composition root (voxlet's CVoxletApp,
+// outside world, and PC audio. Each program's composition root (voxlet's CVoxletApp,
 // voxlet-script's runner, a test fixture) builds one, keeps it alive as long
 // as the dialog, and hands it to CVoxletDlg or CVoicePlayer; nothing else
 // installs anything process-wide. The layers below the core get the pieces
@@ -16,10 +16,14 @@
 #include "platform/profile.h"
 #include "platform/prompts.h"
 #include "platform/sleep.h"
+#include "playback/audio/audio.h"
 
 struct Services {
     // Message boxes, file dialogs and modal dialogs; never null.
     platform::Prompts* prompts = nullptr;
+    // PC audio with its back end (SDL in the program, a recording one in the
+    // runner and the tests); never null.
+    PcAudio* audio = nullptr;
     // The settings file (platform::SettingsFilePath() for the program itself).
     std::string settingsPath;
     // The FlashAir exchanges; null: every exchange fails with its message.

@@ -27,11 +27,12 @@ int ZeroDbPosition(int volumeMin, int volumeMax) {
 } // namespace
 
 void CVoicePlayer::InitPlayer(DialogHost& dlg) {
-    GetAudioState().busy = false;
-    SetAudioFailureReporter([&prompts = *m_services.prompts] {
+    PcAudio& audio = *m_services.audio;
+    audio.State().busy = false;
+    audio.SetFailureReporter([&prompts = *m_services.prompts] {
         ShowOkMessage(prompts, ids::IDS_AUDIO_PLAY_FAILED, platform::MsgIcon::Error);
     });
-    if (!OpenAudio(dlg.NativeHandle()))
+    if (!audio.Open(dlg.NativeHandle()))
         ShowOkMessage(*m_services.prompts, ids::IDS_AUDIO_INIT_FAILED, platform::MsgIcon::Error);
 
     dlg.TrackSetTicFreq(ctl::kVolume, kVolumeTickStep);
@@ -87,7 +88,7 @@ void CVoicePlayer::InitPlayer(DialogHost& dlg) {
 
 void CVoicePlayer::SaveSettings(DialogHost& dlg) {
     m_sequence.kind = SequenceKind::None;
-    CloseAudio();
+    m_services.audio->Close();
     WriteSetting("SOUND", "DEFAULT", std::to_string(dlg.TrackGetPos(ctl::kVolume)));
 }
 

@@ -52,7 +52,7 @@ CVoicePlayer::CVoicePlayer(const Services& services) : m_services(services) {
 
 CVoicePlayer::~CVoicePlayer() {
     // The reporter InitPlayer installed shows through this player's prompts.
-    SetAudioFailureReporter({});
+    m_services.audio->SetFailureReporter({});
 }
 
 void CVoicePlayer::LoadRemoteSettings() {

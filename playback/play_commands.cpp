@@ -97,7 +97,7 @@ void CVoicePlayer::PlaySelected(DialogHost& dlg) {
     if (m_settings.recognitionVoice && m_settings.route != CONNECT_SOUND &&
         m_view.mode == MODE_NINSHIKI) {
         // The recognition word sounds on the PC first; the thread waits for it.
-        PlayClip(m_volumeChanged, ClipPath(entry), volume);
+        m_services.audio->Play(m_volumeChanged, ClipPath(entry), volume);
         if (entry.nSeconds > 1)
             m_services.sleep((entry.nSeconds - 1) * 1000);
     }
@@ -108,5 +108,5 @@ void CVoicePlayer::PlaySelected(DialogHost& dlg) {
         SendCardCommand(std::nullopt, entry.nSoundId, entry.nSeconds,
                         static_cast<std::int16_t>(volume));
     else
-        PlayClip(m_volumeChanged, ClipPath(entry), volume);
+        m_services.audio->Play(m_volumeChanged, ClipPath(entry), volume);
 }

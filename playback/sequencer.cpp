@@ -209,7 +209,7 @@ bool CVoicePlayer::SendStepClip(DialogHost& dlg, const SequenceStep& step) {
             return false;
         }
     } else {
-        PlayClip(m_volumeChanged, ClipPath(clip), volume);
+        m_services.audio->Play(m_volumeChanged, ClipPath(clip), volume);
     }
     return true;
 }

@@ -102,7 +102,8 @@ void MainWindowTest::SetUp() {
     m_services.settingsPath = m_dir / "Voxlet.ini";
     m_services.prompts = &m_prompts;
     m_services.sleep = [](int) {}; // no test waits for real
-    SetAudioBackend(std::make_unique<RecordingAudioBackend>(
+    m_services.audio = &m_pcAudio;
+    m_pcAudio.SetBackend(std::make_unique<RecordingAudioBackend>(
         [this](const std::string& line) { m_audio.push_back(line); }));
 
     // Rows: set, text, note, file, id, seconds, category, then 12 flag
@@ -130,8 +131,6 @@ void MainWindowTest::TearDown() {
     if (m_window)
         Finish();
     m_dlg.reset();
-    CloseAudio();
-    SetAudioBackend(nullptr);
     (void)chdir(m_oldCwd.c_str());
 }
 

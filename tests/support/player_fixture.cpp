@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include "platform/paths.h"
-#include "playback/audio/audio.h"
 #include "playback/audio/audio_backend.h"
 #include "playback/audio/recording_backend.h"
 #include "resources/templates.h"
@@ -21,14 +20,13 @@ void PlayerTest::SetUp() {
     m_services.profileWrite = [log](std::string_view s, std::string_view k, std::string_view v) {
         log("ini write [" + std::string(s) + "] " + std::string(k) + "=" + std::string(v));
     };
-    SetAudioBackend(std::make_unique<RecordingAudioBackend>(log));
+    m_audio.SetBackend(std::make_unique<RecordingAudioBackend>(log));
+    m_services.audio = &m_audio;
 }
 
 void PlayerTest::TearDown() {
     m_player.reset();
     m_host.reset();
-    CloseAudio();
-    SetAudioBackend(nullptr);
     (void)chdir(m_oldCwd.c_str());
 }
 
@@ -52,7 +50,7 @@ std::string PlayerTest::SettingsText() const {
 void PlayerTest::FailAudioOpen() {
     RecordingAudioBackend::Options options;
     options.failOpen = true;
-    SetAudioBackend(std::make_unique<RecordingAudioBackend>(
+    m_audio.SetBackend(std::make_unique<RecordingAudioBackend>(
         [this](const std::string& l) { m_log.push_back(l); }, options));
 }
 

@@ -43,6 +43,7 @@ protected:
     std::string m_oldCwd;
     std::vector<std::string> m_log;
     std::unique_ptr<platform::HeadlessPrompts> m_prompts;
+    PcAudio m_audio;     // over a back end that writes to the log
     Services m_services; // the headless prompts, a virtual clock, the log's hooks
     std::unique_ptr<CVoicePlayer> m_player;
     std::unique_ptr<platform::HeadlessDialogHost> m_host;

@@ -74,15 +74,15 @@ ScriptRunner::ScriptRunner(std::vector<std::string> lines, std::ostream& out, Se
             std::string(value));
     };
     m_services.httpTrace = [this](const std::string& l) { Log(l); };
-    SetAudioBackend(
+    m_audio.SetBackend(
         std::make_unique<RecordingAudioBackend>([this](const std::string& l) { Log(l); }));
+    m_services.audio = &m_audio;
 }
 
 ScriptRunner::~ScriptRunner() {
     m_stack.clear();
     m_dlg.reset(); // frees the player without the shut-down steps
     m_mainHost.reset();
-    SetAudioBackend(nullptr);
 }
 
 void ScriptRunner::Log(const std::string& line) {

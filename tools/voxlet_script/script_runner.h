@@ -49,6 +49,7 @@ private:
     std::ostream& m_out;
     std::int64_t m_clockMs = 0;
     platform::HeadlessPrompts m_prompts;
+    PcAudio m_audio; // over a back end that writes the transcript
     Services m_services;
     std::unique_ptr<CVoxletDlg> m_dlg;
     std::unique_ptr<platform::HeadlessDialogHost> m_mainHost;

@@ -30,7 +30,6 @@ int CVoxletApp::OnRun() {
 
 int CVoxletApp::OnExit() {
     m_quit.reset();
-    SetAudioBackend(nullptr);
     return wxApp::OnExit();
 }
 
@@ -43,10 +42,13 @@ bool CVoxletApp::InitInstance() {
     if (!m_http)
         m_http = std::make_unique<CurlTransport>();
 #ifdef VOXLET_HAVE_SDL
-    SetAudioBackend(std::make_unique<SdlAudioBackend>());
+    PcAudio audio(std::make_unique<SdlAudioBackend>());
+#else
+    PcAudio audio;
 #endif
     Services services;
     services.prompts = m_prompts.get();
+    services.audio = &audio;
     services.settingsPath = m_settingsPath.empty() ? platform::SettingsFilePath() : m_settingsPath;
     services.http = m_http.get();
     {

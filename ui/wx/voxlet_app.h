@@ -29,11 +29,10 @@ public:
     int OnExit() override;
 
     // 1. The framework's base initialisation: the services of the dialog (the
-    //    wx prompts, the settings file, the libcurl HTTP transport, the real
-    //    clock) are built and the SDL audio back end installed (before the
-    //    dialog exists, so messages shown while the player is constructed have
-    //    them), and a current folder without voice data gives way to the
-    //    installed demo set.
+    //    wx prompts, PC audio over SDL, the settings file, the libcurl HTTP
+    //    transport, the real clock) are built (before the dialog exists, so
+    //    messages shown while the player is constructed have them), and a
+    //    current folder without voice data gives way to the installed demo set.
     // 2. SetRegistryKey has no counterpart: nothing is stored anywhere but the
     //    settings file.
     // 3. Constructs CVoxletDlg, builds its window and runs it modally; the
