@@ -1,6 +1,6 @@
 // The prompts seam: message boxes by string-table id, file dialogs, and modal
-// dialogs. Operations that have no dialog at hand (catalogue loading in the
-// player's constructor, the HTTP client) reach the process-wide instance.
+// dialogs. A program's composition root makes one and hands it down in its
+// Services (core/services.h).
 #pragma once
 
 #include <optional>
