@@ -118,10 +118,9 @@ public:
     // checked, as playing its row (sound id 1000) does. ChangeMode leaves it.
     bool OpenHiddenCatalogue(platform::DialogHost& dlg);
 
+private:
     // The random generator of random play (0..32767), seeded at construction.
     int NextRandom();
-
-private:
     // ChangeMode without leaving the hidden catalogue.
     bool LoadMode(int mode, platform::DialogHost& dlg);
     void ListEntries(platform::DialogHost& dlg, int c);
