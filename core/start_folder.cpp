@@ -36,14 +36,15 @@ bool CVoicePlayer::SelectDataFolder() {
     std::string initial = ReadSetting("DATA", "DATA_FOLDER", "");
     if (initial.empty())
         initial = platform::AbsolutePath(".");
-    const auto chosen = platform::GetPrompts().ChooseFolder(
+    const auto chosen = m_services.prompts->ChooseFolder(
         std::string(LoadStringId(ids::IDS_DATA_FOLDER_TITLE)), initial);
     if (!chosen)
         return false;
     // Stored whole: the next start may be in another current folder.
     const std::string folder = platform::AbsolutePath(*chosen);
     if (!HoldsCatalogue(folder) || !platform::SetCurrentFolder(folder)) {
-        ShowOkMessage(ids::IDS_NO_CATALOGUE_IN_FOLDER, platform::MsgIcon::Warning, folder);
+        ShowOkMessage(*m_services.prompts, ids::IDS_NO_CATALOGUE_IN_FOLDER,
+                      platform::MsgIcon::Warning, folder);
         return false;
     }
     WriteSetting("DATA", "DATA_FOLDER", folder);

@@ -1,6 +1,6 @@
 // The prompts seam: message boxes by string-table id, file dialogs, and modal
-// dialogs. Operations that have no dialog at hand (catalogue loading in the
-// player's constructor, the HTTP client) reach the process-wide instance.
+// dialogs. A program's composition root makes one and hands it down in its
+// Services (core/services.h).
 #pragma once
 
 #include <optional>
@@ -80,10 +80,6 @@ public:
     // Runs a dialog modally; returns the result it ended with.
     virtual int RunModal(ModalDialogLogic& dialog) = 0;
 };
-
-// The process-wide prompts (set by the program or the scenario runner).
-void SetPrompts(Prompts* prompts);
-Prompts& GetPrompts();
 
 // The application name, the caption of every message box: the executable's
 // base name without its extension.

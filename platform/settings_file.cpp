@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <mutex>
 #include <system_error>
 
 #ifndef VOXLET_DATA_FROM_BIN
@@ -19,9 +18,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char kSettingsName[] = "Voxlet.ini";
-
-std::mutex g_settingsMutex;
-std::optional<std::string> g_settingsOverride;
 
 bool IsFile(const std::string& path) {
     std::error_code error;
@@ -74,20 +70,10 @@ std::string LocateSettingsFile(const SettingsPlaces& places) {
 }
 
 std::string SettingsFilePath() {
-    {
-        std::lock_guard<std::mutex> lock(g_settingsMutex);
-        if (g_settingsOverride)
-            return *g_settingsOverride;
-    }
     const std::string folder = ExecutableFolder();
     return LocateSettingsFile(
         {folder, FolderIsWritable(folder),
          UserSettingsFolder([](const char* name) -> const char* { return std::getenv(name); })});
-}
-
-void SetSettingsPathOverride(std::optional<std::string> path) {
-    std::lock_guard<std::mutex> lock(g_settingsMutex);
-    g_settingsOverride = std::move(path);
 }
 
 } // namespace platform

@@ -88,13 +88,14 @@ std::string FormatString(std::string_view text, std::string_view arg1, std::stri
     return out;
 }
 
-int ShowMessage(int id, const platform::MessageStyle& style, std::string_view arg1,
-                std::string_view arg2) {
-    return platform::GetPrompts().Message(id, FormatString(LoadStringId(id), arg1, arg2), style);
+int ShowMessage(platform::Prompts& prompts, int id, const platform::MessageStyle& style,
+                std::string_view arg1, std::string_view arg2) {
+    return prompts.Message(id, FormatString(LoadStringId(id), arg1, arg2), style);
 }
 
-int ShowOkMessage(int id, platform::MsgIcon icon, std::string_view arg1, std::string_view arg2) {
+int ShowOkMessage(platform::Prompts& prompts, int id, platform::MsgIcon icon, std::string_view arg1,
+                  std::string_view arg2) {
     platform::MessageStyle style;
     style.icon = icon;
-    return ShowMessage(id, style, arg1, arg2);
+    return ShowMessage(prompts, id, style, arg1, arg2);
 }

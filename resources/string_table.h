@@ -55,9 +55,9 @@ std::string_view LoadStringId(int id);
 std::string FormatString(std::string_view text, std::string_view arg1 = {},
                          std::string_view arg2 = {});
 
-// Shows entry `id`, formatted with the arguments, through the process-wide prompts.
-int ShowMessage(int id, const platform::MessageStyle& style, std::string_view arg1 = {},
-                std::string_view arg2 = {});
+// Shows entry `id`, formatted with the arguments, through the prompts.
+int ShowMessage(platform::Prompts& prompts, int id, const platform::MessageStyle& style,
+                std::string_view arg1 = {}, std::string_view arg2 = {});
 // An OK-only message with the given icon.
-int ShowOkMessage(int id, platform::MsgIcon icon, std::string_view arg1 = {},
-                  std::string_view arg2 = {});
+int ShowOkMessage(platform::Prompts& prompts, int id, platform::MsgIcon icon,
+                  std::string_view arg1 = {}, std::string_view arg2 = {});

@@ -472,16 +472,6 @@ std::mutex& WriteMutex() {
     return mutex;
 }
 
-std::mutex& HookMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-ProfileWriteHook& Hook() {
-    static ProfileWriteHook hook;
-    return hook;
-}
-
 // A write whose text would make lines of its own: a line break anywhere, or a
 // key that would start its line with '[' and so read as a section header.
 bool AddsLines(std::string_view section, std::optional<std::string_view> key,
@@ -563,7 +553,7 @@ WriteFailure WriteLocked(std::string_view section, std::optional<std::string_vie
 
 bool ProfileWriteString(std::string_view section, std::optional<std::string_view> key,
                         std::optional<std::string_view> value, const std::string& path,
-                        ProfileWriteError* error) {
+                        ProfileWriteError* error, const ProfileWriteHook& onWritten) {
     WriteFailure failure;
     try {
         std::lock_guard<std::mutex> lock(WriteMutex());
@@ -576,21 +566,9 @@ bool ProfileWriteString(std::string_view section, std::optional<std::string_view
         error->systemText = failure.error ? std::strerror(failure.error) : "";
     }
     const bool ok = failure.fault == ProfileWriteFault::None;
-    if (ok && key && value) {
-        ProfileWriteHook hook;
-        {
-            std::lock_guard<std::mutex> lock(HookMutex());
-            hook = Hook();
-        }
-        if (hook)
-            hook(section, *key, *value);
-    }
+    if (ok && key && value && onWritten)
+        onWritten(section, *key, *value);
     return ok;
-}
-
-void SetProfileWriteHook(ProfileWriteHook hook) {
-    std::lock_guard<std::mutex> lock(HookMutex());
-    Hook() = std::move(hook);
 }
 
 } // namespace platform

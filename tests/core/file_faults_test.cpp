@@ -48,7 +48,9 @@ protected:
     FileFaultsTest() : PlayerTest(true) {}
     void SetUp() override {
         PlayerTest::SetUp();
-        Settings("[SOUND]\r\nDEFAULT=50\r\n");
+        // A model 2 robot (no player program) whose card is the folder "card".
+        Settings("[SOUND]\r\nDEFAULT=50\r\nTIKO=2\r\n[REMOTE]\r\nREMOTE_DIR=" + (m_dir / "card/") +
+                 "\r\n");
         Put("old.TM4", std::string(70000, 'p')); // more than one buffer of writes
         Put("card/ADDON/REMOTE.LOG", "old record");
         Put("card/ADDON/TEMP.wav", "old clip");
@@ -132,12 +134,11 @@ protected:
             ::chmod(e.path().c_str(), e.is_directory() ? folders : files);
     }
 
-    // Runs the row on a fresh player (no write was refused before this run),
-    // whose card is the folder "card" (a model 2 robot: no player program).
+    // Runs the row on a fresh player (no write was refused before this run);
+    // what its construction shows is not the row's.
     bool Run(const Row& row) {
         m_player.reset();
-        Player().m_nTikoModel = 2;
-        Player().m_strRemoteDir = m_dir / "card/";
+        Player();
         m_log.clear();
         return row.run();
     }

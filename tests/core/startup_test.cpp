@@ -54,8 +54,8 @@ TEST_F(StartupTest, FailedSettingsWritesAreToldOnceAndTheValueStaysForTheSession
     for (const char* folder : {"/d/a\r[REMOTE]\rCONNECT_TYPE=2", "/d/b\nc"}) {
         m_prompts->QueueChoice(std::string(folder) + "/voice/Ninshiki/NF01.wav");
         EXPECT_TRUE(p.SelectVoiceFolder());
-        EXPECT_EQ(p.m_strVoiceFolder, std::string(folder) + "/voice");
-        EXPECT_EQ(p.ReadSetting("SOUND", "VOICE_FOLDER", ""), p.m_strVoiceFolder);
+        EXPECT_EQ(p.Settings().voiceFolder, std::string(folder) + "/voice");
+        EXPECT_EQ(p.ReadSetting("SOUND", "VOICE_FOLDER", ""), p.Settings().voiceFolder);
     }
     EXPECT_EQ(std::count_if(m_log.begin(), m_log.end(),
                             [](const std::string& l) { return l.starts_with("message"); }),

@@ -80,11 +80,11 @@ TEST_F(MainWindowTest, ARobotExchangeRunsUnderTheBusyCursorAfterARepaint) {
     Settings("[REMOTE]\nCONNECT_TYPE=2\nFLASHAIR=card\n");
     Start();
     BusyProbe probe(Window());
-    platform::SetHttpTransport(&probe);
+    m_services.http = &probe;
     guitest::ClickAt(guitest::ListItemPoint(List(), 1));
     guitest::Pump(100);
     ClickControl(ctl::kPlay);
-    platform::SetHttpTransport(nullptr);
+    m_services.http = nullptr;
     ASSERT_FALSE(probe.seen.empty());
     for (const auto& seen : probe.seen)
         EXPECT_EQ(seen, "busy 3"); // the clip's id, painted
@@ -151,7 +151,7 @@ TEST_F(MainWindowTest, EscClosesAndSavesTheVolumePosition) {
     // GTK moves the slider to the point clicked on its trough; the bottom is quiet.
     guitest::ClickAt(wxPoint(r.x + r.width / 2, r.y + r.height * 9 / 10));
     ASSERT_TRUE(guitest::WaitFor([slider] { return slider->GetValue() >= 80; }));
-    EXPECT_TRUE(Dlg().Player()->m_bVolumeChanged);
+    EXPECT_TRUE(Dlg().Player()->VolumeChanged());
     const int pos = slider->GetValue();
     guitest::PressKey(WXK_ESCAPE);
     ASSERT_TRUE(guitest::WaitFor([this] { return Window().HasEnded(); }));
@@ -201,8 +201,9 @@ TEST_F(MainWindowTest, InitInstanceRunsTheDialogModallyAndShutsDown) {
         }
     };
     bool result = true;
-    wxTEST_DIALOG(result = static_cast<CVoxletApp&>(*wxTheApp).InitInstance(),
-                  MainDialog().Describe("main dialog"));
+    auto& app = static_cast<CVoxletApp&>(*wxTheApp);
+    app.SetSettingsFile(m_services.settingsPath);
+    wxTEST_DIALOG(result = app.InitInstance(), MainDialog().Describe("main dialog"));
     EXPECT_FALSE(result);
     EXPECT_THAT(SettingsText(), HasSubstr("DEFAULT=64\r\n"));
 }

@@ -74,7 +74,6 @@ protected:
             m_dialog->Destroy();
             guitest::Pump(30);
         }
-        platform::SetPrompts(nullptr);
     }
     voxwx::WxTemplateDialog& Make(bool show = true) {
         m_dialog = new voxwx::WxTemplateDialog(nullptr, m_logic);

@@ -51,7 +51,8 @@ protected:
     }
     // Puts the bytes as TEMP.wav into ADDON.
     bool Put(const std::string& host, const std::string& data = "x", bool report = true) {
-        return PutFlashAirFile(host, "TEMP.wav", data.data(), data.size(), true, report);
+        return PutFlashAirFile(m_services, host, "TEMP.wav", data.data(), data.size(), true,
+                               report);
     }
     testsupport::TempDir m_card;
 };
@@ -61,8 +62,8 @@ protected:
 TEST_F(FlashAirClientTest, RecordUploadIsByteExact) {
     CardProcess card(m_card.Path());
     const std::string record("\xFF\xFF\x7B\0\x06\0\x19\0\0\0\0\0\0\0\0\0", 16);
-    ASSERT_TRUE(PutFlashAirFile(card.Host(), "ADDON\\REMOTE.LOG", record.data(), record.size(),
-                                true, true));
+    ASSERT_TRUE(PutFlashAirFile(m_services, card.Host(), "ADDON\\REMOTE.LOG", record.data(),
+                                record.size(), true, true));
 
     const auto requests = card.Requests();
     ASSERT_EQ(requests.size(), 2u);
@@ -92,7 +93,8 @@ TEST_F(FlashAirClientTest, RecordUploadIsByteExact) {
     // Clips of any size (every byte value) go in one body; without the ADDON
     // flag the folder is the root.
     const std::string clip = Clip(3 * 1024 * 1024 + 17);
-    ASSERT_TRUE(PutFlashAirFile(card.Host(), "TEMP.wav", clip.data(), clip.size(), false, true));
+    ASSERT_TRUE(PutFlashAirFile(m_services, card.Host(), "TEMP.wav", clip.data(), clip.size(),
+                                false, true));
     EXPECT_EQ(card.Requests()[2].requestLine, "GET /upload.cgi?UPDIR=/ HTTP/1.1");
     EXPECT_FALSE(card.Requests()[3].Header("Expect"));
     EXPECT_EQ(card.Requests()[3].body, ExpectedBody("TEMP.wav", clip));
@@ -131,7 +133,7 @@ TEST_F(FlashAirClientTest, GetReplyKeepsAtMostTheCapacity) {
     FakeServer server(FakeServer::Mode::Reply, HttpReply(std::string(100000, 'S')));
     char reply[17];
     std::memset(reply, '#', sizeof reply);
-    EXPECT_TRUE(HttpGetReply("http://" + server.Host() + "/x", reply, 16, true));
+    EXPECT_TRUE(HttpGetReply(m_services, "http://" + server.Host() + "/x", reply, 16, true));
     EXPECT_EQ(std::string(reply, 16), std::string(16, 'S'));
     EXPECT_EQ(reply[16], '#'); // a full buffer gets no terminator
 }
@@ -175,7 +177,7 @@ TEST_F(FlashAirClientTest, FailedPostAlwaysShowsItsMessage) {
 }
 
 TEST_F(FlashAirClientTest, ServerThatNeverAnswersIsGivenUp) {
-    SetHttpTimeouts(HttpTimeouts{2000, 1});
+    m_http.SetTimeouts(platform::HttpTimeouts{2000, 1});
     FakeServer server(FakeServer::Mode::Silent);
     auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(Put(server.Host()));

@@ -314,14 +314,8 @@ void LinkTest::SetUp() {
         unsetenv(name);
     setenv("no_proxy", "*", 1);
     PlayerTest::SetUp();
-    SetHttpTraceHook([this](const std::string& l) { m_log.push_back(l); });
-    SetHttpTimeouts(HttpTimeouts{});
-}
-
-void LinkTest::TearDown() {
-    SetHttpTraceHook(nullptr);
-    SetHttpTimeouts(HttpTimeouts{});
-    PlayerTest::TearDown();
+    m_services.http = &m_http;
+    m_services.httpTrace = [this](const std::string& l) { m_log.push_back(l); };
 }
 
 CVoicePlayer& LinkTest::Player() {

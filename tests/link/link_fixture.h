@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/curl/curl_transport.h"
 #include "support/player_fixture.h"
 
 namespace linktest {
@@ -112,7 +113,6 @@ std::vector<std::string> LinesStartingWith(const std::vector<std::string>& log,
 class LinkTest : public PlayerTest {
 protected:
     void SetUp() override;
-    void TearDown() override;
 
     // A player constructed now (the log of its construction is dropped).
     CVoicePlayer& Player();
@@ -123,4 +123,6 @@ protected:
     std::vector<std::string> HttpLines() const {
         return linktest::LinesStartingWith(m_log, "http ");
     }
+
+    CurlTransport m_http; // the programs' transport, in this test only
 };

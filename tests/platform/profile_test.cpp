@@ -23,16 +23,17 @@ namespace {
 
 class ProfileTest : public ::testing::Test {
 protected:
-    void TearDown() override { platform::SetProfileWriteHook(nullptr); }
     std::string Get(const std::string& section, const std::string& key,
                     const std::string& def = "default", std::size_t buffer = 260) {
         return ProfileReadString(section, key, def, buffer, m_path);
     }
     bool Set(const std::string& section, const Opt& key, const Opt& value,
              const std::string& path = "") {
-        return ProfileWriteString(section, key, value, path.empty() ? m_path : path);
+        return ProfileWriteString(section, key, value, path.empty() ? m_path : path, nullptr,
+                                  m_onWritten);
     }
     testsupport::TempDir m_dir;
+    platform::ProfileWriteHook m_onWritten;
     std::string m_path = m_dir / "test.ini";
 };
 
@@ -119,10 +120,10 @@ TEST_F(ProfileTest, RandomBytesGiveDefinedResults) {
 TEST_F(ProfileTest, HookSeesSuccessfulKeyWritesOnly) {
     using Call = std::tuple<std::string, std::string, std::string>;
     std::vector<Call> seen;
-    platform::SetProfileWriteHook([&](std::string_view s, std::string_view k, std::string_view v) {
+    m_onWritten = [&](std::string_view s, std::string_view k, std::string_view v) {
         seen.emplace_back(s, k, v);
         EXPECT_EQ(Get("App", "Key"), "v"); // the file is written before
-    });
+    };
     ASSERT_TRUE(Set(" App ", "Key", " v "));
     ASSERT_TRUE(Set("App", "Key2", Opt()));
     ASSERT_TRUE(Set("App", Opt(), Opt()));

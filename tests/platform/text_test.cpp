@@ -106,8 +106,9 @@ TEST(TextRowReader, Rows) {
         {"one\ntwo\n", {"one\n", "two\n"}},
         {"a\rb\r\nc\r", {"a\rb\n", "c\r"}}, // a lone CR stays
         {"a\r\r\nb", {"a\r\n", "b"}},
-        // Ctrl-Z ends the file.
+        // Ctrl-Z ends the file, beyond the first block read too.
         {"one\r\ntw\x1Ao\r\nthree\r\n", {"one\n", "tw"}},
+        {"a\x1A" + std::string(70000, 'b'), {"a"}},
         {"one\r\x1A", {"one\r"}},
         // A long line is split at 255 bytes; a line end right after the limit is a row.
         {std::string(300, 'x') + "\r\nnext\r\n", {x255, std::string(45, 'x') + "\n", "next\n"}},

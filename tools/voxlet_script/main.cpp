@@ -52,18 +52,16 @@ int main(int argc, char** argv) {
     if (!line.empty())
         endLine();
 
-    // Bound before a move to the demo set, which must not receive it.
-    platform::SetSettingsPathOverride(platform::AbsolutePath(ini));
-    const StartFolder start =
-        EnterDataFolder(platform::ExecutableFolder(), platform::SettingsFilePath());
+    // Made absolute before a move to the demo set, which must not receive it.
+    Services services;
+    services.settingsPath = platform::AbsolutePath(ini);
+    const StartFolder start = EnterDataFolder(platform::ExecutableFolder(), services.settingsPath);
     if (!start.folder.empty())
         std::cerr << "voxlet-script: no Ninshiki.csv here; using the "
                   << (start.demo ? "demo voice set" : "data folder") << " in " << start.folder
                   << '\n';
     CurlTransport http;
-    platform::SetHttpTransport(&http);
-    ScriptRunner runner(std::move(lines), std::cout);
-    const int rc = runner.Run();
-    platform::SetHttpTransport(nullptr);
-    return rc;
+    services.http = &http;
+    ScriptRunner runner(std::move(lines), std::cout, std::move(services));
+    return runner.Run();
 }
