@@ -19,9 +19,19 @@ namespace {
 
 constexpr const char kSettingsName[] = "Voxlet.ini";
 
+// Paths are UTF-8 whatever the system's narrow encoding.
+fs::path FsPath(const std::string& utf8) {
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string Utf8Of(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 bool IsFile(const std::string& path) {
     std::error_code error;
-    return fs::is_regular_file(path, error);
+    return fs::is_regular_file(FsPath(path), error);
 }
 
 // Copies the bytes of from into to, whole or not at all, so a program starting
@@ -37,11 +47,11 @@ void CopySettings(const std::string& from, const std::string& to) {
 std::string InstalledDataFolder(const std::string& executableFolder) {
     if (executableFolder.empty())
         return {};
-    const fs::path data = (fs::path(executableFolder) / VOXLET_DATA_FROM_BIN).lexically_normal();
+    const fs::path data = (FsPath(executableFolder) / VOXLET_DATA_FROM_BIN).lexically_normal();
     std::error_code error;
     if (!fs::is_directory(data, error))
         return {};
-    std::string folder = data.string();
+    std::string folder = Utf8Of(data);
     if (folder.back() != kPathSeparator)
         folder += kPathSeparator;
     return folder;
@@ -58,7 +68,7 @@ std::string LocateSettingsFile(const SettingsPlaces& places) {
     const std::string own = places.userFolder + kSettingsName;
     if (!IsFile(own)) {
         std::error_code error;
-        fs::create_directories(places.userFolder, error);
+        fs::create_directories(FsPath(places.userFolder), error);
         const std::string demo =
             data.empty() ? std::string() : data + JoinPath({"demo", "Voxlet-demo.ini"});
         if (besideExists)
