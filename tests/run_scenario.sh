@@ -103,6 +103,8 @@ if [ ${#emulator[@]} -gt 0 ]; then
     expected="$work.expected"
     sed 's|\\|/|g' "$dir/expected" > "$expected"
     sed -i 's|\\|/|g' "$actual"
+    # Wine shows the working folder on its drive Z:.
+    sed -i "s|Z:$work|@WORK@|g" "$actual"
 fi
 status=0
 if ! diff -u "$expected" "$actual"; then

@@ -112,7 +112,7 @@ TEST_F(StartupTest, TheMissingClipsQuestionChoosesADataFolderThatLaterStartsEnte
     // or the installed demo set once that folder has lost its catalogue.
     const std::string bin = m_dir / "bin/";
     std::filesystem::create_directories(bin);
-    for (const std::string& expected : {data, m_dir / "share/voxlet/demo"}) {
+    for (const std::string& expected : {data, testsupport::Native(m_dir / "share/voxlet/demo")}) {
         ASSERT_TRUE(platform::SetCurrentFolder(bin));
         const StartFolder start = EnterDataFolder(bin, m_dir / "Voxlet.ini");
         EXPECT_EQ(start.folder, expected);
