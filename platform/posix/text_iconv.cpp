@@ -42,6 +42,13 @@ std::string_view DecodeStrayByte(char byte) {
     return kReplacementUtf8;
 }
 
+// The tag characters U+E0000..U+E007F, which iconv drops without a word
+// where CP932 has no place for them.
+bool IsTagCharacter(std::string_view utf8) {
+    return utf8.size() == 4 && utf8[0] == '\xF3' && utf8[1] == '\xA0' &&
+           (utf8[2] == '\x80' || utf8[2] == '\x81');
+}
+
 // The Windows byte of one UTF-8 character, when it is one of those mappings.
 std::optional<char> EncodeWindowsOnlyCharacter(std::string_view utf8) {
     for (const auto& b : kWindowsOnlyBytes) {
@@ -215,7 +222,7 @@ std::string Utf8ToCp932(std::string_view utf8, bool* exact) {
         std::size_t length = 0;
         while (end < utf8.size()) {
             length = detail::ScanUtf8(utf8, end, &wellFormed);
-            if (!wellFormed)
+            if (!wellFormed || IsTagCharacter(utf8.substr(end, length)))
                 break;
             end += length;
         }
@@ -243,7 +250,8 @@ std::string Utf8ToCp932(std::string_view utf8, bool* exact) {
         }
         pos = end;
         if (pos < utf8.size()) {
-            // Ill-formed UTF-8: one '?' for each maximal subpart.
+            // Ill-formed UTF-8 (one '?' for each maximal subpart), or a tag
+            // character.
             out += '?';
             allExact = false;
             pos += length;
