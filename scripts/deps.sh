@@ -18,8 +18,9 @@ packages=(build-essential cmake ninja-build pkg-config libgtest-dev
           g++-mingw-w64-x86-64-posix)
 for extra in "$@"; do
     case "$extra" in
-        # the install test validates the menu entry and the AppStream data
-        test) packages+=(desktop-file-utils appstream) ;;
+        # the install test validates the menu entry and the AppStream data;
+        # the fuzz run needs clang and its libFuzzer runtime
+        test) packages+=(desktop-file-utils appstream clang libclang-rt-dev) ;;
         # CPack's DEB generator: dpkg-shlibdeps and file
         package) packages+=(dpkg-dev file) ;;
         *) echo "deps.sh: unknown group $extra" >&2; exit 2 ;;
