@@ -23,16 +23,16 @@ public:
 int Port() {
     static const int port = [] {
         std::freopen("/dev/null", "w", stdout); // the emulator prints a line per request
-        static card::CardStore store(fuzz::CardRoot());
-        static Observer observer;
         card::ServerOptions options;
         options.idleTimeoutMs = 5000;
         options.maxBodyBytes = 1 << 20;
-        static card::CardServer server(store, options, &observer);
+        // Never destroyed: the server's thread runs until the process ends.
+        static auto* server =
+            new card::CardServer(*new card::CardStore(fuzz::CardRoot()), options, new Observer);
         std::string error;
-        FUZZ_CHECK(server.Listen(error));
-        std::thread([] { server.Run(); }).detach();
-        return std::stoi(server.Endpoint().substr(server.Endpoint().rfind(':') + 1));
+        FUZZ_CHECK(server->Listen(error));
+        std::thread([] { server->Run(); }).detach();
+        return std::stoi(server->Endpoint().substr(server->Endpoint().rfind(':') + 1));
     }();
     return port;
 }
