@@ -1,6 +1,6 @@
 // The settings file: input = mode byte, section, key and value lines, then the
-// file. A write that succeeds reads back (a deletion reads the default), a
-// refused one leaves the file as it was, and no other key reads differently.
+// file. A written value reads back, a refused write leaves the file as it was,
+// and no other key reads differently after a write or a deletion.
 #include <optional>
 #include <utility>
 #include <vector>
@@ -43,8 +43,8 @@ int FuzzSettings(const std::uint8_t* data, std::size_t size) {
     std::string_view input = fuzz::Bytes(data, size);
     if (input.empty())
         return 0;
-    const int mode =
-        static_cast<unsigned char>(input[0]) % 3; // 0 write, 1 delete the key, 2 delete the section
+    // 0 writes the value, 1 deletes the key, 2 deletes the section.
+    const int mode = static_cast<unsigned char>(input[0]) % 3;
     input.remove_prefix(1);
     const std::string_view section = fuzz::Take(input), key = fuzz::Take(input);
     const std::string_view value = fuzz::Take(input);
@@ -72,8 +72,8 @@ int FuzzSettings(const std::uint8_t* data, std::size_t size) {
         return 0;
     }
     const std::string_view stored = Trim(value).substr(0, Trim(value).find('\0'));
-    if (Plain(section) && Plain(key) && mode < 2 && value.find_first_of("\"'") == value.npos)
-        FUZZ_CHECK(Read(section, key, path) == (mode == 0 ? stored : kMissing));
+    if (Plain(section) && Plain(key) && mode == 0 && value.find_first_of("\"'") == value.npos)
+        FUZZ_CHECK(Read(section, key, path) == stored);
     for (std::size_t i = 0; i < names.size(); ++i) {
         // The names as the file will read them: a header ends at ']', a key at '='.
         if (!SameName(names[i].first, section.substr(0, section.find(']'))) ||
