@@ -257,8 +257,10 @@ std::string Utf8ToCp932(std::string_view utf8, bool* exact) {
             pos += length;
         }
     }
+    // iconv gives a few characters the code of a similar one (U+301C that of
+    // U+FF5E, U+00A3 that of U+FFE1): text with one of them is not exact.
     if (exact)
-        *exact = allExact;
+        *exact = allExact && Cp932ToUtf8(out) == utf8;
     return out;
 }
 

@@ -70,6 +70,7 @@ TEST(Utf8ToCp932, EncodesAndReportsReplacements) {
         {"\u0080\uF8F0\uF8F1\uF8F2\uF8F3", "\x80\xA0\xFD\xFE\xFF", true},
         {"\uF8F4\u0081", "??", false},
         {"a\U000E0041\U000E007Fb", "a??b", false}, // tag characters, which iconv would drop
+        {"〜£", "\x81\x60\x81\x92", false},        // the codes of ～ and ￡
         // Invalid UTF-8; a truncated sequence at the end is one character's worth.
         {"a\xFFz", "a?z", false},
         {"口\xE3\x81", "\x8C\xFB?", false},
