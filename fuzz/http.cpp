@@ -2,6 +2,8 @@
 // well-formed reply (after at most one 100 Continue) unless it did not arrive
 // whole, and every stored file lies below the card root.
 #include <arpa/inet.h>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -12,11 +14,14 @@
 #include "tools/voxlet_card/card_server.h"
 
 namespace {
+std::atomic<unsigned> g_stored; // files the observer was told of
+
 class Observer final : public card::CardObserver {
 public:
     void OnStored(const std::string&, const std::string& diskPath) override {
         fuzz::CheckInsideCardRoot(diskPath);
         std::remove(diskPath.c_str());
+        ++g_stored;
     }
 };
 
@@ -43,6 +48,7 @@ int FuzzHttp(const std::uint8_t* data, std::size_t size) {
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(Port()));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const unsigned stored = g_stored;
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
     FUZZ_CHECK(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
     FUZZ_CHECK(send(fd, data, size, MSG_NOSIGNAL) == static_cast<ssize_t>(size));
@@ -71,6 +77,12 @@ int FuzzHttp(const std::uint8_t* data, std::size_t size) {
     const int status = std::atoi(reply.c_str() + 9);
     FUZZ_CHECK(status >= 200 && status < 600);
     FUZZ_CHECK(reply.find("\r\nConnection: close\r\n") == head - 19);
+    // A stored file is told after the reply; it is awaited, so the next input
+    // (or the end of the process) does not overlap it.
+    for (int i = 0; reply.find("<h1>Success</h1>") != reply.npos && g_stored == stored; ++i) {
+        FUZZ_CHECK(i < 5000);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     fuzz::CheckInsideCardRoot("");
     return 0;
 }
