@@ -38,6 +38,9 @@
 //   replaced; a hard link to the old file keeps the old contents). Like Windows,
 //   a file that is not writable is not written.
 // - A deletion that finds nothing to delete changes nothing and returns true.
+// - A write that leaves a CP932 file with no byte sequence that is not valid
+//   UTF-8, but with other non-ASCII bytes, stores the file converted to UTF-8,
+//   since those bytes would otherwise read as different text.
 // - Refused writes (the file is not touched): CR or LF in the section, the key
 //   or the value, and a key that would start its line with '[' (the line would
 //   read as a section header), because a write must never add a line or a
@@ -533,6 +536,14 @@ WriteFailure WriteLocked(std::string_view section, std::optional<std::string_vie
                           std::move(*storedValue)});
     }
 
+    // An edit that takes away the last bytes that are not UTF-8 would make the
+    // rest of a CP932 file read as UTF-8: it is stored as UTF-8 then, so that
+    // every other name and value keeps its text.
+    if (encoding == Encoding::Cp932 && HasHighByte(updated) &&
+        EncodingOf(updated) == Encoding::Utf8) {
+        const std::size_t bom = updated.starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0;
+        updated = updated.substr(0, bom) + Cp932ToUtf8(std::string_view(updated).substr(bom));
+    }
     const int error = WriteWholeFile(path, updated);
     return error ? SystemFailure(error) : WriteFailure{};
 }

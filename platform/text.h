@@ -21,8 +21,9 @@ void Cp932ToUtf8(std::string_view bytes, std::string& out);
 
 // Encodes UTF-8 as CP932; U+0080, U+F8F0 and U+F8F1..U+F8F3 go back to the
 // single bytes that Cp932ToUtf8 gives them. Characters that CP932 cannot hold,
-// and invalid UTF-8, become '?'. Returns false in *exact (when given) if any
-// such replacement happened.
+// and invalid UTF-8, become '?'; a few get the code of a similar character
+// (U+301C WAVE DASH that of U+FF5E). Returns false in *exact (when given) if
+// any such replacement happened: exact text decodes back to itself.
 std::string Utf8ToCp932(std::string_view utf8, bool* exact = nullptr);
 
 // True when the bytes are well-formed UTF-8.

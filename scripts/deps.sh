@@ -20,9 +20,10 @@ packages=(build-essential cmake ninja-build pkg-config libgtest-dev
           g++-mingw-w64-x86-64-posix)
 for extra in "$@"; do
     case "$extra" in
-        # the install test validates the menu entry and the AppStream data
-        # and the Windows build's tests run under Wine (64-bit)
-        test) packages+=(desktop-file-utils appstream wine wine64) ;;
+        # the install test validates the menu entry and the AppStream data,
+        # the Windows build's tests run under Wine (64-bit), and the fuzz run
+        # needs clang and its libFuzzer runtime
+        test) packages+=(desktop-file-utils appstream wine wine64 clang libclang-rt-dev) ;;
         # CPack's DEB generator: dpkg-shlibdeps and file
         package) packages+=(dpkg-dev file) ;;
         *) echo "deps.sh: unknown group $extra" >&2; exit 2 ;;

@@ -5,7 +5,7 @@ set -euo pipefail
 clang_format="$1"
 cd "$2"
 dirs=()
-for d in platform core playback link export ui tools tests bench; do
+for d in platform core playback link export ui tools tests bench fuzz; do
     [ -d "$d" ] && dirs+=("$d")
 done
 mapfile -t files < <(find "${dirs[@]}" -name '*.cpp' -o -name '*.h' | sort)

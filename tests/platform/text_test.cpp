@@ -71,6 +71,7 @@ TEST(Utf8ToCp932, EncodesAndReportsReplacements) {
         {"\uF8F4\u0081", "??", false},
         // One-way mappings of a code page (〜 − ¥ ‖ as ～ － \ ∥) are refused.
         {"\u301C\u2212\u00A5\u2016", "????", false},
+        {"a\U000E0041\U000E007Fb", "a??b", false}, // tag characters, which iconv would drop
         // Invalid UTF-8; a truncated sequence at the end is one character's worth.
         {"a\xFFz", "a?z", false},
         {"口\xE3\x81", "\x8C\xFB?", false},

@@ -1,0 +1,49 @@
+// Catalogue files: the row reader delivers the file as text mode does (CR LF
+// as LF, cut at 0x1A) in rows of at most 255 bytes, and a taken row's texts
+// are valid UTF-8 columns of that row.
+#include "core/catalogue.h"
+#include "fuzz.h"
+#include "platform/text.h"
+
+namespace {
+// The file as Windows text mode reads it.
+std::string TextMode(std::string_view bytes) {
+    bytes = bytes.substr(0, bytes.find('\x1A'));
+    std::string text;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n'))
+            text += bytes[i];
+    }
+    return text;
+}
+
+std::string_view FourthColumn(std::string_view row) {
+    for (int i = 0; i < 3; ++i)
+        row.remove_prefix(row.find(',') + 1);
+    return row.substr(0, row.find(','));
+}
+} // namespace
+
+int FuzzCatalogue(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes = fuzz::Bytes(data, size);
+    const std::string path = fuzz::Scratch() + "rows.csv";
+    fuzz::WriteFile(path, bytes);
+    platform::TextRowReader reader(path);
+    FUZZ_CHECK(reader.IsOpen());
+    std::string all;
+    VoiceEntry entry;
+    while (const auto row = reader.ReadRow()) {
+        FUZZ_CHECK(!row->empty() && row->size() <= platform::TextRowReader::kRowLimit);
+        FUZZ_CHECK(row->find('\n') >= row->size() - 1);
+        all += *row;
+        if (ParseCatalogueRow(*row, ~0u, entry) == RowResult::Skipped)
+            continue;
+        FUZZ_CHECK(!entry.pszText.empty() && entry.wFlags < 0x1000);
+        for (std::string_view text : {entry.pszText, entry.pszExtra, entry.pszFile})
+            FUZZ_CHECK(platform::IsValidUtf8(text) && text.find_first_of(",\n") == text.npos);
+        FUZZ_CHECK(entry.rawFile == FourthColumn(*row));
+        FUZZ_CHECK(platform::Cp932ToUtf8(entry.rawFile) == entry.pszFile);
+    }
+    FUZZ_CHECK(all == TextMode(bytes));
+    return 0;
+}

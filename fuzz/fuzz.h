@@ -1,0 +1,34 @@
+// Shared pieces of the fuzz targets. Each target is a plain function over one
+// input, run by libFuzzer (entry.cpp) and by the corpus replay (replay.cpp);
+// it aborts with a message when a property of the result does not hold.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace fuzz {
+
+[[noreturn]] void Fail(const char* what, const char* file, int line);
+
+std::string_view Bytes(const std::uint8_t* data, std::size_t size);
+// The text up to the first '\n' (all of it when none); input keeps the rest.
+std::string_view Take(std::string_view& input);
+
+// This process's scratch folder (created on first use), with a trailing '/'.
+const std::string& Scratch();
+void WriteFile(const std::string& path, std::string_view bytes);
+std::string ReadFile(const std::string& path);
+
+// A card root for the emulator's store: it holds "link", a symbolic link to a
+// folder outside it, which must stay empty whatever is stored.
+const std::string& CardRoot();
+// Checks that the path's real location (unless "") is below the card root and
+// that the folder outside it is still empty.
+void CheckInsideCardRoot(const std::string& path);
+
+} // namespace fuzz
+
+#define FUZZ_CHECK(condition)                                                                      \
+    ((condition) ? static_cast<void>(0) : ::fuzz::Fail(#condition, __FILE__, __LINE__))

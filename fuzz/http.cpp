@@ -1,0 +1,88 @@
+// The emulator's HTTP side, through a real connection: every request gets one
+// well-formed reply (after at most one 100 Continue) unless it did not arrive
+// whole, and every stored file lies below the card root.
+#include <arpa/inet.h>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+#include "fuzz.h"
+#include "tools/voxlet_card/card_server.h"
+
+namespace {
+std::atomic<unsigned> g_stored; // files the observer was told of
+
+class Observer final : public card::CardObserver {
+public:
+    void OnStored(const std::string&, const std::string& diskPath) override {
+        fuzz::CheckInsideCardRoot(diskPath);
+        std::remove(diskPath.c_str());
+        ++g_stored;
+    }
+};
+
+int Port() {
+    static const int port = [] {
+        std::freopen("/dev/null", "w", stdout); // the emulator prints a line per request
+        card::ServerOptions options;
+        options.idleTimeoutMs = 5000;
+        options.maxBodyBytes = 1 << 20;
+        // Never destroyed: the server's thread runs until the process ends.
+        static auto* server =
+            new card::CardServer(*new card::CardStore(fuzz::CardRoot()), options, new Observer);
+        std::string error;
+        FUZZ_CHECK(server->Listen(error));
+        std::thread([] { server->Run(); }).detach();
+        return std::stoi(server->Endpoint().substr(server->Endpoint().rfind(':') + 1));
+    }();
+    return port;
+}
+} // namespace
+
+int FuzzHttp(const std::uint8_t* data, std::size_t size) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(Port()));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const unsigned stored = g_stored;
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    FUZZ_CHECK(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+    FUZZ_CHECK(send(fd, data, size, MSG_NOSIGNAL) == static_cast<ssize_t>(size));
+    shutdown(fd, SHUT_WR);
+    std::string reply;
+    char chunk[4096];
+    for (ssize_t n; (n = recv(fd, chunk, sizeof chunk, 0)) > 0;)
+        reply.append(chunk, static_cast<std::size_t>(n));
+    close(fd);
+
+    constexpr std::string_view kContinue = "HTTP/1.1 100 Continue\r\n\r\n";
+    if (reply.starts_with(kContinue))
+        reply.erase(0, kContinue.size());
+    // No reply only to a request that did not arrive whole.
+    std::string request(fuzz::Bytes(data, size));
+    for (char& c : request)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (reply.empty()) {
+        FUZZ_CHECK(
+            (request.find("\r\n\r\n") == request.npos && request.find("\n\n") == request.npos) ||
+            request.find("content-length") != request.npos);
+        return 0;
+    }
+    const std::size_t head = reply.find("\r\n\r\n");
+    FUZZ_CHECK(reply.starts_with("HTTP/1.1 ") && head != std::string::npos);
+    const int status = std::atoi(reply.c_str() + 9);
+    FUZZ_CHECK(status >= 200 && status < 600);
+    FUZZ_CHECK(reply.find("\r\nConnection: close\r\n") == head - 19);
+    // A stored file is told after the reply; it is awaited, so the next input
+    // (or the end of the process) does not overlap it.
+    for (int i = 0; reply.find("<h1>Success</h1>") != reply.npos && g_stored == stored; ++i) {
+        FUZZ_CHECK(i < 5000);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    fuzz::CheckInsideCardRoot("");
+    return 0;
+}
