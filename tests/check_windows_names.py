@@ -15,7 +15,8 @@ import sys
 
 FOLDERS = ["platform", "resources", "playback/audio", "core", "link", "playback", "export",
            "ui", "tools/headless", "tools/voxlet_script"]
-SKIP = ("platform/posix/", "platform/curl/", "ui/wx/", "playback/sdl/")
+SKIP = ("platform/posix/", "platform/curl/", "ui/wx/", "ui/win32/", "playback/sdl/",
+        "playback/winmm/")
 WINDOWS_HEADERS = ["windows.h", "shlwapi.h", "commdlg.h", "commctrl.h", "mmsystem.h",
                    "wininet.h", "shellapi.h", "shlobj.h"]
 # Standard C names that the Windows headers define too, used here as meant.

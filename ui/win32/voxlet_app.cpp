@@ -1,0 +1,39 @@
+#include "ui/win32/voxlet_app.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <memory>
+
+#include "core/start_folder.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "playback/audio/audio_backend.h"
+#include "playback/winmm/waveout_backend.h"
+#include "ui/voxlet_dlg.h"
+#include "ui/win32/win32_dialog.h"
+#include "ui/win32/win32_prompts.h"
+
+namespace voxwin {
+
+int RunVoxlet() {
+    // The trackbar class, and the version-6 look the manifest asks for.
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    Win32Prompts prompts;
+    platform::SetPrompts(&prompts);
+    EnterDemoWhenNoData(platform::ExecutableFolder());
+    SetAudioBackend(std::make_unique<WaveOutBackend>());
+    {
+        CVoxletDlg dlg;
+        Win32Dialog window(dlg, true);
+        window.RunModal();
+    }
+    SetAudioBackend(nullptr);
+    platform::SetPrompts(nullptr);
+    return 0;
+}
+
+} // namespace voxwin
