@@ -29,6 +29,10 @@ struct WaveOutBackend::Device {
 
 namespace {
 
+// KSDATAFORMAT_SUBTYPE_PCM (defined here: mingw's import libraries lack it).
+constexpr GUID kPcmSubFormat{
+    0x00000001, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
 // The 16-bit PCM format of the clip, in the extensible form for more than two
 // channels (as the wave mapper requires).
 WAVEFORMATEXTENSIBLE Pcm16Format(const WavInfo& info) {
@@ -45,7 +49,7 @@ WAVEFORMATEXTENSIBLE Pcm16Format(const WavInfo& info) {
         f.cbSize = sizeof(format) - sizeof(WAVEFORMATEX);
         format.Samples.wValidBitsPerSample = 16;
         format.dwChannelMask = 0; // no speaker positions: the mapper's order
-        format.SubFormat = KSDATAFORMAT_SUBTYPE_PCM;
+        format.SubFormat = kPcmSubFormat;
     }
     return format;
 }

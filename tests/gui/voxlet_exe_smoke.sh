@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# voxlet_exe_smoke.sh ZIP WINE_RUN PREFIX [SCREENSHOT]: the Windows program as
+# a user gets it. Run inside run_with_xvfb.sh. Unpacks the zip, starts its
+# voxlet.exe under Wine (WINE_RUN PREFIX, a wrapper with a private prefix) in
+# a virtual desktop from the unpacked folder, as double-clicking does, and
+# checks that: the main window appears with its title; a click on 再生 plays
+# through the waveOut back end into an ALSA file sink (the sink's WAV grows;
+# it is not clocked, so nothing is timed by clip length); Esc closes the
+# window and the program ends; the volume is saved in the Voxlet.ini beside
+# voxlet.exe.
+set -uo pipefail
+zip=$1 wine_run=$2 prefix=$3 screenshot=${4:-}
+title="ティコボイスプレイヤー"
+tmp="$(mktemp -d)"
+pid=""
+cleanup() {
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+(cd "$tmp" && cmake -E tar xf "$zip") || fail "cannot unpack $zip"
+app="$tmp/Voxlet"
+[ -f "$app/voxlet.exe" ] || fail "no Voxlet/voxlet.exe in the zip"
+grep -q '^DEFAULT=' "$app/Voxlet.ini" && fail "the first Voxlet.ini already has a volume"
+
+# The sound goes to a file: an ALSA configuration in a home of our own.
+export HOME="$tmp/home"
+mkdir -p "$HOME"
+printf 'pcm.!default { type file; slave.pcm "null"; file "%s"; format "wav" }\nctl.!default { type null }\n' \
+    "$tmp/sink.wav" >"$HOME/.asoundrc"
+# Japanese labels: the dialog font stands for a face that Wine does not have.
+"$wine_run" "$prefix" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "MS UI Gothic" \
+    /d "Noto Sans CJK JP" /f >/dev/null 2>&1
+
+# Without a window manager, a virtual desktop ends dialogs at once.
+(cd "$app" && exec "$wine_run" "$prefix" explorer "/desktop=voxlet-smoke,1024x900" voxlet.exe) \
+    >"$tmp/wine.log" 2>&1 &
+pid=$!
+
+win=""
+for _ in $(seq 600); do
+    win="$(xdotool search --name "^$title\$" 2>/dev/null | head -1)"
+    [ -n "$win" ] && break
+    sleep 0.1
+done
+[ -n "$win" ] || fail "no window titled $title"
+
+# 再生 (button 3) sits at 220,43 50x20 of the 286x374 dialog units; the
+# window's frame is a few pixels wide with a caption of about 20.
+eval "$(xdotool getwindowgeometry --shell "$win")"
+x=$((3 + (220 + 25) * (WIDTH - 6) / 286))
+y=$((22 + (43 + 10) * (HEIGHT - 25) / 374))
+[ -n "$screenshot" ] && import -window root "$screenshot" 2>/dev/null
+xdotool mousemove --window "$win" "$x" "$y" click 1
+
+size=0
+for _ in $(seq 100); do
+    size=$(stat -c %s "$tmp/sink.wav" 2>/dev/null || echo 0)
+    [ "$size" -gt 1000 ] && break
+    sleep 0.1
+done
+[ "$size" -gt 1000 ] || fail "no samples reached the sound sink after a click on 再生"
+
+xdotool key Escape
+for _ in $(seq 200); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && fail "Esc did not end the program"
+pid=""
+grep -q '^DEFAULT=[0-9]' "$app/Voxlet.ini" || fail "the volume was not saved in Voxlet.ini"
+echo "voxlet.exe: window shown, 再生 played ($size bytes), Esc closed it, volume saved"
