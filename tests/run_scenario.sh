@@ -11,6 +11,10 @@
 #   "@NAME@/PATH" inside a card) whose bytes are appended to the transcript.
 # - When SCENARIO_DIR/expected.ini exists, the settings file left behind must
 #   equal it byte for byte.
+# - With VOXLET_EMULATOR set (the Windows build: wine-run.sh and its prefix,
+#   words separated by spaces), the runner runs under it, the settings file's
+#   [DRIVES] letters become the emulator's drives, and the transcript is
+#   compared with either path separator standing for the other.
 set -uo pipefail
 runner="$1"
 dir="$2"
@@ -52,8 +56,16 @@ if [ -f "$dir/cards" ]; then
     done < "$dir/cards"
 fi
 
+read -ra emulator <<< "${VOXLET_EMULATOR:-}"
+if [ ${#emulator[@]} -gt 0 ] && [ -f "$work/Voxlet.ini" ]; then
+    sed -n '/^\[DRIVES\]/,/^\[/s/^\([A-Za-z]\)=\(.*\)\r*$/\1 \2/p' "$work/Voxlet.ini" |
+        while read -r letter folder; do
+            "${emulator[@]}" --drive "$letter" "$work/$folder" || exit 1
+        done
+fi
+
 actual="$work.transcript"
-(cd "$work" && "$runner" --ini "$work/Voxlet.ini" "$dir/script") > "$actual" 2>&1
+(cd "$work" && "${emulator[@]}" "$runner" --ini "$work/Voxlet.ini" "$dir/script") > "$actual" 2>&1
 echo "exit $?" >> "$actual"
 if [ -f "$dir/dump" ]; then
     while read -r file; do
@@ -73,8 +85,14 @@ for i in "${!cards[@]}"; do
     sed -i "s/127\.0\.0\.1:${ports[$i]}/@${cards[$i]}@/g" "$actual"
 done
 
+expected="$dir/expected"
+if [ ${#emulator[@]} -gt 0 ]; then
+    expected="$work.expected"
+    sed 's|\\|/|g' "$dir/expected" > "$expected"
+    sed -i 's|\\|/|g' "$actual"
+fi
 status=0
-if ! diff -u "$dir/expected" "$actual"; then
+if ! diff -u "$expected" "$actual"; then
     echo "transcript differs from $dir/expected"
     status=1
 fi

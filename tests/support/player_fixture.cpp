@@ -1,6 +1,6 @@
 #include "support/player_fixture.h"
 
-#include <unistd.h>
+#include <filesystem>
 
 #include "platform/paths.h"
 #include "platform/profile.h"
@@ -11,9 +11,8 @@
 #include "resources/templates.h"
 
 void PlayerTest::SetUp() {
-    char buf[4096];
-    m_oldCwd = getcwd(buf, sizeof buf) ? buf : "/";
-    ASSERT_EQ(chdir(m_dir.Path().c_str()), 0);
+    m_oldCwd = std::filesystem::current_path().string();
+    ASSERT_TRUE(platform::SetCurrentFolder(m_dir.Path()));
     platform::SetSettingsPathOverride(m_dir / "Voxlet.ini");
     auto log = [this](const std::string& l) { m_log.push_back(l); };
     m_prompts = std::make_unique<platform::HeadlessPrompts>(log);
@@ -37,7 +36,7 @@ void PlayerTest::TearDown() {
     platform::SetTimeFunction(nullptr);
     platform::SetPrompts(nullptr);
     platform::SetSettingsPathOverride(std::nullopt);
-    (void)chdir(m_oldCwd.c_str());
+    (void)platform::SetCurrentFolder(m_oldCwd);
 }
 
 void PlayerTest::Put(const std::string& name, const std::string& text) {

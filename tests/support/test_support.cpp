@@ -8,21 +8,26 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iconv.h>
+#include <random>
 #include <sstream>
 #include <stdexcept>
-#include <sys/mount.h>
-#include <unistd.h>
+
+#include "support/system_support.h"
 
 namespace fs = std::filesystem;
 
 namespace testsupport {
 
 TempDir::TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "voxlet-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("mkdtemp failed");
-    m_path = pattern;
+    std::random_device seed;
+    const fs::path base = fs::temp_directory_path();
+    for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+        const fs::path candidate = base / ("voxlet-test-" + std::to_string(seed()));
+        if (fs::create_directory(candidate))
+            m_path = candidate.string();
+    }
+    if (m_path.empty())
+        throw std::runtime_error("cannot make a temporary folder");
 }
 
 TempDir::~TempDir() {
@@ -33,23 +38,6 @@ TempDir::~TempDir() {
 
 std::string TempDir::operator/(std::string_view name) const {
     return m_path + "/" + std::string(name);
-}
-
-SmallTmpfs::SmallTmpfs(unsigned size) : m_options("size=" + std::to_string(size)) {
-    if (::geteuid() != 0)
-        m_skip = "mounting a small tmpfs needs root";
-    else if (::mount("tmpfs", Path().c_str(), "tmpfs", 0, m_options.c_str()) != 0)
-        m_skip = std::string("mounting a small tmpfs failed: ") + std::strerror(errno);
-}
-
-SmallTmpfs::~SmallTmpfs() {
-    if (m_skip.empty())
-        ::umount2(Path().c_str(), MNT_DETACH);
-}
-
-bool SmallTmpfs::SetReadOnly(bool readOnly) {
-    const unsigned long flags = MS_REMOUNT | (readOnly ? MS_RDONLY : 0);
-    return ::mount("tmpfs", Path().c_str(), "tmpfs", flags, m_options.c_str()) == 0;
 }
 
 std::vector<std::string> SmallTmpfs::Names(const std::string& folder) const {
@@ -78,21 +66,7 @@ std::string ReadFile(const std::string& path) {
 }
 
 std::string Cp932Crlf(std::string_view utf8) {
-    iconv_t cd = iconv_open("CP932", "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        throw std::runtime_error("iconv_open failed");
-    std::string in(utf8);
-    std::string out(in.size() * 2 + 16, '\0');
-    char* src = in.data();
-    size_t srcLeft = in.size();
-    char* dst = out.data();
-    size_t dstLeft = out.size();
-    if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<size_t>(-1)) {
-        iconv_close(cd);
-        throw std::runtime_error("text cannot be written as CP932");
-    }
-    iconv_close(cd);
-    out.resize(out.size() - dstLeft);
+    const std::string out = SystemCp932(utf8);
     std::string crlf;
     for (char c : out) {
         if (c == '\n')

@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "core/start_folder.h"
-#include "platform/curl/curl_transport.h"
+#include "platform/console.h"
 #include "platform/paths.h"
+#include "platform/system_http.h"
 #include "tools/voxlet_script/script_runner.h"
 
 int main(int argc, char** argv) {
+    platform::UseBinaryStandardStreams(); // transcripts end their lines in LF everywhere
     std::string ini;
     std::string script;
     for (int i = 1; i < argc; ++i) {
@@ -58,8 +60,8 @@ int main(int argc, char** argv) {
     if (!demo.empty())
         std::cerr << "voxlet-script: no Ninshiki.csv here; using the demo voice set in " << demo
                   << '\n';
-    CurlTransport http;
-    platform::SetHttpTransport(&http);
+    const auto http = platform::NewSystemHttpTransport();
+    platform::SetHttpTransport(http.get());
     ScriptRunner runner(std::move(lines), std::cout);
     const int rc = runner.Run();
     platform::SetHttpTransport(nullptr);

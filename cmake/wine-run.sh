@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# wine-run.sh PREFIX PROGRAM.exe [ARGS...]: runs a Windows program under Wine
+# in the private prefix PREFIX (made on first use), Wine's own messages off.
+# wine-run.sh PREFIX --warm: makes the prefix and starts its wineserver, which
+#   stays, so that programs started later do not each pay for it.
+# wine-run.sh PREFIX --drive LETTER FOLDER: makes drive LETTER: the folder.
+set -euo pipefail
+export WINEPREFIX="$(realpath -m "$1")"
+shift
+export WINEDEBUG=-all
+# No Mono or Gecko installer prompts when the prefix is made.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    (
+        flock 9
+        if [ ! -f "$WINEPREFIX/system.reg" ]; then
+            wine wineboot -i >/dev/null 2>&1
+            wineserver -w
+        fi
+    ) 9>"$WINEPREFIX.lock"
+fi
+case "${1:-}" in
+    --warm) exec wineserver -p ;;
+    --drive) exec ln -sfn "$(realpath -m "$3")" "$WINEPREFIX/dosdevices/${2,,}:" ;;
+esac
+exec wine "$@"
