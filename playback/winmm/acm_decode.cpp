@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <mmsystem.h>
+
 #include <mmreg.h>
 #include <msacm.h>
 

@@ -2,8 +2,9 @@
 
 #include <windows.h>
 
-#include <mmreg.h>
 #include <mmsystem.h>
+
+#include <mmreg.h>
 
 #include <new>
 

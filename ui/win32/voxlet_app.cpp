@@ -9,6 +9,7 @@
 #include "core/start_folder.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
+#include "platform/system_http.h"
 #include "playback/audio/audio_backend.h"
 #include "playback/winmm/waveout_backend.h"
 #include "ui/voxlet_dlg.h"
@@ -25,6 +26,8 @@ int RunVoxlet() {
     Win32Prompts prompts;
     platform::SetPrompts(&prompts);
     EnterDemoWhenNoData(platform::ExecutableFolder());
+    const auto http = platform::NewSystemHttpTransport();
+    platform::SetHttpTransport(http.get());
     SetAudioBackend(std::make_unique<WaveOutBackend>());
     {
         CVoxletDlg dlg;
@@ -32,6 +35,7 @@ int RunVoxlet() {
         window.RunModal();
     }
     SetAudioBackend(nullptr);
+    platform::SetHttpTransport(nullptr);
     platform::SetPrompts(nullptr);
     return 0;
 }

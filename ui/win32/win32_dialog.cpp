@@ -5,14 +5,17 @@
 
 #include <algorithm>
 
+#include "platform/win32/wide.h"
 #include "resources/templates.h"
 #include "ui/win32/win32_dialog_template.h"
-#include "ui/win32/win32_text.h"
 
 using platform::ControlKind;
 using platform::ControlTemplate;
 
 namespace voxwin {
+
+using platform::win32::Narrow;
+using platform::win32::Widen;
 
 namespace {
 

@@ -4,12 +4,14 @@
 
 #include <commctrl.h>
 
-#include "ui/win32/win32_text.h"
+#include "platform/win32/wide.h"
 
 using platform::ControlKind;
 using platform::ControlTemplate;
 
 namespace voxwin {
+
+using platform::win32::Widen;
 
 namespace {
 

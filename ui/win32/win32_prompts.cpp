@@ -6,11 +6,14 @@
 
 #include "platform/dialog_host.h"
 #include "platform/paths.h"
+#include "platform/win32/wide.h"
 #include "resources/labels.h"
 #include "ui/win32/win32_dialog.h"
-#include "ui/win32/win32_text.h"
 
 namespace voxwin {
+
+using platform::win32::Narrow;
+using platform::win32::Widen;
 
 namespace {
 
