@@ -1,9 +1,5 @@
 #include "ui/win32/voxlet_app.h"
 
-#include <windows.h>
-
-#include <commctrl.h>
-
 #include <memory>
 
 #include "core/start_folder.h"
@@ -19,10 +15,6 @@
 namespace voxwin {
 
 int RunVoxlet() {
-    // The trackbar class, and the version-6 look the manifest asks for.
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
-
     Win32Prompts prompts;
     platform::SetPrompts(&prompts);
     EnterDemoWhenNoData(platform::ExecutableFolder());

@@ -51,6 +51,12 @@ HWND Win32Dialog::Innermost() {
 }
 
 int Win32Dialog::RunModal() {
+    // The trackbar's window class (and, with the manifest, the version-6 look).
+    static const bool registered = [] {
+        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+        return InitCommonControlsEx(&controls) != FALSE;
+    }();
+    (void)registered;
     const std::vector<std::uint16_t> words =
         BuildDialogTemplate(m_template, m_mainWindow ? WS_MINIMIZEBOX : 0);
     const INT_PTR rc = DialogBoxIndirectParamW(
