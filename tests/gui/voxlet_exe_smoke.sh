@@ -14,7 +14,10 @@ title="ティコボイスプレイヤー"
 tmp="$(mktemp -d)"
 pid=""
 cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null
+    if [ -n "$pid" ]; then # a failed run: no voxlet.exe may outlive it in the prefix
+        "$wine_run" "$prefix" taskkill /f /im voxlet.exe >/dev/null 2>&1
+        kill "$pid" 2>/dev/null
+    fi
     rm -rf "$tmp"
 }
 trap cleanup EXIT
@@ -38,7 +41,7 @@ printf 'pcm.!default { type file; slave.pcm "null"; file "%s"; format "wav" }\nc
     /d "Noto Sans CJK JP" /f >/dev/null 2>&1
 
 # Without a window manager, a virtual desktop ends dialogs at once.
-(cd "$app" && exec "$wine_run" "$prefix" explorer "/desktop=voxlet-smoke,1024x900" voxlet.exe) \
+(cd "$app" && exec "$wine_run" "$prefix" explorer "/desktop=voxlet-$$,1024x900" voxlet.exe) \
     >"$tmp/wine.log" 2>&1 &
 pid=$!
 
@@ -55,17 +58,23 @@ done
 eval "$(xdotool getwindowgeometry --shell "$win")"
 x=$((3 + (220 + 25) * (WIDTH - 6) / 286))
 y=$((22 + (43 + 10) * (HEIGHT - 25) / 374))
-[ -n "$screenshot" ] && import -window root "$screenshot" 2>/dev/null
-xdotool mousemove --window "$win" "$x" "$y" click 1
-
+# The window can exist before the dialog takes clicks: clicked again until it
+# plays (playing again does no harm).
 size=0
-for _ in $(seq 100); do
-    size=$(stat -c %s "$tmp/sink.wav" 2>/dev/null || echo 0)
-    [ "$size" -gt 1000 ] && break
-    sleep 0.1
+for _ in $(seq 6); do
+    xdotool mousemove --window "$win" "$x" "$y" click 1
+    for _ in $(seq 30); do
+        size=$(stat -c %s "$tmp/sink.wav" 2>/dev/null || echo 0)
+        [ "$size" -gt 1000 ] && break 2
+        sleep 0.1
+    done
 done
 [ "$size" -gt 1000 ] || fail "no samples reached the sound sink after a click on 再生"
 
+if [ -n "$screenshot" ]; then
+    mkdir -p "$(dirname "$screenshot")"
+    import -window root "$screenshot" 2>/dev/null
+fi
 xdotool key Escape
 for _ in $(seq 200); do
     kill -0 "$pid" 2>/dev/null || break
