@@ -36,9 +36,6 @@ export HOME="$tmp/home"
 mkdir -p "$HOME"
 printf 'pcm.!default { type file; slave.pcm "null"; file "%s"; format "wav" }\nctl.!default { type null }\n' \
     "$tmp/sink.wav" >"$HOME/.asoundrc"
-# Japanese labels: the dialog font stands for a face that Wine does not have.
-"$wine_run" "$prefix" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "MS UI Gothic" \
-    /d "Noto Sans CJK JP" /f >/dev/null 2>&1
 
 # Without a window manager, a virtual desktop ends dialogs at once.
 (cd "$app" && exec "$wine_run" "$prefix" explorer "/desktop=voxlet-$$,1024x900" voxlet.exe) \

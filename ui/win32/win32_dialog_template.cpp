@@ -11,6 +11,7 @@ using platform::ControlTemplate;
 
 namespace voxwin {
 
+using platform::win32::Narrow;
 using platform::win32::Widen;
 
 namespace {
@@ -100,7 +101,59 @@ void WriteClass(Writer& out, ControlKind kind) {
     }
 }
 
+// The first face that EnumFontFamiliesExW reports for the request, or "".
+int CALLBACK FirstFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM out) {
+    if (font->lfFaceName[0] == L'@') // a vertical-writing face
+        return 1;
+    *reinterpret_cast<std::wstring*>(out) = font->lfFaceName;
+    return 0;
+}
+
+std::wstring InstalledFace(std::wstring_view face, BYTE charset) {
+    LOGFONTW wanted{};
+    wanted.lfCharSet = charset;
+    if (face.size() >= LF_FACESIZE)
+        return {};
+    face.copy(wanted.lfFaceName, face.size());
+    std::wstring found;
+    HDC screen = GetDC(nullptr);
+    EnumFontFamiliesExW(screen, &wanted, &FirstFace, reinterpret_cast<LPARAM>(&found), 0);
+    ReleaseDC(nullptr, screen);
+    return found;
+}
+
+// The face of the font the system maps the face to (with the default
+// character set, as a dialog manager may ask for it).
+std::wstring MappedFace(const std::wstring& face) {
+    LOGFONTW wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    wanted.lfHeight = -12;
+    face.copy(wanted.lfFaceName, LF_FACESIZE - 1);
+    HFONT font = CreateFontIndirectW(&wanted);
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(screen, font);
+    wchar_t mapped[LF_FACESIZE] = {};
+    GetTextFaceW(screen, LF_FACESIZE, mapped);
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(font);
+    return mapped;
+}
+
 } // namespace
+
+std::string DialogFace(std::string_view templateFace) {
+    const std::wstring own = Widen(templateFace);
+    if (!InstalledFace(MappedFace(own), SHIFTJIS_CHARSET).empty())
+        return std::string(templateFace);
+    // Japanese UI faces of Windows and Linux, as the wx window falls back.
+    for (std::wstring_view face : {L"Yu Gothic UI", L"Meiryo UI", L"Noto Sans CJK JP"}) {
+        if (!InstalledFace(face, DEFAULT_CHARSET).empty())
+            return Narrow(face);
+    }
+    const std::wstring any = InstalledFace(L"", SHIFTJIS_CHARSET);
+    return any.empty() ? std::string(templateFace) : Narrow(any);
+}
 
 std::uint32_t ControlStyle(const ControlTemplate& c) {
     std::uint32_t style = WS_CHILD | KindStyle(c);
@@ -139,7 +192,7 @@ std::vector<std::uint16_t> BuildDialogTemplate(const platform::DialogTemplate& d
     out.Short(dialog.fontPoints);
     out.Word(FW_NORMAL);
     out.Word(static_cast<std::uint16_t>(SHIFTJIS_CHARSET << 8)); // italic 0, character set
-    out.String(dialog.fontName);
+    out.String(DialogFace(dialog.fontName));
 
     for (const ControlTemplate& c : dialog.controls) {
         out.AlignDword();

@@ -3,13 +3,14 @@
 // take: the same controls, ids, rectangles in dialog units, initial states and
 // labels as every other host builds, and the table's own font.
 //
-// The font is named with DS_SETFONT and the Shift-JIS character set: where
-// the face is missing, the system's font mapper substitutes the nearest face
-// that has Japanese glyphs. Icon controls name the icon resource by the
-// control's id (the program icon, IDR_MAINFRAME, in the program's .rc).
+// The font is named with DS_SETFONT and the Shift-JIS character set, the
+// table's face when this system has it (DialogFace). Icon controls name the icon resource
+// by the control's id (the program icon, IDR_MAINFRAME, in the program's .rc).
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/dialog_template.h"
@@ -21,6 +22,12 @@ namespace voxwin {
 // frame with caption and system menu (e.g. WS_MINIMIZEBOX).
 std::vector<std::uint16_t> BuildDialogTemplate(const platform::DialogTemplate& dialog,
                                                std::uint32_t extraStyle = 0);
+
+// The face a dialog is shown in: the template's when the font the system
+// maps it to has Japanese glyphs ("MS Shell Dlg" included); otherwise the first installed of Yu
+// Gothic UI, Meiryo UI and Noto Sans CJK JP, or else any face with Japanese glyphs (a dialog
+// manager's own choice for a missing face can lack them, as Wine's does), or else the template's.
+std::string DialogFace(std::string_view templateFace);
 
 // The window style of a control of the table.
 std::uint32_t ControlStyle(const platform::ControlTemplate& control);
