@@ -3,6 +3,7 @@
 # in the private prefix PREFIX (made on first use), Wine's own messages off.
 # wine-run.sh PREFIX --warm: makes the prefix and starts its wineserver, which
 #   stays, so that programs started later do not each pay for it.
+# wine-run.sh PREFIX --stop: ends the prefix's wineserver and its programs.
 # wine-run.sh PREFIX --drive LETTER FOLDER: makes drive LETTER: the folder.
 set -euo pipefail
 export WINEPREFIX="$(realpath -m "$1")"
@@ -22,6 +23,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 case "${1:-}" in
     --warm) exec wineserver -p ;;
+    --stop) exec wineserver -k ;;
     --drive) exec ln -sfn "$(realpath -m "$3")" "$WINEPREFIX/dosdevices/${2,,}:" ;;
 esac
 exec wine "$@"

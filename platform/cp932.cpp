@@ -1,8 +1,9 @@
 // CP932 <-> UTF-8 over the system's code page (platform/cp932_system.h), with
-// one rule for both systems for the single bytes that are no CP932 character
-// but that the Windows code page still converts, both ways: 0x80 as U+0080,
-// 0xA0 as U+F8F0 and 0xFD..0xFF as U+F8F1..U+F8F3. Texts that differ only in
-// such a byte stay different. Every character is asked of the system once per
+// the same rules on every system: a character is encoded only when it decodes
+// back to itself; the single bytes that are no CP932 character but that the
+// Windows code page still converts go both ways: 0x80 as U+0080, 0xA0 as
+// U+F8F0 and 0xFD..0xFF as U+F8F1..U+F8F3, so texts that differ only in such a
+// byte stay different. Every character is asked of the system once per
 // thread and remembered: the encoding has no state, so a character converts
 // alone as it does within any text.
 #include "platform/cp932_system.h"
@@ -143,8 +144,15 @@ public:
             cp = (cp << 6) | (static_cast<unsigned char>(utf8[i]) & 0x3F);
         Bytes& b = m_cache.At(cp >> 8, cp & 0xFF);
         if (b.length == kUnknown) {
+            // Only a form that decodes back to the character counts: a
+            // one-way mapping (glibc's U+301C or U+00A5) would change the text,
+            // and the Windows code page refuses them.
             const int n = detail::SystemEncodeCp932(utf8, b.bytes);
-            b.length = n > 0 ? static_cast<std::uint8_t>(n) : kRefused;
+            char back[7];
+            const int m = n > 0 ? detail::SystemDecodeCp932(std::string_view(b.bytes, n), back) : 0;
+            const bool roundTrip =
+                m > 0 && std::string_view(back, static_cast<std::size_t>(m)) == utf8;
+            b.length = roundTrip ? static_cast<std::uint8_t>(n) : kRefused;
         }
         if (b.length == kRefused)
             return false;

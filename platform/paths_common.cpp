@@ -51,8 +51,8 @@ std::vector<std::string> ListFilesWithExtension(std::string_view folder, std::st
 namespace detail {
 
 std::string FolderBelow(std::string base, std::string_view rest) {
-    while (base.size() > 1 && IsPathSeparator(base.back()) && base[base.size() - 2] != ':')
-        base.pop_back();
+    while (!base.empty() && IsPathSeparator(base.back()))
+        base.pop_back(); // a root ("/", "D:\\") too: the join puts its separator back
     return JoinPath({base, rest, ""});
 }
 

@@ -16,7 +16,7 @@ std::vector<std::string> RegularFilesIn(const std::string& folder,
                                         const std::function<bool(std::string_view)>& wanted);
 
 // base + separator + rest + separator, without doubling a separator that base
-// ends with (a root keeps its own).
+// ends with.
 std::string FolderBelow(std::string base, std::string_view rest);
 
 } // namespace platform::detail

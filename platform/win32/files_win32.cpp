@@ -3,6 +3,7 @@
 // FlushFileBuffers), so the target holds either its old bytes or all the new
 // ones. Names reach the system as UTF-16.
 #include "platform/files.h"
+#include "platform/files_system.h"
 #include "platform/paths.h"
 #include "platform/win32/wide.h"
 
@@ -49,8 +50,6 @@ private:
     HANDLE m_h;
 };
 
-// Writes are gathered up to this size, as a C stream's buffer would.
-constexpr std::size_t kBufferSize = 64 * 1024;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 int WriteAll(HANDLE h, std::string_view bytes) {
@@ -129,119 +128,85 @@ WholeRead ReadWholeFile(const std::string& path, std::string& data, int* error) 
     return WholeRead::Ok;
 }
 
-struct WholeFileWriter::State {
+namespace detail {
+
+struct SystemFile::Impl {
     Handle file;
     std::string target;
     std::string temporary; // "" when the target is written directly
-    std::string pending;   // bytes not yet written
-    int error = 0;
-    bool committed = false;
-
-    int Fail(int code) {
-        if (error == 0)
-            error = code;
-        return error;
-    }
 };
 
-WholeFileWriter::WholeFileWriter() : m_state(std::make_unique<State>()) {}
+SystemFile::SystemFile() : m_impl(std::make_unique<Impl>()) {}
 
-WholeFileWriter::~WholeFileWriter() {
-    m_state->file.Close();
-    if (!m_state->committed && !m_state->temporary.empty())
-        DeleteFileW(Widen(m_state->temporary).c_str());
+SystemFile::~SystemFile() {
+    m_impl->file.Close();
+    if (!m_impl->temporary.empty())
+        DeleteFileW(Widen(m_impl->temporary).c_str());
 }
 
-int WholeFileWriter::Open(const std::string& path, bool keepOldBytes) {
-    State& s = *m_state;
-    if (s.error != 0 || s.file.Valid() || s.committed)
-        return s.Fail(EBUSY); // one file per writer
-    if (path.empty())
-        return s.Fail(ENOENT);
-    s.target = path;
+bool SystemFile::IsOpen() const {
+    return m_impl->file.Valid();
+}
+
+const std::string& SystemFile::Target() const {
+    return m_impl->target;
+}
+
+int SystemFile::Open(const std::string& path, bool /*append*/, bool* replacing) {
+    Impl& f = *m_impl;
+    f.target = path;
     const std::wstring name = Widen(path);
     const DWORD attributes = GetFileAttributesW(name.c_str());
-    bool replacing = false;
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-            return s.Fail(EISDIR);
+            return EISDIR;
+        if (attributes & FILE_ATTRIBUTE_READONLY)
+            return EACCES; // for every account, as Windows refuses writes to it
         // As opening it would: a file that is not writable (read-only
         // attribute, access rights, opened without sharing) is not replaced,
-        // and a device (NUL, COM1) is written directly.
+        // and a device (NUL, COM1), which has no bytes to keep, is written
+        // directly.
         Handle probe(CreateFileW(name.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!probe.Valid())
-            return s.Fail(LastErrno());
+            return LastErrno();
         if (GetFileType(probe.Get()) != FILE_TYPE_DISK) {
-            s.file.Reset(probe.Release());
+            f.file.Reset(probe.Release());
             return 0;
         }
-        replacing = true;
+        *replacing = true;
     } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
-        return s.Fail(LastErrno());
+        return LastErrno();
     }
-    s.file.Reset(CreateTemporary(s.target, s.temporary));
-    if (!s.file.Valid())
-        return s.Fail(LastErrno());
-    if (keepOldBytes && replacing) {
-        std::string old;
-        int readError = 0;
-        if (ReadWholeFile(s.target, old, &readError) != WholeRead::Ok)
-            return s.Fail(readError);
-        return Write(old);
-    }
-    return 0;
+    f.file.Reset(CreateTemporary(f.target, f.temporary));
+    return f.file.Valid() ? 0 : LastErrno();
 }
 
-int WholeFileWriter::Write(std::string_view bytes) {
-    State& s = *m_state;
-    if (s.error != 0)
-        return s.error;
-    if (!s.file.Valid())
-        return s.Fail(EBADF);
-    s.pending.append(bytes);
-    return s.pending.size() < kBufferSize ? 0 : Flush();
+int SystemFile::Write(std::string_view bytes) {
+    return WriteAll(m_impl->file.Get(), bytes);
 }
 
-int WholeFileWriter::Flush() {
-    State& s = *m_state;
-    if (s.error == 0 && !s.pending.empty())
-        s.Fail(WriteAll(s.file.Get(), s.pending));
-    s.pending.clear();
-    return s.error;
+int SystemFile::Commit(int error) {
+    Impl& f = *m_impl;
+    auto fail = [&error](int code) {
+        if (error == 0)
+            error = code;
+    };
+    if (error == 0 && !f.temporary.empty() && !FlushFileBuffers(f.file.Get()))
+        fail(LastErrno());
+    if (!f.file.Close())
+        fail(LastErrno());
+    if (f.temporary.empty())
+        return error;
+    if (error == 0 && !MoveFileExW(Widen(f.temporary).c_str(), Widen(f.target).c_str(),
+                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        fail(LastErrno());
+    if (error != 0)
+        DeleteFileW(Widen(f.temporary).c_str());
+    f.temporary.clear();
+    return error;
 }
 
-int WholeFileWriter::Commit() {
-    State& s = *m_state;
-    if (s.committed)
-        return 0;
-    if (s.error == 0 && !s.file.Valid())
-        s.Fail(EBADF);
-    Flush();
-    if (s.temporary.empty()) {
-        if (!s.file.Close())
-            s.Fail(LastErrno());
-        s.committed = s.error == 0;
-        return s.error;
-    }
-    if (s.error == 0 && !FlushFileBuffers(s.file.Get()))
-        s.Fail(LastErrno());
-    if (!s.file.Close())
-        s.Fail(LastErrno());
-    if (s.error == 0 && !MoveFileExW(Widen(s.temporary).c_str(), Widen(s.target).c_str(),
-                                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        s.Fail(LastErrno());
-    if (s.error != 0) {
-        DeleteFileW(Widen(s.temporary).c_str());
-        s.temporary.clear();
-        return s.error;
-    }
-    s.committed = true;
-    return 0;
-}
-
-int WholeFileWriter::Error() const {
-    return m_state->error;
-}
+} // namespace detail
 
 } // namespace platform

@@ -101,12 +101,6 @@ HttpResult Run(const std::string& url, const Exchange& x, const platform::HttpTi
         result.error = Failure("cannot start WinINet");
         return result;
     }
-    DWORD connectMs = static_cast<DWORD>(timeouts.connectMs);
-    DWORD stallMs = static_cast<DWORD>(timeouts.lowSpeedSeconds * 1000);
-    InternetSetOptionW(session.Get(), INTERNET_OPTION_CONNECT_TIMEOUT, &connectMs,
-                       sizeof connectMs);
-    InternetSetOptionW(session.Get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &stallMs, sizeof stallMs);
-    InternetSetOptionW(session.Get(), INTERNET_OPTION_SEND_TIMEOUT, &stallMs, sizeof stallMs);
     const std::string where = std::string(x.verb) + " " + url;
     InternetHandle connection(InternetConnectW(session.Get(), target.host.c_str(), target.port,
                                                nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
@@ -125,6 +119,14 @@ HttpResult Run(const std::string& url, const Exchange& x, const platform::HttpTi
     if (!request.Get()) {
         result.error = Failure(where);
         return result;
+    }
+    // On the request itself: Wine's WinINet does not pass the session's on.
+    DWORD connectMs = static_cast<DWORD>(timeouts.connectMs);
+    DWORD stallMs = static_cast<DWORD>(timeouts.lowSpeedSeconds * 1000);
+    for (HINTERNET h : {session.Get(), request.Get()}) {
+        InternetSetOptionW(h, INTERNET_OPTION_CONNECT_TIMEOUT, &connectMs, sizeof connectMs);
+        InternetSetOptionW(h, INTERNET_OPTION_RECEIVE_TIMEOUT, &stallMs, sizeof stallMs);
+        InternetSetOptionW(h, INTERNET_OPTION_SEND_TIMEOUT, &stallMs, sizeof stallMs);
     }
     const std::wstring headers = post ? Widen("Content-Type: " + x.contentType + "\r\n") : L"";
     if (!HttpSendRequestW(

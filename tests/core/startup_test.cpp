@@ -84,5 +84,5 @@ TEST_F(StartupTest, DataSpelledInAnotherLetterCaseStartsAndPlays) {
     ASSERT_EQ(ListLines(), std::vector<std::string>{"あ"});
     Dialog().ListSetSel(ctl::kClipList, 0);
     Player().PlaySelected(Dialog());
-    EXPECT_EQ(m_log.back(), "audio play ./voice/Ninshiki/a.wav -> ok");
+    EXPECT_EQ(m_log.back(), testsupport::Native("audio play ./voice/Ninshiki/a.wav -> ok"));
 }

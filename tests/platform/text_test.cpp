@@ -69,6 +69,8 @@ TEST(Utf8ToCp932, EncodesAndReportsReplacements) {
         {"a😀b€c", "a?b?c", false},
         {"\u0080\uF8F0\uF8F1\uF8F2\uF8F3", "\x80\xA0\xFD\xFE\xFF", true},
         {"\uF8F4\u0081", "??", false},
+        // One-way mappings of a code page (〜 − ¥ ‖ as ～ － \ ∥) are refused.
+        {"\u301C\u2212\u00A5\u2016", "????", false},
         // Invalid UTF-8; a truncated sequence at the end is one character's worth.
         {"a\xFFz", "a?z", false},
         {"口\xE3\x81", "\x8C\xFB?", false},

@@ -12,11 +12,18 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "platform/paths.h"
 #include "support/system_support.h"
 
 namespace fs = std::filesystem;
 
 namespace testsupport {
+
+std::string Native(std::string path) {
+    for (char& c : path)
+        c = c == '/' ? platform::kPathSeparator : c;
+    return path;
+}
 
 TempDir::TempDir() {
     std::random_device seed;

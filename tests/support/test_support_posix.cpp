@@ -2,10 +2,13 @@
 #include "support/test_support.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <iconv.h>
 #include <stdexcept>
 #include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace testsupport {
@@ -25,6 +28,42 @@ SmallTmpfs::~SmallTmpfs() {
 bool SmallTmpfs::SetReadOnly(bool readOnly) {
     const unsigned long flags = MS_REMOUNT | (readOnly ? MS_RDONLY : 0);
     return ::mount("tmpfs", Path().c_str(), "tmpfs", flags, m_options.c_str()) == 0;
+}
+
+bool WindowsBuild() {
+    return false;
+}
+
+bool MakeFifo(const std::string& path) {
+    return ::mkfifo(path.c_str(), 0600) == 0;
+}
+
+bool MakeReadOnly(const std::string& path) {
+    return ::chmod(path.c_str(), 0444) == 0 && ::geteuid() != 0;
+}
+
+FileSizeLimit::FileSizeLimit(unsigned long bytes) {
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) != 0) {
+        m_skip = "no file size limit";
+        return;
+    }
+    m_saved = limit.rlim_cur;
+    m_previous = std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = bytes;
+    m_active = true;
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        m_skip = "the file size limit cannot be set";
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    if (!m_active)
+        return;
+    struct rlimit limit {};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = m_saved;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, m_previous);
 }
 
 std::string SystemCp932(std::string_view utf8) {

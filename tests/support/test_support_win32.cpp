@@ -1,6 +1,7 @@
 #include "support/system_support.h"
 #include "support/test_support.h"
 
+#include <filesystem>
 #include <stdexcept>
 #include <windows.h>
 
@@ -13,6 +14,22 @@ SmallTmpfs::~SmallTmpfs() = default;
 bool SmallTmpfs::SetReadOnly(bool /*readOnly*/) {
     return false;
 }
+
+bool WindowsBuild() {
+    return true;
+}
+
+bool MakeFifo(const std::string& /*path*/) {
+    return false;
+}
+
+bool MakeReadOnly(const std::string& path) {
+    return SetFileAttributesW(std::filesystem::path(path).c_str(), FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+FileSizeLimit::FileSizeLimit(unsigned long /*bytes*/) : m_skip("Windows has no file size limit") {}
+
+FileSizeLimit::~FileSizeLimit() = default;
 
 std::string SystemCp932(std::string_view utf8) {
     const int size = static_cast<int>(utf8.size());
