@@ -22,7 +22,12 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     ) 9>"$WINEPREFIX.lock"
 fi
 case "${1:-}" in
-    --warm) exec wineserver -p ;;
+    --warm)
+        # Wine's own services start with the first program and would keep its
+        # output open (a caller reading it, as test discovery does, waits for
+        # them): they are started here, away from any caller's output.
+        wineserver -p
+        exec wine wineboot </dev/null >/dev/null 2>&1 ;;
     --stop) exec wineserver -k ;;
     --drive) exec ln -sfn "$(realpath -m "$3")" "$WINEPREFIX/dosdevices/${2,,}:" ;;
 esac
