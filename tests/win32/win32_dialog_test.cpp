@@ -42,12 +42,21 @@ private:
     std::function<void(DialogHost&)> m_script;
 };
 
+// The dialogs go on a desktop of the test's own, which Wine connects to this
+// run's X server (a warmed prefix's default desktop may have none).
+void UseOwnDesktop() {
+    static HDESK desktop =
+        CreateDesktopW(L"voxlet-win32-tests", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    SetThreadDesktop(desktop);
+}
+
 bool Labelled(ControlKind kind) {
     return kind != ControlKind::List && kind != ControlKind::Edit &&
            kind != ControlKind::Trackbar && kind != ControlKind::Combo && kind != ControlKind::Icon;
 }
 
 TEST(Win32Dialog, BuildsEveryTemplateWithItsControlsAndStates) {
+    UseOwnDesktop();
     for (const DialogTemplate* t :
          {&MainDialogTemplate(), &AboutDialogTemplate(), &DefineDialogTemplate()}) {
         ScriptedLogic logic(*t, [t](DialogHost& host) {
@@ -71,6 +80,7 @@ TEST(Win32Dialog, BuildsEveryTemplateWithItsControlsAndStates) {
 }
 
 TEST(Win32Dialog, ControlsKeepTheSeamsRangesAndRouteMessages) {
+    UseOwnDesktop();
     const DialogTemplate& t = MainDialogTemplate(); // list 1000, trackbar 1024, button 3
     ScriptedLogic logic(t, [](DialogHost& host) {
         host.ListAdd(1000, "a");
