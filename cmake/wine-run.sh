@@ -22,20 +22,13 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     ) 9>"$WINEPREFIX.lock"
 fi
 case "${1:-}" in
-    # The first program of a session starts Wine's own services, which keep
-    # its standard streams open while they run: they get /dev/null here.
-    --warm) wineserver -p && exec wine wineboot </dev/null >/dev/null 2>&1 ;;
+    --warm)
+        # Wine's own services start with the first program and would keep its
+        # output open (a caller reading it, as test discovery does, waits for
+        # them): they are started here, away from any caller's output.
+        wineserver -p
+        exec wine wineboot </dev/null >/dev/null 2>&1 ;;
     --stop) exec wineserver -k ;;
     --drive) exec ln -sfn "$(realpath -m "$3")" "$WINEPREFIX/dosdevices/${2,,}:" ;;
 esac
-# The program's output goes through files: a Wine helper process that the
-# program starts inherits them and may outlive it, and must not keep the
-# caller's pipe open.
-out="$(mktemp)"
-err="$(mktemp)"
-trap 'rm -f "$out" "$err"' EXIT
-status=0
-wine "$@" </dev/null >"$out" 2>"$err" || status=$?
-cat "$out"
-cat "$err" >&2
-exit $status
+exec wine "$@"

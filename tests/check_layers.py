@@ -17,6 +17,7 @@ LAYERS = {
     "resources": ["platform"],
     "playback/audio": ["platform", "resources"],
     "playback/sdl": ["platform", "playback/audio"],
+    "playback/winmm": ["platform", "playback/audio"],
     "core": ["platform", "resources", "playback/audio"],
     "link": ["platform", "resources", "core"],
     "playback": ["platform", "resources", "playback/audio", "core", "link"],
@@ -24,6 +25,8 @@ LAYERS = {
     "ui": ["platform", "resources", "playback/audio", "core", "link", "playback", "export"],
     "ui/wx": ["platform", "resources", "platform/curl", "playback/audio", "playback/sdl", "core",
               "link", "playback", "export", "ui"],
+    "ui/win32": ["platform", "resources", "playback/audio", "playback/winmm", "core", "link",
+                 "playback", "export", "ui"],
     # Tools (the headless host among them) may use every layer; no layer uses them.
     "tools": ["platform", "resources", "platform/curl", "playback/audio", "playback/sdl", "core",
               "link", "playback", "export", "ui", "ui/wx"],

@@ -18,7 +18,7 @@ FOLDERS = ["platform", "resources", "playback/audio", "core", "link", "playback"
 # Back ends of other systems, and the Windows ones, which use the Windows
 # headers' macros as meant.
 SKIP = ("platform/posix/", "platform/curl/", "platform/win32/", "platform/wininet/", "ui/wx/",
-        "playback/sdl/")
+        "ui/win32/", "playback/sdl/", "playback/winmm/")
 WINDOWS_HEADERS = ["windows.h", "shlwapi.h", "commdlg.h", "commctrl.h", "mmsystem.h",
                    "wininet.h", "shellapi.h", "shlobj.h"]
 # Standard C names that the Windows headers define too, used here as meant.

@@ -1,10 +1,10 @@
 #include "playback/sdl/sdl_backend.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <new>
 
+#include "playback/audio/sample_gain.h"
 #include "playback/audio/wav_header.h"
 #include "playback/sdl/clip_stream.h"
 
@@ -13,20 +13,6 @@ namespace {
 bool KnownFormat(SDL_AudioFormat f) {
     return f == AUDIO_S16SYS || f == AUDIO_S32SYS || f == AUDIO_F32SYS || f == AUDIO_U8 ||
            f == AUDIO_S8;
-}
-
-template <typename T>
-void ScaleInt(std::vector<std::uint8_t>& bytes, double factor, double lo, double hi,
-              double offset) {
-    const std::size_t n = bytes.size() / sizeof(T);
-    for (std::size_t i = 0; i < n; ++i) {
-        T s;
-        std::memcpy(&s, bytes.data() + i * sizeof(T), sizeof(T));
-        double v = std::nearbyint((static_cast<double>(s) - offset) * factor);
-        v = std::clamp(v, lo, hi) + offset;
-        s = static_cast<T>(v);
-        std::memcpy(bytes.data() + i * sizeof(T), &s, sizeof(T));
-    }
 }
 
 } // namespace
@@ -182,36 +168,23 @@ void SDLCALL SdlAudioBackend::Callback(void* userdata, Uint8* stream, int len) {
 
 bool SdlAudioBackend::ApplyGain(std::vector<std::uint8_t>& samples, SDL_AudioFormat format,
                                 int level) {
-    if (!KnownFormat(format))
-        return false;
-    if (level == 0)
-        return true; // bit-exact
-    const double factor = std::pow(10.0, level / 2000.0);
     switch (format) {
     case AUDIO_S16SYS:
-        ScaleInt<Sint16>(samples, factor, -32768.0, 32767.0, 0.0);
-        break;
+        ApplySampleGain(samples, SampleFormat::S16, level);
+        return true;
     case AUDIO_S32SYS:
-        ScaleInt<Sint32>(samples, factor, -2147483648.0, 2147483647.0, 0.0);
-        break;
+        ApplySampleGain(samples, SampleFormat::S32, level);
+        return true;
     case AUDIO_S8:
-        ScaleInt<Sint8>(samples, factor, -128.0, 127.0, 0.0);
-        break;
+        ApplySampleGain(samples, SampleFormat::S8, level);
+        return true;
     case AUDIO_U8:
-        ScaleInt<Uint8>(samples, factor, -128.0, 127.0, 128.0);
-        break;
-    case AUDIO_F32SYS: {
-        const std::size_t n = samples.size() / sizeof(float);
-        for (std::size_t i = 0; i < n; ++i) {
-            float s;
-            std::memcpy(&s, samples.data() + i * sizeof(float), sizeof(float));
-            s = std::clamp(static_cast<float>(s * factor), -1.0f, 1.0f);
-            std::memcpy(samples.data() + i * sizeof(float), &s, sizeof(float));
-        }
-        break;
-    }
+        ApplySampleGain(samples, SampleFormat::U8, level);
+        return true;
+    case AUDIO_F32SYS:
+        ApplySampleGain(samples, SampleFormat::F32, level);
+        return true;
     default:
         return false;
     }
-    return true;
 }

@@ -59,10 +59,8 @@ public:
     const SDL_AudioSpec& DeviceSpec() const { return m_spec; }
     int Gain() const { return m_gain; }
 
-    // Scales samples of the given format in place by 10^(level/2000), rounding
-    // to the nearest value and clamping to the format's range (float to
-    // -1..1). Level 0 leaves the bytes untouched. false for a format it does
-    // not know.
+    // ApplySampleGain (sample_gain.h) on samples of an SDL format; false for
+    // a format it does not know.
     static bool ApplyGain(std::vector<std::uint8_t>& samples, SDL_AudioFormat format, int level);
 
 private:

@@ -3,7 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
 #include <string>
+#include <vector>
+
+#include "playback/audio/pcm16.h"
 
 #include "support/test_support.h"
 
@@ -118,6 +123,40 @@ TEST(WavHeader, DataChunkMayBeEmptyOrCutToWholeBlocks) {
     c = CheckWav(RiffWave(WavFmt(1, 1, 8000, 2, 16) + WavData("")));
     ASSERT_TRUE(c.ok()) << c.message;
     EXPECT_EQ(c.info.dataSize, 0u);
+}
+
+// ToPcm16: what a back end whose device takes only 16-bit PCM plays.
+TEST(WavHeader, Pcm16ConversionOfEachUncompressedFormat) {
+    const float floats[] = {1.5f, -0.5f, NAN};
+    struct Case {
+        std::uint16_t tag, bits;
+        std::string data;
+        std::vector<std::int16_t> expected;
+    } cases[] = {
+        {WAV_FORMAT_PCM, 8, std::string("\x00\x80\xff", 3), {-32768, 0, 32512}},
+        {WAV_FORMAT_PCM, 16, std::string("\x34\x12", 2), {0x1234}},
+        {WAV_FORMAT_PCM, 24, std::string("\x00\x34\x12\xff\xff\xff", 6), {0x1234, -1}},
+        {WAV_FORMAT_PCM, 32, std::string("\x00\x00\x34\x12", 4), {0x1234}},
+        {WAV_FORMAT_IEEE_FLOAT,
+         32,
+         std::string(reinterpret_cast<const char*>(floats), 12),
+         {32767, -16384, 0}},
+    };
+    for (const Case& c : cases) {
+        WavInfo info;
+        info.formatTag = c.tag;
+        info.bitsPerSample = c.bits;
+        std::vector<std::uint8_t> out;
+        ASSERT_TRUE(ToPcm16(info, c.data, out)) << c.bits;
+        std::vector<std::int16_t> samples(out.size() / 2);
+        std::memcpy(samples.data(), out.data(), out.size());
+        EXPECT_EQ(samples, c.expected) << c.tag << "/" << c.bits;
+    }
+    WavInfo mulaw;
+    mulaw.formatTag = WAV_FORMAT_MULAW;
+    mulaw.bitsPerSample = 8;
+    std::vector<std::uint8_t> out;
+    EXPECT_FALSE(ToPcm16(mulaw, "\x01", out));
 }
 
 } // namespace

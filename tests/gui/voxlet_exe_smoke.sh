@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# voxlet_exe_smoke.sh ZIP WINE_RUN PREFIX [SCREENSHOT]: the Windows program as
+# a user gets it. Run inside run_with_xvfb.sh. Unpacks the zip, starts its
+# voxlet.exe under Wine (WINE_RUN PREFIX, a wrapper with a private prefix) in
+# a virtual desktop from the unpacked folder, as double-clicking does, and
+# checks that: the main window appears with its title; a click on 再生 plays
+# through the waveOut back end into an ALSA file sink (the sink's WAV grows;
+# it is not clocked, so nothing is timed by clip length); Esc closes the
+# window and the program ends; the volume is saved in the Voxlet.ini beside
+# voxlet.exe.
+set -uo pipefail
+zip=$1 wine_run=$2 prefix=$3 screenshot=${4:-}
+title="ティコボイスプレイヤー"
+tmp="$(mktemp -d)"
+pid=""
+cleanup() {
+    if [ -n "$pid" ]; then # a failed run: no voxlet.exe may outlive it in the prefix
+        "$wine_run" "$prefix" taskkill /f /im voxlet.exe >/dev/null 2>&1
+        kill "$pid" 2>/dev/null
+    fi
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+(cd "$tmp" && cmake -E tar xf "$zip") || fail "cannot unpack $zip"
+app="$tmp/Voxlet"
+[ -f "$app/voxlet.exe" ] || fail "no Voxlet/voxlet.exe in the zip"
+grep -q '^DEFAULT=' "$app/Voxlet.ini" && fail "the first Voxlet.ini already has a volume"
+
+# The sound goes to a file: an ALSA configuration in a home of our own.
+export HOME="$tmp/home"
+mkdir -p "$HOME"
+printf 'pcm.!default { type file; slave.pcm "null"; file "%s"; format "wav" }\nctl.!default { type null }\n' \
+    "$tmp/sink.wav" >"$HOME/.asoundrc"
+
+# Without a window manager, a virtual desktop ends dialogs at once.
+(cd "$app" && exec "$wine_run" "$prefix" explorer "/desktop=voxlet-$$,1024x900" voxlet.exe) \
+    >"$tmp/wine.log" 2>&1 &
+pid=$!
+
+win=""
+for _ in $(seq 600); do
+    win="$(xdotool search --name "^$title\$" 2>/dev/null | head -1)"
+    [ -n "$win" ] && break
+    sleep 0.1
+done
+[ -n "$win" ] || fail "no window titled $title"
+
+# 再生 (button 3) sits at 220,43 50x20 of the 286x374 dialog units; the
+# window's frame is a few pixels wide with a caption of about 20.
+eval "$(xdotool getwindowgeometry --shell "$win")"
+x=$((3 + (220 + 25) * (WIDTH - 6) / 286))
+y=$((22 + (43 + 10) * (HEIGHT - 25) / 374))
+# The window can exist before the dialog takes clicks: clicked again until it
+# plays (playing again does no harm).
+size=0
+for _ in $(seq 6); do
+    xdotool mousemove --window "$win" "$x" "$y" click 1
+    for _ in $(seq 30); do
+        size=$(stat -c %s "$tmp/sink.wav" 2>/dev/null || echo 0)
+        [ "$size" -gt 1000 ] && break 2
+        sleep 0.1
+    done
+done
+[ "$size" -gt 1000 ] || fail "no samples reached the sound sink after a click on 再生"
+
+if [ -n "$screenshot" ]; then
+    mkdir -p "$(dirname "$screenshot")"
+    import -window root "$screenshot" 2>/dev/null
+fi
+xdotool key Escape
+for _ in $(seq 200); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && fail "Esc did not end the program"
+pid=""
+grep -q '^DEFAULT=[0-9]' "$app/Voxlet.ini" || fail "the volume was not saved in Voxlet.ini"
+echo "voxlet.exe: window shown, 再生 played ($size bytes), Esc closed it, volume saved"

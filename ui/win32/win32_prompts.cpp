@@ -1,0 +1,112 @@
+#include "ui/win32/win32_prompts.h"
+
+#include <windows.h>
+
+#include <commdlg.h>
+
+#include "platform/dialog_host.h"
+#include "platform/paths.h"
+#include "platform/win32/wide.h"
+#include "resources/labels.h"
+#include "ui/win32/win32_dialog.h"
+
+namespace voxwin {
+
+using platform::win32::Narrow;
+using platform::win32::Widen;
+
+namespace {
+
+// Longest path the file dialogs hand back.
+constexpr std::size_t kPathChars = 32768;
+
+// "label|pattern||" -> "label\0pattern\0\0", as the common dialogs take it.
+std::wstring FilterString(std::string_view filter) {
+    std::wstring wide = Widen(filter);
+    for (wchar_t& ch : wide)
+        if (ch == L'|')
+            ch = L'\0';
+    wide.push_back(L'\0');
+    return wide;
+}
+
+std::optional<std::string> RunFileDialog(const platform::FileDialogSpec& spec, bool save) {
+    const std::wstring filter = FilterString(spec.filter);
+    const std::wstring ext = Widen(spec.defaultExt);
+    const std::wstring title = Widen(save ? labels::kSaveAsTitle : labels::kOpenTitle);
+    std::wstring folder;
+    std::wstring file(kPathChars, L'\0');
+    if (!spec.initialName.empty()) {
+        const std::string dir = platform::CutAtLastSeparator(spec.initialName);
+        if (!dir.empty())
+            folder = Widen(platform::AbsolutePath(platform::ResolvePath(dir)));
+        const std::wstring name = Widen(platform::BaseName(spec.initialName));
+        file.replace(0, std::min(name.size(), kPathChars - 1), name, 0, kPathChars - 1);
+    }
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = Win32Dialog::Innermost();
+    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    ofn.lpstrTitle = title.c_str();
+    ofn.lpstrDefExt = ext.empty() ? nullptr : ext.c_str();
+    // The catalogues resolve against the current folder: the dialogs must not
+    // change it (the GTK ones do not either).
+    ofn.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR;
+    if (spec.hideReadOnly)
+        ofn.Flags |= OFN_HIDEREADONLY;
+    if (save && spec.overwritePrompt)
+        ofn.Flags |= OFN_OVERWRITEPROMPT;
+    if (!(save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn)))
+        return std::nullopt;
+    return Narrow(file.c_str());
+}
+
+} // namespace
+
+std::uint32_t MessageBoxFlags(const platform::MessageStyle& style) {
+    std::uint32_t flags = MB_OK;
+    if (style.buttons == platform::MsgButtons::YesNo) {
+        flags = MB_YESNO;
+        if (style.defaultButton == platform::kIdNo)
+            flags |= MB_DEFBUTTON2;
+    }
+    switch (style.icon) {
+    case platform::MsgIcon::Error:
+        return flags | MB_ICONERROR;
+    case platform::MsgIcon::Warning:
+        return flags | MB_ICONWARNING;
+    case platform::MsgIcon::Info:
+        return flags | MB_ICONINFORMATION;
+    case platform::MsgIcon::Question:
+        return flags | MB_ICONQUESTION;
+    case platform::MsgIcon::None:
+        break;
+    }
+    return flags;
+}
+
+int Win32Prompts::Message(int, std::string_view text, const platform::MessageStyle& style) {
+    const int rc = MessageBoxW(Win32Dialog::Innermost(), Widen(text).c_str(),
+                               Widen(platform::ApplicationName()).c_str(), MessageBoxFlags(style));
+    if (style.buttons == platform::MsgButtons::YesNo)
+        return rc == IDYES ? platform::kIdYes : platform::kIdNo;
+    return platform::kIdOk;
+}
+
+std::optional<std::string> Win32Prompts::FileOpen(const platform::FileDialogSpec& spec) {
+    return RunFileDialog(spec, false);
+}
+
+std::optional<std::string> Win32Prompts::FileSave(const platform::FileDialogSpec& spec) {
+    return RunFileDialog(spec, true);
+}
+
+int Win32Prompts::RunModal(platform::ModalDialogLogic& logic) {
+    Win32Dialog dialog(logic);
+    return dialog.RunModal();
+}
+
+} // namespace voxwin

@@ -1,0 +1,24 @@
+// The prompts seam on Win32: MessageBoxW with the application name as
+// caption, owned by the innermost running dialog; the common file dialogs
+// (GetOpenFileNameW, GetSaveFileNameW) with the spec's filter, default
+// extension and start folder; template dialogs run modally (Win32Dialog).
+#pragma once
+
+#include <cstdint>
+
+#include "platform/prompts.h"
+
+namespace voxwin {
+
+class Win32Prompts final : public platform::Prompts {
+public:
+    int Message(int stringId, std::string_view text, const platform::MessageStyle& style) override;
+    std::optional<std::string> FileOpen(const platform::FileDialogSpec& spec) override;
+    std::optional<std::string> FileSave(const platform::FileDialogSpec& spec) override;
+    int RunModal(platform::ModalDialogLogic& dialog) override;
+};
+
+// MessageBoxW style bits (buttons, icon, default button) for a message style.
+std::uint32_t MessageBoxFlags(const platform::MessageStyle& style);
+
+} // namespace voxwin
