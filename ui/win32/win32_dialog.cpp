@@ -442,4 +442,14 @@ void Win32Dialog::AppendSystemMenuItem(int command, std::string_view text) {
     }
 }
 
+void Win32Dialog::BeginBusy() {
+    if (m_hwnd)
+        RedrawWindow(m_hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
+}
+
+void Win32Dialog::EndBusy() {
+    SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
+}
+
 } // namespace voxwin

@@ -75,6 +75,10 @@ public:
     void PostClose() override;
     void AppendSystemMenuItem(int command, std::string_view text) override;
     void* NativeHandle() const override { return m_hwnd; }
+    // The wait cursor, after the window has painted what changed (WM_PAINT is
+    // sent, not posted: no other message is handled).
+    void BeginBusy() override;
+    void EndBusy() override;
 
     struct ItemMessages;
 

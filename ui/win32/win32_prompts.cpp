@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <commdlg.h>
+#include <shlobj.h>
 
 #include "platform/dialog_host.h"
 #include "platform/paths.h"
@@ -33,7 +34,9 @@ std::wstring FilterString(std::string_view filter) {
 std::optional<std::string> RunFileDialog(const platform::FileDialogSpec& spec, bool save) {
     const std::wstring filter = FilterString(spec.filter);
     const std::wstring ext = Widen(spec.defaultExt);
-    const std::wstring title = Widen(save ? labels::kSaveAsTitle : labels::kOpenTitle);
+    const std::wstring title = Widen(!spec.title.empty() ? std::string_view(spec.title)
+                                     : save              ? labels::kSaveAsTitle
+                                                         : labels::kOpenTitle);
     std::wstring folder;
     std::wstring file(kPathChars, L'\0');
     if (!spec.initialName.empty()) {
@@ -43,6 +46,8 @@ std::optional<std::string> RunFileDialog(const platform::FileDialogSpec& spec, b
         const std::wstring name = Widen(platform::BaseName(spec.initialName));
         file.replace(0, std::min(name.size(), kPathChars - 1), name, 0, kPathChars - 1);
     }
+    if (folder.empty() && !spec.folder.empty())
+        folder = Widen(platform::AbsolutePath(spec.folder));
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof(ofn);
     ofn.hwndOwner = Win32Dialog::Innermost();
@@ -102,6 +107,36 @@ std::optional<std::string> Win32Prompts::FileOpen(const platform::FileDialogSpec
 
 std::optional<std::string> Win32Prompts::FileSave(const platform::FileDialogSpec& spec) {
     return RunFileDialog(spec, true);
+}
+
+namespace {
+// Selects the start folder once the folder browser is up.
+int CALLBACK OnBrowseEvent(HWND window, UINT message, LPARAM, LPARAM start) {
+    if (message == BFFM_INITIALIZED && start)
+        SendMessageW(window, BFFM_SETSELECTIONW, TRUE, start);
+    return 0;
+}
+} // namespace
+
+std::optional<std::string> Win32Prompts::ChooseFolder(const std::string& title,
+                                                      const std::string& initialFolder) {
+    const std::wstring heading = Widen(title);
+    const std::wstring start = Widen(initialFolder);
+    BROWSEINFOW info{};
+    info.hwndOwner = Win32Dialog::Innermost();
+    info.lpszTitle = heading.c_str();
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    info.lpfn = OnBrowseEvent;
+    info.lParam = start.empty() ? 0 : reinterpret_cast<LPARAM>(start.c_str());
+    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
+    if (!chosen)
+        return std::nullopt;
+    std::wstring path(kPathChars, L'\0');
+    const bool ok = SHGetPathFromIDListEx(chosen, path.data(), static_cast<DWORD>(path.size()), 0);
+    CoTaskMemFree(chosen);
+    if (!ok)
+        return std::nullopt;
+    return Narrow(path.c_str());
 }
 
 int Win32Prompts::RunModal(platform::ModalDialogLogic& logic) {

@@ -1,7 +1,8 @@
 // The prompts seam on Win32: MessageBoxW with the application name as
 // caption, owned by the innermost running dialog; the common file dialogs
 // (GetOpenFileNameW, GetSaveFileNameW) with the spec's filter, default
-// extension and start folder; template dialogs run modally (Win32Dialog).
+// extension, title and start folder; the shell's folder browser; template dialogs run modally
+// (Win32Dialog).
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,9 @@ public:
     int Message(int stringId, std::string_view text, const platform::MessageStyle& style) override;
     std::optional<std::string> FileOpen(const platform::FileDialogSpec& spec) override;
     std::optional<std::string> FileSave(const platform::FileDialogSpec& spec) override;
+    // The shell's folder browser, starting in initialFolder.
+    std::optional<std::string> ChooseFolder(const std::string& title,
+                                            const std::string& initialFolder) override;
     int RunModal(platform::ModalDialogLogic& dialog) override;
 };
 
