@@ -5,6 +5,10 @@
 #   stays, so that programs started later do not each pay for it.
 # wine-run.sh PREFIX --stop: ends the prefix's wineserver and its programs.
 # wine-run.sh PREFIX --drive LETTER FOLDER: makes drive LETTER: the folder.
+# wine-run.sh PREFIX --alone PROGRAM.exe [ARGS...]: runs the program with the
+#   prefix to itself and ends its wineserver after it, so that the next one
+#   starts Wine's desktop on its own display (window tests, each with an X
+#   server of its own).
 set -euo pipefail
 export WINEPREFIX="$(realpath -m "$1")"
 shift
@@ -29,6 +33,14 @@ case "${1:-}" in
         wineserver -p
         exec wine wineboot </dev/null >/dev/null 2>&1 ;;
     --stop) exec wineserver -k ;;
+    --alone)
+        shift
+        exec 8>"$WINEPREFIX.alone"
+        flock 8
+        status=0
+        wine "$@" || status=$?
+        wineserver -k 2>/dev/null || true
+        exit $status ;;
     --drive) exec ln -sfn "$(realpath -m "$3")" "$WINEPREFIX/dosdevices/${2,,}:" ;;
 esac
 exec wine "$@"
