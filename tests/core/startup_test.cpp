@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 
 #include "platform/dialog_host.h"
 #include "support/player_fixture.h"
@@ -72,17 +71,4 @@ TEST_F(StartupTest, FailedAudioShowsMessage124AndStartUpGoesOn) {
     EXPECT_TRUE(Has(
         m_log, "message 124 error: 音声の初期化に失敗しました。\\n音声の再生はできません。 -> OK"));
     EXPECT_EQ(ListLines(), std::vector<std::string>{"あ"});
-}
-
-TEST_F(StartupTest, DataSpelledInAnotherLetterCaseStartsAndPlays) {
-    // A voice folder copied from a Windows disk keeps the catalogue's spelling
-    // only loosely: clips are found as the start-up check finds NF01.wav.
-    std::filesystem::rename(m_dir / "Ninshiki.csv", m_dir / "NINSHIKI.CSV");
-    PutWav("Voice/NINSHIKI/NF01.WAV");
-    PutWav("Voice/NINSHIKI/A.WAV");
-    InitedPlayer();
-    ASSERT_EQ(ListLines(), std::vector<std::string>{"あ"});
-    Dialog().ListSetSel(ctl::kClipList, 0);
-    Player().PlaySelected(Dialog());
-    EXPECT_EQ(m_log.back(), "audio play ./voice/Ninshiki/a.wav -> ok");
 }

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <wx/listbox.h>
-#include <wx/timer.h>
 
 #include "gui/gui_support.h"
 #include "platform/dialog_host.h"
@@ -80,16 +79,6 @@ protected:
     voxwx::WxTemplateDialog* m_dialog = nullptr;
 };
 
-// A callback from inside a nested event loop.
-class Later final : public wxTimer {
-public:
-    explicit Later(std::function<void()> fn) : m_fn(std::move(fn)) {}
-    void Notify() override { m_fn(); }
-
-private:
-    std::function<void()> m_fn;
-};
-
 } // namespace
 
 TEST_F(TemplateDialogTest, UserInputReachesTheLogic) {
@@ -135,7 +124,7 @@ TEST_F(TemplateDialogTest, TimerTicksArriveWhileAModalDialogRuns) {
     int checks = 0;
     // Checks every 50 ms from inside the about box's loop; ends it once the
     // main window's timer has ticked five times meanwhile (or after 10 s).
-    Later closer([&] {
+    guitest::Later closer([&] {
         auto* inner = voxwx::WxTemplateDialog::Innermost();
         if (!inner || inner->Template().id != 100)
             return;

@@ -148,10 +148,6 @@ TEST(Paths, ExecutableFolderHoldsThisProgramAndTheSettings) {
     const std::string exe = fs::read_symlink("/proc/self/exe").string();
     EXPECT_EQ(folder + std::string(BaseName(exe)), exe);
     EXPECT_EQ(SettingsFilePath(), folder + "Voxlet.ini");
-    SetSettingsPathOverride("/tmp/other/Voxlet.ini");
-    EXPECT_EQ(SettingsFilePath(), "/tmp/other/Voxlet.ini");
-    SetSettingsPathOverride(std::nullopt);
-    EXPECT_EQ(SettingsFilePath(), folder + "Voxlet.ini");
 }
 
 // Where the settings file is: a portable copy beside the executable, else the

@@ -8,11 +8,12 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iconv.h>
 #include <sstream>
 #include <stdexcept>
 #include <sys/mount.h>
 #include <unistd.h>
+
+#include "platform/text.h"
 
 namespace fs = std::filesystem;
 
@@ -78,27 +79,13 @@ std::string ReadFile(const std::string& path) {
 }
 
 std::string Cp932Crlf(std::string_view utf8) {
-    iconv_t cd = iconv_open("CP932", "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        throw std::runtime_error("iconv_open failed");
-    std::string in(utf8);
-    std::string out(in.size() * 2 + 16, '\0');
-    char* src = in.data();
-    size_t srcLeft = in.size();
-    char* dst = out.data();
-    size_t dstLeft = out.size();
-    if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<size_t>(-1)) {
-        iconv_close(cd);
+    bool exact = false;
+    const std::string bytes = platform::Utf8ToCp932(utf8, &exact);
+    if (!exact)
         throw std::runtime_error("text cannot be written as CP932");
-    }
-    iconv_close(cd);
-    out.resize(out.size() - dstLeft);
     std::string crlf;
-    for (char c : out) {
-        if (c == '\n')
-            crlf += '\r';
-        crlf += c;
-    }
+    for (char c : bytes)
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     return crlf;
 }
 
