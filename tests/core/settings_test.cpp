@@ -16,10 +16,8 @@ TEST_F(PlayerTest, SettingsAreReadAtConstruction) {
     EXPECT_EQ(p.m_apszTargets, (std::vector<std::string>{"a", "", "b"}));
     EXPECT_EQ(*p.m_pnTargetTimes, (std::vector<std::int16_t>{5, 0, 0}));
     // The list defaults of the model's key: pieces, gaps as 0, the rest -1.
-    EXPECT_EQ(p.m_anListDefault[0], 3);
-    EXPECT_EQ(p.m_anListDefault[1], 0);
-    EXPECT_EQ(p.m_anListDefault[2], 5);
-    EXPECT_EQ(p.m_anListDefault[3], -1);
+    EXPECT_EQ(std::vector<int>(p.m_anListDefault.begin(), p.m_anListDefault.begin() + 4),
+              (std::vector<int>{3, 0, 5, -1}));
     p.LoadListDefaults(MODE_VOICE);
     EXPECT_EQ(p.m_anListDefault[0], 4);
     EXPECT_TRUE(testsupport::ReadFile(m_dir / "Voxlet.ini").starts_with("[SOUND]\nTIKO=2\n"));

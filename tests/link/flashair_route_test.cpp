@@ -14,8 +14,6 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-const std::string kRecordName = "ADDON\\REMOTE.LOG";
-
 class FlashAirRouteTest : public LinkTest {
 protected:
     // Starts n cards, each with an ADDON folder, and writes the settings.
@@ -89,22 +87,6 @@ TEST_F(FlashAirRouteTest, FailedCardDoesNotStopTheCommandLoop) {
     InMode(MODE_VOICE).SendFlashAirCommand(100, 123, 3);
     EXPECT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Record(0), "FF FF 7B 00 06 00 19 00 00 00 00 00 00 00 00 00");
-}
-
-TEST_F(FlashAirRouteTest, ProgramFileGoesToEveryCardThenTheCommand) {
-    StartCards(2, "0,500");
-    const std::string program = "<TM4 program>\r\n";
-    testsupport::WriteFile(m_dir / "prog/test.tm4", program);
-    InMode(MODE_NINSHIKI);
-    EXPECT_TRUE(SendFile(m_dir / "prog/test.tm4"));
-    EXPECT_EQ(Card(0).CardFile("ADDON/TEMP.TM4"), program);
-    EXPECT_EQ(Card(1).CardFile("ADDON/TEMP.TM4"), program);
-    EXPECT_EQ(Record(0), "FE FF 88 03 00 00 00 00 00 00 00 00 00 00 00 00");
-    EXPECT_EQ(Record(1), "FE FF 88 03 00 00 00 00 00 00 F4 01 00 00 00 00");
-    EXPECT_EQ(HttpLines(),
-              (Lines{GetLine(0), PostLine(0, "TEMP.TM4", program.size()), GetLine(1),
-                     PostLine(1, "TEMP.TM4", program.size()), GetLine(0),
-                     PostLine(0, kRecordName, 16), GetLine(1), PostLine(1, kRecordName, 16)}));
 }
 
 TEST_F(FlashAirRouteTest, FilesGetTheirNameLengthAndTheTrackbarVolume) {

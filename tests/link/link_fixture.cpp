@@ -87,12 +87,9 @@ bool RequestComplete(const std::string& raw) {
 } // namespace
 
 std::string Clip(std::int32_t chunkSize, std::int32_t byteRate) {
-    std::string wav = testsupport::MakeWav(8000, 80);
-    for (std::size_t i = 0; i < 4; ++i) {
-        wav[4 + i] = static_cast<char>((static_cast<std::uint32_t>(chunkSize) >> (8 * i)) & 0xFF);
-        wav[28 + i] = static_cast<char>((static_cast<std::uint32_t>(byteRate) >> (8 * i)) & 0xFF);
-    }
-    return wav;
+    return testsupport::MakeWav(8000, 80)
+        .replace(4, 4, testsupport::Le(static_cast<unsigned>(chunkSize), 4))
+        .replace(28, 4, testsupport::Le(static_cast<unsigned>(byteRate), 4));
 }
 
 std::string Hex(std::string_view bytes) {
