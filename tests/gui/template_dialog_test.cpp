@@ -60,14 +60,12 @@ protected:
         }
         platform::SetPrompts(nullptr);
     }
-    voxwx::WxTemplateDialog& Make(bool show = true) {
+    voxwx::WxTemplateDialog& Make() {
         m_dialog = new voxwx::WxTemplateDialog(nullptr, m_logic);
         m_dialog->Move(0, 0);
-        if (show) {
-            m_dialog->ShowModeless();
-            EXPECT_TRUE(guitest::WaitFor([this] { return m_dialog->IsShownOnScreen(); }));
-            guitest::Pump(100);
-        }
+        m_dialog->ShowModeless();
+        EXPECT_TRUE(guitest::WaitFor([this] { return m_dialog->IsShownOnScreen(); }));
+        guitest::Pump(100);
         return *m_dialog;
     }
     void ClickOn(int id) {
