@@ -17,6 +17,7 @@
 #include "core/voice_player.h"
 #include "platform/paths.h"
 #include "platform/text.h"
+#include "tools/headless/headless_prompts.h"
 
 namespace {
 
@@ -68,7 +69,13 @@ LoadResult LoadInChild() {
         std::exit(1);
     const pid_t pid = fork();
     if (pid == 0) {
-        CVoicePlayer player; // loads the small catalogue
+        platform::HeadlessPrompts prompts([](const std::string&) {});
+        PcAudio audio;
+        Services services;
+        services.prompts = &prompts;
+        services.audio = &audio;
+        services.settingsPath = (std::filesystem::current_path() / "Voxlet.ini").string();
+        CVoicePlayer player(services); // loads the small catalogue
         std::filesystem::rename("big.csv", "Ninshiki.csv");
         const long before = StatusKb("VmRSS:");
         std::ofstream("/proc/self/clear_refs") << "5";
@@ -79,7 +86,7 @@ LoadResult LoadInChild() {
         std::filesystem::rename("Ninshiki.csv", "big.csv");
         LoadResult r;
         r.cpuSeconds = static_cast<double>(t1.tv_sec - t0.tv_sec) + (t1.tv_nsec - t0.tv_nsec) / 1e9;
-        r.rows = player.m_nVoiceCount;
+        r.rows = static_cast<int>(player.Catalogue().entries.size());
         r.bytesPerRow = (StatusKb("VmHWM:") - before) * 1024.0 / r.rows;
         (void)!write(pipeFds[1], &r, sizeof r);
         _exit(0);
@@ -116,7 +123,6 @@ int main() {
     const auto dir = std::filesystem::temp_directory_path() / "voxlet-bench-catalogue";
     std::filesystem::create_directories(dir);
     std::filesystem::current_path(dir);
-    platform::SetSettingsPathOverride((dir / "Voxlet.ini").string());
     std::ofstream("Ninshiki.csv") << "h\r\n1,t,x,f.wav,1,1,1\r\n";
     WriteCatalogue("big.csv");
 

@@ -76,19 +76,21 @@ int main() {
         if (line.starts_with("message"))
             ++failures;
     });
-    platform::SetPrompts(&prompts);
     CurlTransport http;
-    platform::SetHttpTransport(&http);
+    PcAudio audio;
+    Services services;
+    services.prompts = &prompts;
+    services.audio = &audio;
+    services.http = &http;
+    services.settingsPath = (dir / "Voxlet.ini").string();
     std::ofstream(dir / "Voxlet.ini") << "[REMOTE]\nCONNECT_TYPE=2\nFLASHAIR=" << hosts << "\n";
-    platform::SetSettingsPathOverride((dir / "Voxlet.ini").string());
     std::filesystem::current_path(dir);
     bench::Series all, one;
     {
-        CVoicePlayer player;
-        player.m_nMode = MODE_VOICE;
+        CVoicePlayer player(services);
         failures = 0; // those of the construction (no catalogue here) do not count
         auto send = [&](int cards) {
-            player.m_nTargetCount = cards;
+            player.SelectFlashAirCard(cards == 1 ? 0 : -1);
             const auto start = std::chrono::steady_clock::now();
             player.SendFlashAirCommand(100, 123, 3);
             return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -

@@ -61,9 +61,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Not seen by shlibdeps either: libcurl, which the HTTP transport loads with
 # dlopen on the first exchange (either of Debian's flavours, at least the
-# version built against).
+# version built against), and the Japanese locale the toolkit's own texts
+# (file choosers) are read in whatever the system language.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libcurl4 (>= ${VOXLET_CURL_VERSION}) | libcurl3-gnutls (>= ${VOXLET_CURL_VERSION})")
+    "libcurl4 (>= ${VOXLET_CURL_VERSION}) | libcurl3-gnutls (>= ${VOXLET_CURL_VERSION}), locales-all")
 # Not found by shlibdeps: the font the window's Japanese text falls back to.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk")
 include(CPack)

@@ -115,31 +115,30 @@ RowResult ParseCatalogueRow(std::string_view row, unsigned mask, VoiceEntry& out
 }
 
 bool CVoicePlayer::LoadVoiceCsv(int mode) {
-    const auto choice = ChooseCatalogue(m_bUraVoice, mode, m_nTikoModel, m_nVersion);
-    m_pVoices.clear();
-    m_nVoiceCount = 0;
+    const auto choice =
+        ChooseCatalogue(m_catalogue.hidden, mode, m_settings.model, m_settings.voiceSets);
+    m_catalogue.entries.clear();
 
     platform::TextRowReader reader(choice.file);
     if (!reader.IsOpen()) {
-        ShowOkMessage(mode == MODE_NINSHIKI ? ids::IDS_NINSHIKI_CSV_FAILED
+        ShowOkMessage(*m_services.prompts,
+                      mode == MODE_NINSHIKI ? ids::IDS_NINSHIKI_CSV_FAILED
                                             : ids::IDS_VOICE_CSV_FAILED,
                       platform::MsgIcon::Warning);
         return false;
     }
-    m_pVoices.reserve(mode == MODE_NINSHIKI ? kNinshikiCapacity : kVoiceCapacity);
+    m_catalogue.entries.reserve(mode == MODE_NINSHIKI ? kNinshikiCapacity : kVoiceCapacity);
     std::string row;
     reader.ReadRow(row); // the header, whatever it holds
     VoiceEntry entry;
     while (reader.ReadRow(row)) {
         if (ParseCatalogueRow(row, choice.mask, entry) == RowResult::Taken)
-            m_pVoices.push_back(std::move(entry));
+            m_catalogue.entries.push_back(std::move(entry));
     }
-    m_nVoiceCount = static_cast<int>(m_pVoices.size());
     return true;
 }
 
 void CVoicePlayer::FreeVoices() {
-    m_pVoices.clear();
-    m_pVoices.shrink_to_fit();
-    m_nVoiceCount = 0;
+    m_catalogue.entries.clear();
+    m_catalogue.entries.shrink_to_fit();
 }

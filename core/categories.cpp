@@ -100,32 +100,32 @@ ModeLabels LabelsForMode(int mode, bool ura, bool model2, unsigned version) {
 } // namespace
 
 void CVoicePlayer::ListEntries(DialogHost& dlg, int c) {
-    for (const auto& e : m_pVoices)
-        if (InCategory(e, c, m_bUraVoice))
+    for (const auto& e : m_catalogue.entries)
+        if (InCategory(e, c, m_catalogue.hidden))
             dlg.ListAdd(ctl::kClipList, e.pszText);
-    if (!m_bUraVoice && m_anListDefault[static_cast<std::size_t>(c)] != -1)
-        dlg.ListSetSel(ctl::kClipList, m_anListDefault[static_cast<std::size_t>(c)]);
+    if (!m_catalogue.hidden && m_settings.listDefaults[static_cast<std::size_t>(c)] != -1)
+        dlg.ListSetSel(ctl::kClipList, m_settings.listDefaults[static_cast<std::size_t>(c)]);
 }
 
 void CVoicePlayer::ChangeCategory(DialogHost& dlg, int c) {
     if (c < 0 || c >= CATEGORY_COUNT)
         return; // no category radio is checked
-    if (m_nListPlay != SequenceKind::None)
+    if (m_sequence.kind != SequenceKind::None)
         StopSequence(dlg);
     dlg.ListReset(ctl::kClipList);
 
-    if (m_nMode == MODE_NINSHIKI && c == CATEGORY_PROGRAMS) {
+    if (m_view.mode == MODE_NINSHIKI && c == CATEGORY_PROGRAMS) {
         dlg.ListAdd(ctl::kClipList, LoadStringId(ids::IDS_OTHER_FOLDER));
         // Programs run only on model 1; clips play on both models.
         const std::string folder = ProgramFolder();
-        if (m_nTikoModel == 1)
+        if (m_settings.model == 1)
             for (const auto& name : platform::ListFilesWithExtension(folder, "TM4"))
                 dlg.ListAdd(ctl::kClipList, name);
         for (const auto& name : platform::ListFilesWithExtension(folder, "wav"))
             dlg.ListAdd(ctl::kClipList, name);
         dlg.ListSetSel(ctl::kClipList, 0);
-    } else if (m_nMode == MODE_VOICE && !m_bUraVoice && c == CATEGORY_PLAY_LISTS) {
-        const std::string folder = platform::JoinPath({m_strVoiceFolder, "play_list"});
+    } else if (m_view.mode == MODE_VOICE && !m_catalogue.hidden && c == CATEGORY_PLAY_LISTS) {
+        const std::string folder = platform::JoinPath({m_settings.voiceFolder, "play_list"});
         for (const auto& name : platform::ListFilesWithExtension(folder, "txt"))
             dlg.ListAdd(ctl::kClipList, name.substr(0, name.rfind('.')));
         if (dlg.ListCount(ctl::kClipList) == 1)
@@ -134,38 +134,45 @@ void CVoicePlayer::ChangeCategory(DialogHost& dlg, int c) {
         ListEntries(dlg, c);
     }
 
-    if (m_nMode == MODE_NINSHIKI && (m_nCategory == CATEGORY_PROGRAMS || c == CATEGORY_PROGRAMS)) {
-        dlg.SetItemText(ctl::kPlay,
-                        c == CATEGORY_PROGRAMS && m_nTikoModel == 1 ? labels::kRun : labels::kPlay);
+    if (m_view.mode == MODE_NINSHIKI &&
+        (m_view.category == CATEGORY_PROGRAMS || c == CATEGORY_PROGRAMS)) {
+        dlg.SetItemText(ctl::kPlay, c == CATEGORY_PROGRAMS && m_settings.model == 1
+                                        ? labels::kRun
+                                        : labels::kPlay);
         dlg.EnableItem(ctl::kProgramOutput, c != CATEGORY_PROGRAMS);
     }
-    if (m_nTargetCount <= 1)
-        dlg.EnableItem(ctl::kListPlay, !(m_nMode == MODE_NINSHIKI && c >= CATEGORY_FIRST_FLAG &&
+    if (m_targets.hosts.size() <= 1)
+        dlg.EnableItem(ctl::kListPlay, !(m_view.mode == MODE_NINSHIKI && c >= CATEGORY_FIRST_FLAG &&
                                          c <= CATEGORY_PROGRAMS));
     else
-        dlg.SetItemText(ctl::kPlay, m_nMode == MODE_VOICE && c == CATEGORY_PLAY_LISTS
+        dlg.SetItemText(ctl::kPlay, m_view.mode == MODE_VOICE && c == CATEGORY_PLAY_LISTS
                                         ? labels::kPlay
                                         : labels::kSendToAll);
-    m_nCategory = c;
+    m_view.category = c;
 }
 
 void CVoicePlayer::ShowFirstCategory(DialogHost& dlg) {
-    if (m_nListPlay != SequenceKind::None)
+    if (m_sequence.kind != SequenceKind::None)
         StopSequence(dlg);
     dlg.ListReset(ctl::kClipList);
     ListEntries(dlg, 0);
-    if (m_nMode == MODE_NINSHIKI && m_nCategory == CATEGORY_PROGRAMS) {
+    if (m_view.mode == MODE_NINSHIKI && m_view.category == CATEGORY_PROGRAMS) {
         dlg.SetItemText(ctl::kPlay, labels::kPlay);
         dlg.EnableItem(ctl::kProgramOutput, true);
     }
-    if (m_nTargetCount < 2)
+    if (m_targets.hosts.size() < 2)
         dlg.EnableItem(ctl::kListPlay, true);
     else
         dlg.SetItemText(ctl::kPlay, labels::kSendToAll);
-    m_nCategory = 0;
+    m_view.category = 0;
 }
 
 bool CVoicePlayer::ChangeMode(int mode, DialogHost& dlg) {
+    m_catalogue.hidden = false;
+    return LoadMode(mode, dlg);
+}
+
+bool CVoicePlayer::LoadMode(int mode, DialogHost& dlg) {
     // Continuous play ends before the list changes.
     StopSequence(dlg);
     FreeVoices();
@@ -174,18 +181,19 @@ bool CVoicePlayer::ChangeMode(int mode, DialogHost& dlg) {
     LoadListDefaults(mode);
     ShowFirstCategory(dlg); // still with the previous mode
 
-    const bool model2 = m_nTikoModel == 2;
-    for (const auto& label : LabelsForMode(mode, m_bUraVoice, model2, m_nVersion))
+    const bool model2 = m_settings.model == 2;
+    for (const auto& label : LabelsForMode(mode, m_catalogue.hidden, model2, m_settings.voiceSets))
         dlg.SetItemText(label.radio, label.text);
 
-    m_nMode = mode;
+    m_view.mode = mode;
 
     dlg.EnableItem(ctl::kTikoWalkRadio,
-                   mode == MODE_VOICE || model2 || (m_nVersion & VOICE_SET_TIKO_WALK));
-    dlg.EnableItem(ctl::kProgramRadio,
-                   (mode == MODE_NINSHIKI && m_nConnectType != CONNECT_SOUND) ||
-                       (mode == MODE_VOICE && (model2 || (m_nVersion & VOICE_SET_TIKO_CART))));
+                   mode == MODE_VOICE || model2 || (m_settings.voiceSets & VOICE_SET_TIKO_WALK));
+    dlg.EnableItem(
+        ctl::kProgramRadio,
+        (mode == MODE_NINSHIKI && m_settings.route != CONNECT_SOUND) ||
+            (mode == MODE_VOICE && (model2 || (m_settings.voiceSets & VOICE_SET_TIKO_CART))));
     dlg.EnableItem(ctl::kPhotoMailRadio, model2);
-    dlg.EnableItem(ctl::kKarutaRadio, model2 || (m_nVersion & VOICE_SET_SORA2_DX));
+    dlg.EnableItem(ctl::kKarutaRadio, model2 || (m_settings.voiceSets & VOICE_SET_SORA2_DX));
     return true;
 }

@@ -27,54 +27,65 @@ int ZeroDbPosition(int volumeMin, int volumeMax) {
 } // namespace
 
 void CVoicePlayer::InitPlayer(DialogHost& dlg) {
-    GetAudioState().busy = false;
-    SetAudioFailureReporter(
-        [] { ShowOkMessage(ids::IDS_AUDIO_PLAY_FAILED, platform::MsgIcon::Error); });
-    if (!OpenAudio(dlg.NativeHandle()))
-        ShowOkMessage(ids::IDS_AUDIO_INIT_FAILED, platform::MsgIcon::Error);
+    PcAudio& audio = *m_services.audio;
+    audio.State().busy = false;
+    audio.SetFailureReporter([&prompts = *m_services.prompts] {
+        ShowOkMessage(prompts, ids::IDS_AUDIO_PLAY_FAILED, platform::MsgIcon::Error);
+    });
+    if (!audio.Open(dlg.NativeHandle()))
+        ShowOkMessage(*m_services.prompts, ids::IDS_AUDIO_INIT_FAILED, platform::MsgIcon::Error);
 
     dlg.TrackSetTicFreq(ctl::kVolume, kVolumeTickStep);
     int pos = ReadSettingInt("SOUND", "DEFAULT", -1);
     if (pos == -1)
-        pos = ZeroDbPosition(m_nVolumeMin, m_nVolumeMax);
+        pos = ZeroDbPosition(m_settings.volumeMin, m_settings.volumeMax);
     dlg.TrackSetPos(ctl::kVolume, pos);
 
-    m_nConnectType = ReadSettingInt("REMOTE", "CONNECT_TYPE", CONNECT_SOUND);
+    m_settings.route = ReadSettingInt("REMOTE", "CONNECT_TYPE", CONNECT_SOUND);
     // A value no route has (a hand edit, or the -1 an empty interface combo
     // used to store) is the PC route, so the settings dialog always has a
     // selection to store.
-    if (m_nConnectType < CONNECT_SOUND || m_nConnectType > CONNECT_FLASHAIR)
-        m_nConnectType = CONNECT_SOUND;
-    if (m_nConnectType != CONNECT_SOUND)
+    if (m_settings.route < CONNECT_SOUND || m_settings.route > CONNECT_FLASHAIR)
+        m_settings.route = CONNECT_SOUND;
+    if (m_settings.route != CONNECT_SOUND)
         dlg.EnableItem(ctl::kProgramRadio, true);
-    const bool model2 = m_nTikoModel == 2;
-    if (model2 || (m_nVersion & VOICE_SET_SORA2_DX))
+    const bool model2 = m_settings.model == 2;
+    if (model2 || (m_settings.voiceSets & VOICE_SET_SORA2_DX))
         dlg.EnableItem(ctl::kKarutaRadio, true);
-    if (model2 || (m_nVersion & VOICE_SET_TIKO_WALK))
+    if (model2 || (m_settings.voiceSets & VOICE_SET_TIKO_WALK))
         dlg.EnableItem(ctl::kTikoWalkRadio, true);
     if (model2)
         dlg.EnableItem(ctl::kPhotoMailRadio, true);
 
-    m_nDefaultInterval = ReadSettingInt("PLAY", "DEFAULT_INTERVAL", 0);
-    m_strVoiceFolder = ReadSetting("SOUND", "VOICE_FOLDER", ".\\voice");
-
-    const std::string check =
-        platform::JoinPath({m_strVoiceFolder, RecognitionFolderName(), "NF01.wav"});
-    if (!platform::PathExists(check) && m_nConnectType == CONNECT_SOUND) {
+    // Asked until the clips are found or the user takes another way; a data
+    // folder chosen here is entered and its catalogue loaded, then checked.
+    while (m_settings.route == CONNECT_SOUND &&
+           !platform::PathExists(
+               platform::JoinPath({m_settings.voiceFolder, RecognitionFolderName(), "NF01.wav"}))) {
         platform::MessageStyle style;
         style.buttons = platform::MsgButtons::YesNo;
         style.icon = platform::MsgIcon::Question;
         style.defaultButton = platform::kIdNo;
-        if (ShowMessage(ids::IDS_VOICE_NOT_FOUND, style) == platform::kIdYes) {
-            m_nConnectType = CONNECT_FLASHAIR;
+        style.extraButton = LoadStringId(ids::IDS_CHOOSE_DATA_FOLDER);
+        const int answer = ShowMessage(*m_services.prompts, ids::IDS_VOICE_NOT_FOUND, style);
+        if (answer == platform::kIdExtra) {
+            if (SelectDataFolder()) {
+                FreeVoices();
+                LoadVoiceCsv(MODE_NINSHIKI);
+            }
+            continue;
+        }
+        if (answer == platform::kIdYes) {
+            m_settings.route = CONNECT_FLASHAIR;
             WriteSetting("REMOTE", "CONNECT_TYPE", "2");
         } else if (!SelectVoiceFolder()) {
             dlg.PostClose();
             return;
         }
+        break;
     }
 
-    if (m_nTargetCount > 1) {
+    if (m_targets.hosts.size() > 1) {
         dlg.SetItemText(ctl::kPlay, labels::kSendToAll);
         dlg.SetItemText(ctl::kContinuousGroup, labels::kSendEach);
         dlg.SetItemText(ctl::kListPlay, labels::kSendFirst);
@@ -88,23 +99,25 @@ void CVoicePlayer::InitPlayer(DialogHost& dlg) {
 }
 
 void CVoicePlayer::SaveSettings(DialogHost& dlg) {
-    m_nListPlay = SequenceKind::None;
-    CloseAudio();
+    m_sequence.kind = SequenceKind::None;
+    m_services.audio->Close();
     WriteSetting("SOUND", "DEFAULT", std::to_string(dlg.TrackGetPos(ctl::kVolume)));
 }
 
 bool CVoicePlayer::SelectVoiceFolder() {
     platform::FileDialogSpec spec;
     spec.defaultExt = "wav";
-    spec.initialName = platform::JoinPath({m_strVoiceFolder, RecognitionFolderName(), "NF01.wav"});
+    spec.initialName =
+        platform::JoinPath({m_settings.voiceFolder, RecognitionFolderName(), "NF01.wav"});
     spec.filter = filters::kRecognitionClip;
     spec.hideReadOnly = true;
-    const auto chosen = platform::GetPrompts().FileOpen(spec);
+    spec.title = LoadStringId(ids::IDS_RECOGNITION_CLIP_TITLE);
+    const auto chosen = m_services.prompts->FileOpen(spec);
     if (!chosen)
         return false;
     // The folder that holds the recognition folder: the chosen path without
     // its last two components.
-    m_strVoiceFolder = platform::CutAtLastSeparator(platform::CutAtLastSeparator(*chosen));
-    WriteSetting("SOUND", "VOICE_FOLDER", m_strVoiceFolder);
+    m_settings.voiceFolder = platform::CutAtLastSeparator(platform::CutAtLastSeparator(*chosen));
+    WriteSetting("SOUND", "VOICE_FOLDER", m_settings.voiceFolder);
     return true;
 }

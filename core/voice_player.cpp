@@ -4,7 +4,7 @@
 #include "platform/dialog_host.h"
 #include "platform/paths.h"
 #include "platform/profile.h"
-#include "platform/sleep.h"
+#include "playback/audio/audio.h"
 #include "resources/string_table.h"
 
 namespace {
@@ -25,67 +25,71 @@ std::string WriteFailureReason(const platform::ProfileWriteError& error) {
 }
 } // namespace
 
-CVoicePlayer::CVoicePlayer() {
+CVoicePlayer::CVoicePlayer(const Services& services) : m_services(services) {
     // Members start as declared: no hidden catalogue, volume to be applied,
     // mode 0, no category shown yet, no play list, no continuous play.
-    m_strIniPath = platform::SettingsFilePath();
-    m_nVersion = static_cast<unsigned>(ReadSettingInt("DATA", "VERSION", 1));
-    m_pVoices.reserve(512);
-    m_nTikoModel = ReadSettingInt("SOUND", "TIKO", 1);
-    m_bNinshikiVoice = ReadSettingInt("SOUND", "NINSHIKI_VOICE", 0) == 1;
+    m_settings.iniPath = m_services.settingsPath;
+    m_settings.voiceSets = static_cast<unsigned>(ReadSettingInt("DATA", "VERSION", 1));
+    m_catalogue.entries.reserve(512);
+    m_settings.model = ReadSettingInt("SOUND", "TIKO", 1);
+    m_settings.recognitionVoice = ReadSettingInt("SOUND", "NINSHIKI_VOICE", 0) == 1;
     LoadListDefaults(MODE_NINSHIKI);
-    m_nIntervalMergin = ReadSettingInt("PLAY", "INTERVAL_MERGIN", 1000);
+    m_settings.intervalMargin = ReadSettingInt("PLAY", "INTERVAL_MERGIN", 1000);
+    m_settings.defaultInterval = ReadSettingInt("PLAY", "DEFAULT_INTERVAL", 0);
+    m_settings.voiceFolder = ReadSetting("SOUND", "VOICE_FOLDER", ".\\voice");
 
     const std::string volume = ReadSetting("SOUND", "VOLUME", "-1500,1000");
-    m_nVolumeMin = AtoiLike(volume);
+    m_settings.volumeMin = AtoiLike(volume);
     if (auto comma = volume.find(','); comma != std::string::npos)
-        m_nVolumeMax = AtoiLike(std::string_view(volume).substr(comma + 1));
+        m_settings.volumeMax = AtoiLike(std::string_view(volume).substr(comma + 1));
     else
-        m_nVolumeMax = 1000; // no upper bound given: keep the default one
+        m_settings.volumeMax = 1000; // no upper bound given: keep the default one
 
-    m_nRandomState = static_cast<std::uint32_t>(platform::CurrentTimeSeconds());
+    m_randomState = static_cast<std::uint32_t>(m_services.now());
     LoadRemoteSettings();
     LoadVoiceCsv(MODE_NINSHIKI);
 }
 
-CVoicePlayer::~CVoicePlayer() = default;
+CVoicePlayer::~CVoicePlayer() {
+    // The reporter InitPlayer installed shows through this player's prompts.
+    m_services.audio->SetFailureReporter({});
+}
 
 void CVoicePlayer::LoadRemoteSettings() {
-    m_strRemoteDir = ReadSetting("REMOTE", "REMOTE_DIR", "");
-    m_nRemoteInterval = ReadSettingInt("REMOTE", "REMOTE_INTERVAL", 1000);
-    m_nRemoteMergin = ReadSettingInt("REMOTE", "REMOTE_MERGIN", 1000);
+    m_link.remoteDir = ReadSetting("REMOTE", "REMOTE_DIR", "");
+    m_link.remoteInterval = ReadSettingInt("REMOTE", "REMOTE_INTERVAL", 1000);
+    m_link.remoteMargin = ReadSettingInt("REMOTE", "REMOTE_MERGIN", 1000);
     const std::string alt = ReadSetting("REMOTE", "ALTERNAME_DRIVE", "");
-    m_chAltDrive = alt.empty() ? 0 : alt[0];
-    m_nTargetSel = -1;
+    m_link.altDrive = alt.empty() ? 0 : alt[0];
+    m_targets.selected = -1;
 
     // A present but empty key is one target with an empty name; only a
     // missing key gives the factory name.
     const std::string hosts = platform::ProfileReadString(
-        "REMOTE", "FLASHAIR", kDefaultFlashAirHost, kTargetListBuffer, m_strIniPath);
-    m_apszTargets.clear();
+        "REMOTE", "FLASHAIR", kDefaultFlashAirHost, kTargetListBuffer, m_settings.iniPath);
+    m_targets.hosts.clear();
     for (auto piece : SplitAtCommas(hosts)) {
-        if (m_apszTargets.size() == MAX_TARGETS)
+        if (m_targets.hosts.size() == MAX_TARGETS)
             break; // names beyond the table's size are dropped
-        m_apszTargets.emplace_back(piece);
+        m_targets.hosts.emplace_back(piece);
     }
-    m_nTargetCount = static_cast<int>(m_apszTargets.size());
 
     const std::string times = ReadSetting("REMOTE", "FLASHAIR_TIME", "");
     if (times.empty()) {
-        m_pnTargetTimes.reset();
+        m_targets.times.reset();
     } else {
-        std::vector<std::int16_t> values(static_cast<std::size_t>(m_nTargetCount), 0);
+        std::vector<std::int16_t> values(m_targets.hosts.size(), 0);
         const auto pieces = SplitAtCommas(times);
         for (std::size_t i = 0; i < values.size() && i < pieces.size(); ++i)
             values[i] = static_cast<std::int16_t>(static_cast<std::uint16_t>(AtoiLike(pieces[i])));
-        m_pnTargetTimes = std::move(values);
+        m_targets.times = std::move(values);
     }
 }
 
 void CVoicePlayer::LoadListDefaults(int mode) {
-    m_anListDefault.fill(-1);
+    m_settings.listDefaults.fill(-1);
     const char* key = nullptr;
-    if (m_nTikoModel == 2)
+    if (m_settings.model == 2)
         key = mode == MODE_VOICE ? "VOICE2_DEFAULT" : "NINSHIKI2_DEFAULT";
     else
         key = mode == MODE_VOICE ? "VOICE_DEFAULT" : "NINSHIKI1_DEFAULT";
@@ -93,8 +97,8 @@ void CVoicePlayer::LoadListDefaults(int mode) {
     if (list.empty())
         return;
     const auto pieces = SplitAtCommas(list);
-    for (std::size_t i = 0; i < m_anListDefault.size() && i < pieces.size(); ++i)
-        m_anListDefault[i] = AtoiLike(pieces[i]);
+    for (std::size_t i = 0; i < m_settings.listDefaults.size() && i < pieces.size(); ++i)
+        m_settings.listDefaults[i] = AtoiLike(pieces[i]);
 }
 
 std::string CVoicePlayer::ReadSetting(std::string_view section, std::string_view key,
@@ -102,53 +106,82 @@ std::string CVoicePlayer::ReadSetting(std::string_view section, std::string_view
     const auto unsaved = m_unsavedSettings.find({std::string(section), std::string(key)});
     if (unsaved != m_unsavedSettings.end())
         return unsaved->second;
-    return platform::ProfileReadString(section, key, def, kSettingBuffer, m_strIniPath);
+    return platform::ProfileReadString(section, key, def, kSettingBuffer, m_settings.iniPath);
 }
 
 int CVoicePlayer::ReadSettingInt(std::string_view section, std::string_view key, int def) const {
     const auto unsaved = m_unsavedSettings.find({std::string(section), std::string(key)});
     if (unsaved != m_unsavedSettings.end())
         return AtoiLike(unsaved->second);
-    return platform::ProfileReadInt(section, key, def, m_strIniPath);
+    return platform::ProfileReadInt(section, key, def, m_settings.iniPath);
 }
 
 bool CVoicePlayer::WriteSetting(std::string_view section, std::string_view key,
                                 std::string_view value) {
     std::pair<std::string, std::string> name{section, key};
     platform::ProfileWriteError error;
-    if (platform::ProfileWriteString(section, key, value, m_strIniPath, &error)) {
+    if (platform::ProfileWriteString(section, key, value, m_settings.iniPath, &error,
+                                     m_services.profileWrite)) {
         m_unsavedSettings.erase(name);
         return true;
     }
     m_unsavedSettings[std::move(name)] = value;
-    if (m_settingsFailureShown.insert(m_strIniPath).second)
-        ShowOkMessage(ids::IDS_SETTINGS_WRITE_FAILED, platform::MsgIcon::None, m_strIniPath,
-                      WriteFailureReason(error));
+    if (m_settingsFailureShown.insert(m_settings.iniPath).second)
+        ShowOkMessage(*m_services.prompts, ids::IDS_SETTINGS_WRITE_FAILED, platform::MsgIcon::None,
+                      m_settings.iniPath, WriteFailureReason(error));
     return false;
 }
 
+void CVoicePlayer::SetModel(int model) {
+    m_settings.model = model;
+    WriteSetting("SOUND", "TIKO", model == 2 ? "2" : "1");
+}
+
+bool CVoicePlayer::SetVoiceSets(unsigned voiceSets) {
+    if (voiceSets == m_settings.voiceSets)
+        return false;
+    m_settings.voiceSets = voiceSets;
+    WriteSetting("DATA", "VERSION", std::to_string(voiceSets));
+    return true;
+}
+
+void CVoicePlayer::SetRoute(int route) {
+    m_settings.route = route;
+    WriteSetting("REMOTE", "CONNECT_TYPE", std::to_string(route));
+}
+
+void CVoicePlayer::SetDefaultInterval(int seconds) {
+    m_settings.defaultInterval = seconds;
+    WriteSetting("PLAY", "DEFAULT_INTERVAL", std::to_string(seconds));
+}
+
+void CVoicePlayer::SetRecognitionVoice(bool on) {
+    m_settings.recognitionVoice = on;
+    WriteSetting("SOUND", "NINSHIKI_VOICE", on ? "1" : "0");
+}
+
 const VoiceEntry* CVoicePlayer::FindEntryByText(std::string_view text) const {
-    for (const auto& e : m_pVoices)
+    for (const auto& e : m_catalogue.entries)
         if (!e.pszText.empty() && e.pszText == text)
             return &e;
     return nullptr;
 }
 
 const VoiceEntry* CVoicePlayer::FindEntryBySoundId(std::int16_t id) const {
-    for (const auto& e : m_pVoices)
+    for (const auto& e : m_catalogue.entries)
         if (e.nSoundId == id)
             return &e;
     return nullptr;
 }
 
 std::string_view CVoicePlayer::RecognitionFolderName() const {
-    return m_nTikoModel == 2 ? "NF" : "Ninshiki";
+    return m_settings.model == 2 ? "NF" : "Ninshiki";
 }
 
 std::string CVoicePlayer::ClipPath(const VoiceEntry& entry) const {
-    if (m_nMode == MODE_NINSHIKI)
-        return platform::JoinPath({m_strVoiceFolder, RecognitionFolderName(), entry.pszFile});
-    return platform::JoinPath({m_strVoiceFolder, entry.pszFile});
+    if (m_view.mode == MODE_NINSHIKI)
+        return platform::JoinPath({m_settings.voiceFolder, RecognitionFolderName(), entry.pszFile});
+    return platform::JoinPath({m_settings.voiceFolder, entry.pszFile});
 }
 
 std::string CVoicePlayer::ProgramFolder() const {
@@ -160,13 +193,13 @@ std::string CVoicePlayer::ProgramFolder() const {
 
 int CVoicePlayer::NextRandom() {
     // The classic C library generator: 0..32767, reproducible from its seed.
-    m_nRandomState = m_nRandomState * 214013u + 2531011u;
-    return static_cast<int>((m_nRandomState >> 16) & 0x7FFF);
+    m_randomState = m_randomState * 214013u + 2531011u;
+    return static_cast<int>((m_randomState >> 16) & 0x7FFF);
 }
 
 void CVoicePlayer::StopSequence(platform::DialogHost& dlg) {
-    m_pPlayList.reset();
-    m_nListPlay = SequenceKind::None;
+    m_sequence.playList.reset();
+    m_sequence.kind = SequenceKind::None;
     dlg.KillTimer(SEQUENCE_TIMER);
     dlg.EnableItem(ctl::kPlay, true);
     dlg.EnableItem(ctl::kStop, false);

@@ -4,58 +4,28 @@
 // Operations that touch controls take the main dialog as a DialogHost.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <map>
-#include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <string_view>
 #include <utility>
-#include <vector>
 
-#include "core/main_dialog.h"
-#include "core/voice_entry.h"
-#include "platform/text.h"
+#include "core/player_state.h"
+#include "core/services.h"
 
 namespace platform {
 class DialogHost;
 }
-
-// Output routes ([REMOTE] CONNECT_TYPE, the interface combo's item index).
-constexpr int CONNECT_SOUND = 0;
-constexpr int CONNECT_USB = 1;
-constexpr int CONNECT_FLASHAIR = 2;
-
-// Modes of the clip list.
-constexpr int MODE_NINSHIKI = 0;
-constexpr int MODE_VOICE = 1;
-
-// Bits of [DATA] VERSION, the installed voice sets (each selects catalogue
-// rows, and some enable category radios), named by the settings dialog's
-// check boxes. VOICE_SET_MODEL2 has no box: it stands for model 2, so that a
-// change of model changes VERSION too.
-constexpr unsigned VOICE_SET_TIKO = 0x01; // always in the catalogue mask
-constexpr unsigned VOICE_SET_TIKO_CART = 0x02;
-constexpr unsigned VOICE_SET_SORA2 = 0x04;
-constexpr unsigned VOICE_SET_SORA2_DX = 0x08;
-constexpr unsigned VOICE_SET_TIKO_WALK = 0x10;
-constexpr unsigned VOICE_SET_MODEL2 = 0x20;
-
-// What the sequencer runs besides a play list: nothing, list play (button 4)
-// or random play (button 5).
-enum class SequenceKind { None = 0, List = 1, Random = 2 };
-
-// FlashAir cards that [REMOTE] FLASHAIR may list; names beyond are dropped.
-constexpr int MAX_TARGETS = 128;
 
 // The settings file's name beside the executable.
 inline constexpr std::string_view SETTINGS_FILE_NAME = "Voxlet.ini";
 
 class CVoicePlayer {
 public:
-    CVoicePlayer();
+    // Reads the settings and the first catalogue; services outlives the player.
+    explicit CVoicePlayer(const Services& services);
     ~CVoicePlayer();
     CVoicePlayer(const CVoicePlayer&) = delete;
     CVoicePlayer& operator=(const CVoicePlayer&) = delete;
@@ -69,6 +39,8 @@ public:
     void FreeVoices();
 
     // Modes, categories and the clip list
+    // Loads the mode's catalogue and shows its first category; leaves the
+    // hidden catalogue. False (and the list empty) when the catalogue fails.
     bool ChangeMode(int mode, platform::DialogHost& dlg);
     void ChangeCategory(platform::DialogHost& dlg, int c);
     void ShowFirstCategory(platform::DialogHost& dlg);
@@ -77,6 +49,10 @@ public:
     void InitPlayer(platform::DialogHost& dlg);
     void SaveSettings(platform::DialogHost& dlg);
     bool SelectVoiceFolder();
+    // The user chooses the data folder (one that holds Ninshiki.csv): it
+    // becomes the current folder and [DATA] DATA_FOLDER. The caller loads
+    // its catalogues. False when cancelled or refused.
+    bool SelectDataFolder();
 
     // Play commands and the sequencer
     void PlaySelected(platform::DialogHost& dlg);
@@ -119,40 +95,38 @@ public:
     // on as after a write that succeeded. Returns whether the file took it.
     bool WriteSetting(std::string_view section, std::string_view key, std::string_view value);
 
-    bool m_bUraVoice = false;
-    bool m_bVolumeChanged = true;
-    std::string m_strIniPath;
-    int m_nMode = MODE_NINSHIKI;
-    int m_nConnectType = CONNECT_SOUND;
-    int m_nVoiceCount = 0;
-    std::vector<VoiceEntry> m_pVoices; // grows as needed; m_nVoiceCount == size
-    std::string m_strVoiceFolder;
-    int m_nVolumeMin = -1500;
-    int m_nVolumeMax = 1000;
-    int m_nIntervalMergin = 1000;
-    int m_nDefaultInterval = 0;
-    unsigned m_nVersion = 1;
-    int m_nTikoModel = 1;
-    std::string m_strRemoteDir;
-    int m_nRemoteMergin = 1000;
-    int m_nRemoteInterval = 1000;
-    std::vector<std::string> m_apszTargets; // at most MAX_TARGETS names
-    int m_nTargetCount = 0;
-    int m_nTargetSel = -1;
-    std::optional<std::vector<std::int16_t>> m_pnTargetTimes;
-    char m_chAltDrive = 0;
-    std::array<int, CATEGORY_COUNT> m_anListDefault{};
-    SequenceKind m_nListPlay = SequenceKind::None;
-    int m_nListPos = 0;
-    std::unique_ptr<platform::TextRowReader> m_pPlayList;
-    int m_nCategory = -1;
-    bool m_bVersionChanged = false;
-    bool m_bNinshikiVoice = false;
+    // What the player holds, for reading.
+    const Services& GetServices() const { return m_services; }
+    const PlayerSettings& Settings() const { return m_settings; }
+    const RobotLinkSettings& Link() const { return m_link; }
+    const FlashAirTargets& Targets() const { return m_targets; }
+    const VoiceCatalogue& Catalogue() const { return m_catalogue; }
+    const ClipListView& ClipList() const { return m_view; }
+    // Whether the volume trackbar moved since the last clip played on the PC.
+    bool VolumeChanged() const { return m_volumeChanged; }
 
-    // The random generator of random play (0..32767), seeded at construction.
-    int NextRandom();
+    // The settings dialog's changes: each is kept and written to the settings
+    // file at once. SetVoiceSets writes only a change, and tells whether it was one.
+    void SetModel(int model);
+    bool SetVoiceSets(unsigned voiceSets);
+    void SetRoute(int route);
+    void SetDefaultInterval(int seconds);
+    void SetRecognitionVoice(bool on);
+
+    // The volume trackbar moved: the next clip on the PC sets the gain anew.
+    void OnVolumeMoved() { m_volumeChanged = true; }
+    // The card that FlashAir sends go to from now on (an index of the target
+    // table), or every card (-1).
+    void SelectFlashAirCard(int card) { m_targets.selected = card; }
+    // Switches to the hidden catalogue in Tiko-voice mode, first category
+    // checked, as playing its row (sound id 1000) does. ChangeMode leaves it.
+    bool OpenHiddenCatalogue(platform::DialogHost& dlg);
 
 private:
+    // The random generator of random play (0..32767), seeded at construction.
+    int NextRandom();
+    // ChangeMode without leaving the hidden catalogue.
+    bool LoadMode(int mode, platform::DialogHost& dlg);
     void ListEntries(platform::DialogHost& dlg, int c);
     // The margin added to a clip's length on the current route.
     int RouteMargin() const;
@@ -174,7 +148,15 @@ private:
     // False when the send failed and the sequence stopped.
     bool SendStepClip(platform::DialogHost& dlg, const SequenceStep& step);
     std::int64_t StepPeriod(const SequenceStep& step) const;
-    std::uint32_t m_nRandomState = 0;
+    const Services& m_services;
+    PlayerSettings m_settings;
+    RobotLinkSettings m_link;
+    FlashAirTargets m_targets;
+    VoiceCatalogue m_catalogue;
+    ClipListView m_view;
+    RunningSequence m_sequence;
+    bool m_volumeChanged = true;
+    std::uint32_t m_randomState = 0;
     // Values whose write failed, by section and key, in force for this session.
     std::map<std::pair<std::string, std::string>, std::string> m_unsavedSettings;
     // Settings files whose write failure the user has been told of.

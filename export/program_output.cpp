@@ -22,25 +22,27 @@ int Wrap32(std::int64_t value) {
 // clip, or the interval margin when no play interval is set; never negative.
 int ClipPause(const CVoicePlayer& player, const VoiceEntry& entry) {
     int pause = 0;
-    if (player.m_nDefaultInterval != 0)
-        pause = Wrap32(std::int64_t{player.m_nDefaultInterval} * 1000 -
+    const PlayerSettings& settings = player.Settings();
+    if (settings.defaultInterval != 0)
+        pause = Wrap32(std::int64_t{settings.defaultInterval} * 1000 -
                        std::int64_t{entry.nSeconds} * 1000);
     else
-        pause = player.m_nIntervalMergin;
+        pause = settings.intervalMargin;
     return pause < 0 ? 0 : pause;
 }
 
 } // namespace
 
-void ProgramOutput(CVoicePlayer& player, platform::DialogHost& dlg) {
+void ProgramOutput(const CVoicePlayer& player, platform::DialogHost& dlg) {
+    platform::Prompts& prompts = *player.GetServices().prompts;
     const int selection = dlg.ListGetSel(ctl::kClipList);
     if (selection < 0) {
-        ShowOkMessage(ids::IDS_SELECT_CLIP, platform::MsgIcon::None);
+        ShowOkMessage(prompts, ids::IDS_SELECT_CLIP, platform::MsgIcon::None);
         return;
     }
     // The whole list text, however long: it names the file and the program.
     const std::string text = dlg.ListGetText(ctl::kClipList, selection);
-    const bool playList = player.m_nMode == MODE_VOICE && !player.m_bUraVoice &&
+    const bool playList = player.ClipList().mode == MODE_VOICE && !player.Catalogue().hidden &&
                           dlg.IsItemChecked(ctl::kPlayListRadio);
 
     platform::FileDialogSpec spec;
@@ -49,7 +51,9 @@ void ProgramOutput(CVoicePlayer& player, platform::DialogHost& dlg) {
     spec.filter = filters::kPrograms;
     spec.hideReadOnly = true;
     spec.overwritePrompt = playList;
-    const auto chosen = platform::GetPrompts().FileSave(spec);
+    spec.title = LoadStringId(ids::IDS_SAVE_PROGRAM_TITLE);
+    spec.folder = player.ProgramFolder(); // where the program category lists programs
+    const auto chosen = prompts.FileSave(spec);
     if (!chosen)
         return;
     // An existing file is found whatever the letter case of its name.
@@ -57,7 +61,7 @@ void ProgramOutput(CVoicePlayer& player, platform::DialogHost& dlg) {
 
     if (playList) {
         const std::string listPath = platform::ResolvePath(
-            platform::JoinPath({player.m_strVoiceFolder, "play_list", text + ".txt"}));
+            platform::JoinPath({player.Settings().voiceFolder, "play_list", text + ".txt"}));
         WritePlayListProgram(programPath, player, listPath);
         return;
     }
@@ -68,7 +72,7 @@ void ProgramOutput(CVoicePlayer& player, platform::DialogHost& dlg) {
         platform::MessageStyle style;
         style.buttons = platform::MsgButtons::YesNo;
         style.icon = platform::MsgIcon::Question;
-        if (ShowMessage(ids::IDS_PROGRAM_APPEND, style) == platform::kIdNo)
+        if (ShowMessage(prompts, ids::IDS_PROGRAM_APPEND, style) == platform::kIdNo)
             append = false;
     }
 
@@ -78,7 +82,7 @@ void ProgramOutput(CVoicePlayer& player, platform::DialogHost& dlg) {
         return;
     const VoiceEntry entry = *found;
     const std::string clipPath =
-        (player.m_nMode == MODE_NINSHIKI ? std::string("Ninshiki\\") : std::string())
+        (player.ClipList().mode == MODE_NINSHIKI ? std::string("Ninshiki\\") : std::string())
             .append(entry.rawFile);
     WriteClipProgram(programPath, clipPath, entry.nSoundId,
                      Wrap32(std::int64_t{entry.nSeconds} * 1000), ClipPause(player, entry), append,

@@ -11,4 +11,4 @@ class DialogHost;
 
 // Runs the command against the main dialog; reports its outcome in message
 // boxes and has no result.
-void ProgramOutput(CVoicePlayer& player, platform::DialogHost& dlg);
+void ProgramOutput(const CVoicePlayer& player, platform::DialogHost& dlg);

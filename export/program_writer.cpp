@@ -64,12 +64,12 @@ void PutPause(ProgramFile& file, int pauseMs) {
         file.Put(program_format::Pause(pauseMs / 20));
 }
 
-void ShowWriteFailed() {
-    ShowOkMessage(ids::IDS_PROGRAM_WRITE_FAILED, platform::MsgIcon::None);
+void ShowWriteFailed(platform::Prompts& prompts) {
+    ShowOkMessage(prompts, ids::IDS_PROGRAM_WRITE_FAILED, platform::MsgIcon::None);
 }
 
-void ShowWritten() {
-    ShowOkMessage(ids::IDS_PROGRAM_WRITTEN, platform::MsgIcon::Info);
+void ShowWritten(platform::Prompts& prompts) {
+    ShowOkMessage(prompts, ids::IDS_PROGRAM_WRITTEN, platform::MsgIcon::Info);
 }
 
 bool IsDigit(char c) {
@@ -231,43 +231,45 @@ ExportPlayListLine ParseExportPlayListLine(std::string_view row) {
 }
 
 // Ends a complete program: TRAILER, a clean close, and the outcome message.
-static bool FinishProgram(ProgramFile& file) {
+static bool FinishProgram(ProgramFile& file, platform::Prompts& prompts) {
     file.Put(program_format::Trailer());
     if (!file.Close()) {
-        ShowWriteFailed();
+        ShowWriteFailed(prompts);
         return false;
     }
-    ShowWritten();
+    ShowWritten(prompts);
     return true;
 }
 
 bool WriteClipProgram(const std::string& programPath, std::string_view clipPath,
                       std::int16_t soundId, int lengthMs, int pauseMs, bool append,
                       const CVoicePlayer& player) {
+    platform::Prompts& prompts = *player.GetServices().prompts;
     ProgramFile file;
     if (!file.Open(programPath, append)) {
-        ShowWriteFailed();
+        ShowWriteFailed(prompts);
         return false;
     }
     if (!append)
         file.Put(program_format::Header());
     file.Put(program_format::SoundBlock(soundId));
-    PutClipBody(file, clipPath, lengthMs, player.m_nRemoteInterval);
+    PutClipBody(file, clipPath, lengthMs, player.Link().remoteInterval);
     PutPause(file, pauseMs);
-    return FinishProgram(file);
+    return FinishProgram(file, prompts);
 }
 
 bool WritePlayListProgram(const std::string& programPath, const CVoicePlayer& player,
                           const std::string& playListPath) {
+    platform::Prompts& prompts = *player.GetServices().prompts;
     platform::TextRowReader list(playListPath);
     if (!list.IsOpen()) {
-        ShowOkMessage(ids::IDS_PLAYLIST_FAILED, platform::MsgIcon::None);
+        ShowOkMessage(prompts, ids::IDS_PLAYLIST_FAILED, platform::MsgIcon::None);
         return false;
     }
     ProgramFile file;
     if (!file.Open(programPath, false)) {
         list.Close();
-        ShowWriteFailed();
+        ShowWriteFailed(prompts);
         return false;
     }
     file.Put(program_format::Header());
@@ -285,21 +287,21 @@ bool WritePlayListProgram(const std::string& programPath, const CVoicePlayer& pl
             if (!entry) {
                 list.Close();
                 const bool written = file.Close();
-                ShowOkMessage(ids::IDS_PLAYLIST_ID_MISSING, platform::MsgIcon::None,
+                ShowOkMessage(prompts, ids::IDS_PLAYLIST_ID_MISSING, platform::MsgIcon::None,
                               platform::Cp932ToUtf8(line.idText),
-                              CatalogueNamedForMode(player.m_nMode));
+                              CatalogueNamedForMode(player.ClipList().mode));
                 // The partial file could not even be written as far as it went.
                 if (!written)
-                    ShowWriteFailed();
+                    ShowWriteFailed(prompts);
                 return false;
             }
             PutClipBody(file, entry->rawFile, Wrap32(std::int64_t{entry->nSeconds} * 1000),
-                        player.m_nRemoteInterval);
+                        player.Link().remoteInterval);
         }
         const int pauseMs = line.hasComma ? Wrap32(std::int64_t{line.pauseSeconds} * 1000)
-                                          : player.m_nIntervalMergin;
+                                          : player.Settings().intervalMargin;
         PutPause(file, pauseMs);
     }
     list.Close();
-    return FinishProgram(file);
+    return FinishProgram(file, prompts);
 }

@@ -2,7 +2,7 @@
 // folder. Commands go into ADDON/REMOTE.LOG, programs and clips are copied to
 // ADDON/TEMP.TM4 and ADDON/TEMP.wav.
 //
-// On POSIX, m_strRemoteDir is a folder path ending with the native separator
+// On POSIX, m_link.remoteDir is a folder path ending with the native separator
 // ("/media/me/CARD/"); a path that starts with a drive letter ("E:\ADDON\...")
 // is mapped through the [DRIVES] section of the settings file, and an
 // unmapped letter cannot be written.
@@ -27,7 +27,7 @@ constexpr std::string_view kProgramName = "TEMP.TM4";
 constexpr std::string_view kClipName = "TEMP.wav";
 constexpr std::string_view kVoicePlayerProgram = "音声再生.TM4";
 
-// m_strRemoteDir + "ADDON" + separator + name, by plain concatenation.
+// m_link.remoteDir + "ADDON" + separator + name, by plain concatenation.
 std::string CardFile(const std::string& remoteDir, std::string_view name) {
     std::string path = remoteDir;
     path += kAddon;
@@ -70,23 +70,19 @@ platform::FileDialogSpec Chooser(std::string initialName) {
     spec.filter = filters::kRemoteLog;
     spec.hideReadOnly = true;
     spec.overwritePrompt = false;
+    spec.title = LoadStringId(ids::IDS_REMOTE_LOG_TITLE);
     return spec;
 }
 
-// Writes a record in place (REMOTE.LOG may be a FIFO that a stand-in for the
-// robot reads); false unless every byte reached the file and it closed cleanly.
+// Writes a record whole or not at all, so that a failed write leaves the
+// card's previous record (a FIFO, which a stand-in for the robot may read, is
+// written directly); false unless every byte reached the file.
 bool WriteRecord(std::string_view path, const std::string& iniPath,
                  const std::array<std::uint8_t, REMOTE_COMMAND_SIZE>& bytes) {
     const auto disk = OnDisk(path, iniPath);
-    if (!disk)
-        return false;
-    std::FILE* file = platform::OpenFile(*disk, "wb");
-    if (!file)
-        return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const bool flushed = std::fflush(file) == 0;
-    const bool closed = std::fclose(file) == 0;
-    return written && flushed && closed;
+    return disk && platform::WriteWholeFile(
+                       *disk, std::string_view(reinterpret_cast<const char*>(bytes.data()),
+                                               bytes.size())) == 0;
 }
 
 // Where the second card's record goes: a path that starts with a drive letter
@@ -139,73 +135,76 @@ std::int16_t ClipSeconds(const std::string& source) {
 
 bool CVoicePlayer::SendCardCommand(const std::optional<std::string>& overridePath,
                                    std::int16_t code, std::int16_t length, std::int16_t volume) {
-    std::string path = CardFile(m_strRemoteDir, kRemoteLog);
+    std::string path = CardFile(m_link.remoteDir, kRemoteLog);
 
-    if (!overridePath && (m_strRemoteDir.empty() || !CardFileExists(path, m_strIniPath))) {
-        const auto chosen = platform::GetPrompts().FileOpen(Chooser(std::string(kRemoteLog)));
+    if (!overridePath && (m_link.remoteDir.empty() || !CardFileExists(path, m_settings.iniPath))) {
+        const auto chosen = m_services.prompts->FileOpen(Chooser(std::string(kRemoteLog)));
         if (!chosen)
             return false;
-        if (!CardFileExists(*chosen, m_strIniPath)) {
-            ShowOkMessage(ids::IDS_REMOTE_LOG_MISSING, platform::MsgIcon::None);
+        if (!CardFileExists(*chosen, m_settings.iniPath)) {
+            ShowOkMessage(*m_services.prompts, ids::IDS_REMOTE_LOG_MISSING,
+                          platform::MsgIcon::None);
             return false;
         }
-        m_strRemoteDir = ParentRule(*chosen);
-        path = CardFile(m_strRemoteDir, kRemoteLog);
+        m_link.remoteDir = ParentRule(*chosen);
+        path = CardFile(m_link.remoteDir, kRemoteLog);
     }
 
     // The voice-playback program is looked for on the main card, also when
     // the record goes to an override path.
-    if (m_nMode == MODE_VOICE && m_nTikoModel == 1 &&
-        !CardFileExists(CardFile(m_strRemoteDir, kVoicePlayerProgram), m_strIniPath)) {
-        ShowOkMessage(ids::IDS_PLAYER_PROGRAM_MISSING, platform::MsgIcon::None);
+    if (m_view.mode == MODE_VOICE && m_settings.model == 1 &&
+        !CardFileExists(CardFile(m_link.remoteDir, kVoicePlayerProgram), m_settings.iniPath)) {
+        ShowOkMessage(*m_services.prompts, ids::IDS_PLAYER_PROGRAM_MISSING,
+                      platform::MsgIcon::None);
         return false;
     }
 
-    const RemoteCommand command =
-        BuildRemoteCommand(RemoteRoute::Card, m_nMode, m_nRemoteInterval, code, length, volume);
+    const RemoteCommand command = BuildRemoteCommand(RemoteRoute::Card, m_view.mode,
+                                                     m_link.remoteInterval, code, length, volume);
     const auto bytes = command.Bytes();
 
     if (overridePath)
         path = *overridePath;
-    if (!WriteRecord(path, m_strIniPath, bytes)) {
-        ShowOkMessage(ids::IDS_REMOTE_WRITE_FAILED, platform::MsgIcon::None);
+    if (!WriteRecord(path, m_settings.iniPath, bytes)) {
+        ShowOkMessage(*m_services.prompts, ids::IDS_REMOTE_WRITE_FAILED, platform::MsgIcon::None);
         return false;
     }
 
     // The second card; any failure is silent.
-    if (m_chAltDrive != 0)
-        (void)WriteRecord(SecondCardPath(path, m_chAltDrive), m_strIniPath, bytes);
+    if (m_link.altDrive != 0)
+        (void)WriteRecord(SecondCardPath(path, m_link.altDrive), m_settings.iniPath, bytes);
 
     if (!overridePath)
-        WriteSetting("REMOTE", "REMOTE_DIR", m_strRemoteDir);
+        WriteSetting("REMOTE", "REMOTE_DIR", m_link.remoteDir);
     return true;
 }
 
 bool CVoicePlayer::SendCardFile(const std::string& path, platform::DialogHost& dlg) {
-    if (m_strRemoteDir.empty() ||
-        !CardFileExists(CardFile(m_strRemoteDir, kRemoteLog), m_strIniPath)) {
+    if (m_link.remoteDir.empty() ||
+        !CardFileExists(CardFile(m_link.remoteDir, kRemoteLog), m_settings.iniPath)) {
         std::string initial(kAddon);
         initial += platform::kPathSeparator;
         initial += kRemoteLog;
-        const auto chosen = platform::GetPrompts().FileOpen(Chooser(initial));
+        const auto chosen = m_services.prompts->FileOpen(Chooser(initial));
         if (!chosen)
             return false;
         // The folder that holds the chosen ADDON folder, not the mount root:
         // a folder that stands in for the card must get the files inside it.
         // The card is tested by SendCardCommand below.
-        m_strRemoteDir = ParentRule(*chosen);
+        m_link.remoteDir = ParentRule(*chosen);
     }
 
     if (!path.empty() && path.back() == '4') {
-        if (!CopyToCard(path, CardFile(m_strRemoteDir, kProgramName), m_strIniPath)) {
-            ShowOkMessage(ids::IDS_PROGRAM_COPY_FAILED, platform::MsgIcon::None);
+        if (!CopyToCard(path, CardFile(m_link.remoteDir, kProgramName), m_settings.iniPath)) {
+            ShowOkMessage(*m_services.prompts, ids::IDS_PROGRAM_COPY_FAILED,
+                          platform::MsgIcon::None);
             return false;
         }
         return SendCardCommand(std::nullopt, REMOTE_CODE_PROGRAM, 0, 0);
     }
 
-    if (!CopyToCard(path, CardFile(m_strRemoteDir, kClipName), m_strIniPath)) {
-        ShowOkMessage(ids::IDS_CLIP_COPY_FAILED, platform::MsgIcon::None);
+    if (!CopyToCard(path, CardFile(m_link.remoteDir, kClipName), m_settings.iniPath)) {
+        ShowOkMessage(*m_services.prompts, ids::IDS_CLIP_COPY_FAILED, platform::MsgIcon::None);
         return false;
     }
     const std::int16_t seconds = ClipSeconds(path);
@@ -215,9 +214,9 @@ bool CVoicePlayer::SendCardFile(const std::string& path, platform::DialogHost& d
 
 void CVoicePlayer::SelectRemoteFile() {
     const auto chosen =
-        platform::GetPrompts().FileOpen(Chooser(CardFile(m_strRemoteDir, kRemoteLog)));
+        m_services.prompts->FileOpen(Chooser(CardFile(m_link.remoteDir, kRemoteLog)));
     if (!chosen)
         return;
-    m_strRemoteDir = ParentRule(*chosen);
-    WriteSetting("REMOTE", "REMOTE_DIR", m_strRemoteDir);
+    m_link.remoteDir = ParentRule(*chosen);
+    WriteSetting("REMOTE", "REMOTE_DIR", m_link.remoteDir);
 }

@@ -32,9 +32,9 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 
 // The cards a send goes to: every card when selected is -1, otherwise the
 // selected one (none when out of range).
-std::vector<int> SendCards(int selected, int count) {
+std::vector<int> SendCards(int selected, std::size_t count) {
     std::vector<int> cards;
-    for (int card = 0; card < count; ++card)
+    for (int card = 0; static_cast<std::size_t>(card) < count; ++card)
         if (selected == -1 || selected == card)
             cards.push_back(card);
     return cards;
@@ -44,44 +44,42 @@ std::vector<int> SendCards(int selected, int count) {
 
 void CVoicePlayer::SendFlashAirCommand(std::int16_t volume, std::int16_t code,
                                        std::int16_t length) {
-    RemoteCommand command =
-        BuildRemoteCommand(RemoteRoute::FlashAir, m_nMode, m_nRemoteInterval, code, length, volume);
-    const int count = std::min(m_nTargetCount, static_cast<int>(m_apszTargets.size()));
-    const std::vector<int> cards = SendCards(m_nTargetSel, count);
+    RemoteCommand command = BuildRemoteCommand(RemoteRoute::FlashAir, m_view.mode,
+                                               m_link.remoteInterval, code, length, volume);
+    const std::vector<int> cards = SendCards(m_targets.selected, m_targets.hosts.size());
     std::vector<std::array<std::uint8_t, REMOTE_COMMAND_SIZE>> records;
     records.reserve(cards.size()); // the uploads point into them
     std::vector<FlashAirUpload> uploads;
     for (int card : cards) {
-        if (m_pnTargetTimes && card < static_cast<int>(m_pnTargetTimes->size()))
-            command.targetTime = (*m_pnTargetTimes)[static_cast<std::size_t>(card)];
+        if (m_targets.times && card < static_cast<int>(m_targets.times->size()))
+            command.targetTime = (*m_targets.times)[static_cast<std::size_t>(card)];
         records.push_back(command.Bytes());
-        uploads.push_back({m_apszTargets[static_cast<std::size_t>(card)], records.back().data(),
+        uploads.push_back({m_targets.hosts[static_cast<std::size_t>(card)], records.back().data(),
                            records.back().size()});
     }
     // A failure reports itself; the other cards get the command all the same.
-    PutFlashAirFiles(uploads, kRecordName, true, true);
+    PutFlashAirFiles(m_services, uploads, kRecordName, true, true);
 }
 
 bool CVoicePlayer::SendFlashAirFile(const std::string& path, platform::DialogHost& dlg) {
-    const int selected = m_nTargetSel;
+    const int selected = m_targets.selected;
     const auto bytes = ReadWholeFile(path);
     if (!bytes) {
-        ShowOkMessage(ids::IDS_PROGRAM_READ_FAILED, platform::MsgIcon::None);
+        ShowOkMessage(*m_services.prompts, ids::IDS_PROGRAM_READ_FAILED, platform::MsgIcon::None);
         return false;
     }
     const bool program = !path.empty() && path.back() == '4';
     const char* name = program ? kProgramName : kClipName;
 
-    const int count = std::min(m_nTargetCount, static_cast<int>(m_apszTargets.size()));
-    const std::vector<int> cards = SendCards(selected, count);
+    const std::vector<int> cards = SendCards(selected, m_targets.hosts.size());
     if (cards.empty())
         return false;
     std::vector<FlashAirUpload> uploads;
     for (int card : cards)
         uploads.push_back(
-            {m_apszTargets[static_cast<std::size_t>(card)], bytes->data(), bytes->size()});
+            {m_targets.hosts[static_cast<std::size_t>(card)], bytes->data(), bytes->size()});
     // Every card gets the file; after any failure no card gets a command.
-    const std::vector<bool> sent = PutFlashAirFiles(uploads, name, true, true);
+    const std::vector<bool> sent = PutFlashAirFiles(m_services, uploads, name, true, true);
     if (std::find(sent.begin(), sent.end(), false) != sent.end())
         return false;
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <type_traits>
 
 #include "platform/prompts.h"
@@ -15,19 +14,6 @@ constexpr std::string_view kSuccess = "SUCCESS";
 constexpr std::string_view kNoTransport = "no HTTP transport is installed";
 // The reply of the folder request that matters.
 constexpr std::size_t kFolderReplySize = 16;
-
-std::mutex g_mutex; // guards the hook
-HttpTraceHook g_traceHook;
-
-void Trace(const std::string& line) {
-    HttpTraceHook hook;
-    {
-        std::lock_guard<std::mutex> lock(g_mutex);
-        hook = g_traceHook;
-    }
-    if (hook)
-        hook(line);
-}
 
 std::string Printable(const char* bytes, std::size_t n) {
     std::string out;
@@ -70,24 +56,24 @@ Outcome PostOutcome(const std::string& url, const std::string& name, std::size_t
 }
 
 // The trace lines in order, then the messages of the failures in the same order.
-void Report(const std::vector<Outcome>& outcomes) {
-    for (const Outcome& outcome : outcomes)
-        Trace(outcome.trace);
+void Report(const Services& services, const std::vector<Outcome>& outcomes) {
+    if (services.httpTrace)
+        for (const Outcome& outcome : outcomes)
+            services.httpTrace(outcome.trace);
     for (const Outcome& outcome : outcomes) {
         if (outcome.failure.empty())
             continue;
         // Text 119 of the table, shown as a text of its own (without its id).
-        platform::GetPrompts().Message(
+        services.prompts->Message(
             -1, FormatString(LoadStringId(ids::IDS_FLASHAIR_FAILED), outcome.failure),
             platform::MessageStyle{});
     }
 }
 
-// The batch over the installed transport, or failures that say none is
-// installed.
+// The batch over the transport, or failures that say there is none.
 template <class Request>
-std::vector<platform::HttpResult> Exchange(const std::vector<Request>& requests) {
-    platform::HttpTransport* transport = platform::GetHttpTransport();
+std::vector<platform::HttpResult> Exchange(platform::HttpTransport* transport,
+                                           const std::vector<Request>& requests) {
     if (requests.empty())
         return {};
     if (!transport)
@@ -104,21 +90,6 @@ std::string ContentType() {
 }
 
 } // namespace
-
-void SetHttpTraceHook(HttpTraceHook hook) {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    g_traceHook = std::move(hook);
-}
-
-void SetHttpTimeouts(const HttpTimeouts& timeouts) {
-    if (platform::HttpTransport* transport = platform::GetHttpTransport())
-        transport->SetTimeouts(timeouts);
-}
-
-HttpTimeouts GetHttpTimeouts() {
-    const platform::HttpTransport* transport = platform::GetHttpTransport();
-    return transport ? transport->Timeouts() : HttpTimeouts{};
-}
 
 std::string BuildFlashAirBody(std::string_view name, const void* bytes, std::size_t size) {
     std::string boundaryLine = "--";
@@ -141,33 +112,36 @@ std::string BuildFlashAirBody(std::string_view name, const void* bytes, std::siz
     return body;
 }
 
-bool HttpGetReply(const std::string& url, char* reply, std::size_t capacity, bool reportErrors) {
+bool HttpGetReply(const Services& services, const std::string& url, char* reply,
+                  std::size_t capacity, bool reportErrors) {
     const platform::HttpResult result =
-        Exchange(std::vector<platform::HttpGetRequest>{{url, capacity}}).front();
+        Exchange(services.http, std::vector<platform::HttpGetRequest>{{url, capacity}}).front();
     const std::size_t count = std::min(result.reply.size(), capacity);
     if (count > 0)
         std::memcpy(reply, result.reply.data(), count);
     if (result.ok && count < capacity)
         reply[count] = '\0';
-    Report({GetOutcome(url, result, capacity, reportErrors)});
+    Report(services, {GetOutcome(url, result, capacity, reportErrors)});
     return result.ok;
 }
 
-bool HttpPostFile(const std::string& url, const std::string& name, const void* bytes,
-                  std::size_t size) {
+bool HttpPostFile(const Services& services, const std::string& url, const std::string& name,
+                  const void* bytes, std::size_t size) {
     const std::string body = BuildFlashAirBody(name, bytes, size);
     const platform::HttpResult result =
-        Exchange(std::vector<platform::HttpPostRequest>{{url, ContentType(), body}}).front();
-    Report({PostOutcome(url, name, size, result)});
+        Exchange(services.http, std::vector<platform::HttpPostRequest>{{url, ContentType(), body}})
+            .front();
+    Report(services, {PostOutcome(url, name, size, result)});
     return result.ok;
 }
 
-bool PutFlashAirFile(const std::string& host, const std::string& name, const void* bytes,
-                     std::size_t size, bool intoAddon, bool reportErrors) {
-    return PutFlashAirFiles({{host, bytes, size}}, name, intoAddon, reportErrors).front();
+bool PutFlashAirFile(const Services& services, const std::string& host, const std::string& name,
+                     const void* bytes, std::size_t size, bool intoAddon, bool reportErrors) {
+    return PutFlashAirFiles(services, {{host, bytes, size}}, name, intoAddon, reportErrors).front();
 }
 
-std::vector<bool> PutFlashAirFiles(const std::vector<FlashAirUpload>& uploads,
+std::vector<bool> PutFlashAirFiles(const Services& services,
+                                   const std::vector<FlashAirUpload>& uploads,
                                    const std::string& name, bool intoAddon, bool reportErrors) {
     const std::size_t n = uploads.size();
     if (n == 0)
@@ -179,7 +153,7 @@ std::vector<bool> PutFlashAirFiles(const std::vector<FlashAirUpload>& uploads,
         gets.push_back(
             {uploadUrls.back() + "?UPDIR=/" + (intoAddon ? "ADDON" : ""), kFolderReplySize});
     }
-    const auto folders = Exchange(gets);
+    const auto folders = Exchange(services.http, gets);
 
     // The cards whose folder request was answered "SUCCESS" get the POST; the
     // same bytes give the same body, built once.
@@ -198,7 +172,7 @@ std::vector<bool> PutFlashAirFiles(const std::vector<FlashAirUpload>& uploads,
         posts.push_back({uploadUrls[i], ContentType(), bodies.back()});
         posted.push_back(i);
     }
-    const auto sent = Exchange(posts);
+    const auto sent = Exchange(services.http, posts);
 
     // A failure's message starts with the card's name as the settings write it,
     // so the user sees which card failed.
@@ -219,6 +193,6 @@ std::vector<bool> PutFlashAirFiles(const std::vector<FlashAirUpload>& uploads,
             ++p;
         }
     }
-    Report(outcomes);
+    Report(services, outcomes);
     return ok;
 }

@@ -1,8 +1,8 @@
 // The FlashAir HTTP client: puts one named file onto one card with
 // two exchanges, a GET of /upload.cgi?UPDIR=... that must be answered
 // "SUCCESS", then a multipart/form-data POST whose body is fixed byte for byte.
-// Free functions over the installed platform::HttpTransport; without one,
-// every exchange fails with its message.
+// Free functions over the services' HTTP transport (without one, every
+// exchange fails with its message), prompts and trace.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/services.h"
 #include "platform/http_transport.h"
 
 // The multipart boundary: 24 equals signs.
@@ -20,8 +21,8 @@ inline constexpr std::string_view FLASHAIR_BOUNDARY = "========================"
 // ":port") under the given name. intoAddon selects the folder /ADDON (clear:
 // the card's root). True when the folder request was answered "SUCCESS" and
 // the POST completed without a transport failure.
-bool PutFlashAirFile(const std::string& host, const std::string& name, const void* bytes,
-                     std::size_t size, bool intoAddon, bool reportErrors);
+bool PutFlashAirFile(const Services& services, const std::string& host, const std::string& name,
+                     const void* bytes, std::size_t size, bool intoAddon, bool reportErrors);
 
 // One card's share of PutFlashAirFiles.
 struct FlashAirUpload {
@@ -37,25 +38,27 @@ struct FlashAirUpload {
 // card. Afterwards the trace lines are written in card order (each card's GET
 // line, then its POST line), then the failure messages are shown in card
 // order.
-std::vector<bool> PutFlashAirFiles(const std::vector<FlashAirUpload>& uploads,
+std::vector<bool> PutFlashAirFiles(const Services& services,
+                                   const std::vector<FlashAirUpload>& uploads,
                                    const std::string& name, bool intoAddon, bool reportErrors);
 
 // GETs the URL and keeps the first bytes of the reply, at most capacity; a
 // zero byte follows them when they do not fill the buffer. True when no
 // transport failure occurred; a failure shows "FlashAirとの通信に失敗しました[TEXT]"
 // only when reportErrors is set.
-bool HttpGetReply(const std::string& url, char* reply, std::size_t capacity, bool reportErrors);
+bool HttpGetReply(const Services& services, const std::string& url, char* reply,
+                  std::size_t capacity, bool reportErrors);
 
 // One multipart POST of the bytes under the name to the upload URL. True when
 // no transport failure occurred (the status code is not examined); a failure
 // always shows its message.
-bool HttpPostFile(const std::string& url, const std::string& name, const void* bytes,
-                  std::size_t size);
+bool HttpPostFile(const Services& services, const std::string& url, const std::string& name,
+                  const void* bytes, std::size_t size);
 
 // The POST body for a name and the file's bytes (six pieces, in order).
 std::string BuildFlashAirBody(std::string_view name, const void* bytes, std::size_t size);
 
-// Receives one line per exchange, for transcripts:
+// The trace (Services::httpTrace) gets one line per exchange:
 //   http get URL -> "REPLY"        (the first bytes read, at most the capacity;
 //                                   bytes outside 0x20..0x7E and the
 //                                   characters " and \ as \xNN)
@@ -63,11 +66,3 @@ std::string BuildFlashAirBody(std::string_view name, const void* bytes, std::siz
 //   http post URL name=NAME size=N -> ok      (N: the file's size)
 //   http post URL name=NAME size=N -> error TEXT
 // TEXT is the error text shown in the message (also when no message is shown).
-using HttpTraceHook = std::function<void(const std::string& line)>;
-void SetHttpTraceHook(HttpTraceHook hook);
-
-// Time-outs of the installed transport's exchanges (without one, setting does
-// nothing and the defaults are returned). Tests shorten them.
-using platform::HttpTimeouts;
-void SetHttpTimeouts(const HttpTimeouts& timeouts);
-HttpTimeouts GetHttpTimeouts();

@@ -65,6 +65,25 @@ public:
 
     // The platform window handle (nullptr when there is none).
     virtual void* NativeHandle() const { return nullptr; }
+
+    // Around a blocking exchange (with a robot card, a file copy): the window
+    // is repainted once, so it shows what is being sent, and shows a busy
+    // cursor until the matching EndBusy; no other event is handled meanwhile.
+    // Calls nest.
+    virtual void BeginBusy() {}
+    virtual void EndBusy() {}
+};
+
+// BeginBusy for the scope's lifetime.
+class BusyScope {
+public:
+    explicit BusyScope(DialogHost& host) : m_host(host) { m_host.BeginBusy(); }
+    ~BusyScope() { m_host.EndBusy(); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    DialogHost& m_host;
 };
 
 } // namespace platform

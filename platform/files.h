@@ -54,4 +54,8 @@ private:
     std::unique_ptr<State> m_state;
 };
 
+// Replaces the file at path with bytes through a WholeFileWriter: 0 or the
+// errno value of the first failure.
+int WriteWholeFile(const std::string& path, std::string_view bytes);
+
 } // namespace platform

@@ -1,12 +1,6 @@
 #include "platform/http_transport.h"
 
-#include <atomic>
-
 namespace platform {
-
-namespace {
-std::atomic<HttpTransport*> g_transport{nullptr};
-} // namespace
 
 std::vector<HttpResult> HttpTransport::GetAll(const std::vector<HttpGetRequest>& requests) {
     std::vector<HttpResult> results;
@@ -30,14 +24,6 @@ void HttpTransport::SetTimeouts(const HttpTimeouts& timeouts) {
 HttpTimeouts HttpTransport::Timeouts() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_timeouts;
-}
-
-void SetHttpTransport(HttpTransport* transport) {
-    g_transport.store(transport);
-}
-
-HttpTransport* GetHttpTransport() {
-    return g_transport.load();
 }
 
 } // namespace platform

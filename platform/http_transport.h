@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -71,9 +72,7 @@ private:
     HttpTimeouts m_timeouts;
 };
 
-// The process-wide transport the program installs at start (nullptr: none, and
-// every exchange fails). The caller keeps it alive while it is installed.
-void SetHttpTransport(HttpTransport* transport);
-HttpTransport* GetHttpTransport();
+// Receives one trace line per exchange (the FlashAir client's, for transcripts).
+using HttpTraceHook = std::function<void(const std::string& line)>;
 
 } // namespace platform

@@ -73,9 +73,8 @@ std::string ExecutablePath();
 std::string ExecutableFolder();
 
 // The settings file: LocateSettingsFile for the running program and its
-// environment, unless a tool set an override (voxlet-script --ini).
+// environment.
 std::string SettingsFilePath();
-void SetSettingsPathOverride(std::optional<std::string> path);
 
 // What the settings-file rule looks at; folders end with a separator.
 struct SettingsPlaces {

@@ -1,9 +1,82 @@
 // The portable path helpers: separators of either kind in, native ones out.
+#include "platform/ascii_case.h"
 #include "platform/paths.h"
+#include "platform/paths_system.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <sys/stat.h>
 
 namespace platform {
+
+std::FILE* OpenDataFile(std::string_view path) {
+    const std::string resolved = ResolvePath(path);
+    if (resolved.empty()) {
+        errno = ENOENT;
+        return nullptr;
+    }
+    std::FILE* file = OpenFile(resolved, "rb");
+    if (!file)
+        return nullptr;
+    struct stat st {};
+    const bool known = fstat(fileno(file), &st) == 0;
+    if (!known || !S_ISREG(st.st_mode)) {
+        const int error = !known ? errno : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        std::fclose(file);
+        errno = error;
+        return nullptr;
+    }
+    return file;
+}
+
+std::vector<std::string> ListFilesWithExtension(std::string_view folder, std::string_view ext) {
+    // "wav", ".wav" and "*.wav" all mean the extension wav.
+    if (ext.starts_with("*"))
+        ext.remove_prefix(1);
+    if (ext.starts_with("."))
+        ext.remove_prefix(1);
+    const std::string folderPath = folder.empty() ? std::string(".") : ResolvePath(folder);
+    std::vector<std::string> names =
+        detail::RegularFilesIn(folderPath, [ext](std::string_view name) {
+            const std::size_t dot = name.rfind('.');
+            return detail::EqualsIgnoringAsciiCase(
+                dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1), ext);
+        });
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return detail::LessIgnoringAsciiCase(a, b);
+    });
+    return names;
+}
+
+namespace detail {
+
+std::string FolderBelow(std::string base, std::string_view rest) {
+    while (!base.empty() && IsPathSeparator(base.back()))
+        base.pop_back(); // a root ("/", "D:\\") too: the join puts its separator back
+    return JoinPath({base, rest, ""});
+}
+
+} // namespace detail
+
+std::string ExecutableFolder() {
+    const std::string exe = ExecutablePath();
+    for (std::size_t i = exe.size(); i > 0; --i) {
+        if (IsPathSeparator(exe[i - 1]))
+            return exe.substr(0, i);
+    }
+    return std::string(".") + kPathSeparator;
+}
+
+std::optional<std::string> ResolveDriveLetter(std::string_view path, const std::string& iniPath) {
+    if (!HasDriveLetter(path))
+        return std::string(path);
+    auto root = DriveRoot(path[0], iniPath);
+    if (!root)
+        return std::nullopt;
+    if (path.size() > 3)
+        *root += ToNativePath(path.substr(3));
+    return root;
+}
 
 bool ReadDataFile(std::string_view path, std::string& bytes) {
     bytes.clear();

@@ -47,14 +47,12 @@ struct ProfileWriteError {
 // deletes the key; a null key deletes the section. A write never adds a line
 // or a section of its own making: a name or value with a line break is refused.
 // Returns false, with the file unchanged and *error (when given) saying why,
-// when the write is refused or the file cannot be written.
-bool ProfileWriteString(std::string_view section, std::optional<std::string_view> key,
-                        std::optional<std::string_view> value, const std::string& path,
-                        ProfileWriteError* error = nullptr);
-
-// Observer of successful writes (section, key, value), for transcripts.
+// when the write is refused or the file cannot be written. A value the file
+// took is then given to onWritten (section, key, value), for transcripts.
 using ProfileWriteHook =
     std::function<void(std::string_view section, std::string_view key, std::string_view value)>;
-void SetProfileWriteHook(ProfileWriteHook hook);
+bool ProfileWriteString(std::string_view section, std::optional<std::string_view> key,
+                        std::optional<std::string_view> value, const std::string& path,
+                        ProfileWriteError* error = nullptr, const ProfileWriteHook& onWritten = {});
 
 } // namespace platform

@@ -1,6 +1,6 @@
 // The prompts seam: message boxes by string-table id, file dialogs, and modal
-// dialogs. Operations that have no dialog at hand (catalogue loading in the
-// player's constructor, the HTTP client) reach the process-wide instance.
+// dialogs. A program's composition root makes one and hands it down in its
+// Services (core/services.h).
 #pragma once
 
 #include <optional>
@@ -19,7 +19,13 @@ struct MessageStyle {
     MsgButtons buttons = MsgButtons::Ok;
     MsgIcon icon = MsgIcon::None;
     int defaultButton = 0; // 0: the first button; otherwise kIdYes/kIdNo
+    // With YesNo: the label of a third button, which answers kIdExtra; empty
+    // for none.
+    std::string_view extraButton;
 };
+
+// The answer of MessageStyle::extraButton.
+constexpr int kIdExtra = 100;
 
 struct FileDialogSpec {
     std::string defaultExt;  // "wav", "TM4", "LOG"
@@ -27,6 +33,8 @@ struct FileDialogSpec {
     std::string filter;      // "label|pattern||" as the Windows dialogs take it
     bool hideReadOnly = true;
     bool overwritePrompt = false;
+    std::string title;  // "" for the toolkit's open or save title
+    std::string folder; // where to start when initialName names no folder
 };
 
 // The logic of a dialog: the host calls OnInitDialog once the controls exist
@@ -58,18 +66,20 @@ public:
     virtual ~Prompts() = default;
 
     // Shows a message; stringId is its string-table entry or -1 for a text that
-    // is not one. Returns kIdOk, kIdYes or kIdNo.
+    // is not one. Returns kIdOk, kIdYes, kIdNo or kIdExtra.
     virtual int Message(int stringId, std::string_view text, const MessageStyle& style) = 0;
     // nullopt when the user cancelled.
     virtual std::optional<std::string> FileOpen(const FileDialogSpec& spec) = 0;
     virtual std::optional<std::string> FileSave(const FileDialogSpec& spec) = 0;
+    // A folder chooser titled title, starting in initialFolder; nullopt when
+    // the user cancelled (and where no chooser can be shown).
+    virtual std::optional<std::string> ChooseFolder(const std::string& /*title*/,
+                                                    const std::string& /*initialFolder*/) {
+        return std::nullopt;
+    }
     // Runs a dialog modally; returns the result it ended with.
     virtual int RunModal(ModalDialogLogic& dialog) = 0;
 };
-
-// The process-wide prompts (set by the program or the scenario runner).
-void SetPrompts(Prompts* prompts);
-Prompts& GetPrompts();
 
 // The application name, the caption of every message box: the executable's
 // base name without its extension.

@@ -1,12 +1,10 @@
 // Where the settings file is, and the installed data folder: one rule for
 // every system, which supplies only UserSettingsFolder and FolderIsWritable.
+#include "platform/files.h"
 #include "platform/paths.h"
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <mutex>
-#include <sstream>
 #include <system_error>
 
 #ifndef VOXLET_DATA_FROM_BIN
@@ -21,32 +19,27 @@ namespace {
 
 constexpr const char kSettingsName[] = "Voxlet.ini";
 
-std::mutex g_settingsMutex;
-std::optional<std::string> g_settingsOverride;
+// Paths are UTF-8 whatever the system's narrow encoding.
+fs::path FsPath(const std::string& utf8) {
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string Utf8Of(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
 
 bool IsFile(const std::string& path) {
     std::error_code error;
-    return fs::is_regular_file(path, error);
+    return fs::is_regular_file(FsPath(path), error);
 }
 
-// Copies the bytes of from into to through a temporary file renamed into
-// place, so a program starting at the same time never reads half a file.
+// Copies the bytes of from into to, whole or not at all, so a program starting
+// at the same time never reads half a file.
 void CopySettings(const std::string& from, const std::string& to) {
-    std::ifstream in(from, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (!in)
-        return;
-    const std::string temporary = to + ".new";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!(out << bytes.str()) || !out.flush())
-            return;
-    }
-    std::error_code error;
-    fs::rename(temporary, to, error);
-    if (error)
-        fs::remove(temporary, error);
+    std::string bytes;
+    if (ReadWholeFile(from, bytes) == WholeRead::Ok)
+        (void)WriteWholeFile(to, bytes);
 }
 
 } // namespace
@@ -54,11 +47,11 @@ void CopySettings(const std::string& from, const std::string& to) {
 std::string InstalledDataFolder(const std::string& executableFolder) {
     if (executableFolder.empty())
         return {};
-    const fs::path data = (fs::path(executableFolder) / VOXLET_DATA_FROM_BIN).lexically_normal();
+    const fs::path data = (FsPath(executableFolder) / VOXLET_DATA_FROM_BIN).lexically_normal();
     std::error_code error;
     if (!fs::is_directory(data, error))
         return {};
-    std::string folder = data.string();
+    std::string folder = Utf8Of(data);
     if (folder.back() != kPathSeparator)
         folder += kPathSeparator;
     return folder;
@@ -75,7 +68,7 @@ std::string LocateSettingsFile(const SettingsPlaces& places) {
     const std::string own = places.userFolder + kSettingsName;
     if (!IsFile(own)) {
         std::error_code error;
-        fs::create_directories(places.userFolder, error);
+        fs::create_directories(FsPath(places.userFolder), error);
         const std::string demo =
             data.empty() ? std::string() : data + JoinPath({"demo", "Voxlet-demo.ini"});
         if (besideExists)
@@ -87,20 +80,10 @@ std::string LocateSettingsFile(const SettingsPlaces& places) {
 }
 
 std::string SettingsFilePath() {
-    {
-        std::lock_guard<std::mutex> lock(g_settingsMutex);
-        if (g_settingsOverride)
-            return *g_settingsOverride;
-    }
     const std::string folder = ExecutableFolder();
     return LocateSettingsFile(
         {folder, FolderIsWritable(folder),
          UserSettingsFolder([](const char* name) -> const char* { return std::getenv(name); })});
-}
-
-void SetSettingsPathOverride(std::optional<std::string> path) {
-    std::lock_guard<std::mutex> lock(g_settingsMutex);
-    g_settingsOverride = std::move(path);
 }
 
 } // namespace platform

@@ -1,9 +1,9 @@
-// The one blocking wait of the program, and the current time. Tests and the
-// scenario runner replace both with a virtual clock so nothing sleeps for real.
+// The one blocking wait of the program, and the current time: the real ones,
+// which a program's Services hand to the player unless it runs on a virtual
+// clock (tests and the scenario runner, so nothing sleeps for real).
 #pragma once
 
 #include <cstdint>
-#include <functional>
 
 namespace platform {
 
@@ -11,11 +11,5 @@ namespace platform {
 void Sleep(int ms);
 // Seconds since the epoch.
 std::int64_t CurrentTimeSeconds();
-
-using SleepFunction = std::function<void(int ms)>;
-using TimeFunction = std::function<std::int64_t()>;
-// An empty function restores the real one.
-void SetSleepFunction(SleepFunction fn);
-void SetTimeFunction(TimeFunction fn);
 
 } // namespace platform

@@ -3,7 +3,6 @@
 #include "platform/dialog_host.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
-#include "platform/sleep.h"
 #include "playback/audio/audio.h"
 #include "resources/labels.h"
 #include "resources/string_table.h"
@@ -23,7 +22,7 @@ void CVoicePlayer::SendProgramFile(DialogHost& dlg, int selection) {
     std::string file;
     if (selection == 0) {
         platform::FileDialogSpec spec;
-        if (m_nTikoModel == 2) {
+        if (m_settings.model == 2) {
             spec.defaultExt = "wav";
             spec.filter = filters::kClips;
         } else {
@@ -31,7 +30,9 @@ void CVoicePlayer::SendProgramFile(DialogHost& dlg, int selection) {
             spec.filter = filters::kProgramsAndClips;
         }
         spec.hideReadOnly = true;
-        auto chosen = platform::GetPrompts().FileOpen(spec);
+        spec.title = LoadStringId(ids::IDS_SEND_FILE_TITLE);
+        spec.folder = ProgramFolder();
+        auto chosen = m_services.prompts->FileOpen(spec);
         if (!chosen)
             return;
         file = *chosen;
@@ -40,22 +41,37 @@ void CVoicePlayer::SendProgramFile(DialogHost& dlg, int selection) {
     } else {
         file = ProgramFolder() + dlg.ListGetText(ctl::kClipList, selection);
     }
-    if (m_nConnectType == CONNECT_FLASHAIR)
+    if (m_settings.route == CONNECT_SOUND)
+        return; // the PC route plays no program files
+    platform::BusyScope busy(dlg);
+    if (m_settings.route == CONNECT_FLASHAIR)
         SendFlashAirFile(file, dlg);
-    else if (m_nConnectType == CONNECT_USB)
+    else
         SendCardFile(file, dlg);
-    // The PC route plays no program files.
+}
+
+bool CVoicePlayer::OpenHiddenCatalogue(DialogHost& dlg) {
+    m_catalogue.hidden = true;
+    if (m_view.mode == MODE_NINSHIKI) {
+        dlg.CheckItem(ctl::kModeNinshiki, false);
+        dlg.CheckItem(ctl::kModeVoice, true);
+    }
+    if (m_view.category >= 0)
+        dlg.CheckItem(ctl::kFirstCategory + m_view.category, false);
+    dlg.CheckItem(ctl::kFirstCategory, true);
+    return LoadMode(MODE_VOICE, dlg);
 }
 
 void CVoicePlayer::PlaySelected(DialogHost& dlg) {
     const int selection = dlg.ListGetSel(ctl::kClipList);
     if (selection < 0) {
-        ShowOkMessage(ids::IDS_SELECT_CLIP, platform::MsgIcon::None);
+        ShowOkMessage(*m_services.prompts, ids::IDS_SELECT_CLIP, platform::MsgIcon::None);
         return;
     }
     const std::string text = dlg.ListGetText(ctl::kClipList, selection);
 
-    if (m_nMode == MODE_VOICE && !m_bUraVoice && dlg.IsItemChecked(ctl::kPlayListRadio)) {
+    if (m_view.mode == MODE_VOICE && !m_catalogue.hidden &&
+        dlg.IsItemChecked(ctl::kPlayListRadio)) {
         if (OpenPlayList(text)) {
             dlg.EnableItem(ctl::kPlay, false);
             dlg.EnableItem(ctl::kStop, true);
@@ -63,7 +79,7 @@ void CVoicePlayer::PlaySelected(DialogHost& dlg) {
         }
         return;
     }
-    if (m_nMode == MODE_NINSHIKI && m_nCategory == CATEGORY_PROGRAMS) {
+    if (m_view.mode == MODE_NINSHIKI && m_view.category == CATEGORY_PROGRAMS) {
         SendProgramFile(dlg, selection);
         return;
     }
@@ -75,33 +91,28 @@ void CVoicePlayer::PlaySelected(DialogHost& dlg) {
     const VoiceEntry entry = *found;
 
     if (entry.nSoundId == kHiddenCatalogueId) {
-        m_bUraVoice = true;
-        if (m_nMode == MODE_NINSHIKI) {
-            dlg.CheckItem(ctl::kModeNinshiki, false);
-            dlg.CheckItem(ctl::kModeVoice, true);
-        }
-        if (m_nCategory >= 0)
-            dlg.CheckItem(ctl::kFirstCategory + m_nCategory, false);
-        dlg.CheckItem(ctl::kFirstCategory, true);
-        ChangeMode(MODE_VOICE, dlg);
+        OpenHiddenCatalogue(dlg);
         return;
     }
 
-    ShowClip(dlg, entry, m_nConnectType != CONNECT_SOUND || entry.nSeconds == 0);
+    ShowClip(dlg, entry, m_settings.route != CONNECT_SOUND || entry.nSeconds == 0);
     const int volume = VolumePercent(dlg);
-
-    if (m_bNinshikiVoice && m_nConnectType != CONNECT_SOUND && m_nMode == MODE_NINSHIKI) {
-        // The recognition word sounds on the PC first; the thread waits for it.
-        PlayClip(m_bVolumeChanged, ClipPath(entry), volume);
-        if (entry.nSeconds > 1)
-            platform::Sleep((entry.nSeconds - 1) * 1000);
+    if (m_settings.route == CONNECT_SOUND) {
+        m_services.audio->Play(m_volumeChanged, ClipPath(entry), volume);
+        return;
     }
 
-    if (m_nConnectType == CONNECT_FLASHAIR)
+    platform::BusyScope busy(dlg);
+    if (m_settings.recognitionVoice && m_view.mode == MODE_NINSHIKI) {
+        // The recognition word sounds on the PC first; the thread waits for it.
+        m_services.audio->Play(m_volumeChanged, ClipPath(entry), volume);
+        if (entry.nSeconds > 1)
+            m_services.sleep((entry.nSeconds - 1) * 1000);
+    }
+
+    if (m_settings.route == CONNECT_FLASHAIR)
         SendFlashAirCommand(static_cast<std::int16_t>(volume), entry.nSoundId, entry.nSeconds);
-    else if (m_nConnectType == CONNECT_USB)
+    else
         SendCardCommand(std::nullopt, entry.nSoundId, entry.nSeconds,
                         static_cast<std::int16_t>(volume));
-    else
-        PlayClip(m_bVolumeChanged, ClipPath(entry), volume);
 }

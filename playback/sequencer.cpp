@@ -28,7 +28,7 @@ int ClampPeriod(std::int64_t ms) {
 } // namespace
 
 int CVoicePlayer::RouteMargin() const {
-    return m_nConnectType == CONNECT_SOUND ? m_nIntervalMergin : m_nRemoteMergin;
+    return m_settings.route == CONNECT_SOUND ? m_settings.intervalMargin : m_link.remoteMargin;
 }
 
 int CVoicePlayer::VolumePercent(const DialogHost& dlg) const {
@@ -36,50 +36,50 @@ int CVoicePlayer::VolumePercent(const DialogHost& dlg) const {
 }
 
 bool CVoicePlayer::OpenPlayList(std::string_view name) {
-    m_pPlayList.reset();
+    m_sequence.playList.reset();
     auto reader = std::make_unique<platform::TextRowReader>(
-        platform::JoinPath({m_strVoiceFolder, "play_list", std::string(name) + ".txt"}));
+        platform::JoinPath({m_settings.voiceFolder, "play_list", std::string(name) + ".txt"}));
     if (!reader->IsOpen()) {
-        ShowOkMessage(ids::IDS_PLAYLIST_FAILED, platform::MsgIcon::None);
+        ShowOkMessage(*m_services.prompts, ids::IDS_PLAYLIST_FAILED, platform::MsgIcon::None);
         return false;
     }
-    m_pPlayList = std::move(reader);
+    m_sequence.playList = std::move(reader);
     return true;
 }
 
 void CVoicePlayer::StartSequence(DialogHost& dlg, SequenceKind kind) {
-    if (m_nConnectType == CONNECT_FLASHAIR && m_nTargetCount > 1) {
+    if (m_settings.route == CONNECT_FLASHAIR && m_targets.hosts.size() > 1) {
         // Buttons 4 and 5 send the selection once, to the first or second card.
-        m_nTargetSel = kind == SequenceKind::List ? 0 : 1;
+        m_targets.selected = kind == SequenceKind::List ? 0 : 1;
         PlaySelected(dlg);
-        m_nTargetSel = -1;
+        m_targets.selected = -1;
         return;
     }
-    m_nListPlay = kind;
-    m_nListPos = 0;
+    m_sequence.kind = kind;
+    m_sequence.listPos = 0;
     dlg.EnableItem(ctl::kPlay, false);
     dlg.EnableItem(ctl::kStop, true);
     OnSequenceTick(dlg);
 }
 
 const VoiceEntry* CVoicePlayer::DrawRandomEntry() {
-    if (m_pVoices.empty())
+    if (m_catalogue.entries.empty())
         return nullptr;
     const bool anyPlayable =
-        std::any_of(m_pVoices.begin(), m_pVoices.end(),
+        std::any_of(m_catalogue.entries.begin(), m_catalogue.entries.end(),
                     [](const VoiceEntry& e) { return !(e.wFlags & VOICE_FLAG_NO_SEQUENCE); });
     if (!anyPlayable)
         return nullptr;
-    const std::size_t count = m_pVoices.size();
+    const std::size_t count = m_catalogue.entries.size();
     std::size_t index = 0;
     for (int draw = 0; draw < kMaxDraws; ++draw) {
         index = static_cast<std::size_t>(NextRandom()) % count;
-        if (!(m_pVoices[index].wFlags & VOICE_FLAG_NO_SEQUENCE))
-            return &m_pVoices[index];
+        if (!(m_catalogue.entries[index].wFlags & VOICE_FLAG_NO_SEQUENCE))
+            return &m_catalogue.entries[index];
     }
-    while (m_pVoices[index].wFlags & VOICE_FLAG_NO_SEQUENCE)
+    while (m_catalogue.entries[index].wFlags & VOICE_FLAG_NO_SEQUENCE)
         index = (index + 1) % count;
-    return &m_pVoices[index];
+    return &m_catalogue.entries[index];
 }
 
 // What one tick plays: the clip (a copy: a message loop inside a send may
@@ -100,7 +100,7 @@ enum class CVoicePlayer::StepTaken {
 CVoicePlayer::StepTaken CVoicePlayer::TakePlayListLine(DialogHost& dlg, SequenceStep& step) {
     std::optional<PlayListLine> line;
     std::string row;
-    while (auto next = m_pPlayList->ReadRow()) {
+    while (auto next = m_sequence.playList->ReadRow()) {
         row = std::move(*next);
         auto classified = ClassifyPlayListLine(row);
         if (classified.kind != PlayListLine::Kind::Skip) {
@@ -109,8 +109,8 @@ CVoicePlayer::StepTaken CVoicePlayer::TakePlayListLine(DialogHost& dlg, Sequence
         }
     }
     if (!line) {
-        m_pPlayList.reset();
-        if (m_nListPlay != SequenceKind::List) {
+        m_sequence.playList.reset();
+        if (m_sequence.kind != SequenceKind::List) {
             StopSequence(dlg);
             return StepTaken::Stopped;
         }
@@ -122,8 +122,9 @@ CVoicePlayer::StepTaken CVoicePlayer::TakePlayListLine(DialogHost& dlg, Sequence
     if (line->id != 0) {
         const VoiceEntry* entry = FindEntryBySoundId(line->id);
         if (!entry) {
-            ShowOkMessage(ids::IDS_PLAYLIST_ID_MISSING, platform::MsgIcon::None,
-                          platform::Cp932ToUtf8(line->IdText()), CatalogueNamedForMode(m_nMode));
+            ShowOkMessage(*m_services.prompts, ids::IDS_PLAYLIST_ID_MISSING,
+                          platform::MsgIcon::None, platform::Cp932ToUtf8(line->IdText()),
+                          CatalogueNamedForMode(m_view.mode));
             StopSequence(dlg);
             return StepTaken::Stopped;
         }
@@ -137,15 +138,16 @@ CVoicePlayer::StepTaken CVoicePlayer::TakePlayListLine(DialogHost& dlg, Sequence
 
 CVoicePlayer::StepTaken CVoicePlayer::TakeListEntry(DialogHost& dlg, SequenceStep& step) {
     for (;;) {
-        if (m_nListPos >= dlg.ListCount(ctl::kClipList)) {
+        if (m_sequence.listPos >= dlg.ListCount(ctl::kClipList)) {
             dlg.ListSetSel(ctl::kClipList, -1);
             StopSequence(dlg);
             return StepTaken::Stopped;
         }
-        dlg.ListSetSel(ctl::kClipList, m_nListPos);
-        const std::string text = dlg.ListGetText(ctl::kClipList, m_nListPos);
-        ++m_nListPos;
-        if (m_nMode == MODE_VOICE && !m_bUraVoice && dlg.IsItemChecked(ctl::kPlayListRadio)) {
+        dlg.ListSetSel(ctl::kClipList, m_sequence.listPos);
+        const std::string text = dlg.ListGetText(ctl::kClipList, m_sequence.listPos);
+        ++m_sequence.listPos;
+        if (m_view.mode == MODE_VOICE && !m_catalogue.hidden &&
+            dlg.IsItemChecked(ctl::kPlayListRadio)) {
             if (OpenPlayList(text))
                 return StepTaken::PlayListOpened;
             dlg.ListSetSel(ctl::kClipList, -1);
@@ -163,11 +165,11 @@ CVoicePlayer::StepTaken CVoicePlayer::TakeListEntry(DialogHost& dlg, SequenceSte
 }
 
 CVoicePlayer::StepTaken CVoicePlayer::TakeStep(DialogHost& dlg, SequenceStep& step) {
-    if (m_pPlayList)
+    if (m_sequence.playList)
         return TakePlayListLine(dlg, step);
-    if (m_nListPlay == SequenceKind::List)
+    if (m_sequence.kind == SequenceKind::List)
         return TakeListEntry(dlg, step);
-    if (m_nListPlay == SequenceKind::Random) {
+    if (m_sequence.kind == SequenceKind::Random) {
         if (const VoiceEntry* entry = DrawRandomEntry()) {
             step.clip = *entry;
             return StepTaken::Step;
@@ -182,21 +184,25 @@ CVoicePlayer::StepTaken CVoicePlayer::TakeStep(DialogHost& dlg, SequenceStep& st
 
 bool CVoicePlayer::SendStepClip(DialogHost& dlg, const SequenceStep& step) {
     const VoiceEntry& clip = *step.clip;
-    const bool showId = m_nConnectType != CONNECT_SOUND ||
-                        (m_nMode == MODE_NINSHIKI && m_nCategory == CATEGORY_PROGRAMS);
+    const bool showId = m_settings.route != CONNECT_SOUND ||
+                        (m_view.mode == MODE_NINSHIKI && m_view.category == CATEGORY_PROGRAMS);
     ShowClip(dlg, clip, showId);
     const int volume = VolumePercent(dlg);
     const std::optional<char>& target = step.target;
-    if (m_nConnectType == CONNECT_FLASHAIR) {
+    std::optional<platform::BusyScope> busy;
+    if (m_settings.route == CONNECT_FLASHAIR || m_settings.route == CONNECT_USB)
+        busy.emplace(dlg);
+    if (m_settings.route == CONNECT_FLASHAIR) {
         if (!target) {
             SendFlashAirCommand(static_cast<std::int16_t>(volume), clip.nSoundId, clip.nSeconds);
-        } else if (*target >= '1' && *target <= '9' && *target - '1' < m_nTargetCount) {
-            m_nTargetSel = *target - '1';
+        } else if (*target >= '1' && *target <= '9' &&
+                   static_cast<std::size_t>(*target - '1') < m_targets.hosts.size()) {
+            m_targets.selected = *target - '1';
             SendFlashAirCommand(static_cast<std::int16_t>(volume), clip.nSoundId, clip.nSeconds);
-            m_nTargetSel = -1;
+            m_targets.selected = -1;
         }
         // A target that names no configured card sends nothing; its wait applies.
-    } else if (m_nConnectType == CONNECT_USB) {
+    } else if (m_settings.route == CONNECT_USB) {
         std::optional<std::string> command;
         if (target)
             command = std::string(1, *target) + ":\\ADDON\\REMOTE.LOG";
@@ -206,18 +212,18 @@ bool CVoicePlayer::SendStepClip(DialogHost& dlg, const SequenceStep& step) {
             return false;
         }
     } else {
-        PlayClip(m_bVolumeChanged, ClipPath(clip), volume);
+        m_services.audio->Play(m_volumeChanged, ClipPath(clip), volume);
     }
     return true;
 }
 
 std::int64_t CVoicePlayer::StepPeriod(const SequenceStep& step) const {
-    if (m_pPlayList)
+    if (m_sequence.playList)
         return step.wait;
-    if (m_nDefaultInterval != 0)
-        return static_cast<std::int64_t>(m_nDefaultInterval) * 1000;
+    if (m_settings.defaultInterval != 0)
+        return static_cast<std::int64_t>(m_settings.defaultInterval) * 1000;
     if (!step.clip)
-        return m_nIntervalMergin;
+        return m_settings.intervalMargin;
     return static_cast<std::int64_t>(step.clip->nSeconds) * 1000 + RouteMargin();
 }
 

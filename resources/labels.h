@@ -61,6 +61,11 @@ inline constexpr std::string_view kSecondsUnit = "秒";
 inline constexpr std::string_view kOpenTitle = "開く";
 inline constexpr std::string_view kSaveAsTitle = "名前を付けて保存";
 
+// Buttons of the message boxes, in place of the toolkit's own.
+inline constexpr std::string_view kYesButton = "はい(&Y)";
+inline constexpr std::string_view kNoButton = "いいえ(&N)";
+inline constexpr std::string_view kOkButton = "OK";
+
 } // namespace labels
 
 // File-dialog filters: "description|patterns||", patterns separated by ';'.

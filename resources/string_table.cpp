@@ -11,8 +11,8 @@ struct StringEntry {
     std::string_view text;
 };
 
-// Entries 101 to 130, in the order of their ids. Line breaks are "\n".
-constexpr std::array<StringEntry, 30> kStrings = {{
+// Entries 101 to 137, in the order of their ids. Line breaks are "\n".
+constexpr std::array<StringEntry, 37> kStrings = {{
     {101, "バージョン情報 Voxlet(&A)..."},
     {102, "認識語データファイルの読み込みに失敗しました"},
     {103, "再生する音声をリストボックスから選んでください"},
@@ -56,6 +56,13 @@ constexpr std::array<StringEntry, 30> kStrings = {{
           "ます。"},
     {129, "改行を含む値は保存できません。"},
     {130, "設定ファイルの文字コードで表せない文字が含まれています。"},
+    {131, "データフォルダー指定"},
+    {132, "データフォルダー(Ninshiki.csvのあるフォルダー)を選んでください"},
+    {133, "フォルダー[%1]にNinshiki.csvがありません。"},
+    {134, "ティコのSDカードのREMOTE.LOG(ADDONフォルダー)を選んでください"},
+    {135, "音声認識ファイル(NF01.wav)を選んでください"},
+    {136, "ティコに送るファイルを選んでください"},
+    {137, "ティコプログラムの保存先を指定してください"},
 }};
 
 } // namespace
@@ -81,13 +88,14 @@ std::string FormatString(std::string_view text, std::string_view arg1, std::stri
     return out;
 }
 
-int ShowMessage(int id, const platform::MessageStyle& style, std::string_view arg1,
-                std::string_view arg2) {
-    return platform::GetPrompts().Message(id, FormatString(LoadStringId(id), arg1, arg2), style);
+int ShowMessage(platform::Prompts& prompts, int id, const platform::MessageStyle& style,
+                std::string_view arg1, std::string_view arg2) {
+    return prompts.Message(id, FormatString(LoadStringId(id), arg1, arg2), style);
 }
 
-int ShowOkMessage(int id, platform::MsgIcon icon, std::string_view arg1, std::string_view arg2) {
+int ShowOkMessage(platform::Prompts& prompts, int id, platform::MsgIcon icon, std::string_view arg1,
+                  std::string_view arg2) {
     platform::MessageStyle style;
     style.icon = icon;
-    return ShowMessage(id, style, arg1, arg2);
+    return ShowMessage(prompts, id, style, arg1, arg2);
 }

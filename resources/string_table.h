@@ -1,5 +1,6 @@
-// The string table (entries 101 to 127, and 128 to 130 for failed settings
-// writes) and message boxes by entry.
+// The string table (entries 101 to 127, 128 to 130 for failed settings
+// writes, 131 to 137 for the data folder and the file choosers' titles) and
+// message boxes by entry.
 #pragma once
 
 #include <string>
@@ -35,6 +36,16 @@ constexpr int IDS_SETTINGS_WRITE_FAILED = 128;
 // Reasons for IDS_SETTINGS_WRITE_FAILED besides the system's own.
 constexpr int IDS_SETTING_LINE_BREAK = 129;
 constexpr int IDS_SETTING_NOT_ENCODABLE = 130;
+// The start-up question's button that chooses the data folder, the folder
+// chooser's title, and the message for a folder without Ninshiki.csv (%1).
+constexpr int IDS_CHOOSE_DATA_FOLDER = 131;
+constexpr int IDS_DATA_FOLDER_TITLE = 132;
+constexpr int IDS_NO_CATALOGUE_IN_FOLDER = 133;
+// Titles of the file choosers.
+constexpr int IDS_REMOTE_LOG_TITLE = 134;
+constexpr int IDS_RECOGNITION_CLIP_TITLE = 135;
+constexpr int IDS_SEND_FILE_TITLE = 136;
+constexpr int IDS_SAVE_PROGRAM_TITLE = 137;
 } // namespace ids
 
 // The text of an entry ("" for an id the table does not hold).
@@ -44,9 +55,9 @@ std::string_view LoadStringId(int id);
 std::string FormatString(std::string_view text, std::string_view arg1 = {},
                          std::string_view arg2 = {});
 
-// Shows entry `id`, formatted with the arguments, through the process-wide prompts.
-int ShowMessage(int id, const platform::MessageStyle& style, std::string_view arg1 = {},
-                std::string_view arg2 = {});
+// Shows entry `id`, formatted with the arguments, through the prompts.
+int ShowMessage(platform::Prompts& prompts, int id, const platform::MessageStyle& style,
+                std::string_view arg1 = {}, std::string_view arg2 = {});
 // An OK-only message with the given icon.
-int ShowOkMessage(int id, platform::MsgIcon icon, std::string_view arg1 = {},
-                  std::string_view arg2 = {});
+int ShowOkMessage(platform::Prompts& prompts, int id, platform::MsgIcon icon,
+                  std::string_view arg1 = {}, std::string_view arg2 = {});

@@ -89,6 +89,7 @@ constexpr ControlTemplate kDefineControls[] = {
     {-1, ControlKind::Static, 22, 113, 53, 9, kStartsGroup, "再生間隔"},
     {1041, ControlKind::Check, 192, 56, 40, 13, kTabStop, "ティコウォーク"},
     {4, ControlKind::Button, 141, 18, 63, 14, kPush, "認識ファイル指定"},
+    {5, ControlKind::Button, 7, 133, 70, 14, kPush, "データフォルダー指定"},
 };
 
 const DialogTemplate kMainDialog{

@@ -10,16 +10,19 @@ packages=(build-essential cmake ninja-build pkg-config libgtest-dev
           espeak-ng
           # the window (wxWidgets on GTK 3) and Japanese text in it
           libwxgtk3.2-dev libgtk-3-dev fonts-noto-cjk
+          # the Japanese locale the toolkit's own texts are read in
+          locales-all
           # GUI tests: a virtual X server, screenshots, X input and the
           # accessibility bus for the end-to-end test
           xvfb xauth xdotool imagemagick at-spi2-core python3-pyatspi dbus-x11
-          # the Windows headers, for the check that every toolkit-free header
-          # can follow <windows.h>
+          # the Windows build (cmake/mingw-w64.cmake) and the check that every
+          # toolkit-free header can follow <windows.h>
           g++-mingw-w64-x86-64-posix)
 for extra in "$@"; do
     case "$extra" in
         # the install test validates the menu entry and the AppStream data
-        test) packages+=(desktop-file-utils appstream) ;;
+        # and the Windows build's tests run under Wine (64-bit)
+        test) packages+=(desktop-file-utils appstream wine wine64) ;;
         # CPack's DEB generator: dpkg-shlibdeps and file
         package) packages+=(dpkg-dev file) ;;
         *) echo "deps.sh: unknown group $extra" >&2; exit 2 ;;

@@ -13,6 +13,7 @@ import sys
 LAYERS = {
     "platform": [],
     "platform/curl": ["platform"],
+    "platform/wininet": ["platform"],
     "resources": ["platform"],
     "playback/audio": ["platform", "resources"],
     "playback/sdl": ["platform", "playback/audio"],
@@ -29,7 +30,7 @@ LAYERS = {
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 # A back end's headers (by prefix) and the one folder that may include them.
-BACKENDS = {"curl/": "platform/curl"}
+BACKENDS = {"curl/": "platform/curl", "wininet.h": "platform/wininet"}
 SYSTEM_INCLUDE = re.compile(r'^\s*#\s*include\s+<([^>]+)>')
 
 

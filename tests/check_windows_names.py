@@ -15,11 +15,15 @@ import sys
 
 FOLDERS = ["platform", "resources", "playback/audio", "core", "link", "playback", "export",
            "ui", "tools/headless", "tools/voxlet_script"]
-SKIP = ("platform/posix/", "platform/curl/", "ui/wx/", "playback/sdl/")
+# Back ends of other systems, and the Windows ones, which use the Windows
+# headers' macros as meant.
+SKIP = ("platform/posix/", "platform/curl/", "platform/win32/", "platform/wininet/", "ui/wx/",
+        "playback/sdl/")
 WINDOWS_HEADERS = ["windows.h", "shlwapi.h", "commdlg.h", "commctrl.h", "mmsystem.h",
                    "wininet.h", "shellapi.h", "shlobj.h"]
 # Standard C names that the Windows headers define too, used here as meant.
 STANDARD = {"errno", "EIO", "EINVAL", "ENOENT", "EISDIR", "E2BIG", "EILSEQ", "ENOSPC", "EACCES",
+            "EBADF", "EBUSY", "ENOMEM",
             "INT_MAX", "INT_MIN", "PATH_MAX", "EOF", "SEEK_SET", "SEEK_END", "NULL"}
 
 

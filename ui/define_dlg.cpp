@@ -37,12 +37,13 @@ const platform::DialogTemplate& CDefineDlg::Template() const {
 }
 
 void CDefineDlg::OnInitDialog(DialogHost& dlg) {
-    CVoicePlayer& p = *m_pPlayer;
+    const CVoicePlayer& p = m_player;
+    const PlayerSettings& settings = p.Settings();
     for (const auto& box : kVoiceSetBoxes)
-        dlg.CheckItem(box.id, (p.m_nVersion & box.bit) != 0);
+        dlg.CheckItem(box.id, (settings.voiceSets & box.bit) != 0);
 
-    dlg.ComboSetSel(kInterfaceCombo, p.m_nConnectType); // always 0..2 once read
-    if (p.m_nConnectType == CONNECT_USB)
+    dlg.ComboSetSel(kInterfaceCombo, settings.route); // always 0..2 once read
+    if (settings.route == CONNECT_USB)
         dlg.EnableItem(kRemoteFile, true);
 
     // Every number of the list becomes an item; the last one that equals the
@@ -51,17 +52,17 @@ void CDefineDlg::OnInitDialog(DialogHost& dlg) {
     for (auto piece : SplitAtCommas(intervals)) {
         const int seconds = AtoiLike(piece);
         const int index = dlg.ComboAdd(kIntervalCombo, IntervalItemText(seconds));
-        if (seconds == p.m_nDefaultInterval)
+        if (seconds == settings.defaultInterval)
             dlg.ComboSetSel(kIntervalCombo, index);
     }
 
     // A model without a radio of its own checks none.
-    if (p.m_nTikoModel >= 1 && p.m_nTikoModel <= 4)
-        dlg.CheckItem(kModel1Radio - 1 + p.m_nTikoModel, true);
+    if (settings.model >= 1 && settings.model <= 4)
+        dlg.CheckItem(kModel1Radio - 1 + settings.model, true);
 
-    if (p.m_bNinshikiVoice)
+    if (settings.recognitionVoice)
         dlg.CheckItem(kRecognitionPlay, true);
-    if (p.m_nConnectType != CONNECT_SOUND)
+    if (settings.route != CONNECT_SOUND)
         dlg.EnableItem(kRecognitionPlay, true);
 }
 
@@ -85,43 +86,36 @@ void CDefineDlg::OnCommand(DialogHost& dlg, int id, int notification) {
     case kRecognitionFile:
         OnRecognitionFile();
         break;
+    case kDataFolder:
+        m_dataFolderChanged = m_player.SelectDataFolder() || m_dataFolderChanged;
+        break;
     default:
         break;
     }
 }
 
 void CDefineDlg::OnOkButton(DialogHost& dlg) {
-    CVoicePlayer& p = *m_pPlayer;
+    CVoicePlayer& p = m_player;
 
     const int model = dlg.IsItemChecked(kModel2Radio) ? 2 : 1;
-    if (model != p.m_nTikoModel) {
-        p.m_nTikoModel = model;
-        p.WriteSetting("SOUND", "TIKO", model == 2 ? "2" : "1");
+    if (model != p.Settings().model) {
+        p.SetModel(model);
         platform::MessageStyle style;
         style.buttons = platform::MsgButtons::YesNo;
         style.icon = platform::MsgIcon::Question;
-        if (ShowMessage(ids::IDS_ASK_VOICE_FOLDER, style) == platform::kIdYes)
+        if (ShowMessage(*p.GetServices().prompts, ids::IDS_ASK_VOICE_FOLDER, style) ==
+            platform::kIdYes)
             p.SelectVoiceFolder();
     }
 
-    unsigned version = p.m_nTikoModel == 2 ? VOICE_SET_MODEL2 : 0;
+    unsigned voiceSets = p.Settings().model == 2 ? VOICE_SET_MODEL2 : 0;
     for (const auto& box : kVoiceSetBoxes)
         if (dlg.IsItemChecked(box.id))
-            version |= box.bit;
-    p.m_bVersionChanged = version != p.m_nVersion;
-    if (p.m_bVersionChanged) {
-        p.m_nVersion = version;
-        p.WriteSetting("DATA", "VERSION", std::to_string(version));
-    }
-
-    p.m_nConnectType = dlg.ComboGetSel(kInterfaceCombo);
-    p.WriteSetting("REMOTE", "CONNECT_TYPE", std::to_string(p.m_nConnectType));
-
-    p.m_nDefaultInterval = AtoiLike(dlg.ComboGetText(kIntervalCombo));
-    p.WriteSetting("PLAY", "DEFAULT_INTERVAL", std::to_string(p.m_nDefaultInterval));
-
-    p.m_bNinshikiVoice = dlg.IsItemChecked(kRecognitionPlay);
-    p.WriteSetting("SOUND", "NINSHIKI_VOICE", p.m_bNinshikiVoice ? "1" : "0");
+            voiceSets |= box.bit;
+    m_voiceSetsChanged = p.SetVoiceSets(voiceSets);
+    p.SetRoute(dlg.ComboGetSel(kInterfaceCombo));
+    p.SetDefaultInterval(AtoiLike(dlg.ComboGetText(kIntervalCombo)));
+    p.SetRecognitionVoice(dlg.IsItemChecked(kRecognitionPlay));
 
     dlg.EndDialog(platform::kIdOk);
 }
@@ -133,9 +127,9 @@ void CDefineDlg::OnSelchangeInterface(DialogHost& dlg) {
 }
 
 void CDefineDlg::OnRemoteFile() {
-    m_pPlayer->SelectRemoteFile();
+    m_player.SelectRemoteFile();
 }
 
 void CDefineDlg::OnRecognitionFile() {
-    m_pPlayer->SelectVoiceFolder();
+    m_player.SelectVoiceFolder();
 }

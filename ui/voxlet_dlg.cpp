@@ -41,7 +41,8 @@ void WriteRadioGroup(DialogHost& dlg, int first, int value) {
 
 } // namespace
 
-CVoxletDlg::CVoxletDlg() : m_pPlayer(std::make_unique<CVoicePlayer>()) {}
+CVoxletDlg::CVoxletDlg(const Services& services)
+    : m_services(services), m_player(std::make_unique<CVoicePlayer>(services)) {}
 
 CVoxletDlg::~CVoxletDlg() = default;
 
@@ -63,15 +64,15 @@ void CVoxletDlg::OnInitDialog(DialogHost& dlg) {
     UpdateData(dlg, false);
     if (auto about = LoadStringId(ids::IDS_ABOUTBOX); !about.empty())
         dlg.AppendSystemMenuItem(IDM_ABOUTBOX, about);
-    if (m_pPlayer)
-        m_pPlayer->InitPlayer(dlg);
+    if (m_player)
+        m_player->InitPlayer(dlg);
 }
 
 void CVoxletDlg::OnCommand(DialogHost& dlg, int id, int notification) {
-    if (!m_pPlayer)
+    if (!m_player)
         return;
     if (id == ctl::kClipList && notification == platform::kNotifyDoubleClick) {
-        m_pPlayer->PlaySelected(dlg);
+        m_player->PlaySelected(dlg);
         return;
     }
     if (notification != platform::kNotifyClicked)
@@ -81,13 +82,13 @@ void CVoxletDlg::OnCommand(DialogHost& dlg, int id, int notification) {
     else if (id == ctl::kModeNinshiki || id == ctl::kModeVoice)
         OnModeChange(dlg);
     else if (id == ctl::kPlay)
-        m_pPlayer->PlaySelected(dlg);
+        m_player->PlaySelected(dlg);
     else if (id == ctl::kListPlay)
-        m_pPlayer->StartSequence(dlg, SequenceKind::List);
+        m_player->StartSequence(dlg, SequenceKind::List);
     else if (id == ctl::kRandomPlay)
-        m_pPlayer->StartSequence(dlg, SequenceKind::Random);
+        m_player->StartSequence(dlg, SequenceKind::Random);
     else if (id == ctl::kStop)
-        m_pPlayer->StopSequence(dlg);
+        m_player->StopSequence(dlg);
     else if (id == ctl::kProgramOutput)
         OnProgramOutput(dlg);
     else if (id == ctl::kSettings)
@@ -99,50 +100,60 @@ void CVoxletDlg::OnCommand(DialogHost& dlg, int id, int notification) {
 void CVoxletDlg::OnSysCommand(DialogHost&, int command) {
     if ((command & kSysCommandMask) == IDM_ABOUTBOX) {
         CAboutDlg about;
-        platform::GetPrompts().RunModal(about);
+        m_services.prompts->RunModal(about);
     }
 }
 
 void CVoxletDlg::OnTimer(DialogHost& dlg, int) {
     // Every timer message drives the sequencer, whatever its id.
-    if (m_pPlayer)
-        m_pPlayer->OnSequenceTick(dlg);
+    if (m_player)
+        m_player->OnSequenceTick(dlg);
 }
 
 void CVoxletDlg::OnVScroll(DialogHost&) {
-    if (m_pPlayer)
-        m_pPlayer->m_bVolumeChanged = true;
+    if (m_player)
+        m_player->OnVolumeMoved();
 }
 
 void CVoxletDlg::OnCategory(DialogHost& dlg) {
     UpdateData(dlg, true);
-    m_pPlayer->ChangeCategory(dlg, m_nCategoryRadio);
+    m_player->ChangeCategory(dlg, m_nCategoryRadio);
 }
 
 void CVoxletDlg::OnProgramOutput(DialogHost& dlg) {
-    ProgramOutput(*m_pPlayer, dlg);
+    ProgramOutput(*m_player, dlg);
 }
 
 void CVoxletDlg::OnModeChange(DialogHost& dlg) {
     UpdateData(dlg, true);
     if (m_nModeRadio < 0)
         return; // no mode radio is checked
-    m_pPlayer->m_bUraVoice = false;
-    if (m_pPlayer->ChangeMode(m_nModeRadio, dlg)) {
+    if (m_player->ChangeMode(m_nModeRadio, dlg)) {
         m_nCategoryRadio = 0;
         UpdateData(dlg, false);
     }
 }
 
 void CVoxletDlg::OnSettings(DialogHost& dlg) {
-    CVoicePlayer& p = *m_pPlayer;
+    CVoicePlayer& p = *m_player;
+    bool voiceSetsChanged = false;
+    bool dataFolderChanged = false;
     {
-        CDefineDlg settings(&p);
-        if (platform::GetPrompts().RunModal(settings) != platform::kIdOk)
+        CDefineDlg settings(p);
+        const int result = m_services.prompts->RunModal(settings);
+        dataFolderChanged = settings.DataFolderChanged();
+        if (result != platform::kIdOk) {
+            if (dataFolderChanged)
+                ShowNewCatalogue(dlg);
             return;
+        }
+        voiceSetsChanged = settings.VoiceSetsChanged();
     }
-    if (p.m_nMode == MODE_NINSHIKI) {
-        if (p.m_nCategory == CATEGORY_PROGRAMS && p.m_nConnectType == CONNECT_SOUND) {
+    const PlayerSettings& stored = p.Settings();
+    const int mode = p.ClipList().mode;
+    const int category = p.ClipList().category;
+    if (mode == MODE_NINSHIKI) {
+        if (category == CATEGORY_PROGRAMS && stored.route == CONNECT_SOUND) {
             // The program category means nothing on the PC route: leave it.
             dlg.EnableItem(ctl::kListPlay, true);
             dlg.EnableItem(ctl::kProgramOutput, true);
@@ -150,24 +161,27 @@ void CVoxletDlg::OnSettings(DialogHost& dlg) {
             dlg.CheckItem(ctl::kProgramRadio, false);
             p.ShowFirstCategory(dlg);
         }
-        dlg.EnableItem(ctl::kProgramRadio,
-                       p.m_nTikoModel != 1 && p.m_nConnectType != CONNECT_SOUND);
+        dlg.EnableItem(ctl::kProgramRadio, stored.model != 1 && stored.route != CONNECT_SOUND);
     }
-    if (p.m_bVersionChanged) {
-        p.m_bUraVoice = false;
-        if (p.m_nCategory >= 0)
-            dlg.CheckItem(ctl::kFirstCategory + p.m_nCategory, false);
-        dlg.CheckItem(ctl::kFirstCategory, true);
-        const bool model2 = p.m_nTikoModel == 2;
-        dlg.EnableItem(ctl::kKarutaRadio, model2 || (p.m_nVersion & VOICE_SET_SORA2_DX));
-        dlg.EnableItem(ctl::kTikoWalkRadio, model2 || (p.m_nVersion & VOICE_SET_TIKO_WALK));
-        p.ChangeMode(p.m_nMode, dlg);
-    }
+    if (voiceSetsChanged || dataFolderChanged)
+        ShowNewCatalogue(dlg);
+}
+
+void CVoxletDlg::ShowNewCatalogue(DialogHost& dlg) {
+    CVoicePlayer& p = *m_player;
+    const PlayerSettings& stored = p.Settings();
+    if (p.ClipList().category >= 0)
+        dlg.CheckItem(ctl::kFirstCategory + p.ClipList().category, false);
+    dlg.CheckItem(ctl::kFirstCategory, true);
+    const bool model2 = stored.model == 2;
+    dlg.EnableItem(ctl::kKarutaRadio, model2 || (stored.voiceSets & VOICE_SET_SORA2_DX));
+    dlg.EnableItem(ctl::kTikoWalkRadio, model2 || (stored.voiceSets & VOICE_SET_TIKO_WALK));
+    p.ChangeMode(p.ClipList().mode, dlg);
 }
 
 void CVoxletDlg::OnDestroy(DialogHost& dlg) {
-    if (!m_pPlayer)
+    if (!m_player)
         return;
-    m_pPlayer->SaveSettings(dlg);
-    m_pPlayer.reset();
+    m_player->SaveSettings(dlg);
+    m_player.reset();
 }

@@ -10,8 +10,9 @@
 
 class CVoxletDlg final : public platform::ModalDialogLogic {
 public:
-    // Creates the player, which reads the settings and the first catalogue.
-    CVoxletDlg();
+    // Creates the player, which reads the settings and the first catalogue;
+    // services outlives the dialog.
+    explicit CVoxletDlg(const Services& services);
     ~CVoxletDlg() override;
 
     const platform::DialogTemplate& Template() const override;
@@ -32,9 +33,9 @@ public:
     // Radio values <-> controls (save: controls to values).
     void UpdateData(platform::DialogHost& dlg, bool save);
 
-    CVoicePlayer* Player() { return m_pPlayer.get(); }
+    // The player; null once the window is destroyed.
+    CVoicePlayer* Player() { return m_player.get(); }
 
-    std::unique_ptr<CVoicePlayer> m_pPlayer;
     int m_nModeRadio = 0;
     int m_nCategoryRadio = 0;
 
@@ -43,4 +44,10 @@ private:
     void OnProgramOutput(platform::DialogHost& dlg);
     void OnModeChange(platform::DialogHost& dlg);
     void OnSettings(platform::DialogHost& dlg);
+    // The first category of the current mode's catalogue, loaded anew (the
+    // voice sets or the data folder changed).
+    void ShowNewCatalogue(platform::DialogHost& dlg);
+
+    const Services& m_services;
+    std::unique_ptr<CVoicePlayer> m_player;
 };

@@ -5,6 +5,7 @@
 
 #include "platform/curl/curl_library.h"
 #include "platform/prompts.h"
+#include "platform/system_http.h"
 
 namespace {
 
@@ -207,4 +208,8 @@ CurlTransport::PostAll(const std::vector<platform::HttpPostRequest>& requests) {
     return Batch(requests, Timeouts(), [](Exchange& x, const platform::HttpPostRequest& request) {
         x.SetPost(request.contentType, request.body);
     });
+}
+
+std::unique_ptr<platform::HttpTransport> platform::NewSystemHttpTransport() {
+    return std::make_unique<CurlTransport>();
 }

@@ -2,7 +2,9 @@
 // folder that is renamed over the target, so the target holds either its old
 // bytes or all the new ones, also after a crash (the file and the folder are
 // synced).
+#include "platform/file_faults.h"
 #include "platform/files.h"
+#include "platform/files_system.h"
 
 #include <atomic>
 #include <cerrno>
@@ -39,11 +41,12 @@ private:
     int m_fd;
 };
 
-// Writes are gathered up to this size, as a C stream's buffer would.
-constexpr std::size_t kBufferSize = 64 * 1024;
-
 // 0 or the errno value.
 int WriteAll(int fd, std::string_view bytes) {
+    if (const int fault = FileFault(FileCall::Write)) {
+        (void)!::write(fd, bytes.data(), bytes.size() / 2);
+        return fault;
+    }
     while (!bytes.empty()) {
         const ssize_t put = ::write(fd, bytes.data(), bytes.size());
         if (put < 0) {
@@ -88,6 +91,10 @@ std::string WriteTarget(const std::string& path) {
 
 // Creates a file of a fresh name in the folder; the mode goes through the umask.
 int CreateTemporary(const std::string& folder, mode_t mode, std::string& name) {
+    if (const int fault = FileFault(FileCall::Open)) {
+        errno = fault;
+        return -1;
+    }
     static std::atomic<unsigned> counter{0};
     const auto clock = static_cast<unsigned long long>(
         std::chrono::steady_clock::now().time_since_epoch().count());
@@ -105,6 +112,13 @@ int CreateTemporary(const std::string& folder, mode_t mode, std::string& name) {
     name.clear();
     errno = EEXIST;
     return -1;
+}
+
+// 0 when the call succeeds, else its errno value (or the planned fault's).
+template <typename Call> int Checked(FileCall kind, Call call) {
+    if (const int fault = FileFault(kind))
+        return fault;
+    return call() == 0 ? 0 : errno;
 }
 
 } // namespace
@@ -144,125 +158,105 @@ WholeRead ReadWholeFile(const std::string& path, std::string& data, int* error) 
     return WholeRead::Ok;
 }
 
-struct WholeFileWriter::State {
+namespace detail {
+
+struct SystemFile::Impl {
     Fd fd;
     std::string target;
     std::string temporary;  // "" when the target is written directly
     bool replacing = false; // an existing file is replaced; `old` is its status
     struct stat old {};
-    std::string pending; // bytes not yet written to fd
-    int error = 0;
-    bool committed = false;
-
-    int Fail(int code) {
-        if (error == 0)
-            error = code;
-        return error;
-    }
 };
 
-WholeFileWriter::WholeFileWriter() : m_state(std::make_unique<State>()) {}
+SystemFile::SystemFile() : m_impl(std::make_unique<Impl>()) {}
 
-WholeFileWriter::~WholeFileWriter() {
-    m_state->fd.Close();
-    if (!m_state->committed && !m_state->temporary.empty())
-        ::unlink(m_state->temporary.c_str());
+SystemFile::~SystemFile() {
+    m_impl->fd.Close();
+    if (!m_impl->temporary.empty())
+        ::unlink(m_impl->temporary.c_str());
 }
 
-int WholeFileWriter::Open(const std::string& path, bool keepOldBytes) {
-    State& s = *m_state;
-    if (s.error != 0 || s.fd.Get() >= 0 || s.committed)
-        return s.Fail(EBUSY); // one file per writer
-    if (path.empty())
-        return s.Fail(ENOENT);
-    s.target = WriteTarget(path);
+bool SystemFile::IsOpen() const {
+    return m_impl->fd.Get() >= 0;
+}
+
+const std::string& SystemFile::Target() const {
+    return m_impl->target;
+}
+
+int SystemFile::Open(const std::string& path, bool append, bool* replacing) {
+    Impl& f = *m_impl;
+    f.target = WriteTarget(path);
     struct stat st {};
-    if (::stat(s.target.c_str(), &st) == 0) {
+    if (::stat(f.target.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
-            return s.Fail(EISDIR);
+            return EISDIR;
         if (!S_ISREG(st.st_mode)) {
-            s.fd.Reset(::open(s.target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY |
-                                                    (keepOldBytes ? O_APPEND : O_TRUNC)));
-            return s.fd.Get() < 0 ? s.Fail(errno) : 0;
+            if (const int fault = FileFault(FileCall::Open))
+                return fault;
+            f.fd.Reset(::open(f.target.c_str(),
+                              O_WRONLY | O_CLOEXEC | O_NOCTTY | (append ? O_APPEND : O_TRUNC)));
+            return f.fd.Get() < 0 ? errno : 0;
         }
         // As opening it would: a file that is not writable is not replaced
         // (a rename would replace it regardless of its own permissions).
-        if (::faccessat(AT_FDCWD, s.target.c_str(), W_OK, AT_EACCESS) != 0)
-            return s.Fail(errno);
-        s.replacing = true;
-        s.old = st;
+        if (::faccessat(AT_FDCWD, f.target.c_str(), W_OK, AT_EACCESS) != 0)
+            return errno;
+        f.replacing = true;
+        f.old = st;
     } else if (errno != ENOENT) {
-        return s.Fail(errno);
+        return errno;
     }
     // A replacement is private until it gets the old file's permission bits.
-    s.fd.Reset(CreateTemporary(FolderOf(s.target), s.replacing ? 0600 : 0666, s.temporary));
-    if (s.fd.Get() < 0)
-        return s.Fail(errno);
-    if (keepOldBytes && s.replacing) {
-        std::string old;
-        int readError = 0;
-        if (ReadWholeFile(s.target, old, &readError) != WholeRead::Ok)
-            return s.Fail(readError);
-        return Write(old);
-    }
+    f.fd.Reset(CreateTemporary(FolderOf(f.target), f.replacing ? 0600 : 0666, f.temporary));
+    if (f.fd.Get() < 0)
+        return errno;
+    *replacing = f.replacing;
     return 0;
 }
 
-int WholeFileWriter::Write(std::string_view bytes) {
-    State& s = *m_state;
-    if (s.error != 0)
-        return s.error;
-    if (s.fd.Get() < 0)
-        return s.Fail(EBADF);
-    s.pending.append(bytes);
-    return s.pending.size() < kBufferSize ? 0 : Flush();
+int SystemFile::Write(std::string_view bytes) {
+    return WriteAll(m_impl->fd.Get(), bytes);
 }
 
-int WholeFileWriter::Flush() {
-    State& s = *m_state;
-    if (s.error == 0 && !s.pending.empty())
-        s.Fail(WriteAll(s.fd.Get(), s.pending));
-    s.pending.clear();
-    return s.error;
-}
-
-int WholeFileWriter::Commit() {
-    State& s = *m_state;
-    if (s.committed)
-        return 0;
-    if (s.error == 0 && s.fd.Get() < 0)
-        s.Fail(EBADF);
-    Flush();
-    if (s.temporary.empty()) {
-        if (!s.fd.Close())
-            s.Fail(errno);
-        s.committed = s.error == 0;
-        return s.error;
+int SystemFile::Commit(int error) {
+    Impl& f = *m_impl;
+    auto fail = [&error](int code) {
+        if (error == 0)
+            error = code;
+    };
+    // Its failure counts unless an earlier one does.
+    auto close = [&] {
+        const int closeError = f.fd.Close() ? 0 : errno;
+        const int fault = error == 0 ? FileFault(FileCall::Close) : 0;
+        fail(fault ? fault : closeError);
+    };
+    if (f.temporary.empty()) {
+        close();
+        return error;
     }
-    if (s.error == 0 && s.replacing) {
+    if (error == 0 && f.replacing) {
         // Owner first (it may clear set-id bits), then the permission bits.
-        if (s.old.st_uid != ::geteuid() || s.old.st_gid != ::getegid())
-            (void)::fchown(s.fd.Get(), s.old.st_uid, s.old.st_gid);
-        (void)::fchmod(s.fd.Get(), s.old.st_mode & 07777);
+        if (f.old.st_uid != ::geteuid() || f.old.st_gid != ::getegid())
+            (void)::fchown(f.fd.Get(), f.old.st_uid, f.old.st_gid);
+        (void)::fchmod(f.fd.Get(), f.old.st_mode & 07777);
     }
-    if (s.error == 0 && ::fsync(s.fd.Get()) != 0)
-        s.Fail(errno);
-    if (!s.fd.Close())
-        s.Fail(errno);
-    if (s.error == 0 && ::rename(s.temporary.c_str(), s.target.c_str()) != 0)
-        s.Fail(errno);
-    if (s.error != 0) {
-        ::unlink(s.temporary.c_str());
-        s.temporary.clear();
-        return s.error;
+    if (error == 0)
+        fail(Checked(FileCall::Sync, [&] { return ::fsync(f.fd.Get()); }));
+    close();
+    if (error == 0)
+        fail(Checked(FileCall::Rename,
+                     [&] { return ::rename(f.temporary.c_str(), f.target.c_str()); }));
+    if (error != 0) {
+        ::unlink(f.temporary.c_str());
+        f.temporary.clear();
+        return error;
     }
-    s.committed = true;
-    SyncFolder(FolderOf(s.target));
+    f.temporary.clear();
+    SyncFolder(FolderOf(f.target));
     return 0;
 }
 
-int WholeFileWriter::Error() const {
-    return m_state->error;
-}
+} // namespace detail
 
 } // namespace platform

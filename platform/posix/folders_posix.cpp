@@ -1,33 +1,23 @@
 // The per-user settings folder and the folder checks on POSIX.
 #include "platform/paths.h"
+#include "platform/paths_system.h"
 
 #include <pwd.h>
 #include <unistd.h>
 
 namespace platform {
 
-namespace {
-
-// base + "/" + rest + "/", without doubling a separator that base ends with.
-std::string Below(std::string base, const char* rest) {
-    while (base.size() > 1 && base.back() == '/')
-        base.pop_back();
-    return JoinPath({base, rest, ""});
-}
-
-} // namespace
-
 std::string UserSettingsFolder(const std::function<const char*(const char*)>& lookup) {
     // The XDG base directories: a relative XDG_CONFIG_HOME is to be ignored.
     const char* config = lookup("XDG_CONFIG_HOME");
     if (config && config[0] == '/')
-        return Below(config, "voxlet");
+        return detail::FolderBelow(config, "voxlet");
     const char* home = lookup("HOME");
     if (!home || home[0] != '/') {
         const passwd* account = getpwuid(getuid());
         home = account && account->pw_dir && account->pw_dir[0] == '/' ? account->pw_dir : nullptr;
     }
-    return home ? Below(home, ".config/voxlet") : std::string();
+    return home ? detail::FolderBelow(home, ".config/voxlet") : std::string();
 }
 
 bool FolderIsWritable(const std::string& folder) {

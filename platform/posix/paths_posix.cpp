@@ -1,7 +1,9 @@
 // Paths on POSIX: '/' is native, data paths that do not exist as spelled are
 // looked up per component without regard to ASCII letter case, drive letters
 // come from the [DRIVES] section of the settings file.
+#include "platform/ascii_case.h"
 #include "platform/paths.h"
+#include "platform/paths_system.h"
 #include "platform/profile.h"
 
 #include <algorithm>
@@ -21,37 +23,6 @@ namespace {
 // Longest value read from the [DRIVES] section.
 constexpr std::size_t kDriveValueBuffer = 4096;
 
-// Case folding is ASCII only: "Ａ" and "ａ" (full-width) or "É" and "é" differ,
-// as they would need a Unicode table and Windows data rarely depends on them.
-unsigned char FoldAscii(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u - 'A' + 'a') : u;
-}
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (FoldAscii(a[i]) != FoldAscii(b[i]))
-            return false;
-    }
-    return true;
-}
-
-// Case-insensitive order; names equal without case are ordered by their bytes.
-bool LessIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    const std::size_t common = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < common; ++i) {
-        const unsigned char fa = FoldAscii(a[i]);
-        const unsigned char fb = FoldAscii(b[i]);
-        if (fa != fb)
-            return fa < fb;
-    }
-    if (a.size() != b.size())
-        return a.size() < b.size();
-    return a < b;
-}
-
 bool NameExists(const std::string& path) {
     struct stat st;
     return lstat(path.c_str(), &st) == 0;
@@ -68,7 +39,7 @@ std::optional<std::string> FindIgnoringCase(const std::string& folder, std::stri
         const std::string_view entryName = entry->d_name;
         if (entryName == "." || entryName == "..")
             continue;
-        if (EqualsIgnoringAsciiCase(entryName, name) && (!best || entryName < *best))
+        if (detail::EqualsIgnoringAsciiCase(entryName, name) && (!best || entryName < *best))
             best = std::string(entryName);
     }
     closedir(dir);
@@ -80,6 +51,29 @@ bool IsAsciiLetter(char c) {
 }
 
 } // namespace
+
+namespace detail {
+
+std::vector<std::string> RegularFilesIn(const std::string& folder,
+                                        const std::function<bool(std::string_view)>& wanted) {
+    std::vector<std::string> names;
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return names;
+    const int fd = dirfd(dir);
+    while (const dirent* entry = readdir(dir)) {
+        if (!wanted(entry->d_name))
+            continue;
+        struct stat st;
+        if (fstatat(fd, entry->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))
+            continue; // follows symbolic links; folders, devices and dangling links are left out
+        names.emplace_back(entry->d_name);
+    }
+    closedir(dir);
+    return names;
+}
+
+} // namespace detail
 
 std::string ResolvePath(std::string_view path) {
     const std::string native = ToNativePath(path);
@@ -132,73 +126,10 @@ std::FILE* OpenFile(const std::string& path, const char* mode) {
     return std::fopen(path.c_str(), mode);
 }
 
-std::FILE* OpenDataFile(std::string_view path) {
-    const std::string resolved = ResolvePath(path);
-    if (resolved.empty()) {
-        errno = ENOENT;
-        return nullptr;
-    }
-    std::FILE* file = OpenFile(resolved, "rb");
-    if (!file)
-        return nullptr;
-    struct stat st {};
-    const bool known = fstat(fileno(file), &st) == 0;
-    if (!known || !S_ISREG(st.st_mode)) {
-        const int error = !known ? errno : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-        std::fclose(file);
-        errno = error;
-        return nullptr;
-    }
-    return file;
-}
-
 bool PathExists(std::string_view path) {
     const std::string resolved = ResolvePath(path);
     struct stat st;
     return !resolved.empty() && stat(resolved.c_str(), &st) == 0;
-}
-
-std::vector<std::string> ListFilesWithExtension(std::string_view folder, std::string_view ext) {
-    // "wav", ".wav" and "*.wav" all mean the extension wav.
-    if (ext.starts_with("*"))
-        ext.remove_prefix(1);
-    if (ext.starts_with("."))
-        ext.remove_prefix(1);
-    const std::string folderPath = folder.empty() ? std::string(".") : ResolvePath(folder);
-    std::vector<std::string> names;
-    DIR* dir = opendir(folderPath.c_str());
-    if (!dir)
-        return names;
-    const int fd = dirfd(dir);
-    while (const dirent* entry = readdir(dir)) {
-        const std::string_view name = entry->d_name;
-        const std::size_t dot = name.rfind('.');
-        const std::string_view extension =
-            dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
-        if (!EqualsIgnoringAsciiCase(extension, ext))
-            continue;
-        struct stat st;
-        if (fstatat(fd, entry->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))
-            continue; // follows symbolic links; folders, devices and dangling links are left out
-        names.emplace_back(name);
-    }
-    closedir(dir);
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return LessIgnoringAsciiCase(a, b);
-    });
-    return names;
-}
-
-std::string ExecutableFolder() {
-    char buffer[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer);
-    if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buffer)
-        return "./";
-    const std::string exe(buffer, static_cast<std::size_t>(n));
-    const std::size_t slash = exe.rfind('/');
-    if (slash == std::string::npos)
-        return "./";
-    return exe.substr(0, slash + 1);
 }
 
 std::optional<std::string> DriveRoot(char letter, const std::string& iniPath) {
@@ -213,17 +144,6 @@ std::optional<std::string> DriveRoot(char letter, const std::string& iniPath) {
     if (folder.back() != kPathSeparator)
         folder += kPathSeparator;
     return folder;
-}
-
-std::optional<std::string> ResolveDriveLetter(std::string_view path, const std::string& iniPath) {
-    if (!HasDriveLetter(path))
-        return std::string(path);
-    auto root = DriveRoot(path[0], iniPath);
-    if (!root)
-        return std::nullopt;
-    if (path.size() > 3)
-        *root += ToNativePath(path.substr(3));
-    return root;
 }
 
 std::string MountRootOf(std::string_view path) {

@@ -2,31 +2,11 @@
 
 #include <algorithm>
 
-#include "platform/prompts.h"
 #include "playback/audio/audio_backend.h"
-#include "resources/string_table.h"
 
 namespace {
 
-AudioFailureReporter& Reporter() {
-    static AudioFailureReporter reporter;
-    return reporter;
-}
-
-void ReportPlayFailure() {
-    if (Reporter()) {
-        Reporter()();
-        return;
-    }
-    ShowOkMessage(ids::IDS_AUDIO_PLAY_FAILED, platform::MsgIcon::Error);
-}
-
-// The back end when OpenAudio opened it; nullptr otherwise.
-AudioBackend* OpenBackend() {
-    return GetAudioState().opened ? GetAudioBackend() : nullptr;
-}
-
-// Everything but busy back to the state before OpenAudio.
+// Everything but busy back to the state before Open.
 void ResetState(AudioState& state) {
     const bool busy = state.busy;
     state = AudioState{};
@@ -35,9 +15,19 @@ void ResetState(AudioState& state) {
 
 } // namespace
 
-AudioState& GetAudioState() {
-    static AudioState state;
-    return state;
+PcAudio::PcAudio(std::unique_ptr<AudioBackend> backend) : m_backend(std::move(backend)) {}
+
+PcAudio::~PcAudio() = default;
+
+void PcAudio::SetBackend(std::unique_ptr<AudioBackend> backend) {
+    m_state.opened = false;
+    m_state.segmentLoaded = false;
+    m_state.backendOpenCalled = false;
+    m_backend = std::move(backend);
+}
+
+AudioBackend* PcAudio::OpenBackend() const {
+    return m_state.opened ? m_backend.get() : nullptr;
 }
 
 int VolumeLevel(const AudioState& state, int percent) {
@@ -47,10 +37,10 @@ int VolumeLevel(const AudioState& state, int percent) {
     return static_cast<int>(range * p / 100 + state.levelMin);
 }
 
-bool OpenAudio(void* window) {
-    AudioState& state = GetAudioState();
+bool PcAudio::Open(void* window) {
+    AudioState& state = m_state;
     ResetState(state);
-    AudioBackend* backend = GetAudioBackend();
+    AudioBackend* backend = m_backend.get();
     if (!backend)
         return false;
     state.backendOpenCalled = true;
@@ -58,11 +48,11 @@ bool OpenAudio(void* window) {
     return state.opened;
 }
 
-bool StartClip(const std::string& path) {
-    AudioState& state = GetAudioState();
+bool PcAudio::StartClip(const std::string& path) {
+    AudioState& state = m_state;
     AudioBackend* backend = OpenBackend();
     if (!backend)
-        return false; // OpenAudio failed or never ran: nothing to play with
+        return false; // Open failed or never ran: nothing to play with
 
     // 1. Release the clip before (cuts off one that still sounds).
     if (state.segmentLoaded) {
@@ -83,8 +73,8 @@ bool StartClip(const std::string& path) {
     return true;
 }
 
-void StopClip() {
-    AudioState& state = GetAudioState();
+void PcAudio::StopClip() {
+    AudioState& state = m_state;
     AudioBackend* backend = OpenBackend();
     if (!backend || !state.segmentLoaded)
         return;
@@ -93,12 +83,12 @@ void StopClip() {
     backend->StopAll();
 }
 
-void SetClipVolume(int percent) {
-    GetAudioState().requestedPercent = percent;
+void PcAudio::SetClipVolume(int percent) {
+    m_state.requestedPercent = percent;
 }
 
-void PlayClip(bool& volumeChanged, const std::string& path, int percent) {
-    AudioState& state = GetAudioState();
+void PcAudio::Play(bool& volumeChanged, const std::string& path, int percent) {
+    AudioState& state = m_state;
     if (state.busy) {
         // A nested request: the earlier one cannot finish while this one runs
         // on the same thread, so it is not waited for; the sounding clip is
@@ -111,17 +101,17 @@ void PlayClip(bool& volumeChanged, const std::string& path, int percent) {
         volumeChanged = false;
     }
     state.busy = true;
-    if (!StartClip(path))
-        ReportPlayFailure();
-    GetAudioState().busy = false;
+    if (!StartClip(path) && m_reporter)
+        m_reporter();
+    m_state.busy = false;
 }
 
-void CloseAudio() {
+void PcAudio::Close() {
     // Nothing waits for busy: on the one thread a request that is still being
-    // carried out (CloseAudio called from its failure message) cannot finish
+    // carried out (Close called from its failure message) cannot finish
     // before this call returns.
-    AudioState& state = GetAudioState();
-    AudioBackend* backend = GetAudioBackend();
+    AudioState& state = m_state;
+    AudioBackend* backend = m_backend.get();
     if (backend && state.opened && state.segmentLoaded)
         backend->StopAll();
     if (backend && state.backendOpenCalled)
@@ -129,6 +119,6 @@ void CloseAudio() {
     ResetState(state);
 }
 
-void SetAudioFailureReporter(AudioFailureReporter reporter) {
-    Reporter() = std::move(reporter);
+void PcAudio::SetFailureReporter(std::function<void()> reporter) {
+    m_reporter = std::move(reporter);
 }

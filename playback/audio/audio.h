@@ -1,36 +1,37 @@
-// PC audio output: one process-wide state record and free functions that play
-// one WAV clip at a time at a master volume given as a percentage.
+// PC audio output: one object (its state record, back end and failure
+// reporter) that plays one WAV clip at a time at a master volume given as a
+// percentage. A program's composition root owns it and puts it in its Services.
 //
 // The module runs on the main dialog's thread only. It reaches the sound output
-// through the installed AudioBackend (audio_backend.h) in place of DirectMusic:
-//   OpenAudio  -> Open
+// through its AudioBackend (audio_backend.h) in place of DirectMusic:
+//   Open       -> Open
 //   StartClip  -> StopAll (when a clip was loaded), SetMasterGain (only when the
 //                 requested percentage differs from the applied one), Play
 //   StopClip   -> IsPlaying, StopAll (only when a clip was loaded and sounds)
-//   CloseAudio -> StopAll (when a clip was loaded), Close
-// After a failed (or never made) OpenAudio no play reaches the back end: every
-// PlayClip reports a failure.
+//   Close      -> StopAll (when a clip was loaded), Close
+// After a failed (or never made) Open no play reaches the back end: every
+// Play reports a failure.
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
+#include "playback/audio/audio_backend.h"
+
 struct AudioState {
-    bool opened = false;        // OpenAudio succeeded (the back end is ready)
+    bool opened = false;        // Open succeeded (the back end is ready)
     bool segmentLoaded = false; // a clip was started and not yet released
     int levelMax = 1000;        // hundredths of a dB at 100 percent
     int levelMin = -1500;       // hundredths of a dB at 0 percent
     int requestedPercent = 0;   // volume the next clip is to get
     int appliedPercent = -1;    // last volume handed to the back end; -1 none
     bool busy = false;          // a play request is being carried out
-    // OpenAudio handed the back end its Open (successful or not) and CloseAudio
-    // has not yet closed it: CloseAudio calls the back end's Close exactly once
-    // per OpenAudio that reached a back end.
+    // Open handed the back end its Open (successful or not) and Close
+    // has not yet closed it: Close calls the back end's Close exactly once
+    // per Open that reached a back end.
     bool backendOpenCalled = false;
 };
-
-// The one state record of the process.
-AudioState& GetAudioState();
 
 // Level in hundredths of a dB for a percentage:
 // (levelMax - levelMin) * percent / 100 + levelMin, the division truncated
@@ -38,44 +39,67 @@ AudioState& GetAudioState();
 // 0..100 is first clamped to 0..100, so the level never leaves the range.
 int VolumeLevel(const AudioState& state, int percent);
 
-// Resets the state (levels -1500..1000, requested 0, applied -1, no clip; busy
-// is left alone, InitPlayer clears it) and opens the installed back end. false
-// when no back end is installed or its Open fails; the program goes on and
-// every later PlayClip fails.
-bool OpenAudio(void* window);
+class PcAudio {
+public:
+    // Without a back end every Open fails. Destroying it does not Close: the
+    // back end's destructor releases its device.
+    explicit PcAudio(std::unique_ptr<AudioBackend> backend = nullptr);
+    ~PcAudio();
+    PcAudio(const PcAudio&) = delete;
+    PcAudio& operator=(const PcAudio&) = delete;
 
-// Plays a clip; volumeChanged is the player's flag that the volume moved since
-// the last clip (read and cleared).
-// 1. When busy (a request is still being carried out; on the one thread this
-//    can only be a nested request, made while the failure message of an earlier
-//    request is open): StopClip, then the request is dropped. Nothing waits, as
-//    the earlier request cannot finish while this one runs; the dropped request
-//    reports nothing and leaves volumeChanged as it is.
-// 2. When volumeChanged: SetClipVolume(percent) and clear volumeChanged.
-//    Otherwise percent is not looked at.
-// 3. Set busy, StartClip(path); when it returns false call the failure reporter
-//    (busy is still set while it runs); clear busy. Returns once the clip has
-//    started; it does not wait for its end.
-void PlayClip(bool& volumeChanged, const std::string& path, int percent);
+    AudioState& State() { return m_state; }
+    // Replaces the back end (the SDL one in the program, a recording one in
+    // tests); the module forgets that the old one was opened (the old one's
+    // destructor releases its device).
+    void SetBackend(std::unique_ptr<AudioBackend> backend);
+    AudioBackend* Backend() const { return m_backend.get(); }
 
-// Stops what sounds when a clip was loaded, closes the back end (once per
-// OpenAudio that reached it) and resets the state to Closed. It never waits: a
-// request that is still being carried out is the caller's own (CloseAudio from
-// within its failure message), so busy is left to that request to clear.
-// Valid in every state, also twice in a row.
-void CloseAudio();
+    // Resets the state (levels -1500..1000, requested 0, applied -1, no clip; busy
+    // is left alone, InitPlayer clears it) and opens the back end. false
+    // when there is no back end or its Open fails; the program goes on and
+    // every later Play fails.
+    bool Open(void* window);
 
-// Starts a clip, replacing the one before; true when it has started.
-bool StartClip(const std::string& path);
-// Stops the clip when one was loaded and still sounds; segmentLoaded keeps its
-// value so the next StartClip still releases the clip.
-void StopClip();
-// Sets the percentage the next clip is to get (requestedPercent).
-void SetClipVolume(int percent);
+    // Plays a clip; volumeChanged is the player's flag that the volume moved since
+    // the last clip (read and cleared).
+    // 1. When busy (a request is still being carried out; on the one thread this
+    //    can only be a nested request, made while the failure message of an earlier
+    //    request is open): StopClip, then the request is dropped. Nothing waits, as
+    //    the earlier request cannot finish while this one runs; the dropped request
+    //    reports nothing and leaves volumeChanged as it is.
+    // 2. When volumeChanged: SetClipVolume(percent) and clear volumeChanged.
+    //    Otherwise percent is not looked at.
+    // 3. Set busy, StartClip(path); when it returns false call the failure reporter
+    //    (busy is still set while it runs); clear busy. Returns once the clip has
+    //    started; it does not wait for its end.
+    void Play(bool& volumeChanged, const std::string& path, int percent);
 
-// What PlayClip calls when a play fails: the program installs one that shows
-// message 125 ("音声の再生に失敗しました", error icon, OK button). Without one
-// installed (or after installing an empty function) the module shows message
-// 125 itself through platform::GetPrompts().
-using AudioFailureReporter = std::function<void()>;
-void SetAudioFailureReporter(AudioFailureReporter reporter);
+    // Stops what sounds when a clip was loaded, closes the back end (once per
+    // Open that reached it) and resets the state to Closed. It never waits: a
+    // request that is still being carried out is the caller's own (Close from
+    // within its failure message), so busy is left to that request to clear.
+    // Valid in every state, also twice in a row.
+    void Close();
+
+    // Starts a clip, replacing the one before; true when it has started.
+    bool StartClip(const std::string& path);
+    // Stops the clip when one was loaded and still sounds; segmentLoaded keeps its
+    // value so the next StartClip still releases the clip.
+    void StopClip();
+    // Sets the percentage the next clip is to get (requestedPercent).
+    void SetClipVolume(int percent);
+
+    // What Play calls when a play fails: the player installs one that shows
+    // message 125 ("音声の再生に失敗しました", error icon, OK button). Without
+    // one (or with an empty function) a failure is reported to no one.
+    void SetFailureReporter(std::function<void()> reporter);
+
+private:
+    // The back end when Open opened it; nullptr otherwise.
+    AudioBackend* OpenBackend() const;
+
+    AudioState m_state;
+    std::unique_ptr<AudioBackend> m_backend;
+    std::function<void()> m_reporter;
+};

@@ -22,8 +22,3 @@ public:
     // Releases the device. Valid in every state.
     virtual void Close() = 0;
 };
-
-// The back end that OpenAudio uses. The program installs the SDL one; tests and
-// the scenario runner install a recording one. Without one, OpenAudio fails.
-void SetAudioBackend(std::unique_ptr<AudioBackend> backend);
-AudioBackend* GetAudioBackend();

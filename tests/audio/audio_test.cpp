@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/sleep.h"
 #include "playback/audio/audio_backend.h"
 #include "playback/audio/recording_backend.h"
 #include "support/test_support.h"
@@ -22,39 +21,30 @@ using Lines = std::vector<std::string>;
 class AudioTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::SetSleepFunction([this](int ms) { sleeps.push_back(ms); });
-        SetAudioFailureReporter([this] {
+        audio.SetFailureReporter([this] {
             ++failures;
-            busyInReporter = GetAudioState().busy;
+            busyInReporter = audio.State().busy;
             if (onFailure)
                 onFailure();
         });
-        GetAudioState() = AudioState{};
         Install({});
         testsupport::WriteFile(good, testsupport::MakeWav(22050, 200));
         testsupport::WriteFile(other, testsupport::MakeWav(8000, 80, 3000));
     }
 
-    void TearDown() override {
-        onFailure = nullptr;
-        CloseAudio();
-        SetAudioBackend(nullptr);
-        SetAudioFailureReporter({});
-        platform::SetSleepFunction({});
-        GetAudioState() = AudioState{};
-    }
+    void TearDown() override { onFailure = nullptr; }
 
     void Install(RecordingAudioBackend::Options options) {
         auto b = std::make_unique<RecordingAudioBackend>(
             [this](const std::string& line) { lines.push_back(line); }, options);
         backend = b.get();
-        SetAudioBackend(std::move(b));
+        audio.SetBackend(std::move(b));
     }
 
     // Opens the module and plays the good clip at 60 percent, then forgets the lines.
     void OpenAndPlay() {
-        ASSERT_TRUE(OpenAudio(nullptr));
-        PlayClip(volumeChanged, good, 60);
+        ASSERT_TRUE(audio.Open(nullptr));
+        audio.Play(volumeChanged, good, 60);
         Take();
     }
 
@@ -68,6 +58,7 @@ protected:
     std::string Play(const std::string& path) { return "audio play " + path + " -> ok"; }
     std::string PlayFail(const std::string& path) { return "audio play " + path + " -> fail"; }
 
+    PcAudio audio;
     testsupport::TempDir dir;
     const std::string good = dir / "good.wav";
     const std::string other = dir / "other.wav";
@@ -77,7 +68,6 @@ protected:
     std::size_t taken = 0;
     int failures = 0;
     bool busyInReporter = false;
-    std::vector<int> sleeps;
     std::function<void()> onFailure;
     // The player's m_bVolumeChanged starts true (core/voice_player.h).
     bool volumeChanged = true;
@@ -103,12 +93,12 @@ TEST_F(AudioTest, GainIsSetOnceUntilTheTrackbarMoves) {
     OpenAndPlay(); // trackbar at its default 40
     EXPECT_FALSE(volumeChanged);
     EXPECT_EQ(lines, (Lines{"audio open -> ok", "audio gain 0", Play(good)}));
-    EXPECT_TRUE(GetAudioState().segmentLoaded);
-    EXPECT_EQ(GetAudioState().appliedPercent, 60);
-    EXPECT_FALSE(GetAudioState().busy);
+    EXPECT_TRUE(audio.State().segmentLoaded);
+    EXPECT_EQ(audio.State().appliedPercent, 60);
+    EXPECT_FALSE(audio.State().busy);
     // Without the flag the percentage is not looked at; a clip stops the one before.
-    PlayClip(volumeChanged, other, 10);
-    PlayClip(volumeChanged, good, 90);
+    audio.Play(volumeChanged, other, 10);
+    audio.Play(volumeChanged, good, 90);
     EXPECT_EQ(Take(), (Lines{"audio stop", Play(other), "audio stop", Play(good)}));
     EXPECT_EQ(failures, 0);
     const std::pair<int, Lines> moves[] = {
@@ -118,7 +108,7 @@ TEST_F(AudioTest, GainIsSetOnceUntilTheTrackbarMoves) {
     };
     for (const auto& [percent, expected] : moves) {
         volumeChanged = true;
-        PlayClip(volumeChanged, good, percent);
+        audio.Play(volumeChanged, good, percent);
         EXPECT_EQ(Take(), expected) << percent;
         EXPECT_FALSE(volumeChanged);
     }
@@ -127,145 +117,143 @@ TEST_F(AudioTest, GainIsSetOnceUntilTheTrackbarMoves) {
 
 TEST_F(AudioTest, FailedPlaysReportAndTheNextPlayWorks) {
     OpenAndPlay();
-    PlayClip(volumeChanged, missing, 60);
+    audio.Play(volumeChanged, missing, 60);
     EXPECT_EQ(failures, 1);
     EXPECT_TRUE(busyInReporter);
-    EXPECT_FALSE(GetAudioState().busy);
-    EXPECT_FALSE(GetAudioState().segmentLoaded); // the clip before was released
+    EXPECT_FALSE(audio.State().busy);
+    EXPECT_FALSE(audio.State().segmentLoaded); // the clip before was released
     EXPECT_EQ(Take(), (Lines{"audio stop", PlayFail(missing)}));
     EXPECT_NE(backend->LastError().find("missing.wav"), std::string::npos);
     // The file is read anew each time and checked before it is played.
     const std::string clip = dir / "clip.wav";
     testsupport::WriteFile(clip, "this is not a wave file at all");
-    PlayClip(volumeChanged, clip, 60);
+    audio.Play(volumeChanged, clip, 60);
     EXPECT_NE(backend->LastError().find("not a RIFF file"), std::string::npos);
     testsupport::WriteFile(clip, testsupport::MakeWav(22050, 100));
-    PlayClip(volumeChanged, clip, 60);
-    EXPECT_TRUE(GetAudioState().segmentLoaded);
+    audio.Play(volumeChanged, clip, 60);
+    EXPECT_TRUE(audio.State().segmentLoaded);
     EXPECT_EQ(failures, 2);
     // Nothing loaded after a failure, so nothing to stop.
     EXPECT_EQ(Take(), (Lines{PlayFail(clip), Play(clip)}));
 }
 
 TEST_F(AudioTest, WithoutAnOpenBackendEveryPlayReportsAndTouchesNothing) {
-    PlayClip(volumeChanged, good, 60); // before OpenAudio
+    audio.Play(volumeChanged, good, 60); // before OpenAudio
     EXPECT_EQ(failures, 1);
     EXPECT_TRUE(lines.empty());
 
     Install({.failOpen = true});
-    EXPECT_FALSE(OpenAudio(nullptr));
-    EXPECT_FALSE(GetAudioState().opened);
+    EXPECT_FALSE(audio.Open(nullptr));
+    EXPECT_FALSE(audio.State().opened);
     for (int i = 0; i < 3; ++i) {
         volumeChanged = true;
-        PlayClip(volumeChanged, good, 60);
+        audio.Play(volumeChanged, good, 60);
     }
-    StopClip();
+    audio.StopClip();
     EXPECT_EQ(failures, 4);
     EXPECT_EQ(Take(), Lines{"audio open -> fail"});
-    CloseAudio(); // releases what the open made
+    audio.Close(); // releases what the open made
     EXPECT_EQ(Take(), Lines{"audio close"});
 
-    SetAudioBackend(nullptr);
-    EXPECT_FALSE(OpenAudio(nullptr));
-    PlayClip(volumeChanged, good, 60);
+    audio.SetBackend(nullptr);
+    EXPECT_FALSE(audio.Open(nullptr));
+    audio.Play(volumeChanged, good, 60);
     EXPECT_EQ(failures, 5);
-    CloseAudio();
-    CloseAudio();
+    audio.Close();
+    audio.Close();
     EXPECT_TRUE(Take().empty());
 }
 
 TEST_F(AudioTest, NestedRequestFromTheReporterIsDropped) {
     OpenAndPlay();
     bool nestedFlag = true;
-    onFailure = [&] { PlayClip(nestedFlag, other, 100); };
-    PlayClip(volumeChanged, missing, 60);
+    onFailure = [&] { audio.Play(nestedFlag, other, 100); };
+    audio.Play(volumeChanged, missing, 60);
     onFailure = nullptr;
     EXPECT_EQ(failures, 1);  // the dropped request reports nothing
     EXPECT_TRUE(nestedFlag); // and leaves its volume request for later
-    EXPECT_FALSE(GetAudioState().busy);
+    EXPECT_FALSE(audio.State().busy);
     // Step 1 of the failed request had released the clip already, so the nested
     // request finds nothing sounding and plays nothing.
     EXPECT_EQ(Take(), (Lines{"audio stop", PlayFail(missing)}));
 
-    PlayClip(nestedFlag, other, 100);
+    audio.Play(nestedFlag, other, 100);
     EXPECT_EQ(Take(), (Lines{"audio gain 1000", Play(other)}));
 }
 
 TEST_F(AudioTest, RequestWhileBusyStopsTheSoundingClipAndIsDropped) {
     OpenAndPlay();
-    GetAudioState().busy = true; // an earlier request is being carried out
+    audio.State().busy = true; // an earlier request is being carried out
     volumeChanged = true;
-    PlayClip(volumeChanged, other, 100);
+    audio.Play(volumeChanged, other, 100);
     EXPECT_EQ(Take(), Lines{"audio stop"});
     EXPECT_FALSE(backend->IsPlaying());
     EXPECT_TRUE(volumeChanged);
-    EXPECT_TRUE(GetAudioState().busy); // still the earlier request's
-    EXPECT_TRUE(GetAudioState().segmentLoaded);
+    EXPECT_TRUE(audio.State().busy); // still the earlier request's
+    EXPECT_TRUE(audio.State().segmentLoaded);
     EXPECT_EQ(failures, 0);
-    EXPECT_TRUE(sleeps.empty()); // nothing waited
 
     // Nothing sounds any more: a further nested request stops nothing.
-    PlayClip(volumeChanged, other, 100);
+    audio.Play(volumeChanged, other, 100);
     EXPECT_TRUE(Take().empty());
-    GetAudioState().busy = false;
+    audio.State().busy = false;
 }
 
 TEST_F(AudioTest, StopClipStopsOnlyASoundingClipAndKeepsItLoaded) {
-    ASSERT_TRUE(OpenAudio(nullptr));
-    StopClip(); // nothing loaded
-    PlayClip(volumeChanged, good, 60);
+    ASSERT_TRUE(audio.Open(nullptr));
+    audio.StopClip(); // nothing loaded
+    audio.Play(volumeChanged, good, 60);
     Take();
-    StopClip();
+    audio.StopClip();
     EXPECT_EQ(Take(), Lines{"audio stop"});
-    EXPECT_TRUE(GetAudioState().segmentLoaded);
-    StopClip(); // no longer sounding
+    EXPECT_TRUE(audio.State().segmentLoaded);
+    audio.StopClip(); // no longer sounding
     EXPECT_TRUE(Take().empty());
-    PlayClip(volumeChanged, good, 60); // still releases the loaded clip
+    audio.Play(volumeChanged, good, 60); // still releases the loaded clip
     EXPECT_EQ(Take(), (Lines{"audio stop", Play(good)}));
 }
 
 TEST_F(AudioTest, FailedGainIsNotRetriedForTheSamePercentage) {
     Install({.failGain = true});
-    ASSERT_TRUE(OpenAudio(nullptr));
+    ASSERT_TRUE(audio.Open(nullptr));
     Take();
-    PlayClip(volumeChanged, good, 60);
+    audio.Play(volumeChanged, good, 60);
     EXPECT_EQ(failures, 1);
     EXPECT_EQ(Take(), Lines{"audio gain 0"});
-    EXPECT_EQ(GetAudioState().appliedPercent, 60);
-    EXPECT_FALSE(GetAudioState().segmentLoaded);
+    EXPECT_EQ(audio.State().appliedPercent, 60);
+    EXPECT_FALSE(audio.State().segmentLoaded);
 
-    PlayClip(volumeChanged, good, 60);
+    audio.Play(volumeChanged, good, 60);
     EXPECT_EQ(failures, 1);
     EXPECT_EQ(Take(), Lines{Play(good)});
 
     volumeChanged = true;
-    PlayClip(volumeChanged, good, 60); // the same percentage again
+    audio.Play(volumeChanged, good, 60); // the same percentage again
     EXPECT_EQ(Take(), (Lines{"audio stop", Play(good)}));
     volumeChanged = true;
-    PlayClip(volumeChanged, good, 80); // a different one is tried
+    audio.Play(volumeChanged, good, 80); // a different one is tried
     EXPECT_EQ(failures, 2);
     EXPECT_EQ(Take(), (Lines{"audio stop", "audio gain 500"}));
 }
 
 TEST_F(AudioTest, CloseAudioStopsClosesAndIsValidTwice) {
-    CloseAudio(); // before OpenAudio: touches nothing
+    audio.Close(); // before OpenAudio: touches nothing
     EXPECT_TRUE(lines.empty());
-    ASSERT_TRUE(OpenAudio(nullptr));
+    ASSERT_TRUE(audio.Open(nullptr));
     Take();
-    CloseAudio();
+    audio.Close();
     EXPECT_EQ(Take(), Lines{"audio close"}); // no clip: nothing to stop
     OpenAndPlay();
-    CloseAudio();
+    audio.Close();
     EXPECT_EQ(Take(), (Lines{"audio stop", "audio close"}));
-    AudioState& s = GetAudioState();
+    AudioState& s = audio.State();
     EXPECT_FALSE(s.opened);
     EXPECT_FALSE(s.segmentLoaded);
     EXPECT_EQ(s.appliedPercent, -1);
-    CloseAudio();
+    audio.Close();
     EXPECT_TRUE(Take().empty());
-    EXPECT_TRUE(sleeps.empty());
     volumeChanged = true;
-    PlayClip(volumeChanged, good, 60); // closed: fails, touches nothing
+    audio.Play(volumeChanged, good, 60); // closed: fails, touches nothing
     EXPECT_EQ(failures, 1);
     EXPECT_TRUE(Take().empty());
 }
@@ -273,25 +261,12 @@ TEST_F(AudioTest, CloseAudioStopsClosesAndIsValidTwice) {
 TEST_F(AudioTest, CloseAudioDuringARequestClosesWithoutWaiting) {
     OpenAndPlay();
     // The program is shut down while message 125 of a request is open.
-    onFailure = [] { CloseAudio(); };
-    PlayClip(volumeChanged, missing, 60);
+    onFailure = [this] { audio.Close(); };
+    audio.Play(volumeChanged, missing, 60);
     onFailure = nullptr;
-    EXPECT_TRUE(sleeps.empty());
     EXPECT_EQ(Take(), (Lines{"audio stop", PlayFail(missing), "audio close"}));
-    EXPECT_FALSE(GetAudioState().busy);
-    EXPECT_FALSE(GetAudioState().opened);
-}
-
-TEST_F(AudioTest, DefaultReporterShowsMessage125) {
-    Lines shown;
-    platform::HeadlessPrompts prompts([&](const std::string& line) { shown.push_back(line); });
-    platform::SetPrompts(&prompts);
-    SetAudioFailureReporter({});
-    ASSERT_TRUE(OpenAudio(nullptr));
-    PlayClip(volumeChanged, missing, 60);
-    platform::SetPrompts(nullptr);
-    EXPECT_EQ(shown, Lines{"message 125 error: 音声の再生に失敗しました -> OK"});
-    EXPECT_EQ(failures, 0);
+    EXPECT_FALSE(audio.State().busy);
+    EXPECT_FALSE(audio.State().opened);
 }
 
 } // namespace

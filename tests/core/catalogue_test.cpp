@@ -63,11 +63,11 @@ TEST_F(PlayerTest, HeaderIsSkippedAndCp932TextDecoded) {
                         "1,おはよう①,x,ａ.wav,1,2,1\n"
                         ",こんにちは,x,b.wav,2,3,1\n");
     auto& p = Player();
-    ASSERT_EQ(p.m_nVoiceCount, 2);
-    EXPECT_EQ(p.m_pVoices[0].pszText, "おはよう①");
-    EXPECT_EQ(p.m_pVoices[0].pszFile, "ａ.wav");
-    EXPECT_EQ(p.m_pVoices[0].rawFile, "\x82\x81.wav");
-    EXPECT_EQ(p.m_pVoices[1].nSoundId, 2);
+    ASSERT_EQ(p.Catalogue().entries.size(), 2u);
+    EXPECT_EQ(p.Catalogue().entries[0].pszText, "おはよう①");
+    EXPECT_EQ(p.Catalogue().entries[0].pszFile, "ａ.wav");
+    EXPECT_EQ(p.Catalogue().entries[0].rawFile, "\x82\x81.wav");
+    EXPECT_EQ(p.Catalogue().entries[1].nSoundId, 2);
     EXPECT_TRUE(m_log.empty());
 }
 
@@ -78,17 +78,17 @@ TEST_F(PlayerTest, LongLinesBecomeSeveralRowsHeaderIncluded) {
     Put("Ninshiki.csv", std::string(255, 'h') + header + longRow);
     auto& p = Player();
     // The header's continuation is taken as a row.
-    ASSERT_EQ(p.m_nVoiceCount, 2);
-    EXPECT_EQ(p.m_pVoices[0].pszText, "rest-of-header");
-    EXPECT_EQ(p.m_pVoices[1].pszText, "long");
-    EXPECT_EQ(p.m_pVoices[1].wFlags, 0);
+    ASSERT_EQ(p.Catalogue().entries.size(), 2u);
+    EXPECT_EQ(p.Catalogue().entries[0].pszText, "rest-of-header");
+    EXPECT_EQ(p.Catalogue().entries[1].pszText, "long");
+    EXPECT_EQ(p.Catalogue().entries[1].wFlags, 0);
     // Its remainder ",0,1,1" did not become a row (column 1 empty but only
     // four columns), and the flags were not read from beyond byte 255.
 }
 
 TEST_F(PlayerTest, MissingOrUnreadableCatalogueShowsMessage102) {
     auto& p = Player();
-    EXPECT_EQ(p.m_nVoiceCount, 0);
+    EXPECT_TRUE(p.Catalogue().entries.empty());
     ASSERT_EQ(m_log.size(), 1u);
     EXPECT_EQ(m_log[0], "message 102 warning: 認識語データファイルの読み込みに失敗しました -> OK");
 
@@ -107,8 +107,7 @@ TEST_F(PlayerTest, RandomBytesCatalogueLoadsWithoutHarm) {
         b = static_cast<char>(gen() & 0xFF);
     testsupport::WriteFile(m_dir / "Ninshiki.csv", bytes);
     auto& p = Player();
-    EXPECT_EQ(p.m_nVoiceCount, static_cast<int>(p.m_pVoices.size()));
-    for (const auto& e : p.m_pVoices)
+    for (const auto& e : p.Catalogue().entries)
         EXPECT_FALSE(e.pszText.empty());
 }
 
@@ -128,18 +127,18 @@ TEST_F(PlayerTest, RowsThatDifferOnlyInAWindowsOnlyByteStayApart) {
     testsupport::WriteFile(m_dir / "Ninshiki.csv",
                            "h\r\n1,a\xFD,x,fd.wav,5,1,1\r\n1,a\xFE,x,fe.wav,6,1,1\r\n");
     auto& p = Player();
-    ASSERT_EQ(p.m_nVoiceCount, 2);
-    EXPECT_NE(p.m_pVoices[0].pszText, p.m_pVoices[1].pszText);
-    for (const auto& e : p.m_pVoices)
+    ASSERT_EQ(p.Catalogue().entries.size(), 2u);
+    EXPECT_NE(p.Catalogue().entries[0].pszText, p.Catalogue().entries[1].pszText);
+    for (const auto& e : p.Catalogue().entries)
         EXPECT_EQ(p.FindEntryByText(e.pszText)->pszFile, e.pszFile);
 }
 
 TEST_F(PlayerTest, EntryCopiedBeforeTheTableIsFreedKeepsItsTexts) {
     Put("Ninshiki.csv", "h\n1,おはよう,x,ａ.wav,1,2,1\n");
     auto& p = Player();
-    ASSERT_EQ(p.m_nVoiceCount, 1);
-    VoiceEntry copy = p.m_pVoices[0];
-    copy = p.m_pVoices[0];
+    ASSERT_EQ(p.Catalogue().entries.size(), 1u);
+    VoiceEntry copy = p.Catalogue().entries[0];
+    copy = p.Catalogue().entries[0];
     p.FreeVoices();
     EXPECT_EQ(copy.pszText, "おはよう");
     EXPECT_EQ(copy.rawFile, "\x82\x81.wav");

@@ -50,8 +50,7 @@ TEST_F(ClipListTest, RecognitionWordCategories) {
 TEST_F(ClipListTest, HiddenCatalogueTestsItsOwnBitsAndIgnoresListDefaults) {
     Settings("[LIST]\nVOICE_DEFAULT=0\n");
     auto& p = InitedPlayer();
-    p.m_bUraVoice = true;
-    ASSERT_TRUE(p.ChangeMode(MODE_VOICE, Dialog()));
+    ASSERT_TRUE(p.OpenHiddenCatalogue(Dialog()));
     EXPECT_EQ(ListLines(), Lines{"u-1"});
     EXPECT_EQ(Dialog().ListGetSel(ctl::kClipList), -1);
     EXPECT_EQ(Show(10), Lines{"u-all8"}); // all eight bits 0x0FF

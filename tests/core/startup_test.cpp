@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
+#include "core/start_folder.h"
 #include "platform/dialog_host.h"
+#include "platform/paths.h"
 #include "support/player_fixture.h"
 
 namespace {
@@ -51,8 +54,8 @@ TEST_F(StartupTest, FailedSettingsWritesAreToldOnceAndTheValueStaysForTheSession
     for (const char* folder : {"/d/a\r[REMOTE]\rCONNECT_TYPE=2", "/d/b\nc"}) {
         m_prompts->QueueChoice(std::string(folder) + "/voice/Ninshiki/NF01.wav");
         EXPECT_TRUE(p.SelectVoiceFolder());
-        EXPECT_EQ(p.m_strVoiceFolder, std::string(folder) + "/voice");
-        EXPECT_EQ(p.ReadSetting("SOUND", "VOICE_FOLDER", ""), p.m_strVoiceFolder);
+        EXPECT_EQ(p.Settings().voiceFolder, std::string(folder) + "/voice");
+        EXPECT_EQ(p.ReadSetting("SOUND", "VOICE_FOLDER", ""), p.Settings().voiceFolder);
     }
     EXPECT_EQ(std::count_if(m_log.begin(), m_log.end(),
                             [](const std::string& l) { return l.starts_with("message"); }),
@@ -71,4 +74,50 @@ TEST_F(StartupTest, FailedAudioShowsMessage124AndStartUpGoesOn) {
     EXPECT_TRUE(Has(
         m_log, "message 124 error: 音声の初期化に失敗しました。\\n音声の再生はできません。 -> OK"));
     EXPECT_EQ(ListLines(), std::vector<std::string>{"あ"});
+}
+
+TEST_F(StartupTest, DataSpelledInAnotherLetterCaseStartsAndPlays) {
+    // A voice folder copied from a Windows disk keeps the catalogue's spelling
+    // only loosely: clips are found as the start-up check finds NF01.wav.
+    std::filesystem::rename(m_dir / "Ninshiki.csv", m_dir / "NINSHIKI.CSV");
+    PutWav("Voice/NINSHIKI/NF01.WAV");
+    PutWav("Voice/NINSHIKI/A.WAV");
+    InitedPlayer();
+    ASSERT_EQ(ListLines(), std::vector<std::string>{"あ"});
+    Dialog().ListSetSel(ctl::kClipList, 0);
+    Player().PlaySelected(Dialog());
+    EXPECT_EQ(m_log.back(), testsupport::Native("audio play ./voice/Ninshiki/a.wav -> ok"));
+}
+
+TEST_F(StartupTest, TheMissingClipsQuestionChoosesADataFolderThatLaterStartsEnter) {
+    // The current folder has a catalogue but no clips; "data" has both.
+    Put("data/Ninshiki.csv", "h\n1,い,x,a.wav,1,1,1\n");
+    PutWav("data/voice/Ninshiki/NF01.wav");
+    Put("share/voxlet/demo/Ninshiki.csv", "h\n");
+    const std::string data = m_dir / "data";
+    for (const std::string& folder : {m_dir / "share", data}) {
+        m_prompts->QueueAnswer(platform::kIdExtra);
+        m_prompts->QueueChoice(folder);
+    }
+    InitedPlayer();
+    EXPECT_EQ(ListLines(), std::vector<std::string>{"い"});
+    EXPECT_EQ(std::count_if(m_log.begin(), m_log.end(),
+                            [](const std::string& l) { return l.starts_with("message 105"); }),
+              2);
+    EXPECT_TRUE(Has(m_log, "message 133 warning: フォルダー[" + (m_dir / "share") +
+                               "]にNinshiki.csvがありません。 -> OK"));
+    EXPECT_TRUE(Has(m_log, "ini write [DATA] DATA_FOLDER=" + data));
+
+    // A start in a folder without a catalogue enters the remembered folder,
+    // or the installed demo set once that folder has lost its catalogue.
+    const std::string bin = m_dir / "bin/";
+    std::filesystem::create_directories(bin);
+    for (const std::string& expected : {data, testsupport::Native(m_dir / "share/voxlet/demo")}) {
+        ASSERT_TRUE(platform::SetCurrentFolder(bin));
+        const StartFolder start = EnterDataFolder(bin, m_dir / "Voxlet.ini");
+        EXPECT_EQ(start.folder, expected);
+        EXPECT_EQ(start.demo, expected != data);
+        EXPECT_TRUE(platform::PathExists("Ninshiki.csv"));
+        std::filesystem::remove(data + "/Ninshiki.csv");
+    }
 }

@@ -9,7 +9,7 @@
 void ExportTest::SetUp() {
     PlayerTest::SetUp();
     m_recorded = std::make_unique<SavePrompts>(*m_prompts);
-    platform::SetPrompts(m_recorded.get());
+    m_services.prompts = m_recorded.get();
 }
 
 std::vector<std::string> ExportTest::Messages() const {
@@ -38,10 +38,6 @@ void ExportTest::PutCatalogues() {
 CVoicePlayer& ExportTest::Player() {
     if (!m_player) {
         PlayerTest::Player();
-        m_player->m_strVoiceFolder = ".\\voice";
-        m_player->m_nDefaultInterval = 0;
-        m_player->m_nIntervalMergin = 1000;
-        m_player->m_nRemoteInterval = 1000;
         m_log.clear();
     }
     return *m_player;
@@ -49,8 +45,7 @@ CVoicePlayer& ExportTest::Player() {
 
 CVoicePlayer& ExportTest::VoicePlayer() {
     CVoicePlayer& p = Player();
-    p.m_nMode = MODE_VOICE;
-    EXPECT_TRUE(p.LoadVoiceCsv(MODE_VOICE));
+    EXPECT_TRUE(p.ChangeMode(MODE_VOICE, Dialog()));
     return p;
 }
 

@@ -49,8 +49,8 @@ protected:
 
     // The catalogues and play lists of tests/fixtures/export/tree.
     void PutCatalogues();
-    // A player constructed now (it loads Ninshiki.csv), with the numbers of
-    // the tests; its messages so far are dropped.
+    // A player constructed now (it loads Ninshiki.csv); its messages so far
+    // are dropped.
     CVoicePlayer& Player();
     // The player switched to mode 1 with voice.csv loaded.
     CVoicePlayer& VoicePlayer();

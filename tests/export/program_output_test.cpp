@@ -23,11 +23,8 @@ namespace {
 const std::string k113 = "message 113 info: ティコプログラムの書出しに成功しました -> OK";
 
 // The play-list settings of the golden files.
-CVoicePlayer& PlayListSettings(CVoicePlayer& p) {
-    p.m_nIntervalMergin = 600;
-    p.m_nRemoteInterval = 1500;
-    return p;
-}
+const std::string kPlayListSettings =
+    "[PLAY]\nINTERVAL_MERGIN=600\n[REMOTE]\nREMOTE_INTERVAL=1500\n";
 
 } // namespace
 
@@ -60,9 +57,10 @@ TEST_F(ExportTest, ClipIsWrittenThenAppendedOrReplaced) {
 
 TEST_F(ExportTest, PlayListReplacesAnyFileAndIsFoundWhateverItsCase) {
     PutCatalogues();
-    CVoicePlayer& p = PlayListSettings(VoicePlayer());
-    p.m_nDefaultInterval = 7; // the play interval plays no part in a play list
-    p.m_strVoiceFolder = ".\\VOICE";
+    // The play interval plays no part in a play list.
+    Settings("[PLAY]\nINTERVAL_MERGIN=600\nDEFAULT_INTERVAL=7\n[REMOTE]\nREMOTE_INTERVAL=1500\n"
+             "[SOUND]\nVOICE_FOLDER=.\\VOICE\n");
+    VoicePlayer();
     testsupport::WriteFile(At("list.TM4"), std::string(10000, 'x'));
     ShowLine("Golden", true);
     Export(At("list.TM4")); // the dialog asked about overwriting; no 115 here
@@ -72,7 +70,8 @@ TEST_F(ExportTest, PlayListReplacesAnyFileAndIsFoundWhateverItsCase) {
 
 TEST_F(ExportTest, PlayListWithAMissingId) {
     PutCatalogues();
-    PlayListSettings(VoicePlayer());
+    Settings(kPlayListSettings);
+    VoicePlayer();
     ShowLine("missing", true);
     Export(At("list.TM4"));
     // Written up to the failing line's SOUND_BLOCK; no TRAILER.
@@ -123,10 +122,11 @@ TEST_F(ExportTest, ClipLengthIntervalMarginAndStepShapeTheProgram) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message()
                      << c.label << " " << c.interval << " " << c.margin << " " << c.step);
-        Player().m_nDefaultInterval = c.interval;
-        Player().m_nIntervalMergin = c.margin;
-        Player().m_nRemoteInterval = c.step;
-        Player().m_nTikoModel = c.model;
+        Settings("[PLAY]\nINTERVAL_MERGIN=" + std::to_string(c.margin) +
+                 "\n[REMOTE]\nREMOTE_INTERVAL=" + std::to_string(c.step) + "\n");
+        m_player.reset();
+        Player().SetDefaultInterval(c.interval);
+        Player().SetModel(c.model);
         std::string expected = Header() + SoundBlock(c.id) +
                                PlayClip("Ninshiki\\" + c.clip + ".wav") + LipHead(c.lip) + Copy();
         for (int i = 0; i < c.groups; ++i)
@@ -136,8 +136,8 @@ TEST_F(ExportTest, ClipLengthIntervalMarginAndStepShapeTheProgram) {
         ShowLine(c.label);
         Export(At(name));
         EXPECT_EQ(Read(name), expected);
+        EXPECT_EQ(Messages(), V{k113});
     }
-    EXPECT_EQ(Messages(), V(std::size(cases), k113));
 }
 
 TEST_F(ExportTest, VoiceModeClipsHaveNoRecognitionFolder) {
@@ -152,7 +152,8 @@ TEST_F(ExportTest, VoiceModeClipsHaveNoRecognitionFolder) {
     EXPECT_EQ(Count(file, "Ninshiki"), 0u);
     EXPECT_EQ(Count(file, "SOUND ID 102"), 1u);
     // The hidden catalogue with the play-list radio exports a clip.
-    Player().m_bUraVoice = true;
+    testsupport::WriteFile(At("ura_voice.csv"), Read("voice.csv"));
+    ASSERT_TRUE(Player().OpenHiddenCatalogue(Dialog()));
     ShowLine("ただいま", true);
     Export(At("u.TM4"));
     EXPECT_FALSE(m_recorded->saveDialogs.at(1).overwritePrompt);
@@ -163,7 +164,8 @@ TEST_F(ExportTest, VoiceModeClipsHaveNoRecognitionFolder) {
 
 TEST_F(ExportTest, PlayListLinesLongerThan255BytesAreSeveralLines) {
     PutCatalogues();
-    VoicePlayer().m_nIntervalMergin = 0;
+    Settings("[PLAY]\nINTERVAL_MERGIN=0\n");
+    VoicePlayer();
     // 255 bytes: "103" and 252 blanks; the rest of the line, "102", is the next line.
     Put("voice/play_list/long.txt", "103" + std::string(252, ' ') + "102\n");
     EXPECT_TRUE(WritePlayListProgram(At("l.TM4"), Player(), At("voice/play_list/long.txt")));
@@ -195,7 +197,7 @@ TEST_F(ExportTest, FailedExportLeavesThePreviousFileAsItWas) {
     if (!disk.SkipReason().empty())
         GTEST_SKIP() << disk.SkipReason();
     PutCatalogues();
-    Player().m_nRemoteInterval = 10; // "長い": 1200 groups, far more than the disk holds
+    Settings("[REMOTE]\nREMOTE_INTERVAL=10\n"); // "長い": 1200 groups, far more than the disk holds
     ShowLine("長い");
     const std::string out = disk.Path() + "/out.TM4", old = Golden("clip_appended.TM4");
     const struct {

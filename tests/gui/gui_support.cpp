@@ -11,7 +11,6 @@
 #include <filesystem>
 
 #include "platform/paths.h"
-#include "platform/sleep.h"
 #include "playback/audio/audio.h"
 #include "playback/audio/audio_backend.h"
 #include "playback/audio/recording_backend.h"
@@ -106,10 +105,11 @@ void MainWindowTest::SetUp() {
     char buf[4096];
     m_oldCwd = getcwd(buf, sizeof buf) ? buf : "/";
     ASSERT_EQ(chdir(m_dir.Path().c_str()), 0);
-    platform::SetSettingsPathOverride(m_dir / "Voxlet.ini");
-    platform::SetPrompts(&m_prompts);
-    platform::SetSleepFunction([](int) {}); // no test waits for real
-    SetAudioBackend(std::make_unique<RecordingAudioBackend>(
+    m_services.settingsPath = m_dir / "Voxlet.ini";
+    m_services.prompts = &m_prompts;
+    m_services.sleep = [](int) {}; // no test waits for real
+    m_services.audio = &m_pcAudio;
+    m_pcAudio.SetBackend(std::make_unique<RecordingAudioBackend>(
         [this](const std::string& line) { m_audio.push_back(line); }));
     Settings("[SOUND]\r\nDEFAULT=30\r\n");
 }
@@ -118,11 +118,6 @@ void MainWindowTest::TearDown() {
     if (m_window)
         Finish();
     m_dlg.reset();
-    CloseAudio();
-    SetAudioBackend(nullptr);
-    platform::SetSleepFunction(nullptr);
-    platform::SetPrompts(nullptr);
-    platform::SetSettingsPathOverride(std::nullopt);
     (void)chdir(m_oldCwd.c_str());
 }
 
@@ -135,7 +130,7 @@ std::string MainWindowTest::SettingsText() const {
 }
 
 void MainWindowTest::Start() {
-    m_dlg = std::make_unique<CVoxletDlg>();
+    m_dlg = std::make_unique<CVoxletDlg>(m_services);
     m_window = new voxwx::WxTemplateDialog(nullptr, *m_dlg, voxwx::kMainWindowStyle);
     voxwx::DecorateMainWindow(*m_window);
     m_window->Move(0, 0);

@@ -101,6 +101,8 @@ protected:
     std::string m_oldCwd;
     std::vector<std::string> m_audio;
     voxwx::WxPrompts m_prompts;
+    PcAudio m_pcAudio; // over a back end that writes m_audio
+    Services m_services;
     std::unique_ptr<CVoxletDlg> m_dlg;
     voxwx::WxTemplateDialog* m_window = nullptr;
 };

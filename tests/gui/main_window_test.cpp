@@ -6,11 +6,15 @@
 #include <wx/button.h>
 #include <wx/slider.h>
 #include <wx/uiaction.h>
+#include <wx/utils.h>
 
 #include <filesystem>
 
+#include <gtk/gtk.h>
+
 #include "gui/gui_support.h"
 #include "platform/dialog_host.h"
+#include "platform/http_transport.h"
 #include "resources/templates.h"
 #include "ui/wx/voxlet_app.h"
 
@@ -37,7 +41,55 @@ guitest::Inspect<voxwx::WxTemplateDialog> AboutBox() {
     });
 }
 
+// A FlashAir card that notes, at each exchange, whether the busy cursor is
+// shown, what the clip box shows and whether the window still waits for a
+// repaint.
+class BusyProbe final : public platform::HttpTransport {
+public:
+    explicit BusyProbe(voxwx::WxTemplateDialog& window) : m_window(window) {}
+    platform::HttpResult Get(const std::string&, std::size_t) override { return Seen(); }
+    platform::HttpResult Post(const std::string&, const std::string&, const std::string&) override {
+        return Seen();
+    }
+    std::vector<std::string> seen;
+
+private:
+    platform::HttpResult Seen() {
+        cairo_region_t* pending =
+            gdk_window_get_update_area(gtk_widget_get_window(m_window.GetHandle()));
+        seen.push_back(std::string(wxIsBusy() ? "busy" : "idle") + " " +
+                       m_window.GetItemText(ctl::kClipDisplay) + (pending ? " unpainted" : ""));
+        if (pending)
+            cairo_region_destroy(pending);
+        return {true, "", ""};
+    }
+    voxwx::WxTemplateDialog& m_window;
+};
+
 } // namespace
+
+TEST_F(MainWindowTest, ARobotExchangeRunsUnderTheBusyCursorAfterARepaint) {
+    Settings("[REMOTE]\nCONNECT_TYPE=2\nFLASHAIR=card\n");
+    Start();
+    BusyProbe probe(Window());
+    m_services.http = &probe;
+    guitest::ClickAt(guitest::ListItemPoint(List(), 1));
+    guitest::Pump(100);
+    ClickControl(ctl::kPlay);
+    m_services.http = nullptr;
+    ASSERT_FALSE(probe.seen.empty());
+    for (const auto& seen : probe.seen)
+        EXPECT_EQ(seen, "busy 3"); // the clip's id, painted
+    EXPECT_FALSE(wxIsBusy());
+}
+
+TEST_F(MainWindowTest, TheFocusStaysVisiblyMarkedAfterPointerClicks) {
+    Start();
+    auto* window = GTK_WINDOW(Window().GetHandle());
+    EXPECT_TRUE(gtk_window_get_focus_visible(window));
+    ClickControl(ctl::kModeVoice);
+    EXPECT_TRUE(gtk_window_get_focus_visible(window));
+}
 
 TEST_F(MainWindowTest, BuildsEveryControlOfTemplate102) {
     Start();
@@ -91,7 +143,7 @@ TEST_F(MainWindowTest, EscClosesAndSavesTheVolumePosition) {
     // GTK moves the slider to the point clicked on its trough; the bottom is quiet.
     guitest::ClickAt(wxPoint(r.x + r.width / 2, r.y + r.height * 9 / 10));
     ASSERT_TRUE(guitest::WaitFor([slider] { return slider->GetValue() >= 80; }));
-    EXPECT_TRUE(Dlg().Player()->m_bVolumeChanged);
+    EXPECT_TRUE(Dlg().Player()->VolumeChanged());
     const int pos = slider->GetValue();
     guitest::PressKey(WXK_ESCAPE);
     ASSERT_TRUE(guitest::WaitFor([this] { return Window().HasEnded(); }));
@@ -133,7 +185,9 @@ TEST_F(MainWindowTest, TheAboutBoxOpensFromTheBackgroundContextMenu) {
 
 TEST_F(MainWindowTest, InitInstanceRunsTheDialogModallyAndShutsDown) {
     bool result = true;
-    wxTEST_DIALOG(result = static_cast<CVoxletApp&>(*wxTheApp).InitInstance(),
+    auto& app = static_cast<CVoxletApp&>(*wxTheApp);
+    app.SetSettingsFile(m_services.settingsPath);
+    wxTEST_DIALOG(result = app.InitInstance(),
                   guitest::Inspect<voxwx::WxTemplateDialog>([](voxwx::WxTemplateDialog* dlg) {
                       EXPECT_EQ(dlg->ListCount(ctl::kClipList), 2); // OnInitDialog ran first
                       dlg->TrackSetPos(ctl::kVolume, 64);

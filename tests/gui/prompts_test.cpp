@@ -16,15 +16,36 @@
 using namespace platform;
 using guitest::Inspect;
 
+namespace {
+
+// The text of the first label inside a widget.
+std::string LabelText(GtkWidget* widget) {
+    if (GTK_IS_LABEL(widget))
+        return gtk_label_get_text(GTK_LABEL(widget));
+    std::string text;
+    if (GTK_IS_CONTAINER(widget)) {
+        GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+        for (GList* c = children; c && text.empty(); c = c->next)
+            text = LabelText(GTK_WIDGET(c->data));
+        g_list_free(children);
+    }
+    return text;
+}
+
+} // namespace
+
 TEST(WxMessages, CaptionIsTheApplicationNameAndAnswersMapToIds) {
     voxwx::WxPrompts prompts;
-    std::string caption, message;
+    std::string caption, message, buttons; // buttons: the labels, "|" between them
     long style = 0;
     auto answer = [&](int id) {
         return Inspect<wxMessageDialog>([&, id](wxMessageDialog* dlg) {
             caption = dlg->GetCaption().utf8_string();
             message = dlg->GetMessage().utf8_string();
             style = dlg->GetMessageDialogStyle();
+            buttons = (dlg->GetYesLabel() + "|" + dlg->GetNoLabel() + "|" + dlg->GetOKLabel() +
+                       "|" + dlg->GetHelpLabel())
+                          .utf8_string();
             return id;
         });
     };
@@ -42,24 +63,38 @@ TEST(WxMessages, CaptionIsTheApplicationNameAndAnswersMapToIds) {
     EXPECT_EQ(style & yesNo, yesNo);
     wxTEST_DIALOG(rc = prompts.Message(105, "x", question), answer(wxID_NO));
     EXPECT_EQ(rc, kIdNo);
+    // The program's own labels, whatever the system language (the tests run
+    // under LANG=C); a third button answers kIdExtra.
+    EXPECT_EQ(style & wxHELP, 0);
+    EXPECT_THAT(buttons, ::testing::StartsWith("はい(_Y)|いいえ(_N)|"));
+    question.extraButton = "データフォルダー指定";
+    wxTEST_DIALOG(rc = prompts.Message(105, "x", question), answer(wxID_HELP));
+    EXPECT_EQ(rc, kIdExtra);
+    EXPECT_THAT(buttons, ::testing::EndsWith("|データフォルダー指定"));
 
     MessageStyle error;
     error.icon = MsgIcon::Error;
     wxTEST_DIALOG(rc = prompts.Message(125, "音声の再生に失敗しました", error), answer(wxID_OK));
     EXPECT_EQ(rc, kIdOk);
     EXPECT_EQ(style & (wxOK | wxYES_NO | wxICON_ERROR), wxOK | wxICON_ERROR);
+    EXPECT_THAT(buttons, ::testing::HasSubstr("|OK|"));
 }
 
 TEST(WxFileDialogs, OpenAndSaveRunTheStandardDialogs) {
     voxwx::WxPrompts prompts;
     testsupport::TempDir out;
-    std::string wildcard, proposed; // proposed: the name in a save dialog's name field
+    std::string wildcard, proposed;           // proposed: the name in a save dialog's name field
+    std::string title, directory, cancelText; // cancelText: as the chooser shows it
     long style = 0;
     // Chooses path ("": what the dialog proposes) and answers id.
     auto choose = [&](const std::string& path, int id = wxID_OK) {
         return Inspect<wxFileDialog>([&, path, id](wxFileDialog* dlg) {
             wildcard = dlg->GetWildcard().utf8_string();
             style = dlg->GetWindowStyle();
+            title = dlg->GetMessage().utf8_string();
+            directory = dlg->GetDirectory().utf8_string();
+            cancelText = LabelText(gtk_dialog_get_widget_for_response(GTK_DIALOG(dlg->GetHandle()),
+                                                                      GTK_RESPONSE_CANCEL));
             if (style & wxFD_SAVE) {
                 gchar* name = gtk_file_chooser_get_current_name(GTK_FILE_CHOOSER(dlg->GetHandle()));
                 proposed = name ? name : "";
@@ -82,6 +117,9 @@ TEST(WxFileDialogs, OpenAndSaveRunTheStandardDialogs) {
     wxTEST_DIALOG(chosen = prompts.FileSave(spec), choose(out / "prog"));
     EXPECT_EQ(chosen, out / "prog.TM4");
     EXPECT_TRUE((style & wxFD_SAVE) && (style & wxFD_OVERWRITE_PROMPT));
+    EXPECT_EQ(title, "名前を付けて保存");
+    // GTK's own texts in Japanese under LANG=C.
+    EXPECT_THAT(cancelText, ::testing::StartsWith("キャンセル"));
     EXPECT_EQ(wildcard, "ﾌﾟﾛｸﾞﾗﾑﾌｧｲﾙ|*.[tT][mM]4");
 
     spec.overwritePrompt = false;
@@ -98,4 +136,13 @@ TEST(WxFileDialogs, OpenAndSaveRunTheStandardDialogs) {
     wxTEST_DIALOG(chosen = prompts.FileOpen(spec), choose("", wxID_CANCEL));
     EXPECT_FALSE(chosen);
     EXPECT_TRUE(style & wxFD_OPEN);
+
+    // A title of its own; a start in the spec's folder when the initial name
+    // names none, in the nearest existing one when that is gone.
+    spec.title = "音声認識ファイル(NF01.wav)を選んでください";
+    spec.initialName = "NF01.wav";
+    spec.folder = out / "gone/voice";
+    wxTEST_DIALOG(chosen = prompts.FileOpen(spec), choose("", wxID_CANCEL));
+    EXPECT_EQ(title, spec.title);
+    EXPECT_EQ(directory, out.Path());
 }

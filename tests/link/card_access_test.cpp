@@ -43,14 +43,20 @@ protected:
             m_log.begin(), m_log.end(), [&](const auto& l) { return l.rfind(prefix, 0) == 0; }));
     }
     // The player in the mode and model given, its remote folder root + "/"
-    // (left as it is when root is empty).
+    // (left as it is when root is empty); the log of these steps is dropped.
     CVoicePlayer& On(const std::string& root, int model = 2, int mode = MODE_VOICE) {
-        auto& player = Player();
-        player.m_nMode = mode;
-        player.m_nTikoModel = model;
+        Player().SetModel(model);
+        InMode(mode);
         if (!root.empty())
-            player.m_strRemoteDir = root + "/";
-        return player;
+            RemoteDir(root + "/");
+        m_log.clear();
+        return Player();
+    }
+    // The remote folder as the settings file gives it.
+    void RemoteDir(const std::string& dir) {
+        Player().WriteSetting("REMOTE", "REMOTE_DIR", dir);
+        Player().LoadRemoteSettings();
+        m_log.clear();
     }
     bool Command(std::optional<std::string> overridePath = std::nullopt, int volume = 100) {
         return Player().SendCardCommand(overridePath, 123, 3, static_cast<std::int16_t>(volume));
@@ -84,11 +90,11 @@ TEST_F(CardAccessTest, PlayerProgramIsLookedForOnTheMainCard) {
 
 TEST_F(CardAccessTest, OverridePathIsWrittenWithoutARemoteFolder) {
     const std::string card = MakeCard("card", false);
-    EXPECT_EQ(On("").m_strRemoteDir, "");
+    EXPECT_EQ(On("").Link().remoteDir, "");
     EXPECT_TRUE(Command(card + "/ADDON/REMOTE.LOG"));
     EXPECT_EQ(Hex(Log(card)), kVoice); // created
     EXPECT_EQ(Count("file-open") + Count("ini write"), 0);
-    EXPECT_EQ(Player().m_strRemoteDir, "");
+    EXPECT_EQ(Player().Link().remoteDir, "");
 }
 
 TEST_F(CardAccessTest, UnwritableRecordGives108) {
@@ -147,7 +153,7 @@ TEST_F(CardAccessTest, SendCardFileChooserUsesTheParentRuleAndLetsTheCommandTest
     m_prompts->QueueChoice(bare + "/ADDON/REMOTE.LOG");
     m_prompts->QueueChoice(std::nullopt);
     EXPECT_FALSE(SendFile("clip.wav"));
-    EXPECT_EQ(player.m_strRemoteDir, bare + "/");
+    EXPECT_EQ(player.Link().remoteDir, bare + "/");
     EXPECT_TRUE(fs::exists(bare + "/ADDON/TEMP.wav"));
     EXPECT_EQ(Count("file-open defext=LOG initial=ADDON/REMOTE.LOG"), 2);
     EXPECT_EQ(Count("file-open defext=LOG initial=REMOTE.LOG"), 1);
@@ -170,12 +176,12 @@ TEST_F(CardAccessTest, FailedCopiesGive117And126) {
     fs::create_directories(bare);
     PutClip("clip.wav");
     auto& player = Player();
-    player.m_strRemoteDir.clear();
+    RemoteDir("");
     m_prompts->QueueChoice(bare + "/ADDON/REMOTE.LOG");
     EXPECT_FALSE(SendFile("clip.wav"));
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0].rfind("message 126", 0), 0u);
-    EXPECT_EQ(player.m_strRemoteDir, bare + "/"); // as the chooser set it
+    EXPECT_EQ(player.Link().remoteDir, bare + "/"); // as the chooser set it
 }
 
 TEST_F(CardAccessTest, CopyOntoAFullCardLeavesNoPartialFile) {
@@ -194,12 +200,12 @@ TEST_F(CardAccessTest, CopyOntoAFullCardLeavesNoPartialFile) {
 
 TEST_F(CardAccessTest, SelectRemoteFileStoresTheParentWithoutTestingIt) {
     auto& player = Player();
-    player.m_strRemoteDir = "/old/";
+    RemoteDir("/old/");
     m_prompts->QueueChoice(std::nullopt);
     player.SelectRemoteFile();
     EXPECT_TRUE(
         Logged("file-open defext=LOG initial=/old/ADDON/REMOTE.LOG" + kChooserTail + " -> cancel"));
-    EXPECT_EQ(player.m_strRemoteDir, "/old/");
+    EXPECT_EQ(player.Link().remoteDir, "/old/");
     EXPECT_EQ(Count("ini write"), 0);
     const std::pair<std::string, std::string> choices[] = {
         {"/nowhere/card/ADDON/REMOTE.LOG", "/nowhere/card/"},
@@ -208,10 +214,10 @@ TEST_F(CardAccessTest, SelectRemoteFileStoresTheParentWithoutTestingIt) {
         {"E:\\REMOTE.LOG", ""},
     };
     for (const auto& [choice, dir] : choices) {
-        player.m_strRemoteDir = "/old/";
+        RemoteDir("/old/");
         m_prompts->QueueChoice(choice);
         player.SelectRemoteFile();
-        EXPECT_EQ(player.m_strRemoteDir, dir) << choice;
+        EXPECT_EQ(player.Link().remoteDir, dir) << choice;
         EXPECT_EQ(m_log.back(), "ini write [REMOTE] REMOTE_DIR=" + dir) << choice;
     }
     EXPECT_TRUE(Messages().empty());

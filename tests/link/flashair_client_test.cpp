@@ -40,7 +40,7 @@ protected:
     }
     // Puts "x" as TEMP.wav into ADDON.
     bool Put(const std::string& host) {
-        return PutFlashAirFile(host, "TEMP.wav", "x", 1, true, true);
+        return PutFlashAirFile(m_services, host, "TEMP.wav", "x", 1, true, true);
     }
     testsupport::TempDir m_card;
 };
@@ -50,8 +50,8 @@ protected:
 TEST_F(FlashAirClientTest, RecordUploadIsByteExact) {
     CardProcess card(m_card.Path());
     const std::string record("\xFF\xFF\x7B\0\x06\0\x19\0\0\0\0\0\0\0\0\0", 16);
-    ASSERT_TRUE(PutFlashAirFile(card.Host(), "ADDON\\REMOTE.LOG", record.data(), record.size(),
-                                true, true));
+    ASSERT_TRUE(PutFlashAirFile(m_services, card.Host(), "ADDON\\REMOTE.LOG", record.data(),
+                                record.size(), true, true));
     // Both requests as the card received them; the extra header is 67 characters long.
     const std::string head =
         "Host: " + card.Host() + "\r\nUser-Agent: " + platform::ApplicationName() + "\r\n";
@@ -66,7 +66,8 @@ TEST_F(FlashAirClientTest, RecordUploadIsByteExact) {
     // Clips of any size (every byte value) go in one body; without the ADDON
     // flag the folder is the root.
     const std::string clip = Clip(3 * 1024 * 1024 + 17);
-    ASSERT_TRUE(PutFlashAirFile(card.Host(), "TEMP.wav", clip.data(), clip.size(), false, true));
+    ASSERT_TRUE(PutFlashAirFile(m_services, card.Host(), "TEMP.wav", clip.data(), clip.size(),
+                                false, true));
     const std::string log = card.RawLog();
     EXPECT_NE(log.find("GET /upload.cgi?UPDIR=/ HTTP/1.1\r\n"), std::string::npos);
     EXPECT_TRUE(log.ends_with("\r\n\r\n" + ExpectedBody("TEMP.wav", clip)));
@@ -106,7 +107,7 @@ TEST_F(FlashAirClientTest, GetReplyKeepsAtMostTheCapacity) {
     FakeServer server(FakeServer::Mode::Reply, HttpReply(std::string(100000, 'S')));
     char reply[17];
     std::memset(reply, '#', sizeof reply);
-    EXPECT_TRUE(HttpGetReply("http://" + server.Host() + "/x", reply, 16, true));
+    EXPECT_TRUE(HttpGetReply(m_services, "http://" + server.Host() + "/x", reply, 16, true));
     EXPECT_EQ(std::string(reply, 16), std::string(16, 'S'));
     EXPECT_EQ(reply[16], '#'); // a full buffer gets no terminator
 }

@@ -55,22 +55,20 @@ TEST_F(LinkTest, FlashAirProtocolRunsOverAnyTransport) {
         {{down}, false, false, {get}, {"http get " + url + "?UPDIR=/ADDON -> error x"}, {}},
         {{yes, down}, false, false, {get, post}, {got, posted + "error x"}, {failure}},
     };
-    platform::HttpTransport* const installed = platform::GetHttpTransport();
     for (const auto& c : cases) {
         FakeTransport fake;
         fake.replies = c.replies;
-        platform::SetHttpTransport(&fake);
+        m_services.http = &fake;
         m_log.clear();
-        EXPECT_EQ(PutFlashAirFile("card", "A.wav", "ab", 2, true, c.report), c.put);
+        EXPECT_EQ(PutFlashAirFile(m_services, "card", "A.wav", "ab", 2, true, c.report), c.put);
         EXPECT_EQ(fake.sent, c.sent);
         EXPECT_EQ(HttpLines(), c.trace);
         EXPECT_EQ(Messages(), c.messages);
     }
     // Without a transport every exchange fails with a message, and nothing crashes.
-    platform::SetHttpTransport(nullptr);
+    m_services.http = nullptr;
     m_log.clear();
-    EXPECT_FALSE(PutFlashAirFile("card", "A.wav", "ab", 2, true, true));
+    EXPECT_FALSE(PutFlashAirFile(m_services, "card", "A.wav", "ab", 2, true, true));
     EXPECT_EQ(Messages(), Lines{"message - none: FlashAirとの通信に失敗しました[card: no HTTP "
                                 "transport is installed] -> OK"});
-    platform::SetHttpTransport(installed);
 }

@@ -38,10 +38,6 @@ protected:
         return "http post http://" + Card(i).Host() + "/upload.cgi name=" + name +
                " size=" + std::to_string(size) + " -> ok";
     }
-    CVoicePlayer& InMode(int mode) {
-        Player().m_nMode = mode;
-        return Player();
-    }
     bool SendFile(const std::string& path) { return Player().SendFlashAirFile(path, Dialog()); }
 
     std::vector<std::unique_ptr<testsupport::TempDir>> m_roots;
@@ -70,10 +66,10 @@ TEST_F(FlashAirRouteTest, AllCardsOrTheSelectedOneGetCommandAndFile) {
              "\nFLASHAIR_TIME=0,500,900\n");
     m_player.reset();
     const std::size_t before = Card(0).RequestCount();
-    InMode(MODE_VOICE).m_nTargetSel = 1;
+    InMode(MODE_VOICE).SelectFlashAirCard(1);
     Player().SendFlashAirCommand(100, 123, 3);
     EXPECT_EQ(Record(1), "FF FF 7B 00 06 00 19 00 00 00 F4 01 00 00 00 00");
-    Player().m_nTargetSel = 2;
+    Player().SelectFlashAirCard(2);
     EXPECT_TRUE(SendFile(PutClip(m_dir / "clip.wav")));
     EXPECT_EQ(Record(2), "FF FF E7 03 06 00 19 00 00 00 84 03 00 00 00 00");
     EXPECT_EQ(Card(0).RequestCount(), before);
@@ -170,7 +166,7 @@ TEST_F(FlashAirRouteTest, EveryCardGetsTheFileAndAnyFailureStopsEveryCommand) {
 
 TEST_F(FlashAirRouteTest, CardsThatNeverAnswerTakeOneTimeOutTogether) {
     StartCards(5, "", {"--delay-ms", "8000"});
-    SetHttpTimeouts(HttpTimeouts{2000, 1});
+    m_http.SetTimeouts(platform::HttpTimeouts{2000, 1});
     const auto start = std::chrono::steady_clock::now();
     InMode(MODE_VOICE).SendFlashAirCommand(100, 123, 3);
     // One after another, five time-outs of at least a second each.

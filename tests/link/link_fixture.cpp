@@ -26,16 +26,6 @@ sockaddr_in Loopback(int port) {
     return addr;
 }
 
-int ConnectLoopback(int port) {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr = Loopback(port);
-    if (fd >= 0 && connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 int ListenLoopback(int& port) {
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in addr = Loopback(0);
@@ -156,13 +146,25 @@ std::string HttpReply(std::string_view body, int status) {
            "\r\nContent-Type: text/plain\r\nConnection: close\r\n\r\n" + std::string(body);
 }
 
-std::string RawExchange(int port, std::string_view request) {
+int ConnectLoopback(int port) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr = Loopback(port);
+    if (fd >= 0 && connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+std::string RawExchange(int port, std::string_view request, bool shutdownWrite, int timeoutMs) {
     const int fd = ConnectLoopback(port);
     if (fd < 0)
         return "<connect failed>";
     SendAll(fd, request);
+    if (shutdownWrite)
+        shutdown(fd, SHUT_WR);
     std::string reply;
-    ReadUntil(fd, reply, Clock::now() + std::chrono::seconds(5));
+    ReadUntil(fd, reply, Clock::now() + std::chrono::milliseconds(timeoutMs));
     close(fd);
     return reply;
 }
@@ -184,14 +186,8 @@ void LinkTest::SetUp() {
         unsetenv(name);
     setenv("no_proxy", "*", 1);
     PlayerTest::SetUp();
-    SetHttpTraceHook([this](const std::string& l) { m_log.push_back(l); });
-    SetHttpTimeouts(HttpTimeouts{});
-}
-
-void LinkTest::TearDown() {
-    SetHttpTraceHook(nullptr);
-    SetHttpTimeouts(HttpTimeouts{});
-    PlayerTest::TearDown();
+    m_services.http = &m_http;
+    m_services.httpTrace = [this](const std::string& l) { m_log.push_back(l); };
 }
 
 CVoicePlayer& LinkTest::Player() {

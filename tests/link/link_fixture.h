@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/curl/curl_transport.h"
 #include "support/card_process.h"
 #include "support/player_fixture.h"
 
@@ -56,9 +57,13 @@ int RefusedPort();
 // An HTTP response with a body, as a FakeServer reply.
 std::string HttpReply(std::string_view body, int status = 200);
 
-// Sends raw bytes to 127.0.0.1:port and returns everything read until the
-// server closes (at most 5 s).
-std::string RawExchange(int port, std::string_view request);
+// A connection to 127.0.0.1:port (-1 when refused).
+int ConnectLoopback(int port);
+
+// Sends raw bytes to 127.0.0.1:port, half-closes when shutdownWrite, and
+// returns everything read until the server closes (at most timeoutMs).
+std::string RawExchange(int port, std::string_view request, bool shutdownWrite = false,
+                        int timeoutMs = 5000);
 
 // The lines of the log that start with the prefix.
 std::vector<std::string> LinesStartingWith(const std::vector<std::string>& log,
@@ -69,7 +74,6 @@ std::vector<std::string> LinesStartingWith(const std::vector<std::string>& log,
 class LinkTest : public PlayerTest {
 protected:
     void SetUp() override;
-    void TearDown() override;
 
     // A player constructed now (the log of its construction is dropped).
     CVoicePlayer& Player();
@@ -80,4 +84,6 @@ protected:
     std::vector<std::string> HttpLines() const {
         return linktest::LinesStartingWith(m_log, "http ");
     }
+
+    CurlTransport m_http; // the programs' transport, in this test only
 };

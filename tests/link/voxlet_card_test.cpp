@@ -1,52 +1,160 @@
-// The card emulator itself: what it prints, and that clients cannot make it
-// write outside its root or stop serving.
+// The card emulator itself: what it stores, and that clients cannot make it
+// write outside its root, leave part of a file, or stop serving others.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <string>
-
-using namespace std::string_literals;
+#include <thread>
 
 #include "link/flashair_client.h"
 #include "link/link_fixture.h"
 
-namespace fs = std::filesystem;
+using linktest::CardProcess;
+using linktest::ConnectLoopback;
+using linktest::RawExchange;
+using namespace std::chrono_literals;
+using namespace std::string_literals;
 
-TEST(VoxletCard, EscapesPrintedBytesAndWritesNothingOutsideTheRoot) {
-    testsupport::TempDir outside, root; // outside: a neighbour of the card that must stay empty
-    fs::create_directories(root / "ADDON");
-    linktest::CardProcess card(root.Path());
-    auto body = [&](const std::string& request) {
-        const std::string reply = linktest::RawExchange(card.Port(), request);
-        return reply.substr(std::min(reply.find("\r\n\r\n") + 4, reply.size()));
-    };
-    auto get = [&](const std::string& target) {
-        return body("GET " + target + " HTTP/1.1\r\nHost: x\r\n\r\n");
-    };
+namespace {
+
+class VoxletCardTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        unsetenv("http_proxy");
+        setenv("no_proxy", "*", 1);
+        std::filesystem::create_directories(m_card.Path() + "/ADDON");
+    }
+    std::string Get(CardProcess& card, const std::string& target) {
+        return RawExchange(card.Port(), "GET " + target + " HTTP/1.1\r\nHost: x\r\n\r\n");
+    }
+    static std::string PostHead(const std::string& contentType, std::size_t length) {
+        return "POST /upload.cgi HTTP/1.1\r\nHost: x\r\nContent-Type: " + contentType +
+               "\r\nContent-Length: " + std::to_string(length) + "\r\n\r\n";
+    }
+    std::string Post(CardProcess& card, const std::string& contentType, const std::string& body) {
+        return RawExchange(card.Port(), PostHead(contentType, body.size()) + body);
+    }
+    static std::string BodyOf(const std::string& reply) {
+        const std::size_t end = reply.find("\r\n\r\n");
+        return end == std::string::npos ? "" : reply.substr(end + 4);
+    }
+
+    testsupport::TempDir m_outside; // a neighbour of the card that must stay empty
+    testsupport::TempDir m_card;
+};
+
+} // namespace
+
+TEST_F(VoxletCardTest, EscapesPrintedBytesAndWritesNothingOutsideTheRoot) {
+    CardProcess card(m_card.Path());
     // A decoded folder name cannot forge a robot line or a terminal escape;
     // well-formed UTF-8 other than C1 controls stays readable.
     const std::string target = "/upload.cgi?UPDIR=/A%0Arobot:%20x%1B[2J%C2%9B%E9%9F%B3%FF";
-    EXPECT_EQ(get(target), "SUCCESS");
+    EXPECT_EQ(BodyOf(Get(card, target)), "SUCCESS");
     EXPECT_EQ(card.OutputLines(1),
               std::vector<std::string>{
                   "GET " + target + " -> SUCCESS folder=/A\\x0Arobot: x\\x1B[2J\\xC2\\x9B音\\xFF"});
-    const std::string outsideName = fs::path(outside.Path()).filename().string();
+    const std::string outsideName = std::filesystem::path(m_outside.Path()).filename().string();
     for (const std::string& updir :
          {"/.."s, "/../" + outsideName, "/ADDON/../../x"s, "/%2E%2E/x"s, "\\..\\x"s})
-        EXPECT_EQ(get("/upload.cgi?UPDIR=" + updir), "ERROR") << updir;
-    // The upload folder stayed the root; file names that climb are refused.
+        EXPECT_EQ(BodyOf(Get(card, "/upload.cgi?UPDIR=" + updir)), "ERROR") << updir;
+    // File names that climb are refused, and so is a symbolic link in the
+    // file's place.
+    EXPECT_EQ(BodyOf(Get(card, "/upload.cgi?UPDIR=/")), "SUCCESS");
+    const std::string type = "multipart/form-data;boundary=" + std::string(FLASHAIR_BOUNDARY);
+    std::filesystem::create_symlink(m_outside.Path() + "/evil", m_card.Path() + "/evil");
     for (const std::string& name :
-         {"../" + outsideName + "/evil", ".."s, "..\\evil"s, "ADDON\\..\\..\\evil"s, ""s}) {
-        const std::string part = BuildFlashAirBody(name, "x", 1);
-        EXPECT_NE(body("POST /upload.cgi HTTP/1.1\r\nHost: x\r\nContent-Type: "
-                       "multipart/form-data;boundary=" +
-                       std::string(FLASHAIR_BOUNDARY) +
-                       "\r\nContent-Length: " + std::to_string(part.size()) + "\r\n\r\n" + part)
-                      .find("ERROR"),
+         {"../" + outsideName + "/evil", ".."s, "..\\evil"s, "ADDON\\..\\..\\evil"s, ""s, "evil"s})
+        EXPECT_NE(BodyOf(Post(card, type, BuildFlashAirBody(name, "x", 1))).find("ERROR"),
                   std::string::npos)
             << name;
-    }
-    EXPECT_TRUE(fs::is_empty(outside.Path()));
-    EXPECT_FALSE(fs::exists(root / "../evil") || fs::exists(root / "evil"));
+    EXPECT_TRUE(std::filesystem::is_empty(m_outside.Path()));
+    EXPECT_TRUE(std::filesystem::is_symlink(m_card.Path() + "/evil"));
+    EXPECT_FALSE(std::filesystem::exists(m_card.Path() + "/../evil"));
     EXPECT_TRUE(card.Running());
+}
+
+TEST_F(VoxletCardTest, AFailedOrCutUploadLeavesNoPartOfItsFile) {
+    testsupport::WriteFile(m_card.Path() + "/ADDON/OLD.WAV", "old");
+    // The card may write 4 KB per file: a longer write fails (EFBIG), as on a full card.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    setrlimit(RLIMIT_FSIZE, &small);
+    CardProcess card(m_card.Path());
+    setrlimit(RLIMIT_FSIZE, &saved);
+
+    const std::string type = "multipart/form-data;boundary=" + std::string(FLASHAIR_BOUNDARY);
+    const std::string big(8000, 'x');
+    EXPECT_EQ(BodyOf(Get(card, "/upload.cgi?UPDIR=/ADDON")), "SUCCESS");
+    for (const std::string name : {"OLD.WAV", "NEW.WAV"})
+        EXPECT_NE(
+            BodyOf(Post(card, type, BuildFlashAirBody(name, big.data(), big.size()))).find("ERROR"),
+            std::string::npos);
+    const std::string cut = BuildFlashAirBody("CUT.WAV", "abc", 3);
+    EXPECT_EQ(RawExchange(card.Port(), PostHead(type, cut.size()) + cut.substr(0, 40), true), "");
+
+    EXPECT_EQ(card.CardFile("ADDON/OLD.WAV"), "old");
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(m_card.Path() + "/ADDON"))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"OLD.WAV"});
+}
+
+TEST_F(VoxletCardTest, ConflictingContentLengthsAreRefused) {
+    CardProcess card(m_card.Path());
+    for (const auto& [lengths, status] :
+         {std::pair{"Content-Length: 4\r\nContent-Length: 3", "400"},
+          {"Content-Length: 3, 4", "400"},
+          {"Content-Length: 4\r\ncontent-length: 4", "200"},
+          {"Content-Length: 4, 4", "200"}}) {
+        const std::string reply = RawExchange(
+            card.Port(), std::string("POST /upload.cgi HTTP/1.1\r\n") + lengths + "\r\n\r\nabcd");
+        EXPECT_TRUE(reply.starts_with(std::string("HTTP/1.1 ") + status))
+            << lengths << ": " << reply;
+    }
+}
+
+TEST_F(VoxletCardTest, SlowAndSilentClientsDoNotHoldUpOthers) {
+    CardProcess card(m_card.Path());
+    // Ten connections held: the even ones send a byte every half second.
+    std::vector<int> held;
+    for (int i = 0; i < 10; ++i)
+        held.push_back(ConnectLoopback(card.Port()));
+    std::atomic<bool> stop{false};
+    std::thread trickle([&] {
+        for (; !stop; std::this_thread::sleep_for(500ms))
+            for (std::size_t i = 0; i < held.size(); i += 2)
+                send(held[i], "G", 1, MSG_NOSIGNAL);
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const std::string reply = Get(card, "/upload.cgi?UPDIR=/ADDON");
+    const auto took = std::chrono::steady_clock::now() - start;
+    stop = true;
+    trickle.join();
+    EXPECT_EQ(BodyOf(reply), "SUCCESS");
+    EXPECT_LT(took, 1s);
+
+    // Up to 64 connections are read at once; one more is turned away, and
+    // served again once the others are gone.
+    while (held.size() < 64)
+        held.push_back(ConnectLoopback(card.Port()));
+    EXPECT_TRUE(RawExchange(card.Port(), "", false, 3000).starts_with("HTTP/1.1 503 "));
+    for (const int fd : held)
+        close(fd);
+    const auto until = std::chrono::steady_clock::now() + 5s;
+    std::string again;
+    while (BodyOf(again = Get(card, "/upload.cgi?UPDIR=/")) != "SUCCESS" &&
+           std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(BodyOf(again), "SUCCESS");
 }

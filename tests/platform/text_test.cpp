@@ -69,6 +69,8 @@ TEST(Utf8ToCp932, EncodesAndReportsReplacements) {
         {"a😀b€c", "a?b?c", false},
         {"\u0080\uF8F0\uF8F1\uF8F2\uF8F3", "\x80\xA0\xFD\xFE\xFF", true},
         {"\uF8F4\u0081", "??", false},
+        // One-way mappings of a code page (〜 − ¥ ‖ as ～ － \ ∥) are refused.
+        {"\u301C\u2212\u00A5\u2016", "????", false},
         // Invalid UTF-8; a truncated sequence at the end is one character's worth.
         {"a\xFFz", "a?z", false},
         {"口\xE3\x81", "\x8C\xFB?", false},
@@ -106,8 +108,9 @@ TEST(TextRowReader, Rows) {
         {"one\ntwo\n", {"one\n", "two\n"}},
         {"a\rb\r\nc\r", {"a\rb\n", "c\r"}}, // a lone CR stays
         {"a\r\r\nb", {"a\r\n", "b"}},
-        // Ctrl-Z ends the file.
+        // Ctrl-Z ends the file, beyond the first block read too.
         {"one\r\ntw\x1Ao\r\nthree\r\n", {"one\n", "tw"}},
+        {"a\x1A" + std::string(70000, 'b'), {"a"}},
         {"one\r\x1A", {"one\r"}},
         // A long line is split at 255 bytes; a line end right after the limit is a row.
         {std::string(300, 'x') + "\r\nnext\r\n", {x255, std::string(45, 'x') + "\n", "next\n"}},

@@ -96,29 +96,23 @@ protected:
         ASSERT_TRUE(Sox("-n -r 44100 -c 1 -b 16 " + tone + " synth 1 sine 440 vol 0.1"));
     }
 
-    void TearDown() override {
-        CloseAudio();
-        SetAudioBackend(nullptr);
-        SetAudioFailureReporter({});
-    }
-
     // Plays the clip through the audio module at a percentage; returns the
     // raw S16 stereo device output.
     std::vector<std::int16_t> CaptureThroughModule(const std::string& clip, int percent,
                                                    const std::string& name) {
         const std::string out = dir / name;
         setenv("SDL_DISKAUDIOFILE", std::string(out).c_str(), 1);
-        SetAudioBackend(std::make_unique<SdlAudioBackend>());
+        auto backend = std::make_unique<SdlAudioBackend>();
+        const SdlAudioBackend& sdl = *backend;
+        PcAudio audio(std::move(backend));
         int failures = 0;
-        SetAudioFailureReporter([&] { ++failures; });
-        EXPECT_TRUE(OpenAudio(nullptr))
-            << static_cast<SdlAudioBackend*>(GetAudioBackend())->LastError();
+        audio.SetFailureReporter([&] { ++failures; });
+        EXPECT_TRUE(audio.Open(nullptr)) << sdl.LastError();
         bool volumeChanged = true;
-        PlayClip(volumeChanged, clip, percent);
-        EXPECT_EQ(failures, 0) << static_cast<SdlAudioBackend*>(GetAudioBackend())->LastError();
-        EXPECT_TRUE(WaitUntilConsumed(*GetAudioBackend(), std::chrono::seconds(5)));
-        CloseAudio(); // closing the device flushes the file
-        SetAudioBackend(nullptr);
+        audio.Play(volumeChanged, clip, percent);
+        EXPECT_EQ(failures, 0) << sdl.LastError();
+        EXPECT_TRUE(WaitUntilConsumed(*audio.Backend(), std::chrono::seconds(5)));
+        audio.Close(); // closing the device flushes the file
         return ReadS16(out);
     }
 

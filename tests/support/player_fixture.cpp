@@ -1,43 +1,32 @@
 #include "support/player_fixture.h"
 
-#include <unistd.h>
+#include <filesystem>
 
 #include "platform/paths.h"
-#include "platform/profile.h"
-#include "platform/sleep.h"
-#include "playback/audio/audio.h"
 #include "playback/audio/audio_backend.h"
 #include "playback/audio/recording_backend.h"
 #include "resources/templates.h"
 
 void PlayerTest::SetUp() {
-    char buf[4096];
-    m_oldCwd = getcwd(buf, sizeof buf) ? buf : "/";
-    ASSERT_EQ(chdir(m_dir.Path().c_str()), 0);
-    platform::SetSettingsPathOverride(m_dir / "Voxlet.ini");
+    m_oldCwd = std::filesystem::current_path().string();
+    ASSERT_TRUE(platform::SetCurrentFolder(m_dir.Path()));
     auto log = [this](const std::string& l) { m_log.push_back(l); };
     m_prompts = std::make_unique<platform::HeadlessPrompts>(log);
-    platform::SetPrompts(m_prompts.get());
-    platform::SetSleepFunction([log](int ms) { log("sleep " + std::to_string(ms)); });
-    platform::SetTimeFunction([] { return std::int64_t{1'700'000'000}; });
-    platform::SetProfileWriteHook(
-        [log](std::string_view s, std::string_view k, std::string_view v) {
-            log("ini write [" + std::string(s) + "] " + std::string(k) + "=" + std::string(v));
-        });
-    SetAudioBackend(std::make_unique<RecordingAudioBackend>(log));
+    m_services.prompts = m_prompts.get();
+    m_services.settingsPath = m_dir / "Voxlet.ini";
+    m_services.sleep = [log](int ms) { log("sleep " + std::to_string(ms)); };
+    m_services.now = [] { return std::int64_t{1'700'000'000}; };
+    m_services.profileWrite = [log](std::string_view s, std::string_view k, std::string_view v) {
+        log("ini write [" + std::string(s) + "] " + std::string(k) + "=" + std::string(v));
+    };
+    m_audio.SetBackend(std::make_unique<RecordingAudioBackend>(log));
+    m_services.audio = &m_audio;
 }
 
 void PlayerTest::TearDown() {
     m_player.reset();
     m_host.reset();
-    CloseAudio();
-    SetAudioBackend(nullptr);
-    platform::SetProfileWriteHook(nullptr);
-    platform::SetSleepFunction(nullptr);
-    platform::SetTimeFunction(nullptr);
-    platform::SetPrompts(nullptr);
-    platform::SetSettingsPathOverride(std::nullopt);
-    (void)chdir(m_oldCwd.c_str());
+    (void)platform::SetCurrentFolder(m_oldCwd);
 }
 
 void PlayerTest::Put(const std::string& name, const std::string& text) {
@@ -60,13 +49,13 @@ std::string PlayerTest::SettingsText() const {
 void PlayerTest::FailAudioOpen() {
     RecordingAudioBackend::Options options;
     options.failOpen = true;
-    SetAudioBackend(std::make_unique<RecordingAudioBackend>(
+    m_audio.SetBackend(std::make_unique<RecordingAudioBackend>(
         [this](const std::string& l) { m_log.push_back(l); }, options));
 }
 
 CVoicePlayer& PlayerTest::Player() {
     if (!m_player)
-        m_player = std::make_unique<CVoicePlayer>();
+        m_player = std::make_unique<CVoicePlayer>(m_services);
     return *m_player;
 }
 
@@ -79,6 +68,14 @@ platform::HeadlessDialogHost& PlayerTest::Dialog() {
 
 CVoicePlayer& PlayerTest::InitedPlayer() {
     Player().InitPlayer(Dialog());
+    return Player();
+}
+
+CVoicePlayer& PlayerTest::InMode(int mode) {
+    for (const char* name : {"Ninshiki.csv", "voice.csv", "voice2.csv"})
+        if (!platform::PathExists(m_dir / name))
+            Put(name, "h\n");
+    EXPECT_TRUE(Player().ChangeMode(mode, Dialog()));
     return Player();
 }
 

@@ -15,6 +15,7 @@
 
 class PlayerTest : public ::testing::Test {
 protected:
+    explicit PlayerTest(bool inMemory = false) : m_dir(inMemory) {}
     void SetUp() override;
     void TearDown() override;
 
@@ -34,12 +35,17 @@ protected:
     platform::HeadlessDialogHost& Dialog();
     // The player initialised against the dialog.
     CVoicePlayer& InitedPlayer();
+    // The player switched to the mode by ChangeMode, over empty catalogues
+    // where the test wrote none.
+    CVoicePlayer& InMode(int mode);
     std::vector<std::string> ListLines();
 
     testsupport::TempDir m_dir;
     std::string m_oldCwd;
     std::vector<std::string> m_log;
     std::unique_ptr<platform::HeadlessPrompts> m_prompts;
+    PcAudio m_audio;     // over a back end that writes to the log
+    Services m_services; // the headless prompts, a virtual clock, the log's hooks
     std::unique_ptr<CVoicePlayer> m_player;
     std::unique_ptr<platform::HeadlessDialogHost> m_host;
 };

@@ -8,22 +8,36 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
-#include <sys/mount.h>
-#include <unistd.h>
 
-#include "platform/text.h"
+#include "platform/paths.h"
+#include "support/system_support.h"
 
 namespace fs = std::filesystem;
 
 namespace testsupport {
 
-TempDir::TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "voxlet-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("mkdtemp failed");
-    m_path = pattern;
+std::string Native(std::string path) {
+    for (char& c : path)
+        c = c == '/' ? platform::kPathSeparator : c;
+    return path;
+}
+
+TempDir::TempDir(bool inMemory) {
+    std::error_code ec;
+    // In memory where the system has it: syncs there cost nothing.
+    const fs::path base = inMemory && fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm")
+                                                                       : fs::temp_directory_path();
+    std::random_device seed;
+    for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+        const fs::path candidate = base / ("voxlet-test-" + std::to_string(seed()));
+        if (fs::create_directory(candidate, ec))
+            m_path = candidate.string();
+    }
+    if (m_path.empty())
+        throw std::runtime_error("cannot make a temporary folder");
 }
 
 TempDir::~TempDir() {
@@ -34,23 +48,6 @@ TempDir::~TempDir() {
 
 std::string TempDir::operator/(std::string_view name) const {
     return m_path + "/" + std::string(name);
-}
-
-SmallTmpfs::SmallTmpfs(unsigned size) : m_options("size=" + std::to_string(size)) {
-    if (::geteuid() != 0)
-        m_skip = "mounting a small tmpfs needs root";
-    else if (::mount("tmpfs", Path().c_str(), "tmpfs", 0, m_options.c_str()) != 0)
-        m_skip = std::string("mounting a small tmpfs failed: ") + std::strerror(errno);
-}
-
-SmallTmpfs::~SmallTmpfs() {
-    if (m_skip.empty())
-        ::umount2(Path().c_str(), MNT_DETACH);
-}
-
-bool SmallTmpfs::SetReadOnly(bool readOnly) {
-    const unsigned long flags = MS_REMOUNT | (readOnly ? MS_RDONLY : 0);
-    return ::mount("tmpfs", Path().c_str(), "tmpfs", flags, m_options.c_str()) == 0;
 }
 
 std::vector<std::string> SmallTmpfs::Names(const std::string& folder) const {
@@ -79,10 +76,7 @@ std::string ReadFile(const std::string& path) {
 }
 
 std::string Cp932Crlf(std::string_view utf8) {
-    bool exact = false;
-    const std::string bytes = platform::Utf8ToCp932(utf8, &exact);
-    if (!exact)
-        throw std::runtime_error("text cannot be written as CP932");
+    const std::string bytes = SystemCp932(utf8);
     std::string crlf;
     for (char c : bytes)
         crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);

@@ -7,11 +7,12 @@
 
 namespace testsupport {
 
-// A fresh empty folder below the system's temporary folder, removed by the
+// A fresh empty folder below the system's temporary folder (in memory: below
+// /dev/shm where there is one, whose syncs cost nothing), removed by the
 // destructor.
 class TempDir {
 public:
-    TempDir();
+    explicit TempDir(bool inMemory = false);
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -42,6 +43,35 @@ private:
     TempDir m_dir;
     std::string m_options;
     std::string m_skip;
+};
+
+// True in the Windows build, where POSIX-only cases are skipped.
+bool WindowsBuild();
+// A path written with '/' as this system spells the paths it builds.
+std::string Native(std::string path);
+
+// Faults that only some systems can produce. MakeFifo: false where there are
+// no FIFOs (Windows). MakeReadOnly: false when writes would still succeed
+// (POSIX permission bits do not stop root).
+bool MakeFifo(const std::string& path);
+bool MakeReadOnly(const std::string& path);
+
+// Limits the size of the files this process writes to `bytes` while it lives
+// (POSIX RLIMIT_FSIZE), so that a write fails part way as on a full disk.
+// SkipReason() is "" when the limit is set.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(unsigned long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    const std::string& SkipReason() const { return m_skip; }
+
+private:
+    std::string m_skip;
+    unsigned long long m_saved = 0;
+    void (*m_previous)(int) = nullptr;
+    bool m_active = false;
 };
 
 // Writes bytes to a file (creating parent folders); reads a whole file.

@@ -28,6 +28,8 @@ const char* AnswerName(int answer) {
         return "YES";
     case kIdNo:
         return "NO";
+    case kIdExtra:
+        return "OTHER";
     default:
         return "OK";
     }
@@ -49,6 +51,11 @@ int HeadlessPrompts::Message(int stringId, std::string_view text, const MessageS
         }
         answer = m_answers.front();
         m_answers.pop_front();
+        if (answer == kIdExtra && style.extraButton.empty()) {
+            m_log(line + " -> ?");
+            throw HeadlessPromptError("question " + std::to_string(stringId) +
+                                      " has no third button for answer other");
+        }
     } else if (!m_answers.empty() && m_answers.front() == kIdOk) {
         m_answers.pop_front(); // an explicit "answer ok" is consumed by an OK box
     }
@@ -58,16 +65,28 @@ int HeadlessPrompts::Message(int stringId, std::string_view text, const MessageS
 
 std::optional<std::string> HeadlessPrompts::FileDialog(const char* kind,
                                                        const FileDialogSpec& spec) {
-    std::string line = std::string(kind) + " defext=" + spec.defaultExt +
-                       " initial=" + spec.initialName + " filter=" + spec.filter;
+    return TakeChoice(std::string(kind) + " defext=" + spec.defaultExt +
+                          " initial=" + spec.initialName + " filter=" + spec.filter,
+                      kind);
+}
+
+std::optional<std::string> HeadlessPrompts::TakeChoice(const std::string& line,
+                                                       const std::string& kind) {
     if (m_choices.empty()) {
         m_log(line + " -> ?");
-        throw HeadlessPromptError(std::string(kind) + " dialog has no queued choose line");
+        throw HeadlessPromptError(kind + " dialog has no queued choose line");
     }
     auto choice = m_choices.front();
     m_choices.pop_front();
     m_log(line + " -> " + (choice ? *choice : std::string("cancel")));
     return choice;
+}
+
+std::optional<std::string> HeadlessPrompts::ChooseFolder(const std::string& title,
+                                                         const std::string&) {
+    // The starting folder is left out: it is the working folder's absolute
+    // path, which differs from run to run.
+    return TakeChoice("folder-open " + title, "folder");
 }
 
 std::optional<std::string> HeadlessPrompts::FileOpen(const FileDialogSpec& spec) {

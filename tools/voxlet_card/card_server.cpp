@@ -11,6 +11,7 @@
 #include <optional>
 #include <poll.h>
 #include <sys/socket.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 #include <utility>
@@ -18,6 +19,7 @@
 
 #include "multipart.h"
 #include "print_line.h"
+#include "request_reader.h"
 
 namespace card {
 
@@ -26,30 +28,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr std::string_view kUploadPath = "/upload.cgi";
-constexpr std::size_t kMaxHeaderLines = 100;
 constexpr std::size_t kLingerDiscardBytes = 1024 * 1024;
 constexpr int kLingerMs = 1000;
-
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i]))
-            return false;
-    return true;
-}
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
-}
 
 // At most limit bytes of the text, "..." marking a cut.
 std::string Shortened(std::string_view s, std::size_t limit = 200) {
@@ -85,232 +65,6 @@ std::string PercentDecode(std::string_view s) {
     }
     return out;
 }
-
-struct Request {
-    std::string raw; // every byte received on the connection
-    std::string method;
-    std::string target;
-    std::string version;
-    std::vector<std::pair<std::string, std::string>> headers;
-    std::size_t bodyStart = 0;
-    std::size_t bodyLength = 0;
-
-    std::optional<std::string> Header(std::string_view name) const {
-        for (const auto& [key, value] : headers)
-            if (EqualsNoCase(key, name))
-                return value;
-        return std::nullopt;
-    }
-    std::string_view Body() const { return std::string_view(raw).substr(bodyStart, bodyLength); }
-};
-
-enum class ReadStatus {
-    Complete,
-    Nothing,
-    Timeout,
-    Truncated,
-    HeaderTooLarge,
-    BodyTooLarge,
-    BadRequest,
-    LengthRequired
-};
-
-bool SendAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t n = send(fd, data.data(), data.size(), MSG_NOSIGNAL);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-class RequestReader {
-public:
-    RequestReader(int fd, const ServerOptions& options)
-        : m_fd(fd), m_options(options),
-          m_deadline(Clock::now() + std::chrono::milliseconds(options.requestTimeoutMs)) {}
-
-    ReadStatus Read(Request& request, std::string& reason) {
-        // Request line and headers.
-        std::size_t headerEnd = std::string::npos;
-        std::size_t separatorLength = 0;
-        for (;;) {
-            const std::size_t crlf = request.raw.find("\r\n\r\n");
-            const std::size_t lf = request.raw.find("\n\n");
-            if (crlf != std::string::npos && (lf == std::string::npos || crlf < lf)) {
-                headerEnd = crlf;
-                separatorLength = 4;
-            } else if (lf != std::string::npos) {
-                headerEnd = lf;
-                separatorLength = 2;
-            }
-            if (headerEnd != std::string::npos)
-                break;
-            if (request.raw.size() > m_options.maxHeaderBytes) {
-                reason = "headers too large";
-                return ReadStatus::HeaderTooLarge;
-            }
-            const int got = Receive(request.raw, 4096);
-            if (got == 0)
-                return request.raw.empty() ? ReadStatus::Nothing : Truncated(reason, "headers");
-            if (got < 0) {
-                reason = "time-out while reading headers";
-                return ReadStatus::Timeout;
-            }
-        }
-        if (headerEnd > m_options.maxHeaderBytes) {
-            reason = "headers too large";
-            return ReadStatus::HeaderTooLarge;
-        }
-        request.bodyStart = headerEnd + separatorLength;
-        if (!ParseHead(std::string_view(request.raw).substr(0, headerEnd), request, reason))
-            return ReadStatus::BadRequest;
-
-        // The body.
-        const bool hasBody = request.method == "POST" || request.method == "PUT";
-        if (request.Header("Transfer-Encoding")) {
-            reason = "chunked bodies are not taken";
-            return ReadStatus::LengthRequired;
-        }
-        const auto length = request.Header("Content-Length");
-        std::optional<std::size_t> expected;
-        if (length) {
-            const std::string_view digits = Trim(*length);
-            if (digits.empty() || digits.size() > 12 ||
-                digits.find_first_not_of("0123456789") != std::string_view::npos) {
-                reason = "bad Content-Length";
-                return ReadStatus::BadRequest;
-            }
-            expected = static_cast<std::size_t>(std::stoull(std::string(digits)));
-            if (*expected > m_options.maxBodyBytes) {
-                reason = "body too large";
-                return ReadStatus::BodyTooLarge;
-            }
-        } else if (!hasBody) {
-            expected = 0;
-        }
-
-        if (expected && *expected > request.raw.size() - request.bodyStart) {
-            const auto expect = request.Header("Expect");
-            if (expect && EqualsNoCase(Trim(*expect), "100-continue"))
-                SendAll(m_fd, "HTTP/1.1 100 Continue\r\n\r\n");
-        }
-
-        for (;;) {
-            const std::size_t have = request.raw.size() - request.bodyStart;
-            if (expected && have >= *expected) {
-                request.bodyLength = *expected;
-                return ReadStatus::Complete;
-            }
-            if (!expected && have > m_options.maxBodyBytes) {
-                reason = "body too large";
-                return ReadStatus::BodyTooLarge;
-            }
-            const int got = Receive(request.raw, 64 * 1024);
-            if (got == 0) {
-                if (!expected) { // no length: the body ends where the client stops sending
-                    request.bodyLength = request.raw.size() - request.bodyStart;
-                    return ReadStatus::Complete;
-                }
-                return Truncated(reason, "body");
-            }
-            if (got < 0) {
-                reason = "time-out while reading the body";
-                return ReadStatus::Timeout;
-            }
-        }
-    }
-
-private:
-    static ReadStatus Truncated(std::string& reason, const char* what) {
-        reason = std::string("connection closed inside the ") + what;
-        return ReadStatus::Truncated;
-    }
-
-    // Appends up to max bytes; the count, 0 at the end of the stream, -1 on
-    // a time-out or an error.
-    int Receive(std::string& buffer, std::size_t max) {
-        for (;;) {
-            const auto now = Clock::now();
-            if (now >= m_deadline)
-                return -1;
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline - now).count();
-            const int wait = static_cast<int>(std::min<long long>(left, m_options.idleTimeoutMs));
-            pollfd p{m_fd, POLLIN, 0};
-            const int ready = poll(&p, 1, wait);
-            if (ready < 0 && errno == EINTR)
-                continue;
-            if (ready <= 0)
-                return -1;
-            char chunk[64 * 1024];
-            const ssize_t n = recv(m_fd, chunk, std::min(max, sizeof chunk), 0);
-            if (n < 0) {
-                if (errno == EINTR || errno == EAGAIN)
-                    continue;
-                return -1;
-            }
-            buffer.append(chunk, static_cast<std::size_t>(n));
-            return static_cast<int>(n);
-        }
-    }
-
-    static bool ParseHead(std::string_view head, Request& request, std::string& reason) {
-        std::vector<std::string_view> lines;
-        std::size_t pos = 0;
-        while (pos <= head.size()) {
-            std::size_t end = head.find('\n', pos);
-            if (end == std::string_view::npos)
-                end = head.size();
-            std::string_view line = head.substr(pos, end - pos);
-            if (!line.empty() && line.back() == '\r')
-                line.remove_suffix(1);
-            lines.push_back(line);
-            pos = end + 1;
-        }
-        if (lines.size() > kMaxHeaderLines + 1) {
-            reason = "too many headers";
-            return false;
-        }
-        // METHOD SP TARGET SP VERSION
-        const std::string_view first = lines[0];
-        const std::size_t sp1 = first.find(' ');
-        const std::size_t sp2 = sp1 == std::string_view::npos ? sp1 : first.find(' ', sp1 + 1);
-        if (sp1 == std::string_view::npos || sp2 == std::string_view::npos ||
-            first.find(' ', sp2 + 1) != std::string_view::npos) {
-            reason = "bad request line";
-            return false;
-        }
-        request.method = first.substr(0, sp1);
-        request.target = first.substr(sp1 + 1, sp2 - sp1 - 1);
-        request.version = first.substr(sp2 + 1);
-        if (request.method.empty() ||
-            request.method.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") != std::string::npos ||
-            request.target.empty() || request.target[0] != '/' ||
-            request.version.rfind("HTTP/", 0) != 0) {
-            reason = "bad request line";
-            return false;
-        }
-        for (std::size_t i = 1; i < lines.size(); ++i) {
-            const std::size_t colon = lines[i].find(':');
-            if (colon == std::string_view::npos || colon == 0) {
-                reason = "bad header line";
-                return false;
-            }
-            request.headers.emplace_back(std::string(Trim(lines[i].substr(0, colon))),
-                                         std::string(Trim(lines[i].substr(colon + 1))));
-        }
-        return true;
-    }
-
-    int m_fd;
-    const ServerOptions& m_options;
-    Clock::time_point m_deadline;
-};
 
 struct Reply {
     int status = 200;
@@ -487,6 +241,50 @@ void DrainBeforeClose(int fd) {
     }
 }
 
+void AppendToLog(const std::string& logFile, const std::string& raw) {
+    if (logFile.empty() || raw.empty())
+        return;
+    if (std::FILE* log = std::fopen(logFile.c_str(), "ab")) {
+        std::fwrite(raw.data(), 1, raw.size(), log);
+        std::fclose(log);
+    }
+}
+
+// What the printed line names: the method and target, or the start of what
+// arrived when it was no request.
+std::string RequestName(const Request& request) {
+    if (request.method.empty())
+        return "- " + Shortened(request.raw.substr(0, request.raw.find('\n')), 80);
+    return request.method + " " + Shortened(request.target);
+}
+
+// One connection too many: answered at once, without reading it. What the
+// client already sent is dropped first, so that the close does not reset the
+// reply away.
+void RefuseBusy(int fd) {
+    const std::string reply =
+        Serialize(HtmlReply(503, "Service Unavailable", "ERROR", "too many connections"));
+    (void)send(fd, reply.data(), reply.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    shutdown(fd, SHUT_WR);
+    char sink[4096];
+    while (recv(fd, sink, sizeof sink, MSG_DONTWAIT) > 0) {
+    }
+    close(fd);
+    PrintLine(stdout, "- -> 503 too many connections");
+}
+
+// A turn of the queue, held for a scope.
+class Turn {
+public:
+    explicit Turn(TurnQueue& queue) : m_queue(queue) { m_queue.Take(); }
+    ~Turn() { m_queue.Give(); }
+    Turn(const Turn&) = delete;
+    Turn& operator=(const Turn&) = delete;
+
+private:
+    TurnQueue& m_queue;
+};
+
 } // namespace
 
 CardServer::CardServer(CardStore& store, ServerOptions options, CardObserver* observer)
@@ -518,7 +316,7 @@ bool CardServer::Listen(std::string& error) {
         }
         const int one = 1;
         setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-        if (bind(fd, ai->ai_addr, ai->ai_addrlen) != 0 || listen(fd, 16) != 0) {
+        if (bind(fd, ai->ai_addr, ai->ai_addrlen) != 0 || listen(fd, SOMAXCONN) != 0) {
             error = "cannot listen on " + m_options.bindAddress + ":" + port + ": " +
                     std::strerror(errno);
             close(fd);
@@ -544,6 +342,20 @@ std::string CardServer::Endpoint() const {
            std::to_string(m_port);
 }
 
+void TurnQueue::Take() {
+    std::unique_lock lock(m_mutex);
+    const std::uint64_t ticket = m_next++;
+    m_changed.wait(lock, [&] { return m_serving == ticket; });
+}
+
+void TurnQueue::Give() {
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_serving;
+    }
+    m_changed.notify_all();
+}
+
 void CardServer::Run() {
     // The listening socket does not block, so that a connection that went
     // away between poll and accept cannot stall the observer's polls.
@@ -556,7 +368,7 @@ void CardServer::Run() {
         if (polling) {
             auto now = Clock::now();
             if (now >= nextPoll) {
-                m_observer->OnPoll();
+                Poll();
                 now = Clock::now();
                 nextPoll = now + period;
             }
@@ -567,20 +379,54 @@ void CardServer::Run() {
         const int ready = poll(&p, 1, wait);
         if (ready < 0 && errno != EINTR) {
             PrintLinef(stderr, "voxlet-card: poll: %s", std::strerror(errno));
-            return;
+            break;
         }
-        if (ready <= 0)
-            continue;
-        const int fd = accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) {
-            if (errno == EINTR || errno == ECONNABORTED || errno == EMFILE || errno == ENFILE ||
-                errno == EAGAIN || errno == EWOULDBLOCK)
-                continue;
-            PrintLinef(stderr, "voxlet-card: accept: %s", std::strerror(errno));
-            return;
-        }
-        ServeConnection(fd);
+        if (ready > 0 && !Accept())
+            break;
     }
+    std::unique_lock lock(m_countMutex);
+    m_countChanged.wait(lock, [this] { return m_connections == 0; });
+}
+
+void CardServer::Poll() {
+    Turn turn(m_turns);
+    m_observer->OnPoll();
+}
+
+bool CardServer::Accept() {
+    const int fd = accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) {
+        if (errno == EINTR || errno == ECONNABORTED || errno == EMFILE || errno == ENFILE ||
+            errno == EAGAIN || errno == EWOULDBLOCK)
+            return true;
+        PrintLinef(stderr, "voxlet-card: accept: %s", std::strerror(errno));
+        return false;
+    }
+    bool admitted = false;
+    {
+        std::lock_guard lock(m_countMutex);
+        admitted = m_connections < kMaxConnections;
+        m_connections += admitted ? 1 : 0;
+    }
+    if (!admitted) {
+        RefuseBusy(fd);
+        return true;
+    }
+    try {
+        std::thread([this, fd] { ServeConnection(fd); }).detach();
+    } catch (const std::system_error&) {
+        RefuseBusy(fd);
+        Done();
+    }
+    return true;
+}
+
+void CardServer::Done() {
+    {
+        std::lock_guard lock(m_countMutex);
+        --m_connections;
+    }
+    m_countChanged.notify_all();
 }
 
 void CardServer::ServeConnection(int fd) {
@@ -590,35 +436,26 @@ void CardServer::ServeConnection(int fd) {
 
     Request request;
     std::string reason;
-    RequestReader reader(fd, m_options);
-    const ReadStatus status = reader.Read(request, reason);
-
-    if (!m_options.logFile.empty() && !request.raw.empty()) {
-        if (std::FILE* log = std::fopen(m_options.logFile.c_str(), "ab")) {
-            std::fwrite(request.raw.data(), 1, request.raw.size(), log);
-            std::fclose(log);
+    const ReadStatus status = ReadRequest(fd, m_options, request, reason);
+    {
+        Turn turn(m_turns);
+        AppendToLog(m_options.logFile, request.raw);
+        const Exchange exchange =
+            status == ReadStatus::Complete ? Answer(m_store, request) : Refusal(status, reason);
+        PrintLinef(stdout, "%s -> %s", RequestName(request).c_str(), exchange.outcome.c_str());
+        if (exchange.reply) {
+            if (m_options.replyDelayMs > 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(m_options.replyDelayMs));
+            SendAll(fd, Serialize(*exchange.reply));
         }
+        // Close after the reply.
+        shutdown(fd, SHUT_WR);
+        if (exchange.stored && m_observer)
+            m_observer->OnStored(exchange.stored->first, exchange.stored->second);
     }
-
-    const std::string what =
-        request.method.empty() ? "- " + Shortened(request.raw.substr(0, request.raw.find('\n')), 80)
-                               : request.method + " " + Shortened(request.target);
-    const Exchange exchange =
-        status == ReadStatus::Complete ? Answer(m_store, request) : Refusal(status, reason);
-
-    PrintLinef(stdout, "%s -> %s", what.c_str(), exchange.outcome.c_str());
-
-    if (exchange.reply && m_options.replyDelayMs > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(m_options.replyDelayMs));
-    if (exchange.reply)
-        SendAll(fd, Serialize(*exchange.reply));
-
-    // Close after the reply.
-    shutdown(fd, SHUT_WR);
-    if (exchange.stored && m_observer)
-        m_observer->OnStored(exchange.stored->first, exchange.stored->second);
     DrainBeforeClose(fd);
     close(fd);
+    Done();
 }
 
 } // namespace card

@@ -1,8 +1,14 @@
-// The card's HTTP server: one request at a time, one connection per request,
-// the connection closed after each reply, as a FlashAir card serves.
+// The card's HTTP server: one connection per request, the connection closed
+// after each reply, and whole requests answered one at a time in the order in
+// which they arrived whole, as a FlashAir card serves. Connections are read
+// side by side, so that a slow or silent client holds only its own (up to
+// kMaxConnections at once; more are answered 503 and closed).
 #pragma once
 
+#include <condition_variable>
 #include <cstddef>
+#include <cstdint>
+#include <mutex>
 #include <string>
 
 #include "card_store.h"
@@ -17,7 +23,8 @@ public:
     virtual ~CardObserver() = default;
     // cardPath: below the card root ("ADDON/REMOTE.LOG"); diskPath: on the PC.
     virtual void OnStored(const std::string& cardPath, const std::string& diskPath) = 0;
-    // Runs on the server's thread, never while a request is served.
+    // Runs on the server's thread, never while a request is served. OnStored
+    // and OnPoll never run at the same time.
     virtual void OnPoll() {}
 };
 
@@ -33,8 +40,23 @@ struct ServerOptions {
     int replyDelayMs = 0;                        // waited before each reply (a slow card)
 };
 
+// Hands out turns in the order they are asked for, one at a time.
+class TurnQueue {
+public:
+    void Take();
+    void Give();
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::uint64_t m_next = 0;
+    std::uint64_t m_serving = 0;
+};
+
 class CardServer {
 public:
+    static constexpr int kMaxConnections = 64;
+
     CardServer(CardStore& store, ServerOptions options, CardObserver* observer = nullptr);
     ~CardServer();
     CardServer(const CardServer&) = delete;
@@ -44,11 +66,21 @@ public:
     bool Listen(std::string& error);
     // "ADDR:PORT" (IPv6 addresses in brackets) once listening.
     std::string Endpoint() const;
-    // Serves requests until the process ends.
+    // Serves requests until the process ends (or accepting fails: then it
+    // returns once the open connections are done).
     void Run();
 
 private:
+    bool Accept(); // false when accepting failed for good
+    void Poll();
+    void Done(); // a connection has been served
+    // Reads one request on its own thread, then answers it in its turn.
     void ServeConnection(int fd);
+
+    std::mutex m_countMutex;
+    std::condition_variable m_countChanged;
+    int m_connections = 0; // being served
+    TurnQueue m_turns;
 
     CardStore& m_store;
     ServerOptions m_options;

@@ -4,9 +4,10 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/files.h"
 
 namespace card {
 
@@ -44,19 +45,6 @@ std::string RealPath(const std::string& path) {
     std::string result = real;
     std::free(real);
     return result;
-}
-
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t n = write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
 }
 
 } // namespace
@@ -145,16 +133,28 @@ bool CardStore::Store(std::string_view filename, std::string_view data, std::str
     }
 
     diskPath = folder + "/" + name;
-    const int fd =
-        open(diskPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        error = std::string("cannot write: ") + std::strerror(errno);
+    // Written whole or not at all under its name: a temporary file (created
+    // anew, so never through a link) renamed over it. A symbolic link, or
+    // anything else that is not a regular file, in the name's place is refused,
+    // as opening it without following links would.
+    struct stat existing;
+    if (lstat(diskPath.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+        const int code = S_ISLNK(existing.st_mode)   ? ELOOP
+                         : S_ISDIR(existing.st_mode) ? EISDIR
+                                                     : EINVAL;
+        error = std::string("cannot write: ") + std::strerror(code);
         return false;
     }
-    const bool written = WriteAll(fd, data);
-    const bool closed = close(fd) == 0;
-    if (!written || !closed) {
-        error = "write failed";
+    platform::WholeFileWriter writer;
+    int code = writer.Open(diskPath, false);
+    if (code != 0) {
+        error = std::string("cannot write: ") + std::strerror(code);
+        return false;
+    }
+    writer.Write(data);
+    code = writer.Commit();
+    if (code != 0) {
+        error = std::string("write failed: ") + std::strerror(code);
         return false;
     }
     cardPath.clear();

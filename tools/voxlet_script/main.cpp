@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "core/start_folder.h"
-#include "platform/curl/curl_transport.h"
+#include "platform/console.h"
 #include "platform/paths.h"
+#include "platform/system_http.h"
 #include "tools/voxlet_script/script_runner.h"
 
 int main(int argc, char** argv) {
+    platform::UseBinaryStandardStreams(); // transcripts end their lines in LF everywhere
     std::string ini;
     std::string script;
     for (int i = 1; i < argc; ++i) {
@@ -52,16 +54,16 @@ int main(int argc, char** argv) {
     if (!line.empty())
         endLine();
 
-    // Bound before a move to the demo set, which must not receive it.
-    platform::SetSettingsPathOverride(platform::AbsolutePath(ini));
-    const std::string demo = EnterDemoWhenNoData(platform::ExecutableFolder());
-    if (!demo.empty())
-        std::cerr << "voxlet-script: no Ninshiki.csv here; using the demo voice set in " << demo
+    // Made absolute before a move to the demo set, which must not receive it.
+    Services services;
+    services.settingsPath = platform::AbsolutePath(ini);
+    const StartFolder start = EnterDataFolder(platform::ExecutableFolder(), services.settingsPath);
+    if (!start.folder.empty())
+        std::cerr << "voxlet-script: no Ninshiki.csv here; using the "
+                  << (start.demo ? "demo voice set" : "data folder") << " in " << start.folder
                   << '\n';
-    CurlTransport http;
-    platform::SetHttpTransport(&http);
-    ScriptRunner runner(std::move(lines), std::cout);
-    const int rc = runner.Run();
-    platform::SetHttpTransport(nullptr);
-    return rc;
+    const auto http = platform::NewSystemHttpTransport();
+    services.http = http.get();
+    ScriptRunner runner(std::move(lines), std::cout, std::move(services));
+    return runner.Run();
 }

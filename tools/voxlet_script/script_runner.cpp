@@ -4,10 +4,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "link/flashair_client.h"
 #include "platform/paths.h"
-#include "platform/profile.h"
-#include "platform/sleep.h"
 #include "playback/audio/audio_backend.h"
 #include "playback/audio/recording_backend.h"
 #include "resources/templates.h"
@@ -60,36 +57,32 @@ const char* ResultName(int result) {
 
 } // namespace
 
-ScriptRunner::ScriptRunner(std::vector<std::string> lines, std::ostream& out)
-    : m_lines(std::move(lines)), m_out(out), m_prompts([this](const std::string& l) { Log(l); }) {
-    platform::SetPrompts(&m_prompts);
+ScriptRunner::ScriptRunner(std::vector<std::string> lines, std::ostream& out, Services services)
+    : m_lines(std::move(lines)), m_out(out), m_prompts([this](const std::string& l) { Log(l); }),
+      m_services(std::move(services)) {
     m_prompts.SetModalRunner([this](platform::ModalDialogLogic& d) { return RunModal(d); });
-    platform::SetSleepFunction([this](int ms) {
+    m_services.prompts = &m_prompts;
+    m_services.sleep = [this](int ms) {
         Log("sleep " + std::to_string(ms));
         if (ms > 0)
             m_clockMs += ms;
-    });
-    platform::SetTimeFunction([this] { return kVirtualEpochSeconds + m_clockMs / 1000; });
-    platform::SetProfileWriteHook(
-        [this](std::string_view section, std::string_view key, std::string_view value) {
-            Log("ini write [" + std::string(section) + "] " + std::string(key) + "=" +
-                std::string(value));
-        });
-    SetAudioBackend(
+    };
+    m_services.now = [this] { return kVirtualEpochSeconds + m_clockMs / 1000; };
+    m_services.profileWrite = [this](std::string_view section, std::string_view key,
+                                     std::string_view value) {
+        Log("ini write [" + std::string(section) + "] " + std::string(key) + "=" +
+            std::string(value));
+    };
+    m_services.httpTrace = [this](const std::string& l) { Log(l); };
+    m_audio.SetBackend(
         std::make_unique<RecordingAudioBackend>([this](const std::string& l) { Log(l); }));
-    SetHttpTraceHook([this](const std::string& l) { Log(l); });
+    m_services.audio = &m_audio;
 }
 
 ScriptRunner::~ScriptRunner() {
     m_stack.clear();
     m_dlg.reset(); // frees the player without the shut-down steps
     m_mainHost.reset();
-    SetAudioBackend(nullptr);
-    SetHttpTraceHook(nullptr);
-    platform::SetProfileWriteHook(nullptr);
-    platform::SetSleepFunction(nullptr);
-    platform::SetTimeFunction(nullptr);
-    platform::SetPrompts(nullptr);
 }
 
 void ScriptRunner::Log(const std::string& line) {
@@ -105,15 +98,17 @@ bool ScriptRunner::QueueIfAnswer(const std::string& line) {
         return false;
     if (w[0] == "answer") {
         if (w.size() != 2)
-            throw ScriptError("answer takes ok, yes or no");
+            throw ScriptError("answer takes ok, yes, no or other");
         if (w[1] == "ok")
             m_prompts.QueueAnswer(platform::kIdOk);
         else if (w[1] == "yes")
             m_prompts.QueueAnswer(platform::kIdYes);
         else if (w[1] == "no")
             m_prompts.QueueAnswer(platform::kIdNo);
+        else if (w[1] == "other")
+            m_prompts.QueueAnswer(platform::kIdExtra);
         else
-            throw ScriptError("answer takes ok, yes or no");
+            throw ScriptError("answer takes ok, yes, no or other");
         return true;
     }
     if (w[0] == "choose") {
@@ -130,7 +125,7 @@ bool ScriptRunner::QueueIfAnswer(const std::string& line) {
 }
 
 void ScriptRunner::StartUp() {
-    m_dlg = std::make_unique<CVoxletDlg>();
+    m_dlg = std::make_unique<CVoxletDlg>(m_services);
     m_mainHost = std::make_unique<HeadlessDialogHost>(MainDialogTemplate(),
                                                       [this](const std::string& l) { Log(l); });
     m_stack.push_back({m_mainHost.get(), m_dlg.get()});

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/services.h"
 #include "tools/headless/headless_host.h"
 #include "tools/headless/headless_prompts.h"
 
@@ -16,7 +17,9 @@ class CVoxletDlg;
 
 class ScriptRunner {
 public:
-    ScriptRunner(std::vector<std::string> lines, std::ostream& out);
+    // services gives the settings file and the HTTP transport; the runner
+    // adds its prompts, virtual clock and transcript hooks.
+    ScriptRunner(std::vector<std::string> lines, std::ostream& out, Services services);
     ~ScriptRunner();
 
     // Runs the script; returns the process exit code (0, or 2 on a script error).
@@ -46,6 +49,8 @@ private:
     std::ostream& m_out;
     std::int64_t m_clockMs = 0;
     platform::HeadlessPrompts m_prompts;
+    PcAudio m_audio; // over a back end that writes the transcript
+    Services m_services;
     std::unique_ptr<CVoxletDlg> m_dlg;
     std::unique_ptr<platform::HeadlessDialogHost> m_mainHost;
     std::vector<Frame> m_stack;

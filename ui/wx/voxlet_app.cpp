@@ -6,6 +6,7 @@
 #include "platform/prompts.h"
 #include "playback/audio/audio_backend.h"
 #include "ui/voxlet_dlg.h"
+#include "ui/wx/wx_desktop.h"
 #include "ui/wx/wx_main_window.h"
 #include "ui/wx/wx_prompts.h"
 #include "ui/wx/wx_quit.h"
@@ -20,6 +21,8 @@ CVoxletApp::CVoxletApp() = default;
 CVoxletApp::~CVoxletApp() = default;
 
 bool CVoxletApp::OnInit() {
+    voxwx::UseJapaneseToolkitTexts();
+    voxwx::KeepFocusVisible();
     return true;
 }
 
@@ -30,9 +33,6 @@ int CVoxletApp::OnRun() {
 
 int CVoxletApp::OnExit() {
     m_quit.reset();
-    platform::SetPrompts(nullptr);
-    SetAudioBackend(nullptr);
-    platform::SetHttpTransport(nullptr);
     return wxApp::OnExit();
 }
 
@@ -41,16 +41,23 @@ bool CVoxletApp::InitInstance() {
     m_quit = std::make_unique<voxwx::QuitOnSignals>();
     m_quit->Install();
     m_prompts = std::make_unique<voxwx::WxPrompts>();
-    platform::SetPrompts(m_prompts.get());
-    EnterDemoWhenNoData(platform::ExecutableFolder());
+    const std::string settingsPath =
+        m_settingsPath.empty() ? platform::SettingsFilePath() : m_settingsPath;
+    EnterDataFolder(platform::ExecutableFolder(), settingsPath);
     if (!m_http)
         m_http = std::make_unique<CurlTransport>();
-    platform::SetHttpTransport(m_http.get());
 #ifdef VOXLET_HAVE_SDL
-    SetAudioBackend(std::make_unique<SdlAudioBackend>());
+    PcAudio audio(std::make_unique<SdlAudioBackend>());
+#else
+    PcAudio audio;
 #endif
+    Services services;
+    services.prompts = m_prompts.get();
+    services.audio = &audio;
+    services.settingsPath = settingsPath;
+    services.http = m_http.get();
     {
-        CVoxletDlg dlg;
+        CVoxletDlg dlg(services);
         voxwx::WxTemplateDialog window(nullptr, dlg, voxwx::kMainWindowStyle);
         voxwx::DecorateMainWindow(window);
         SetTopWindow(&window);

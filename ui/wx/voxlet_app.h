@@ -5,6 +5,8 @@
 #include <wx/app.h>
 
 #include <memory>
+#include <string>
+#include <utility>
 
 namespace platform {
 class HttpTransport;
@@ -20,17 +22,19 @@ public:
     ~CVoxletApp() override;
 
     // wx start-up: no command-line options are taken (the toolkit's own are
-    // consumed by GTK before this runs).
+    // consumed by GTK before this runs); the toolkit's texts are Japanese
+    // and the focus is always marked.
     bool OnInit() override;
     // Runs InitInstance instead of a message loop of the application's own.
     int OnRun() override;
     int OnExit() override;
 
-    // 1. The framework's base initialisation: the wx prompts, the SDL audio
-    //    back end and the libcurl HTTP transport are installed (before the
-    //    dialog exists, so messages shown while the player is constructed have
-    //    them), and a current folder without voice data gives way to the
-    //    installed demo set.
+    // 1. The framework's base initialisation: the services of the dialog (the
+    //    wx prompts, PC audio over SDL, the settings file, the libcurl HTTP
+    //    transport, the real clock) are built (before the dialog exists, so
+    //    messages shown while the player is constructed have them), and a
+    //    current folder without voice data gives way to the data folder chosen
+    //    last or the installed demo set.
     // 2. SetRegistryKey has no counterpart: nothing is stored anywhere but the
     //    settings file.
     // 3. Constructs CVoxletDlg, builds its window and runs it modally; the
@@ -43,7 +47,11 @@ public:
     // The signal that ended the last InitInstance, or 0.
     static int QuitSignal() { return s_quitSignal; }
 
+    // The settings file InitInstance gives the dialog ("": SettingsFilePath()).
+    void SetSettingsFile(std::string path) { m_settingsPath = std::move(path); }
+
 private:
+    std::string m_settingsPath;
     std::unique_ptr<voxwx::WxPrompts> m_prompts;
     std::unique_ptr<platform::HttpTransport> m_http;
     std::unique_ptr<voxwx::QuitOnSignals> m_quit;

@@ -1,8 +1,10 @@
 #include "ui/wx/wx_prompts.h"
 
+#include <wx/dirdlg.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
+#include <wx/utils.h>
 
 #include <algorithm>
 #include <cctype>
@@ -55,6 +57,16 @@ std::string ProposedName(std::string_view name, std::string_view ext) {
     return std::string(name) + "." + std::string(ext);
 }
 
+// The folder itself when it exists, else its nearest existing ancestor,
+// made absolute against the current folder.
+std::string ExistingFolder(const std::string& folder) {
+    wxFileName dir = wxFileName::DirName(ToWx(platform::ResolvePath(folder)));
+    dir.MakeAbsolute();
+    while (!dir.DirExists() && dir.GetDirCount() > 0)
+        dir.RemoveLastDir();
+    return ToUtf8(dir.GetPath());
+}
+
 } // namespace
 
 long MessageBoxStyle(const platform::MessageStyle& style) {
@@ -62,6 +74,8 @@ long MessageBoxStyle(const platform::MessageStyle& style) {
     if (style.buttons == platform::MsgButtons::YesNo) {
         bits |= wxYES_NO;
         bits |= style.defaultButton == platform::kIdNo ? wxNO_DEFAULT : wxYES_DEFAULT;
+        if (!style.extraButton.empty())
+            bits |= wxHELP; // the one more button a GTK message box can have
     } else {
         bits |= wxOK;
     }
@@ -85,12 +99,25 @@ long MessageBoxStyle(const platform::MessageStyle& style) {
     return bits;
 }
 
+// Prompts come up inside a busy scope too (a chooser for the card, a failure
+// message): the user answers them with the normal cursor.
 int WxPrompts::Message(int, std::string_view text, const platform::MessageStyle& style) {
-    wxMessageDialog box(PromptParent(), ToWx(text), ToWx(platform::ApplicationName()),
-                        MessageBoxStyle(style));
+    wxBusyCursorSuspender notBusy;
+    const long bits = MessageBoxStyle(style);
+    wxMessageDialog box(PromptParent(), ToWx(text), ToWx(platform::ApplicationName()), bits);
+    // The program's own labels: the toolkit's follow the system language.
+    if (bits & wxYES_NO)
+        box.SetYesNoLabels(ToWx(labels::kYesButton), ToWx(labels::kNoButton));
+    else
+        box.SetOKLabel(ToWx(labels::kOkButton));
+    if (bits & wxHELP)
+        box.SetHelpLabel(ToWx(style.extraButton));
     const int rc = box.ShowModal();
-    if (style.buttons == platform::MsgButtons::YesNo)
+    if (style.buttons == platform::MsgButtons::YesNo) {
+        if (rc == wxID_HELP)
+            return platform::kIdExtra;
         return rc == wxID_YES ? platform::kIdYes : platform::kIdNo;
+    }
     return platform::kIdOk;
 }
 
@@ -135,15 +162,14 @@ WxFileDialogParts FileDialogParts(const platform::FileDialogSpec& spec) {
         }
         parts.wildcard += patterns;
     }
+    std::string folder = spec.folder;
     if (!spec.initialName.empty()) {
-        parts.folder = platform::CutAtLastSeparator(spec.initialName);
         parts.file = ProposedName(platform::BaseName(spec.initialName), spec.defaultExt);
-        if (!parts.folder.empty()) {
-            wxFileName dir = wxFileName::DirName(ToWx(platform::ResolvePath(parts.folder)));
-            dir.MakeAbsolute();
-            parts.folder = ToUtf8(dir.GetPath());
-        }
+        if (std::string own = platform::CutAtLastSeparator(spec.initialName); !own.empty())
+            folder = std::move(own);
     }
+    if (!folder.empty())
+        parts.folder = ExistingFolder(folder);
     return parts;
 }
 
@@ -158,10 +184,15 @@ std::string WithDefaultExtension(const std::string& path, std::string_view ext) 
 
 namespace {
 std::optional<std::string> RunFileDialog(const platform::FileDialogSpec& spec, long style,
-                                         const wxString& title) {
-    const WxFileDialogParts parts = FileDialogParts(spec);
-    wxFileDialog dialog(PromptParent(), title, ToWx(parts.folder), ToWx(parts.file),
-                        ToWx(parts.wildcard), style);
+                                         std::string_view defaultTitle) {
+    wxBusyCursorSuspender notBusy;
+    WxFileDialogParts parts = FileDialogParts(spec);
+    // A save starts where it can write (not in the installed demo set).
+    if ((style & wxFD_SAVE) &&
+        !platform::FolderIsWritable(parts.folder.empty() ? std::string(".") : parts.folder))
+        parts.folder = ToUtf8(wxGetHomeDir());
+    wxFileDialog dialog(PromptParent(), ToWx(spec.title.empty() ? defaultTitle : spec.title),
+                        ToWx(parts.folder), ToWx(parts.file), ToWx(parts.wildcard), style);
     if (dialog.ShowModal() != wxID_OK)
         return std::nullopt;
     return WithDefaultExtension(ToUtf8(dialog.GetPath()), spec.defaultExt);
@@ -171,15 +202,26 @@ std::optional<std::string> RunFileDialog(const platform::FileDialogSpec& spec, l
 // The read-only check box that hideReadOnly hides does not exist in GTK's
 // file chooser; nothing to hide.
 std::optional<std::string> WxPrompts::FileOpen(const platform::FileDialogSpec& spec) {
-    return RunFileDialog(spec, wxFD_OPEN, ToWx(labels::kOpenTitle));
+    return RunFileDialog(spec, wxFD_OPEN, labels::kOpenTitle);
 }
 
 std::optional<std::string> WxPrompts::FileSave(const platform::FileDialogSpec& spec) {
     return RunFileDialog(spec, wxFD_SAVE | (spec.overwritePrompt ? wxFD_OVERWRITE_PROMPT : 0),
-                         ToWx(labels::kSaveAsTitle));
+                         labels::kSaveAsTitle);
+}
+
+std::optional<std::string> WxPrompts::ChooseFolder(const std::string& title,
+                                                   const std::string& initialFolder) {
+    wxBusyCursorSuspender notBusy;
+    wxDirDialog dialog(PromptParent(), ToWx(title), ToWx(ExistingFolder(initialFolder)),
+                       wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
+    if (dialog.ShowModal() != wxID_OK)
+        return std::nullopt;
+    return ToUtf8(dialog.GetPath());
 }
 
 int WxPrompts::RunModal(platform::ModalDialogLogic& logic) {
+    wxBusyCursorSuspender notBusy;
     WxTemplateDialog dialog(PromptParent(), logic);
     return dialog.RunModal();
 }

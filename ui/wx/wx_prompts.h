@@ -13,6 +13,8 @@ public:
     int Message(int stringId, std::string_view text, const platform::MessageStyle& style) override;
     std::optional<std::string> FileOpen(const platform::FileDialogSpec& spec) override;
     std::optional<std::string> FileSave(const platform::FileDialogSpec& spec) override;
+    std::optional<std::string> ChooseFolder(const std::string& title,
+                                            const std::string& initialFolder) override;
     // Builds a WxTemplateDialog from the logic's template and runs it modally.
     int RunModal(platform::ModalDialogLogic& dialog) override;
 };
@@ -20,7 +22,8 @@ public:
 // The pieces of a file dialog, from a FileDialogSpec (exposed for tests).
 struct WxFileDialogParts {
     std::string wildcard; // "label|pattern|label|pattern" for wxFileDialog
-    std::string folder;   // initial folder ("" for the current one)
+    std::string folder;   // initial folder: the initial name's or the spec's, else
+                          // its nearest existing ancestor ("" for the current one)
     std::string file;     // initial file name, ending in the default extension
 };
 WxFileDialogParts FileDialogParts(const platform::FileDialogSpec& spec);

@@ -629,6 +629,16 @@ void* WxTemplateDialog::NativeHandle() const {
     return GetHandle();
 }
 
+void WxTemplateDialog::BeginBusy() {
+    wxBeginBusyCursor();
+    Refresh();
+    Update();
+}
+
+void WxTemplateDialog::EndBusy() {
+    wxEndBusyCursor();
+}
+
 // ---------------------------------------------------------------- life cycle
 
 void WxTemplateDialog::StartDialog() {

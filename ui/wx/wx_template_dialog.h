@@ -84,6 +84,10 @@ public:
     void PostClose() override;
     void AppendSystemMenuItem(int command, std::string_view text) override;
     void* NativeHandle() const override;
+    // The busy cursor (wxBeginBusyCursor) after a repaint done at once
+    // (Refresh, Update): no event is dispatched.
+    void BeginBusy() override;
+    void EndBusy() override;
 
     // --- life cycle
     // Runs the logic's OnInitDialog (once) and puts the focus on the first

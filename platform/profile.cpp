@@ -1,5 +1,6 @@
-// Private-profile ("INI") access on POSIX: the file is read and written
-// directly, with the observable behaviour of the Windows functions
+// Private-profile ("INI") access, the same on every system: the file is read
+// and written directly through the platform's whole-file functions, with the
+// observable behaviour of the Windows functions
 // GetPrivateProfileStringA / GetPrivateProfileIntA / WritePrivateProfileStringA,
 // so a settings file moves freely between a Windows PC and this program.
 // Every call works on the file as it is on disk now; nothing is cached.
@@ -42,8 +43,9 @@
 //   read as a section header), because a write must never add a line or a
 //   section; a name or value that is not valid UTF-8, or that has no exact
 //   CP932 form when the file is CP932, because the file keeps one encoding.
-#include "platform/files.h"
 #include "platform/profile.h"
+#include "platform/ascii_case.h"
+#include "platform/files.h"
 #include "platform/text.h"
 
 #include <cerrno>
@@ -84,20 +86,6 @@ std::string_view TrimSpaces(std::string_view s) {
     return s;
 }
 
-char AsciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i]))
-            return false;
-    }
-    return true;
-}
-
 bool HasHighByte(std::string_view s) {
     for (char c : s) {
         if (static_cast<unsigned char>(c) >= 0x80)
@@ -131,8 +119,8 @@ std::size_t FindChar(std::string_view s, char c, Encoding encoding) {
 // A name found in the file against a name from the caller (UTF-8, trimmed).
 bool NameMatches(std::string_view inFile, std::string_view wanted, Encoding encoding) {
     if (encoding == Encoding::Cp932 && HasHighByte(inFile))
-        return EqualsIgnoreAsciiCase(Cp932ToUtf8(inFile), wanted);
-    return EqualsIgnoreAsciiCase(inFile, wanted);
+        return detail::EqualsIgnoringAsciiCase(Cp932ToUtf8(inFile), wanted);
+    return detail::EqualsIgnoringAsciiCase(inFile, wanted);
 }
 
 std::string_view CutAtNul(std::string_view s) {
@@ -472,16 +460,6 @@ std::mutex& WriteMutex() {
     return mutex;
 }
 
-std::mutex& HookMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-ProfileWriteHook& Hook() {
-    static ProfileWriteHook hook;
-    return hook;
-}
-
 // A write whose text would make lines of its own: a line break anywhere, or a
 // key that would start its line with '[' and so read as a section header.
 bool AddsLines(std::string_view section, std::optional<std::string_view> key,
@@ -555,12 +533,7 @@ WriteFailure WriteLocked(std::string_view section, std::optional<std::string_vie
                           std::move(*storedValue)});
     }
 
-    WholeFileWriter file;
-    int error = file.Open(path, false);
-    if (error == 0)
-        error = file.Write(updated);
-    if (error == 0)
-        error = file.Commit();
+    const int error = WriteWholeFile(path, updated);
     return error ? SystemFailure(error) : WriteFailure{};
 }
 
@@ -568,7 +541,7 @@ WriteFailure WriteLocked(std::string_view section, std::optional<std::string_vie
 
 bool ProfileWriteString(std::string_view section, std::optional<std::string_view> key,
                         std::optional<std::string_view> value, const std::string& path,
-                        ProfileWriteError* error) {
+                        ProfileWriteError* error, const ProfileWriteHook& onWritten) {
     WriteFailure failure;
     try {
         std::lock_guard<std::mutex> lock(WriteMutex());
@@ -581,21 +554,9 @@ bool ProfileWriteString(std::string_view section, std::optional<std::string_view
         error->systemText = failure.error ? std::strerror(failure.error) : "";
     }
     const bool ok = failure.fault == ProfileWriteFault::None;
-    if (ok && key && value) {
-        ProfileWriteHook hook;
-        {
-            std::lock_guard<std::mutex> lock(HookMutex());
-            hook = Hook();
-        }
-        if (hook)
-            hook(section, *key, *value);
-    }
+    if (ok && key && value && onWritten)
+        onWritten(section, *key, *value);
     return ok;
-}
-
-void SetProfileWriteHook(ProfileWriteHook hook) {
-    std::lock_guard<std::mutex> lock(HookMutex());
-    Hook() = std::move(hook);
 }
 
 } // namespace platform

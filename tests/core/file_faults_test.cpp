@@ -1,0 +1,280 @@
+// Every operation that writes files, failing at each call of the file seam in
+// turn and in read-only folders and files: it shows its message, reports the
+// failure, and leaves each file byte for byte as it was (the steps before the
+// failing one as a clean run leaves them), with no temporary file behind.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <grp.h>
+#include <map>
+#include <set>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "export/program_writer.h"
+#include "platform/file_faults.h"
+#include "platform/paths.h"
+#include "support/player_fixture.h"
+
+namespace fs = std::filesystem;
+using platform::FileCall;
+
+namespace {
+
+using Tree = std::map<std::string, std::string>; // relative path -> bytes ("/" for a folder)
+
+struct Step {
+    std::string file;              // written by the step
+    int message;                   // shown when it fails (0: none)
+    bool reports;                  // its failure makes the operation return false
+    const char* section = nullptr; // a settings write: the key whose value stays in memory
+    const char* key = nullptr;
+};
+
+struct Row {
+    const char* name;
+    std::function<bool()> run;
+    std::vector<Step> steps;
+};
+
+} // namespace
+
+class FileFaultsTest : public PlayerTest {
+protected:
+    FileFaultsTest() : PlayerTest(true) {}
+    void SetUp() override {
+        PlayerTest::SetUp();
+        // A model 2 robot (no player program) whose card is the folder "card".
+        Settings("[SOUND]\r\nDEFAULT=50\r\nTIKO=2\r\n[REMOTE]\r\nREMOTE_DIR=" + (m_dir / "card/") +
+                 "\r\n");
+        Put("old.TM4", std::string(70000, 'p')); // more than one buffer of writes
+        Put("card/ADDON/REMOTE.LOG", "old record");
+        Put("card/ADDON/TEMP.wav", "old clip");
+        PutWav("clip.wav");
+        Put("prog.TM4", "program");
+        Put("bin/Voxlet.ini", "[SOUND]\r\nDEFAULT=9\r\n");
+        fs::create_directories(m_dir / "user");
+        m_before = Snapshot();
+    }
+    void TearDown() override {
+        platform::SetFileFaultPlan(nullptr);
+        Modes(0777, 0666);
+        PlayerTest::TearDown();
+    }
+
+    std::vector<Row> Rows() {
+        auto exportTo = [this](const char* name, bool append) {
+            return [=, this] {
+                return WriteClipProgram(m_dir / name, "a.wav", 5, 1000, 0, append, Player());
+            };
+        };
+        auto send = [this](const char* name) {
+            return [=, this] { return Player().SendCardFile(m_dir / name, Dialog()); };
+        };
+        auto choose = [this](const char* name) { m_prompts->QueueChoice(m_dir / name); };
+        const Step remoteDir{"Voxlet.ini", 128, false, "REMOTE", "REMOTE_DIR"},
+            record{"card/ADDON/REMOTE.LOG", 108, true};
+        const Step tm4{"old.TM4", 112, true};
+        return {
+            {"export new", exportTo("new.TM4", false), {{"new.TM4", 112, true}}},
+            {"export replace", exportTo("old.TM4", false), {tm4}},
+            {"export append", exportTo("old.TM4", true), {tm4}},
+            {"setting",
+             [this] { return Player().WriteSetting("SOUND", "DEFAULT", "7"); },
+             {{"Voxlet.ini", 128, true, "SOUND", "DEFAULT"}}},
+            {"voice folder",
+             [=, this] { return choose("v/Ninshiki/NF01.wav"), Player().SelectVoiceFolder(); },
+             {{"Voxlet.ini", 128, false, "SOUND", "VOICE_FOLDER"}}},
+            {"remote file",
+             [=, this] {
+                 return choose("card/ADDON/REMOTE.LOG"), Player().SelectRemoteFile(), true;
+             },
+             {remoteDir}},
+            {"card record",
+             [this] { return Player().SendCardCommand(std::nullopt, 1, 3, 0); },
+             {record, remoteDir}},
+            {"clip copy",
+             send("clip.wav"),
+             {{"card/ADDON/TEMP.wav", 126, true}, record, remoteDir}},
+            {"program copy",
+             send("prog.TM4"),
+             {{"card/ADDON/TEMP.TM4", 117, true}, record, remoteDir}},
+            {"first start copies the settings",
+             [this] {
+                 return !platform::LocateSettingsFile({m_dir / "bin/", false, m_dir / "user/"})
+                             .empty();
+             },
+             {{"user/Voxlet.ini", 0, false}}},
+        };
+    }
+
+    Tree Snapshot() const {
+        Tree tree;
+        for (const auto& e : fs::recursive_directory_iterator(m_dir.Path()))
+            tree[e.path().string().substr(m_dir.Path().size() + 1)] =
+                e.is_directory() ? "/" : testsupport::ReadFile(e.path());
+        return tree;
+    }
+    void Restore() {
+        Modes(0777, 0666);
+        for (const auto& e : fs::directory_iterator(m_dir.Path()))
+            fs::remove_all(e.path());
+        for (const auto& [name, bytes] : m_before)
+            bytes == "/" ? (void)fs::create_directories(m_dir / name)
+                         : testsupport::WriteFile(m_dir / name, bytes);
+    }
+    // The modes of every folder (the working folder too) and file.
+    void Modes(mode_t folders, mode_t files) {
+        ::chmod(m_dir.Path().c_str(), folders);
+        for (const auto& e : fs::recursive_directory_iterator(m_dir.Path()))
+            ::chmod(e.path().c_str(), e.is_directory() ? folders : files);
+    }
+
+    // Runs the row on a fresh player (no write was refused before this run);
+    // what its construction shows is not the row's.
+    bool Run(const Row& row) {
+        m_player.reset();
+        Player();
+        m_log.clear();
+        return row.run();
+    }
+    std::vector<int> Shown(std::string* text = nullptr) const {
+        std::vector<int> ids;
+        for (const auto& line : m_log)
+            if (line.starts_with("message ")) {
+                ids.push_back(std::stoi(line.substr(8)));
+                if (text)
+                    *text += line;
+            }
+        return ids;
+    }
+    // Runs the row cleanly and keeps what it leaves.
+    void Clean(const Row& row) {
+        ASSERT_TRUE(Run(row));
+        m_after = Snapshot();
+        m_cleanShown = Shown();
+        for (const Step& step : row.steps)
+            if (step.key)
+                m_cleanValue = Player().ReadSetting(step.section, step.key, "");
+        Restore();
+    }
+
+    // Checks a run that returned result, in which a write failed with error
+    // (faulted) or not; the index of the failing step, -1 for none.
+    int Check(const Row& row, bool result, bool faulted, int error) {
+        std::string text;
+        const std::vector<int> shown = Shown(&text);
+        const Tree now = Snapshot();
+        if (!faulted) {
+            EXPECT_TRUE(result && shown == m_cleanShown && now == m_after) << text;
+            return -1;
+        }
+        std::size_t k = 0;
+        while (k < row.steps.size() &&
+               shown !=
+                   (row.steps[k].message ? std::vector{row.steps[k].message} : std::vector<int>{}))
+            ++k;
+        if (k == row.steps.size()) {
+            ADD_FAILURE() << "no step shows what was shown: " << text;
+            return -1;
+        }
+        EXPECT_EQ(result, !row.steps[k].reports);
+        if (const Step& step = row.steps[k]; step.key) {
+            EXPECT_NE(text.find(std::strerror(error)), std::string::npos) << text; // the reason
+            EXPECT_EQ(Player().ReadSetting(step.section, step.key, ""), m_cleanValue);
+        }
+        Tree expected = m_before;
+        for (std::size_t i = 0; i < k; ++i)
+            expected[row.steps[i].file] = m_after[row.steps[i].file];
+        for (const auto& [name, bytes] : now)
+            EXPECT_TRUE(expected.count(name) && expected[name] == bytes) << name << " changed";
+        for (const auto& [name, bytes] : expected)
+            EXPECT_TRUE(now.count(name)) << name << " is gone";
+        return static_cast<int>(k);
+    }
+
+    void RunTable();
+
+    Tree m_before, m_after;
+    std::vector<int> m_cleanShown;
+    std::string m_cleanValue; // of the key of the row's settings write
+};
+
+// Every row with the file seam failing at each of its calls in turn, then in
+// read-only folders (it fails at its first step) and read-only files (at its
+// first step whose file exists).
+void FileFaultsTest::RunTable() {
+    const struct {
+        const char* name;
+        FileCall call;
+        int error;
+    } kinds[] = {{"open", FileCall::Open, EACCES},
+                 {"write", FileCall::Write, ENOSPC},
+                 {"fsync", FileCall::Sync, EIO},
+                 {"close", FileCall::Close, EIO},
+                 {"rename", FileCall::Rename, EXDEV}};
+    for (const Row& row : Rows()) {
+        SCOPED_TRACE(row.name);
+        Clean(row);
+        std::set<int> failed;
+        for (const auto& [name, call, error] : kinds) {
+            for (int n = 1;; ++n) {
+                SCOPED_TRACE(testing::Message() << name << " #" << n);
+                platform::FileFaultPlan plan{call, n, error};
+                platform::SetFileFaultPlan(&plan);
+                const bool result = Run(row);
+                platform::SetFileFaultPlan(nullptr);
+                failed.insert(Check(row, result, plan.hit, error));
+                Restore();
+                if (!plan.hit)
+                    break;
+            }
+        }
+        EXPECT_EQ(failed.size(), row.steps.size() + 1) << "a step writes around the file seam";
+        for (const bool folders : {true, false}) {
+            SCOPED_TRACE(folders ? "read-only folders" : "read-only files");
+            Modes(folders ? 0555 : 0777, folders ? 0666 : 0444);
+            if (::access((m_dir / (folders ? "." : "Voxlet.ini")).c_str(), W_OK) == 0)
+                GTEST_SKIP() << "read-only modes do not apply to this user, who is not root";
+            int expected = -1;
+            for (std::size_t i = 0; i < row.steps.size() && expected < 0; ++i)
+                if (folders || m_before.count(row.steps[i].file))
+                    expected = static_cast<int>(i);
+            const bool result = Run(row);
+            const bool faulted = Shown() != m_cleanShown || Snapshot() != m_after;
+            EXPECT_EQ(Check(row, result, faulted, EACCES), expected);
+            Restore();
+        }
+    }
+}
+
+// As root, for whom permissions do not apply, the table runs as nobody (the
+// owner of the files) in a child process.
+TEST_F(FileFaultsTest, EveryWriteLosesNothingWhereverItFails) {
+    if (::geteuid() != 0)
+        return RunTable();
+    ASSERT_EQ(::chown(m_dir.Path().c_str(), 65534, 65534), 0);
+    for (const auto& e : fs::recursive_directory_iterator(m_dir.Path()))
+        ASSERT_EQ(::chown(e.path().c_str(), 65534, 65534), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        try {
+            EXPECT_TRUE(::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 &&
+                        ::setuid(65534) == 0)
+                << "cannot become nobody";
+            if (!HasFailure())
+                RunTable();
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << e.what();
+        }
+        std::fflush(stdout);
+        ::_exit(HasFailure() ? 1 : 0);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(status, 0) << "the table failed as nobody (see above)";
+}

@@ -1,0 +1,87 @@
+#include "support/system_support.h"
+#include "support/test_support.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <iconv.h>
+#include <stdexcept>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace testsupport {
+
+SmallTmpfs::SmallTmpfs(unsigned size) : m_options("size=" + std::to_string(size)) {
+    if (::geteuid() != 0)
+        m_skip = "mounting a small tmpfs needs root";
+    else if (::mount("tmpfs", Path().c_str(), "tmpfs", 0, m_options.c_str()) != 0)
+        m_skip = std::string("mounting a small tmpfs failed: ") + std::strerror(errno);
+}
+
+SmallTmpfs::~SmallTmpfs() {
+    if (m_skip.empty())
+        ::umount2(Path().c_str(), MNT_DETACH);
+}
+
+bool SmallTmpfs::SetReadOnly(bool readOnly) {
+    const unsigned long flags = MS_REMOUNT | (readOnly ? MS_RDONLY : 0);
+    return ::mount("tmpfs", Path().c_str(), "tmpfs", flags, m_options.c_str()) == 0;
+}
+
+bool WindowsBuild() {
+    return false;
+}
+
+bool MakeFifo(const std::string& path) {
+    return ::mkfifo(path.c_str(), 0600) == 0;
+}
+
+bool MakeReadOnly(const std::string& path) {
+    return ::chmod(path.c_str(), 0444) == 0 && ::geteuid() != 0;
+}
+
+FileSizeLimit::FileSizeLimit(unsigned long bytes) {
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) != 0) {
+        m_skip = "no file size limit";
+        return;
+    }
+    m_saved = limit.rlim_cur;
+    m_previous = std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = bytes;
+    m_active = true;
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        m_skip = "the file size limit cannot be set";
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    if (!m_active)
+        return;
+    struct rlimit limit {};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = m_saved;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, m_previous);
+}
+
+std::string SystemCp932(std::string_view utf8) {
+    iconv_t cd = iconv_open("CP932", "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        throw std::runtime_error("iconv_open failed");
+    std::string in(utf8);
+    std::string out(in.size() * 2 + 16, '\0');
+    char* src = in.data();
+    size_t srcLeft = in.size();
+    char* dst = out.data();
+    size_t dstLeft = out.size();
+    const bool failed = iconv(cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<size_t>(-1);
+    iconv_close(cd);
+    if (failed)
+        throw std::runtime_error("text cannot be written as CP932");
+    out.resize(out.size() - dstLeft);
+    return out;
+}
+
+} // namespace testsupport
