@@ -2,7 +2,6 @@
 #pragma once
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -16,50 +15,25 @@ struct Series {
     double Median() const {
         std::vector<double> v = values;
         std::sort(v.begin(), v.end());
-        const std::size_t n = v.size();
-        return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+        return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+    }
+    // "min 1.2 ms / median 1.4 ms" with the values scaled by factor.
+    std::string Text(double factor, const char* unit) const {
+        char buf[96];
+        std::snprintf(buf, sizeof buf, "min %.3g %s / median %.3g %s", Min() * factor, unit,
+                      Median() * factor, unit);
+        return buf;
     }
 };
 
-// "min 1.2 ms / median 1.4 ms" with values scaled by factor.
-inline std::string MinMedian(const Series& s, double factor, const char* unit) {
-    char buf[96];
-    std::snprintf(buf, sizeof buf, "min %.3g %s / median %.3g %s", s.Min() * factor, unit,
-                  s.Median() * factor, unit);
-    return buf;
-}
-
-// The ratio of the medians, "1.2x".
-inline std::string Ratio(const Series& measured, const Series& floor) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.2fx", measured.Median() / floor.Median());
-    return buf;
-}
-
-inline void PrintRow(const std::string& what, const std::string& measured, const std::string& floor,
-                     const std::string& ratio, const std::string& notes) {
-    std::printf("%s\t%s\t%s\t%s\t%s\n", what.c_str(), measured.c_str(), floor.c_str(),
-                ratio.c_str(), notes.c_str());
-}
-
-// The row of two series of milliseconds, shown in whole milliseconds.
-inline void PrintRow(const std::string& what, const std::vector<double>& measuredMs,
-                     const std::vector<double>& floorMs, const std::string& notes) {
-    const Series measured{measuredMs};
-    const Series floor{floorMs};
-    if (measured.values.empty() || floor.values.empty()) {
-        PrintRow(what, "no rounds", "no rounds", "-", notes);
-        return;
-    }
-    char m[64];
-    char f[64];
-    std::snprintf(m, sizeof m, "min %.0f ms / median %.0f ms", measured.Min(), measured.Median());
-    std::snprintf(f, sizeof f, "min %.0f ms / median %.0f ms", floor.Min(), floor.Median());
-    PrintRow(what, m, f, Ratio(measured, floor), notes);
-}
-
-inline double Seconds(std::chrono::steady_clock::duration d) {
-    return std::chrono::duration<double>(d).count();
+// The tab-separated row: what, measured, floor (with its label), the ratio of
+// the medians, notes.
+inline void PrintRow(const std::string& what, const Series& measured, const Series& floor,
+                     double factor, const char* unit, const std::string& floorLabel,
+                     const std::string& notes) {
+    std::printf("%s\t%s\t%s%s\t%.2fx\t%s\n", what.c_str(), measured.Text(factor, unit).c_str(),
+                floor.Text(factor, unit).c_str(), floorLabel.c_str(),
+                measured.Median() / floor.Median(), notes.c_str());
 }
 
 } // namespace bench

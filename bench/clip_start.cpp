@@ -2,11 +2,12 @@
 // beside the same for a 1 s clip, alternating. Both are 22050 Hz mono 16-bit
 // (the demo clips' form), converted for the 44100 Hz stereo device of SDL's
 // dummy driver.
+#include <chrono>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "bench/bench_row.h"
@@ -14,32 +15,23 @@
 
 namespace {
 
-constexpr int kRate = 22050;
+constexpr std::uint32_t kRate = 22050;
 
-void Put(std::string& out, std::uint32_t v, int bytes) {
+// value as little-endian bytes
+std::string Le(std::uint32_t v, int bytes) {
+    std::string out;
     for (int i = 0; i < bytes; ++i)
         out += static_cast<char>(v >> (8 * i) & 0xFF);
+    return out;
 }
 
-void WriteTone(const std::string& path, int seconds) {
-    const std::uint32_t data = static_cast<std::uint32_t>(seconds) * kRate * 2;
-    std::string out = "RIFF";
-    Put(out, 36 + data, 4);
-    out += "WAVEfmt ";
-    for (auto [v, n] : {std::pair{16u, 4},
-                        {1u, 2},
-                        {1u, 2},
-                        {std::uint32_t{kRate}, 4},
-                        {std::uint32_t{kRate * 2}, 4},
-                        {2u, 2},
-                        {16u, 2}})
-        Put(out, v, n);
-    out += "data";
-    Put(out, data, 4);
-    for (int i = 0; i < seconds * kRate; ++i)
-        Put(out, static_cast<std::uint16_t>(std::lround(8000 * std::sin(i * 0.1254))), 2);
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f || std::fwrite(out.data(), 1, out.size(), f) != out.size() || std::fclose(f) != 0)
+void WriteTone(const std::string& path, std::uint32_t seconds) {
+    std::string out = "RIFF" + Le(36 + seconds * kRate * 2, 4) + "WAVEfmt " + Le(16, 4) + Le(1, 2) +
+                      Le(1, 2) + Le(kRate, 4) + Le(kRate * 2, 4) + Le(2, 2) + Le(16, 2) + "data" +
+                      Le(seconds * kRate * 2, 4);
+    for (std::uint32_t i = 0; i < seconds * kRate; ++i)
+        out += Le(static_cast<std::uint16_t>(std::lround(8000 * std::sin(i * 0.1254))), 2);
+    if (!(std::ofstream(path, std::ios::binary) << out))
         std::exit(1);
 }
 
@@ -49,8 +41,7 @@ int main() {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     const auto dir = std::filesystem::temp_directory_path() / "voxlet-bench-clip";
     std::filesystem::create_directories(dir);
-    const std::string shortClip = dir / "1s.wav";
-    const std::string longClip = dir / "60s.wav";
+    const std::string shortClip = dir / "1s.wav", longClip = dir / "60s.wav";
     WriteTone(shortClip, 1);
     WriteTone(longClip, 60);
 
@@ -62,11 +53,11 @@ int main() {
     auto timePlay = [&](const std::string& clip) {
         const auto start = std::chrono::steady_clock::now();
         const bool ok = backend.Play(clip);
-        const double seconds = bench::Seconds(std::chrono::steady_clock::now() - start);
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
         backend.StopAll();
         if (!ok)
             std::exit(1);
-        return seconds;
+        return took.count();
     };
     timePlay(shortClip); // warm-up: both files in the page cache
     timePlay(longClip);
@@ -77,9 +68,7 @@ int main() {
     }
     backend.Close();
     std::filesystem::remove_all(dir);
-    bench::PrintRow("Play until the first buffer is ready, 60 s clip",
-                    bench::MinMedian(sixty, 1e3, "ms"),
-                    bench::MinMedian(one, 1e3, "ms") + " (1 s clip)", bench::Ratio(sixty, one),
-                    "15 rounds; 22050 Hz mono 16-bit to the 44100 Hz stereo device");
+    bench::PrintRow("Play until the first buffer is ready, 60 s clip", sixty, one, 1e3, "ms",
+                    " (1 s clip)", "15 rounds; 22050 Hz mono 16-bit to the 44100 Hz stereo device");
     return 0;
 }

@@ -3,8 +3,8 @@
 // rounds; voxlet-card emulators on loopback, the player's SendFlashAirCommand
 // over the libcurl transport.
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <csignal>
@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <thread>
 
 #include "bench/bench_row.h"
@@ -20,8 +19,6 @@
 #include "platform/curl/curl_transport.h"
 #include "platform/paths.h"
 #include "tools/headless/headless_prompts.h"
-
-extern char** environ;
 
 namespace {
 
@@ -32,17 +29,16 @@ const char* const kDelayMs = "20";
 // A voxlet-card on a free port serving root; its address, or "" when it did not start.
 std::string StartCard(const std::string& root, pid_t& pid) {
     const std::string out = root + ".out";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::string args[] = {VOXLET_CARD_BIN, "--root", root, "--port", "0", "--delay-ms", kDelayMs};
-    char* argv[std::size(args) + 1] = {};
-    for (std::size_t i = 0; i < std::size(args); ++i)
-        argv[i] = args[i].data();
-    const int rc = posix_spawn(&pid, VOXLET_CARD_BIN, &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
+    pid = fork();
+    if (pid == 0) {
+        const int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(fd, 1);
+        execl(VOXLET_CARD_BIN, VOXLET_CARD_BIN, "--root", root.c_str(), "--port", "0", "--delay-ms",
+              kDelayMs, nullptr);
+        _exit(127);
+    }
     const std::string prefix = "listening on ";
-    for (int tries = 0; rc == 0 && tries < 200; ++tries) {
+    for (int tries = 0; pid > 0 && tries < 200; ++tries) {
         std::ifstream in(out);
         std::string line;
         if (std::getline(in, line) && in && line.starts_with(prefix))
@@ -89,7 +85,7 @@ int main() {
     services.settingsPath = (dir / "Voxlet.ini").string();
     std::ofstream(dir / "Voxlet.ini") << "[REMOTE]\nCONNECT_TYPE=2\nFLASHAIR=" << hosts << "\n";
     std::filesystem::current_path(dir);
-    std::vector<double> all, one;
+    bench::Series all, one;
     {
         CVoicePlayer player(services);
         failures = 0; // those of the construction (no catalogue here) do not count
@@ -106,8 +102,8 @@ int main() {
             const bool allFirst = round % 2 == 0;
             const double first = send(allFirst ? kCards : 1);
             const double second = send(allFirst ? 1 : kCards);
-            all.push_back(allFirst ? first : second);
-            one.push_back(allFirst ? second : first);
+            all.Add(allFirst ? first : second);
+            one.Add(allFirst ? second : first);
         }
     }
     for (pid_t pid : pids) {
@@ -121,7 +117,7 @@ int main() {
                      pids.size());
         return 1;
     }
-    bench::PrintRow("Play to 8 FlashAir cards, each answering after 20 ms", all, one,
+    bench::PrintRow("Play to 8 FlashAir cards, each answering after 20 ms", all, one, 1, "ms", "",
                     "floor: the same command to one card; " + std::to_string(kRounds) +
                         " alternating rounds");
     return 0;

@@ -110,10 +110,8 @@ int main(int argc, char** argv) {
     // empty folder, with a home of its own.
     const fs::path stage = fs::path(BENCH_STAGE);
     fs::remove_all(stage);
-    fs::create_directories(stage / "bin");
-    fs::create_directories(stage / "share/voxlet");
-    fs::create_directories(stage / "home");
-    fs::create_directories(stage / "empty");
+    for (const char* folder : {"bin", "share/voxlet", "home", "empty"})
+        fs::create_directories(stage / folder);
     fs::copy_file(argc > 1 ? argv[1] : VOXLET_BIN, stage / "bin/voxlet");
     fs::create_directory_symlink(VOXLET_DEMO_DIR, stage / "share/voxlet/demo");
     setenv("HOME", (stage / "home").c_str(), 1);
@@ -146,19 +144,20 @@ int main(int argc, char** argv) {
     XCloseDisplay(x);
     fs::remove_all(stage);
     auto column = [](const std::vector<Cost>& costs, double Cost::*field) {
-        std::vector<double> ms;
+        bench::Series ms;
         for (const Cost& cost : costs)
-            ms.push_back(cost.*field);
+            ms.Add(cost.*field);
         return ms;
     };
     const std::string notes = "floor: a bare wx dialog with the same controls; spawn to MapNotify "
                               "under Xvfb, " +
                               std::to_string(kRounds) + " alternating rounds";
     bench::PrintRow("Start until the main window is mapped, demo set",
-                    column(program, &Cost::wallMs), column(bare, &Cost::wallMs), notes);
+                    column(program, &Cost::wallMs), column(bare, &Cost::wallMs), 1, "ms", "",
+                    notes);
     if (program.front().cpuMs >= 0 && bare.front().cpuMs >= 0)
         bench::PrintRow("CPU time of the start until the main window is mapped",
-                        column(program, &Cost::cpuMs), column(bare, &Cost::cpuMs),
+                        column(program, &Cost::cpuMs), column(bare, &Cost::cpuMs), 1, "ms", "",
                         notes + "; every thread's task clock (perf_event_open)");
     return 0;
 }

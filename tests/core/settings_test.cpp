@@ -16,10 +16,9 @@ TEST_F(PlayerTest, SettingsAreReadAtConstruction) {
     EXPECT_EQ(p.Targets().hosts, (std::vector<std::string>{"a", "", "b"}));
     EXPECT_EQ(*p.Targets().times, (std::vector<std::int16_t>{5, 0, 0}));
     // The list defaults of the model's key: pieces, gaps as 0, the rest -1.
-    EXPECT_EQ(p.Settings().listDefaults[0], 3);
-    EXPECT_EQ(p.Settings().listDefaults[1], 0);
-    EXPECT_EQ(p.Settings().listDefaults[2], 5);
-    EXPECT_EQ(p.Settings().listDefaults[3], -1);
+    const auto& defaults = p.Settings().listDefaults;
+    EXPECT_EQ(std::vector<int>(defaults.begin(), defaults.begin() + 4),
+              (std::vector<int>{3, 0, 5, -1}));
     p.LoadListDefaults(MODE_VOICE);
     EXPECT_EQ(p.Settings().listDefaults[0], 4);
     EXPECT_TRUE(testsupport::ReadFile(m_dir / "Voxlet.ini").starts_with("[SOUND]\nTIKO=2\n"));

@@ -1,14 +1,8 @@
 #include "demo/demo_support.h"
 
-#include <chrono>
-#include <csignal>
 #include <cstdio>
-#include <fcntl.h>
-#include <filesystem>
 #include <sstream>
 #include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
 
 #include "platform/text.h"
 #include "support/test_support.h"
@@ -66,66 +60,6 @@ std::vector<Row> ReadCatalogue(const std::string& path) {
                         std::atoi(c[4].c_str()), std::atoi(c[5].c_str()), std::atoi(c[6].c_str())});
     }
     return rows;
-}
-
-StandIn::StandIn(const std::string& root, const std::vector<std::string>& extraArgs)
-    : m_out(root + ".out") {
-    std::vector<std::string> argv = {VOXLET_CARD_BIN, "--root", root, "--port", "0", "--robot"};
-    argv.insert(argv.end(), extraArgs.begin(), extraArgs.end());
-    std::vector<char*> args;
-    for (auto& a : argv)
-        args.push_back(a.data());
-    args.push_back(nullptr);
-    const int fd = open(m_out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    m_pid = fork();
-    if (m_pid == 0) {
-        dup2(fd, 1);
-        dup2(fd, 2);
-        execv(args[0], args.data());
-        _exit(127);
-    }
-    close(fd);
-    // The first line names the port, the second what is watched.
-    for (int i = 0; i < 500 && Lines().size() < 2; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    const auto lines = Lines();
-    if (lines.size() >= 2 && lines[0].starts_with("listening on 127.0.0.1:"))
-        m_port = std::atoi(lines[0].c_str() + 23);
-}
-
-StandIn::~StandIn() {
-    kill(m_pid, SIGTERM);
-    waitpid(m_pid, nullptr, 0);
-}
-
-std::vector<std::string> StandIn::Lines() const {
-    std::vector<std::string> lines;
-    std::istringstream in(testsupport::ReadFile(m_out));
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-std::vector<std::string> StandIn::RobotLines(std::size_t count) const {
-    std::vector<std::string> robot;
-    for (int i = 0; i < 500 && robot.size() <= count; ++i) {
-        if (robot.size() == count)
-            i = std::max(i, 485); // a moment longer
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        robot.clear();
-        for (const auto& line : Lines())
-            if (line.starts_with("robot: "))
-                robot.push_back(line);
-    }
-    return robot;
-}
-
-std::string ClipLine(int code, int length, int volume, int targetTime, const std::string& label) {
-    std::string line = "robot: marker=-1 code=" + std::to_string(code) +
-                       " length=" + std::to_string(length) +
-                       " interval=25 volume=" + std::to_string(volume) +
-                       " target-time=" + std::to_string(targetTime);
-    return label.empty() ? line : line + " label=\"" + label + "\"";
 }
 
 } // namespace demotest

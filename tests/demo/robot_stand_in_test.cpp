@@ -9,10 +9,11 @@
 #include <sys/stat.h>
 
 #include "demo/demo_support.h"
-#include "support/test_support.h"
+#include "support/card_process.h"
 
 namespace fs = std::filesystem;
 using namespace demotest;
+using Lines = std::vector<std::string>;
 
 class RobotStandInTest : public ::testing::Test {
 protected:
@@ -22,10 +23,23 @@ protected:
         for (const Row& row : ReadCatalogue(m_demo + "/voice.csv"))
             m_voice[row.id] = row;
     }
+    // A robot stand-in serving root; it watches once its second line is out.
+    std::unique_ptr<testsupport::CardProcess> StandIn(const std::string& root) {
+        auto card = std::make_unique<testsupport::CardProcess>(
+            root, std::vector<std::string>{"--robot", "--catalogue", m_demo + "/voice.csv"});
+        card->OutputLines(1);
+        return card;
+    }
+    static Lines RobotLines(const testsupport::CardProcess& card, std::size_t count) {
+        return card.OutputLines(count, "robot: ");
+    }
     // A Tiko-voice clip at volume word 0, as a stand-in prints it.
     std::string Voice(int id, int targetTime) const {
         const Row& row = m_voice.at(id);
-        return ClipLine(id, row.seconds * 2, 0, targetTime, row.label);
+        return "robot: marker=-1 code=" + std::to_string(id) +
+               " length=" + std::to_string(row.seconds * 2) +
+               " interval=25 volume=0 target-time=" + std::to_string(targetTime) + " label=\"" +
+               row.label + "\"";
     }
     // Plays the play list `name` (Tiko mode, category 1022) with the settings.
     void PlayList(const std::string& name, const std::string& settings) {
@@ -50,38 +64,34 @@ protected:
 };
 
 TEST_F(RobotStandInTest, FlashAirPlayListReachesEachRobotInOrder) {
-    const std::string catalogue = m_demo + "/voice.csv";
     fs::create_directories(m_work / "robot1");
     fs::create_directories(m_work / "robot2");
-    StandIn robot1(m_work / "robot1", {"--catalogue", catalogue});
-    StandIn robot2(m_work / "robot2", {"--catalogue", catalogue});
-    PlayList("duet-flashair", "CONNECT_TYPE=2\nFLASHAIR=" + robot1.Address() + "," +
-                                  robot2.Address() + "\nFLASHAIR_TIME=0,500\nREMOTE_MERGIN=500\n");
+    const auto robot1 = StandIn(m_work / "robot1"), robot2 = StandIn(m_work / "robot2");
+    PlayList("duet-flashair", "CONNECT_TYPE=2\nFLASHAIR=" + robot1->Host() + "," + robot2->Host() +
+                                  "\nFLASHAIR_TIME=0,500\nREMOTE_MERGIN=500\n");
     // "1:," lines go to the first card, "2:," lines to the second, a line
     // without a target to both (with each card's FLASHAIR_TIME).
-    EXPECT_EQ(robot1.RobotLines(4), (std::vector<std::string>{Voice(101, 0), Voice(107, 0),
-                                                              Voice(112, 0), Voice(103, 0)}));
-    EXPECT_EQ(robot2.RobotLines(4), (std::vector<std::string>{Voice(102, 500), Voice(108, 500),
-                                                              Voice(112, 500), Voice(113, 500)}));
+    EXPECT_EQ(RobotLines(*robot1, 4),
+              (Lines{Voice(101, 0), Voice(107, 0), Voice(112, 0), Voice(103, 0)}));
+    EXPECT_EQ(RobotLines(*robot2, 4),
+              (Lines{Voice(102, 500), Voice(108, 500), Voice(112, 500), Voice(113, 500)}));
 }
 
 TEST_F(RobotStandInTest, DrivePlayListReachesEachCardInOrder) {
-    std::map<std::string, std::unique_ptr<StandIn>> robots;
+    std::map<std::string, std::unique_ptr<testsupport::CardProcess>> robots;
     for (const char* card : {"E", "F"}) {
         const std::string root = m_work / card;
         fs::create_directories(root + "/ADDON");
         ASSERT_EQ(mkfifo((root + "/ADDON/REMOTE.LOG").c_str(), 0644), 0);
         fs::copy_file(m_demo + "/card/ADDON/音声再生.TM4", root + "/ADDON/音声再生.TM4");
-        robots[card] = std::make_unique<StandIn>(
-            root, std::vector<std::string>{"--catalogue", m_demo + "/voice.csv"});
+        robots[card] = StandIn(root);
     }
     PlayList("duet-cards", "CONNECT_TYPE=1\nREMOTE_DIR=" + (m_work / "E") +
                                "/\nREMOTE_MERGIN=500\n[DRIVES]\nE=" + (m_work / "E") +
                                "\nF=" + (m_work / "F") + "\n");
     // "E:," lines and the line without a target (the chosen card) go to card
     // E, "F:," lines to card F; the drive route's target time is always 0.
-    EXPECT_EQ(robots["E"]->RobotLines(4), (std::vector<std::string>{Voice(101, 0), Voice(107, 0),
-                                                                    Voice(112, 0), Voice(103, 0)}));
-    EXPECT_EQ(robots["F"]->RobotLines(3),
-              (std::vector<std::string>{Voice(102, 0), Voice(108, 0), Voice(113, 0)}));
+    EXPECT_EQ(RobotLines(*robots["E"], 4),
+              (Lines{Voice(101, 0), Voice(107, 0), Voice(112, 0), Voice(103, 0)}));
+    EXPECT_EQ(RobotLines(*robots["F"], 3), (Lines{Voice(102, 0), Voice(108, 0), Voice(113, 0)}));
 }

@@ -26,35 +26,13 @@ bool ExportTest::Exists(const std::string& name) const {
 }
 
 void ExportTest::PutCatalogues() {
-    // 表 is 95 5C and ソ 83 5C in CP932: their second byte is a backslash.
-    Put("Ninshiki.csv", "セット,テキスト,補足,ファイル,ID,秒,分類\n"
-                        "1,おはよう,朝,表示.wav,2,2,1\n"
-                        "1,おはよう,重複,NF09.wav,9,5,1\n"
-                        "1,長い,十二秒,NF12.wav,12,12,1\n"
-                        "1,三秒,三,NF03.wav,3,3,1\n"
-                        "1,無音,零,NF00.wav,20,0,1\n");
-    Put("voice.csv", "セット,テキスト,補足,ファイル,ID,秒,分類\n"
-                     "1,ただいま,帰宅,greet\\tadaima.wav,101,2,1\n"
-                     "1,おかえり,帰宅,挨拶\\ソラ.wav,102,3,1\n"
-                     "1,二重,同じID,dup.wav,101,9,1\n"
-                     "1,ね,零秒,ne.wav,2,0,1\n"
-                     "1,歌,四秒,song.wav,103,4,5\n");
-    // Comment, letter targets, an empty line, id-0 pauses, skipped lines, a
+    // tests/fixtures/export/tree: in Ninshiki.csv 表 is 95 5C and in voice.csv
+    // ソ is 83 5C in CP932, a second byte that is a backslash. golden.txt has a
+    // comment, letter targets, an empty line, id-0 pauses, skipped lines, a
     // digit-colon-comma line, a ';' note and a negative pause.
-    Put("voice/play_list/golden.txt", "# コメント\n"
-                                      "a:,101,3\n"
-                                      "B:,102\n"
-                                      "\n"
-                                      "0,5\n"
-                                      "x12\n"
-                                      ",7\n"
-                                      "2:,102\n"
-                                      "103;メモ\n"
-                                      "0\n"
-                                      "101,-2\n");
-    Put("voice/play_list/missing.txt", "101\n"
-                                       "a:,99;メモ,3\n"
-                                       "102\n");
+    for (const char* name :
+         {"Ninshiki.csv", "voice.csv", "voice/play_list/golden.txt", "voice/play_list/missing.txt"})
+        Put(name, testsupport::ReadFile(std::string(VOXLET_TEST_DATA) + "/export/tree/" + name));
 }
 
 CVoicePlayer& ExportTest::Player() {

@@ -47,7 +47,7 @@ protected:
     std::string Read(const std::string& name) const { return testsupport::ReadFile(At(name)); }
     bool Exists(const std::string& name) const;
 
-    // The recognition-word catalogue and the Tiko-voice catalogue of the tests.
+    // The catalogues and play lists of tests/fixtures/export/tree.
     void PutCatalogues();
     // A player constructed now (it loads Ninshiki.csv); its messages so far
     // are dropped.

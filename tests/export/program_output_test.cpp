@@ -2,7 +2,7 @@
 // byte for byte with the golden files of tests/fixtures/export. Those files
 // were generated from the fragment table by a separate script (make_golden.py
 // there, not this program) and reviewed line by line; the catalogues and play
-// lists they were reasoned from are in ExportTest::PutCatalogues, and the
+// lists they were reasoned from are in tests/fixtures/export/tree, and the
 // settings are those of each test (clip: interval 0, margin 1000 ms, step
 // 1000 ms; play list: margin 600 ms, step 1500 ms).
 #include <gtest/gtest.h>

@@ -11,7 +11,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "gui/gui_support.h"
 #include "ui/wx/voxlet_app.h"
@@ -35,19 +34,10 @@ protected:
     void Exit(wxDialog*) override {}
 };
 
-bool ListingOnly(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--gtest_list_tests") == 0)
-            return true;
-    return false;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    if (ListingOnly(argc, argv))
-        return RUN_ALL_TESTS();
     if (!std::getenv("DISPLAY")) {
         std::fputs("voxlet_gui_tests: DISPLAY is not set; run under Xvfb "
                    "(tests/gui/run_with_xvfb.sh)\n",

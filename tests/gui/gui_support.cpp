@@ -96,6 +96,12 @@ void SaveScreenshot(const wxWindow& window, const std::string& name) {
 } // namespace guitest
 
 void MainWindowTest::SetUp() {
+    // The voice set of the scenarios: recognition words おはよう and こんにちは
+    // in category 1, Tiko voices ただいま and おかえり, the quiz クイズです.
+    ASSERT_EQ(std::system(("bash " VOXLET_SOURCE_DIR "/scripts/prepare-tree.sh '" + m_dir.Path() +
+                           "' " VOXLET_SOURCE_DIR "/tests/voice-sets/basic")
+                              .c_str()),
+              0);
     char buf[4096];
     m_oldCwd = getcwd(buf, sizeof buf) ? buf : "/";
     ASSERT_EQ(chdir(m_dir.Path().c_str()), 0);
@@ -105,25 +111,6 @@ void MainWindowTest::SetUp() {
     m_services.audio = &m_pcAudio;
     m_pcAudio.SetBackend(std::make_unique<RecordingAudioBackend>(
         [this](const std::string& line) { m_audio.push_back(line); }));
-
-    // Rows: set, text, note, file, id, seconds, category, then 12 flag
-    // columns (the first is 0x800, "not in list or random play").
-    const std::string header = "セット,テキスト,補足,ファイル,ID,秒,分類,除外,写真,旗,クイズ,"
-                               "カルタ,じゃんけん,タイマー,サッカー,留守番,ウォーク,オプション,"
-                               "プログラム\n";
-    const std::string zeros = ",0,0,0,0,0,0,0,0,0,0,0\n";
-    testsupport::WriteFile(
-        m_dir / "Ninshiki.csv",
-        testsupport::Cp932Crlf(header + "1,おはよう,,NF02.wav,2,0,1,0" + zeros +
-                               "1,こんにちは,,NF03.wav,3,0,1,0" + zeros +
-                               "1,こんばんは,,NF04.wav,4,0,1,1" + zeros +
-                               "1,クイズです,,NF07.wav,7,0,0,0,0,0,1,0,0,0,0,0,0,0,0\n"));
-    testsupport::WriteFile(m_dir / "voice.csv",
-                           testsupport::Cp932Crlf(header + "1,ただいま,,t.wav,101,1,1,0" + zeros +
-                                                  "1,ロボだよ,,robo.wav,103,1,6,0" + zeros));
-    for (const char* clip : {"Ninshiki/NF01", "Ninshiki/NF02", "Ninshiki/NF03", "t"})
-        testsupport::WriteFile(m_dir / ("voice/" + std::string(clip) + ".wav"),
-                               testsupport::MakeWav(8000, 80));
     Settings("[SOUND]\r\nDEFAULT=30\r\n");
 }
 

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <wx/listbox.h>
+#include <wx/testing.h>
+#include <wx/timer.h>
 #include <wx/window.h>
 
 #include <functional>
@@ -42,6 +44,29 @@ void SaveScreenshot(const wxWindow& window, const std::string& name);
 // While > 0, modal dialogs that no wxTEST_DIALOG expects are shown for real
 // instead of failing the test.
 extern int g_realDialogsAllowed;
+
+// A modal dialog of type T that wxTEST_DIALOG expects: fn looks at it and
+// gives the answer.
+template <class T> class Inspect final : public wxExpectModalBase<T, Inspect<T>> {
+public:
+    explicit Inspect(std::function<int(T*)> fn) : m_fn(std::move(fn)) {}
+
+protected:
+    int OnInvoked(T* dialog) const override { return m_fn(dialog); }
+
+private:
+    std::function<int(T*)> m_fn;
+};
+
+// Calls fn when the timer fires, also from inside a nested event loop.
+class Later final : public wxTimer {
+public:
+    explicit Later(std::function<void()> fn) : m_fn(std::move(fn)) {}
+    void Notify() override { m_fn(); }
+
+private:
+    std::function<void()> m_fn;
+};
 
 } // namespace guitest
 

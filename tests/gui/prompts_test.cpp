@@ -6,57 +6,17 @@
 
 #include <wx/filedlg.h>
 #include <wx/msgdlg.h>
-#include <wx/testing.h>
 
 #include <gtk/gtk.h>
 
-#include <filesystem>
-
 #include "gui/gui_support.h"
 #include "platform/dialog_host.h"
-#include "platform/paths.h"
 #include "ui/wx/wx_prompts.h"
 
 using namespace platform;
+using guitest::Inspect;
 
 namespace {
-
-struct SeenMessage {
-    wxString caption;
-    wxString message;
-    long style = 0;
-    std::string buttons; // the labels, "|" between them
-};
-
-class MessageExpectation : public wxExpectModalBase<wxMessageDialog, MessageExpectation> {
-public:
-    MessageExpectation(SeenMessage& seen, int answer) : m_seen(&seen), m_answer(answer) {}
-
-protected:
-    int OnInvoked(wxMessageDialog* dlg) const override {
-        m_seen->caption = dlg->GetCaption();
-        m_seen->message = dlg->GetMessage();
-        m_seen->style = dlg->GetMessageDialogStyle();
-        m_seen->buttons = (dlg->GetYesLabel() + "|" + dlg->GetNoLabel() + "|" + dlg->GetOKLabel() +
-                           "|" + dlg->GetHelpLabel())
-                              .utf8_string();
-        return m_answer;
-    }
-
-private:
-    SeenMessage* m_seen;
-    int m_answer;
-};
-
-struct SeenFileDialog {
-    wxString wildcard;
-    wxString directory;
-    wxString filename;
-    std::string proposed; // the name in a save dialog's name field
-    long style = 0;
-    std::string title;
-    std::string cancelText; // as the chooser shows it
-};
 
 // The text of the first label inside a widget.
 std::string LabelText(GtkWidget* widget) {
@@ -72,119 +32,117 @@ std::string LabelText(GtkWidget* widget) {
     return text;
 }
 
-class FileExpectation : public wxExpectModalBase<wxFileDialog, FileExpectation> {
-public:
-    FileExpectation(SeenFileDialog& seen, wxString path, int answer = wxID_OK)
-        : m_seen(&seen), m_path(std::move(path)), m_answer(answer) {}
-
-protected:
-    int OnInvoked(wxFileDialog* dlg) const override {
-        m_seen->wildcard = dlg->GetWildcard();
-        m_seen->directory = dlg->GetDirectory();
-        m_seen->filename = dlg->GetFilename();
-        m_seen->style = dlg->GetWindowStyle();
-        m_seen->title = dlg->GetMessage().utf8_string();
-        m_seen->cancelText = LabelText(
-            gtk_dialog_get_widget_for_response(GTK_DIALOG(dlg->GetHandle()), GTK_RESPONSE_CANCEL));
-        if (m_seen->style & wxFD_SAVE) {
-            gchar* name = gtk_file_chooser_get_current_name(GTK_FILE_CHOOSER(dlg->GetHandle()));
-            m_seen->proposed = name ? name : "";
-            g_free(name);
-        }
-        // Let the chooser finish reading its folder before it goes away.
-        guitest::Pump(200);
-        if (!m_path.empty()) {
-            dlg->SetPath(m_path);
-            guitest::Pump(200); // GTK changes the chooser's folder asynchronously
-        }
-        return m_answer;
-    }
-
-private:
-    SeenFileDialog* m_seen;
-    wxString m_path;
-    int m_answer;
-};
-
 } // namespace
 
 TEST(WxMessages, CaptionIsTheApplicationNameAndAnswersMapToIds) {
     voxwx::WxPrompts prompts;
-    SeenMessage seen;
+    std::string caption, message, buttons; // buttons: the labels, "|" between them
+    long style = 0;
+    auto answer = [&](int id) {
+        return Inspect<wxMessageDialog>([&, id](wxMessageDialog* dlg) {
+            caption = dlg->GetCaption().utf8_string();
+            message = dlg->GetMessage().utf8_string();
+            style = dlg->GetMessageDialogStyle();
+            buttons = (dlg->GetYesLabel() + "|" + dlg->GetNoLabel() + "|" + dlg->GetOKLabel() +
+                       "|" + dlg->GetHelpLabel())
+                          .utf8_string();
+            return id;
+        });
+    };
     MessageStyle question;
     question.buttons = MsgButtons::YesNo;
     question.icon = MsgIcon::Question;
     question.defaultButton = kIdNo;
     int rc = 0;
     wxTEST_DIALOG(rc = prompts.Message(105, "見つかりません。\n次の行", question),
-                  MessageExpectation(seen, wxID_YES));
+                  answer(wxID_YES));
     EXPECT_EQ(rc, kIdYes);
-    EXPECT_EQ(seen.caption.utf8_string(), "voxlet_gui_tests"); // the program's name
-    EXPECT_EQ(seen.message.utf8_string(), "見つかりません。\n次の行");
-    EXPECT_EQ(seen.style & (wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION),
-              wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION);
-
-    wxTEST_DIALOG(rc = prompts.Message(105, "x", question), MessageExpectation(seen, wxID_NO));
+    EXPECT_EQ(caption, "voxlet_gui_tests"); // the program's name
+    EXPECT_EQ(message, "見つかりません。\n次の行");
+    const long yesNo = wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION;
+    EXPECT_EQ(style & yesNo, yesNo);
+    wxTEST_DIALOG(rc = prompts.Message(105, "x", question), answer(wxID_NO));
     EXPECT_EQ(rc, kIdNo);
     // The program's own labels, whatever the system language (the tests run
     // under LANG=C); a third button answers kIdExtra.
-    EXPECT_EQ(seen.style & wxHELP, 0);
-    EXPECT_THAT(seen.buttons, ::testing::StartsWith("はい(_Y)|いいえ(_N)|"));
+    EXPECT_EQ(style & wxHELP, 0);
+    EXPECT_THAT(buttons, ::testing::StartsWith("はい(_Y)|いいえ(_N)|"));
     question.extraButton = "データフォルダー指定";
-    wxTEST_DIALOG(rc = prompts.Message(105, "x", question), MessageExpectation(seen, wxID_HELP));
+    wxTEST_DIALOG(rc = prompts.Message(105, "x", question), answer(wxID_HELP));
     EXPECT_EQ(rc, kIdExtra);
-    EXPECT_THAT(seen.buttons, ::testing::EndsWith("|データフォルダー指定"));
+    EXPECT_THAT(buttons, ::testing::EndsWith("|データフォルダー指定"));
 
     MessageStyle error;
     error.icon = MsgIcon::Error;
-    wxTEST_DIALOG(rc = prompts.Message(125, "音声の再生に失敗しました", error),
-                  MessageExpectation(seen, wxID_OK));
+    wxTEST_DIALOG(rc = prompts.Message(125, "音声の再生に失敗しました", error), answer(wxID_OK));
     EXPECT_EQ(rc, kIdOk);
-    EXPECT_EQ(seen.style & (wxOK | wxYES_NO | wxICON_ERROR), wxOK | wxICON_ERROR);
-    EXPECT_THAT(seen.buttons, ::testing::HasSubstr("|OK|"));
+    EXPECT_EQ(style & (wxOK | wxYES_NO | wxICON_ERROR), wxOK | wxICON_ERROR);
+    EXPECT_THAT(buttons, ::testing::HasSubstr("|OK|"));
 }
 
 TEST(WxFileDialogs, OpenAndSaveRunTheStandardDialogs) {
     voxwx::WxPrompts prompts;
     testsupport::TempDir out;
-    const wxString chosenName = wxString::FromUTF8(out / "prog");
-    SeenFileDialog seen;
+    std::string wildcard, proposed;           // proposed: the name in a save dialog's name field
+    std::string title, directory, cancelText; // cancelText: as the chooser shows it
+    long style = 0;
+    // Chooses path ("": what the dialog proposes) and answers id.
+    auto choose = [&](const std::string& path, int id = wxID_OK) {
+        return Inspect<wxFileDialog>([&, path, id](wxFileDialog* dlg) {
+            wildcard = dlg->GetWildcard().utf8_string();
+            style = dlg->GetWindowStyle();
+            title = dlg->GetMessage().utf8_string();
+            directory = dlg->GetDirectory().utf8_string();
+            cancelText = LabelText(gtk_dialog_get_widget_for_response(GTK_DIALOG(dlg->GetHandle()),
+                                                                      GTK_RESPONSE_CANCEL));
+            if (style & wxFD_SAVE) {
+                gchar* name = gtk_file_chooser_get_current_name(GTK_FILE_CHOOSER(dlg->GetHandle()));
+                proposed = name ? name : "";
+                g_free(name);
+            }
+            // Let the chooser finish reading its folder before it goes away.
+            guitest::Pump(200);
+            if (!path.empty()) {
+                dlg->SetPath(wxString::FromUTF8(path));
+                guitest::Pump(200); // GTK changes the chooser's folder asynchronously
+            }
+            return id;
+        });
+    };
     FileDialogSpec spec;
     spec.defaultExt = "TM4";
     spec.filter = "ﾌﾟﾛｸﾞﾗﾑﾌｧｲﾙ|*.TM4||";
     spec.overwritePrompt = true;
     std::optional<std::string> chosen;
-    wxTEST_DIALOG(chosen = prompts.FileSave(spec), FileExpectation(seen, chosenName));
-    ASSERT_TRUE(chosen);
-    EXPECT_EQ(*chosen, out / "prog.TM4");
-    EXPECT_TRUE(seen.style & wxFD_SAVE);
-    EXPECT_TRUE(seen.style & wxFD_OVERWRITE_PROMPT);
-    EXPECT_EQ(seen.title, "名前を付けて保存");
+    wxTEST_DIALOG(chosen = prompts.FileSave(spec), choose(out / "prog"));
+    EXPECT_EQ(chosen, out / "prog.TM4");
+    EXPECT_TRUE((style & wxFD_SAVE) && (style & wxFD_OVERWRITE_PROMPT));
+    EXPECT_EQ(title, "名前を付けて保存");
     // GTK's own texts in Japanese under LANG=C.
-    EXPECT_THAT(seen.cancelText, ::testing::StartsWith("キャンセル"));
-    EXPECT_EQ(seen.wildcard.utf8_string(), "ﾌﾟﾛｸﾞﾗﾑﾌｧｲﾙ|*.[tT][mM]4");
+    EXPECT_THAT(cancelText, ::testing::StartsWith("キャンセル"));
+    EXPECT_EQ(wildcard, "ﾌﾟﾛｸﾞﾗﾑﾌｧｲﾙ|*.[tT][mM]4");
 
     spec.overwritePrompt = false;
-    wxTEST_DIALOG(chosen = prompts.FileSave(spec), FileExpectation(seen, chosenName));
-    EXPECT_FALSE(seen.style & wxFD_OVERWRITE_PROMPT);
+    wxTEST_DIALOG(chosen = prompts.FileSave(spec), choose(out / "prog"));
+    EXPECT_FALSE(style & wxFD_OVERWRITE_PROMPT);
 
     // The name proposed is the initial one with the default extension, and
     // accepting it saves under that name.
     spec.initialName = out.Path() + "\\greetings";
-    wxTEST_DIALOG(chosen = prompts.FileSave(spec), FileExpectation(seen, wxString()));
-    EXPECT_EQ(seen.proposed, "greetings.TM4");
+    wxTEST_DIALOG(chosen = prompts.FileSave(spec), choose(""));
+    EXPECT_EQ(proposed, "greetings.TM4");
     EXPECT_EQ(chosen, out / "greetings.TM4");
 
-    wxTEST_DIALOG(chosen = prompts.FileOpen(spec), FileExpectation(seen, wxString(), wxID_CANCEL));
+    wxTEST_DIALOG(chosen = prompts.FileOpen(spec), choose("", wxID_CANCEL));
     EXPECT_FALSE(chosen);
-    EXPECT_TRUE(seen.style & wxFD_OPEN);
+    EXPECT_TRUE(style & wxFD_OPEN);
 
     // A title of its own; a start in the spec's folder when the initial name
     // names none, in the nearest existing one when that is gone.
     spec.title = "音声認識ファイル(NF01.wav)を選んでください";
     spec.initialName = "NF01.wav";
     spec.folder = out / "gone/voice";
-    wxTEST_DIALOG(chosen = prompts.FileOpen(spec), FileExpectation(seen, wxString(), wxID_CANCEL));
-    EXPECT_EQ(seen.title, spec.title);
-    EXPECT_EQ(seen.directory.utf8_string(), out.Path());
+    wxTEST_DIALOG(chosen = prompts.FileOpen(spec), choose("", wxID_CANCEL));
+    EXPECT_EQ(title, spec.title);
+    EXPECT_EQ(directory, out.Path());
 }

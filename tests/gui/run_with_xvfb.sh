@@ -5,25 +5,13 @@
 # command runs inside a D-Bus session of its own (dbus-run-session), which the
 # accessibility bus needs. The exit status is the command's.
 set -uo pipefail
-dbus=0
-if [ "${1:-}" = "--dbus" ]; then
-    dbus=1
-    shift
-fi
-if ! command -v Xvfb >/dev/null; then
-    echo "run_with_xvfb: Xvfb is not installed (Debian package xvfb)" >&2
-    exit 1
-fi
+run=()
+[ "${1:-}" = "--dbus" ] && { run=(dbus-run-session --); shift; }
+command -v Xvfb >/dev/null || { echo "run_with_xvfb: Xvfb is not installed (Debian package xvfb)" >&2; exit 1; }
 tmp="$(mktemp -d)"
 xvfb_pid=""
-cleanup() {
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null
-        wait "$xvfb_pid" 2>/dev/null
-    fi
-    rm -rf "$tmp"
-}
-trap cleanup EXIT
+stop_server() { [ -n "$xvfb_pid" ] && { kill "$xvfb_pid"; wait "$xvfb_pid"; } 2>/dev/null; xvfb_pid=""; }
+trap 'stop_server; rm -rf "$tmp"' EXIT
 mkfifo "$tmp/displayfd"
 # Starts a server and waits until it answers; under load a display number can
 # be lost to a server started at the same moment, so a server that does not
@@ -39,26 +27,11 @@ start_server() {
     done
     return 1
 }
-started=0
-for _ in 1 2 3; do
-    if start_server; then
-        started=1
-        break
-    fi
-    kill "$xvfb_pid" 2>/dev/null
-    wait "$xvfb_pid" 2>/dev/null
-    xvfb_pid=""
+for try in 1 2 3; do
+    start_server && break
+    stop_server
+    [ "$try" = 3 ] && { echo "run_with_xvfb: Xvfb did not start" >&2; cat "$tmp/xvfb.log" >&2; exit 1; }
 done
-if [ "$started" != 1 ]; then
-    echo "run_with_xvfb: Xvfb did not start" >&2
-    cat "$tmp/xvfb.log" >&2
-    exit 1
-fi
-export DISPLAY=":$display"
+export DISPLAY=":$display" GDK_BACKEND=x11
 unset WAYLAND_DISPLAY
-export GDK_BACKEND=x11
-if [ "$dbus" = 1 ]; then
-    dbus-run-session -- "$@"
-else
-    "$@"
-fi
+"${run[@]}" "$@"

@@ -3,9 +3,7 @@
 // OK, and the settings file and the main window follow.
 #include <gtest/gtest.h>
 
-#include <wx/button.h>
 #include <wx/choice.h>
-#include <wx/timer.h>
 
 #include "gui/gui_support.h"
 #include "platform/dialog_host.h"
@@ -13,66 +11,55 @@
 
 namespace {
 
-// Acts on the settings dialog once it is on screen, inside its modal loop.
-class SettingsUser final : public wxTimer {
-public:
-    void Notify() override {
-        auto* dlg = voxwx::WxTemplateDialog::Innermost();
-        if (!dlg || dlg->Template().id != IDD_DEFINE_DIALOG || !dlg->IsShownOnScreen() || m_done)
-            return;
-        m_done = true;
-        Stop();
-        seen = true;
-        guitest::Pump(300);
-        guitest::SaveScreenshot(*dlg, "settings.png");
-        remoteEnabledBefore = dlg->Control(3)->IsThisEnabled();
-        Choose(*dlg, 1030, 2);
-        remoteEnabledAfter = dlg->Control(3)->IsThisEnabled();
-        recognitionEnabledAfter = dlg->Control(1040)->IsThisEnabled();
-        auto* interval = static_cast<wxChoice*>(dlg->Control(1025));
-        Choose(*dlg, 1025, interval->FindString(wxString::FromUTF8("10秒")));
-        guitest::Click(dlg->Control(platform::kIdOk));
-    }
-    bool seen = false;
-    bool remoteEnabledBefore = true;
-    bool remoteEnabledAfter = true;
-    bool recognitionEnabledAfter = false;
-
-private:
-    // Selects an item as the user's choice would: the selection, then the
-    // toolkit's change notification.
-    static void Choose(voxwx::WxTemplateDialog& dlg, int id, int index) {
-        auto* choice = static_cast<wxChoice*>(dlg.Control(id));
-        ASSERT_NE(index, wxNOT_FOUND);
-        choice->SetSelection(index);
-        wxCommandEvent event(wxEVT_CHOICE, choice->GetId());
-        event.SetEventObject(choice);
-        event.SetInt(index);
-        choice->GetEventHandler()->ProcessEvent(event);
-    }
-    bool m_done = false;
-};
+// Selects an item as the user's choice would: the selection, then the
+// toolkit's change notification.
+void Choose(voxwx::WxTemplateDialog& dlg, int id, int index) {
+    auto* choice = static_cast<wxChoice*>(dlg.Control(id));
+    ASSERT_NE(index, wxNOT_FOUND);
+    choice->SetSelection(index);
+    wxCommandEvent event(wxEVT_CHOICE, choice->GetId());
+    event.SetEventObject(choice);
+    event.SetInt(index);
+    choice->GetEventHandler()->ProcessEvent(event);
+}
 
 } // namespace
 
 TEST_F(MainWindowTest, SettingsOkStoresRouteAndIntervalAndUpdatesTheMainWindow) {
     Settings("[PLAY]\nDEFAULT_INTERVAL=5\n");
     Start();
-    SettingsUser user;
+    bool seen = false, remoteBefore = true, remoteAfter = true, recognitionAfter = false;
+    // Acts on the settings dialog once it is on screen, inside its modal loop.
+    guitest::Later user([&] {
+        auto* dlg = voxwx::WxTemplateDialog::Innermost();
+        if (seen || !dlg || dlg->Template().id != IDD_DEFINE_DIALOG || !dlg->IsShownOnScreen())
+            return;
+        seen = true;
+        guitest::Pump(300);
+        guitest::SaveScreenshot(*dlg, "settings.png");
+        remoteBefore = dlg->Control(3)->IsThisEnabled();
+        Choose(*dlg, 1030, 2);
+        remoteAfter = dlg->Control(3)->IsThisEnabled();
+        recognitionAfter = dlg->Control(1040)->IsThisEnabled();
+        auto* interval = static_cast<wxChoice*>(dlg->Control(1025));
+        Choose(*dlg, 1025, interval->FindString(wxString::FromUTF8("10秒")));
+        guitest::Click(dlg->Control(platform::kIdOk));
+    });
     user.Start(100);
     ++guitest::g_realDialogsAllowed;
     ClickControl(ctl::kSettings);
-    ASSERT_TRUE(guitest::WaitFor([&user] { return user.seen; }, 10000));
+    ASSERT_TRUE(guitest::WaitFor([&seen] { return seen; }, 10000));
     ASSERT_TRUE(guitest::WaitFor([] {
         auto* top = voxwx::WxTemplateDialog::Innermost();
         return top && top->Template().id == IDD_VOXLET_DIALOG;
     }));
+    user.Stop();
     --guitest::g_realDialogsAllowed;
     guitest::Pump(100);
 
-    EXPECT_FALSE(user.remoteEnabledBefore);
-    EXPECT_FALSE(user.remoteEnabledAfter); // "リモートファイル" is for the drive route only
-    EXPECT_TRUE(user.recognitionEnabledAfter);
+    EXPECT_FALSE(remoteBefore);
+    EXPECT_FALSE(remoteAfter); // "リモートファイル" is for the drive route only
+    EXPECT_TRUE(recognitionAfter);
 
     const std::string ini = SettingsText();
     EXPECT_NE(ini.find("CONNECT_TYPE=2\r\n"), std::string::npos) << ini;

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <wx/listbox.h>
-#include <wx/timer.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -75,14 +74,12 @@ protected:
             guitest::Pump(30);
         }
     }
-    voxwx::WxTemplateDialog& Make(bool show = true) {
+    voxwx::WxTemplateDialog& Make() {
         m_dialog = new voxwx::WxTemplateDialog(nullptr, m_logic);
         m_dialog->Move(0, 0);
-        if (show) {
-            m_dialog->ShowModeless();
-            EXPECT_TRUE(guitest::WaitFor([this] { return m_dialog->IsShownOnScreen(); }));
-            guitest::Pump(100);
-        }
+        m_dialog->ShowModeless();
+        EXPECT_TRUE(guitest::WaitFor([this] { return m_dialog->IsShownOnScreen(); }));
+        guitest::Pump(100);
         return *m_dialog;
     }
     void ClickOn(int id) {
@@ -92,16 +89,6 @@ protected:
 
     RecordingLogic m_logic;
     voxwx::WxTemplateDialog* m_dialog = nullptr;
-};
-
-// A callback from inside a nested event loop.
-class Later final : public wxTimer {
-public:
-    explicit Later(std::function<void()> fn) : m_fn(std::move(fn)) {}
-    void Notify() override { m_fn(); }
-
-private:
-    std::function<void()> m_fn;
 };
 
 } // namespace
@@ -180,7 +167,7 @@ TEST_F(TemplateDialogTest, TimerTicksArriveWhileAModalDialogRuns) {
     int checks = 0;
     // Checks every 50 ms from inside the about box's loop; ends it once the
     // main window's timer has ticked five times meanwhile (or after 10 s).
-    Later closer([&] {
+    guitest::Later closer([&] {
         auto* inner = voxwx::WxTemplateDialog::Innermost();
         if (!inner || inner->Template().id != 100)
             return;

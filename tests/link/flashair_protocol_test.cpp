@@ -45,20 +45,22 @@ TEST_F(LinkTest, FlashAirProtocolRunsOverAnyTransport) {
     const std::string failure = "message - none: FlashAirとの通信に失敗しました[card: x] -> OK";
     const struct {
         std::deque<HttpResult> replies;
-        bool put;
+        bool report, put;
         Lines sent, trace, messages;
     } cases[] = {
-        {{yes, yes}, true, {get, post}, {got, posted + "ok"}, {}},
-        {{no}, false, {get}, {"http get " + url + "?UPDIR=/ADDON -> \"ERROR\""}, {}},
-        {{down}, false, {get}, {"http get " + url + "?UPDIR=/ADDON -> error x"}, {failure}},
-        {{yes, down}, false, {get, post}, {got, posted + "error x"}, {failure}},
+        {{yes, yes}, true, true, {get, post}, {got, posted + "ok"}, {}},
+        {{no}, true, false, {get}, {"http get " + url + "?UPDIR=/ADDON -> \"ERROR\""}, {}},
+        {{down}, true, false, {get}, {"http get " + url + "?UPDIR=/ADDON -> error x"}, {failure}},
+        // Without the report flag a failed GET shows nothing; a failed POST always shows.
+        {{down}, false, false, {get}, {"http get " + url + "?UPDIR=/ADDON -> error x"}, {}},
+        {{yes, down}, false, false, {get, post}, {got, posted + "error x"}, {failure}},
     };
     for (const auto& c : cases) {
         FakeTransport fake;
         fake.replies = c.replies;
         m_services.http = &fake;
         m_log.clear();
-        EXPECT_EQ(PutFlashAirFile(m_services, "card", "A.wav", "ab", 2, true, true), c.put);
+        EXPECT_EQ(PutFlashAirFile(m_services, "card", "A.wav", "ab", 2, true, c.report), c.put);
         EXPECT_EQ(fake.sent, c.sent);
         EXPECT_EQ(HttpLines(), c.trace);
         EXPECT_EQ(Messages(), c.messages);

@@ -14,8 +14,6 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-const std::string kRecordName = "ADDON\\REMOTE.LOG";
-
 class FlashAirRouteTest : public LinkTest {
 protected:
     // Starts n cards, each with an ADDON folder, and writes the settings.
@@ -67,14 +65,14 @@ TEST_F(FlashAirRouteTest, AllCardsOrTheSelectedOneGetCommandAndFile) {
     Settings("[REMOTE]\nFLASHAIR=" + Card(0).Host() + "," + Card(1).Host() + "," + Card(2).Host() +
              "\nFLASHAIR_TIME=0,500,900\n");
     m_player.reset();
-    const std::size_t before = Card(0).Requests().size();
+    const std::size_t before = Card(0).RequestCount();
     InMode(MODE_VOICE).SelectFlashAirCard(1);
     Player().SendFlashAirCommand(100, 123, 3);
     EXPECT_EQ(Record(1), "FF FF 7B 00 06 00 19 00 00 00 F4 01 00 00 00 00");
     Player().SelectFlashAirCard(2);
     EXPECT_TRUE(SendFile(PutClip(m_dir / "clip.wav")));
     EXPECT_EQ(Record(2), "FF FF E7 03 06 00 19 00 00 00 84 03 00 00 00 00");
-    EXPECT_EQ(Card(0).Requests().size(), before);
+    EXPECT_EQ(Card(0).RequestCount(), before);
     EXPECT_EQ(Record(0), "");
 }
 
@@ -85,22 +83,6 @@ TEST_F(FlashAirRouteTest, FailedCardDoesNotStopTheCommandLoop) {
     InMode(MODE_VOICE).SendFlashAirCommand(100, 123, 3);
     EXPECT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Record(0), "FF FF 7B 00 06 00 19 00 00 00 00 00 00 00 00 00");
-}
-
-TEST_F(FlashAirRouteTest, ProgramFileGoesToEveryCardThenTheCommand) {
-    StartCards(2, "0,500");
-    const std::string program = "<TM4 program>\r\n";
-    testsupport::WriteFile(m_dir / "prog/test.tm4", program);
-    InMode(MODE_NINSHIKI);
-    EXPECT_TRUE(SendFile(m_dir / "prog/test.tm4"));
-    EXPECT_EQ(Card(0).CardFile("ADDON/TEMP.TM4"), program);
-    EXPECT_EQ(Card(1).CardFile("ADDON/TEMP.TM4"), program);
-    EXPECT_EQ(Record(0), "FE FF 88 03 00 00 00 00 00 00 00 00 00 00 00 00");
-    EXPECT_EQ(Record(1), "FE FF 88 03 00 00 00 00 00 00 F4 01 00 00 00 00");
-    EXPECT_EQ(HttpLines(),
-              (Lines{GetLine(0), PostLine(0, "TEMP.TM4", program.size()), GetLine(1),
-                     PostLine(1, "TEMP.TM4", program.size()), GetLine(0),
-                     PostLine(0, kRecordName, 16), GetLine(1), PostLine(1, kRecordName, 16)}));
 }
 
 TEST_F(FlashAirRouteTest, FilesGetTheirNameLengthAndTheTrackbarVolume) {
@@ -145,19 +127,7 @@ TEST_F(FlashAirRouteTest, MissingOrEmptyFileShowsMessage122) {
     EXPECT_EQ(Messages(),
               Lines(3, "message 122 none: ティコプログラムの読み込みに失敗しました。 -> OK"));
     EXPECT_TRUE(HttpLines().empty());
-    EXPECT_TRUE(Card(0).Requests().empty());
-}
-
-TEST_F(FlashAirRouteTest, FailedFileUploadSendsNoCommandToAnyCard) {
-    StartCards(1);
-    const std::string refused = "127.0.0.1:" + std::to_string(linktest::RefusedPort());
-    Settings("[REMOTE]\nFLASHAIR=" + Card(0).Host() + "," + refused + "\n");
-    InMode(MODE_VOICE);
-    EXPECT_FALSE(SendFile(PutClip(m_dir / "clip.wav")));
-    EXPECT_EQ(Messages().size(), 1u);
-    EXPECT_FALSE(Card(0).CardFile("ADDON/TEMP.wav").empty()); // the first card got the file
-    EXPECT_EQ(Record(0), "");                                 // but no command
-    EXPECT_EQ(HttpLines().size(), 3u);
+    EXPECT_EQ(Card(0).RequestCount(), 0u);
 }
 
 TEST_F(FlashAirRouteTest, EveryCardGetsTheFileAndAnyFailureStopsEveryCommand) {
@@ -201,15 +171,8 @@ TEST_F(FlashAirRouteTest, CardsThatNeverAnswerTakeOneTimeOutTogether) {
     InMode(MODE_VOICE).SendFlashAirCommand(100, 123, 3);
     // One after another, five time-outs of at least a second each.
     EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 3.0);
-    EXPECT_EQ(Messages().size(), 5u);
+    ASSERT_EQ(Messages().size(), 5u);
+    EXPECT_NE(Messages()[0].find(Card(0).Host() + ": Operation too slow"), std::string::npos);
     for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(Card(i).Requests().size(), 1u); // no POST
-}
-
-TEST_F(FlashAirRouteTest, CardAnsweringErrorFailsSilently) {
-    linktest::FakeServer server(linktest::FakeServer::Mode::Reply, linktest::HttpReply("ERROR"));
-    Settings("[REMOTE]\nFLASHAIR=" + server.Host() + "\n");
-    EXPECT_FALSE(SendFile(PutClip(m_dir / "clip.wav")));
-    EXPECT_TRUE(Messages().empty());
-    EXPECT_EQ(server.Connections(), 1);
+        EXPECT_EQ(Card(i).RequestCount(), 1u); // no POST
 }

@@ -2,24 +2,15 @@
 
 #include <arpa/inet.h>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <functional>
 #include <netinet/in.h>
 #include <poll.h>
-#include <spawn.h>
-#include <sstream>
-#include <strings.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "link/flashair_client.h"
-
-extern char** environ;
 
 namespace linktest {
 
@@ -75,26 +66,20 @@ void SendAll(int fd, std::string_view out) {
     }
 }
 
-std::size_t ContentLength(const HttpRequest& request) {
-    const auto value = request.Header("Content-Length");
-    return value ? static_cast<std::size_t>(std::atol(value->c_str())) : 0;
-}
-
 // True once the bytes hold a request's headers and Content-Length bytes of body.
 bool RequestComplete(const std::string& raw) {
-    const auto parsed = ParseRequests(raw);
-    return !parsed.empty() && parsed[0].body.size() >= ContentLength(parsed[0]);
+    const std::size_t end = raw.find("\r\n\r\n");
+    const std::size_t length = raw.find("\r\nContent-Length: ");
+    return end != std::string::npos &&
+           (length > end || raw.size() >= end + 4 + std::stoul(raw.substr(length + 18)));
 }
 
 } // namespace
 
 std::string Clip(std::int32_t chunkSize, std::int32_t byteRate) {
-    std::string wav = testsupport::MakeWav(8000, 80);
-    for (std::size_t i = 0; i < 4; ++i) {
-        wav[4 + i] = static_cast<char>((static_cast<std::uint32_t>(chunkSize) >> (8 * i)) & 0xFF);
-        wav[28 + i] = static_cast<char>((static_cast<std::uint32_t>(byteRate) >> (8 * i)) & 0xFF);
-    }
-    return wav;
+    return testsupport::MakeWav(8000, 80)
+        .replace(4, 4, testsupport::Le(static_cast<unsigned>(chunkSize), 4))
+        .replace(28, 4, testsupport::Le(static_cast<unsigned>(byteRate), 4));
 }
 
 std::string Hex(std::string_view bytes) {
@@ -107,113 +92,6 @@ std::string Hex(std::string_view bytes) {
     return out;
 }
 
-std::optional<std::string> HttpRequest::Header(std::string_view name) const {
-    for (const auto& [key, value] : headers)
-        if (key.size() == name.size() && strncasecmp(key.data(), name.data(), key.size()) == 0)
-            return value;
-    return std::nullopt;
-}
-
-std::vector<HttpRequest> ParseRequests(std::string_view raw) {
-    std::vector<HttpRequest> requests;
-    std::size_t pos = 0;
-    for (std::size_t end; (end = raw.find("\r\n\r\n", pos)) != std::string_view::npos;) {
-        HttpRequest request;
-        std::string_view head = raw.substr(pos, end - pos);
-        const std::size_t firstEnd = std::min(head.find("\r\n"), head.size());
-        request.requestLine = head.substr(0, firstEnd);
-        for (std::size_t at = firstEnd; at < head.size();) {
-            at += 2;
-            const std::size_t lineEnd = std::min(head.find("\r\n", at), head.size());
-            const std::string_view line = head.substr(at, lineEnd - at);
-            const std::size_t colon = line.find(':');
-            std::string value(colon == std::string_view::npos ? "" : line.substr(colon + 1));
-            value.erase(0, std::min(value.find_first_not_of(' '), value.size()));
-            request.headers.emplace_back(std::string(line.substr(0, colon)), value);
-            at = lineEnd;
-        }
-        pos = end + 4;
-        request.body = std::string(raw.substr(pos, ContentLength(request)));
-        pos += request.body.size();
-        requests.push_back(std::move(request));
-    }
-    return requests;
-}
-
-CardProcess::CardProcess(std::string root, std::vector<std::string> extraArgs)
-    : m_root(std::move(root)), m_logPath(m_work / "requests.log"), m_outPath(m_work / "out.txt") {
-    // The card's standard output goes to a file, read line by line as it grows.
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, m_outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    std::vector<std::string> args = {VOXLET_CARD_BIN, "--root", m_root, "--port", "0",
-                                     "--log",         m_logPath};
-    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
-    std::vector<char*> argv;
-    for (auto& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    const int rc = posix_spawn(&pid, VOXLET_CARD_BIN, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0)
-        throw std::runtime_error("cannot start voxlet-card");
-    m_pid = pid;
-    // The first line names the port.
-    const std::string prefix = "listening on 127.0.0.1:";
-    std::string out;
-    for (int i = 0; i < 1000 && out.find('\n') == std::string::npos && Running(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        out = testsupport::ReadFile(m_outPath);
-    }
-    if (!out.starts_with(prefix))
-        throw std::runtime_error("voxlet-card did not start: " + out);
-    m_port = std::atoi(out.c_str() + prefix.size());
-}
-
-CardProcess::~CardProcess() {
-    if (m_pid > 0) {
-        kill(m_pid, SIGTERM);
-        waitpid(m_pid, nullptr, 0);
-    }
-}
-
-bool CardProcess::Running() const {
-    if (m_pid > 0 && waitpid(m_pid, nullptr, WNOHANG) != 0)
-        m_pid = -1; // ended and reaped
-    return m_pid > 0;
-}
-
-std::string CardProcess::RawLog() const {
-    return testsupport::ReadFile(m_logPath);
-}
-
-std::vector<HttpRequest> CardProcess::Requests() const {
-    return ParseRequests(RawLog());
-}
-
-std::vector<std::string> CardProcess::OutputLines(std::size_t count) const {
-    std::vector<std::string> lines;
-    for (int i = 0; i < 500 && lines.size() < count; ++i) {
-        if (i > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        lines.clear();
-        std::string out = testsupport::ReadFile(m_outPath);
-        out.erase(out.rfind('\n') + 1); // whole lines only
-        std::istringstream stream(out);
-        for (std::string line; std::getline(stream, line);)
-            lines.push_back(line);
-        if (!lines.empty())
-            lines.erase(lines.begin()); // the port
-    }
-    return lines;
-}
-
-std::string CardProcess::CardFile(const std::string& relative) const {
-    return testsupport::ReadFile(m_root + "/" + relative);
-}
-
 FakeServer::FakeServer(Mode mode, std::string reply) : m_mode(mode), m_reply(std::move(reply)) {
     m_listenFd = ListenLoopback(m_port);
     if (m_listenFd < 0)
@@ -224,8 +102,6 @@ FakeServer::FakeServer(Mode mode, std::string reply) : m_mode(mode), m_reply(std
 FakeServer::~FakeServer() {
     m_stop = true;
     m_thread.join();
-    for (int fd : m_held)
-        close(fd);
     if (m_listenFd >= 0)
         close(m_listenFd);
 }
@@ -243,10 +119,6 @@ void FakeServer::Run() {
         if (fd < 0)
             continue;
         ++m_connections;
-        if (m_mode == Mode::Silent) {
-            m_held.push_back(fd); // never answered; closed when the server goes
-            continue;
-        }
         std::string request;
         ReadUntil(fd, request, Clock::now() + std::chrono::seconds(3), RequestComplete);
         if (m_mode == Mode::ReplyOnce) {

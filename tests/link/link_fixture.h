@@ -7,12 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/curl/curl_transport.h"
+#include "support/card_process.h"
 #include "support/player_fixture.h"
 
 namespace linktest {
@@ -22,44 +22,7 @@ std::string Hex(std::string_view bytes);
 // A valid WAV whose header gives the RIFF chunk size and the byte rate.
 std::string Clip(std::int32_t chunkSize = 352836, std::int32_t byteRate = 176400);
 
-// One HTTP request as a server received it.
-struct HttpRequest {
-    std::string requestLine;
-    std::vector<std::pair<std::string, std::string>> headers; // in order
-    std::string body;
-    std::optional<std::string> Header(std::string_view name) const; // case-insensitive
-};
-// Splits a stream of raw requests (headers, then Content-Length bytes of body).
-std::vector<HttpRequest> ParseRequests(std::string_view raw);
-
-// A voxlet-card process serving a card root folder on 127.0.0.1, port 0.
-class CardProcess {
-public:
-    explicit CardProcess(std::string root, std::vector<std::string> extraArgs = {});
-    ~CardProcess();
-    CardProcess(const CardProcess&) = delete;
-    CardProcess& operator=(const CardProcess&) = delete;
-
-    int Port() const { return m_port; }
-    std::string Host() const { return "127.0.0.1:" + std::to_string(m_port); }
-    const std::string& Root() const { return m_root; }
-    // The raw requests logged so far, parsed.
-    std::vector<HttpRequest> Requests() const;
-    std::string RawLog() const;
-    // A file below the card root ("" when missing).
-    std::string CardFile(const std::string& relative) const;
-    bool Running() const;
-    // The lines printed after the first, once there are count of them (or after 5 s).
-    std::vector<std::string> OutputLines(std::size_t count) const;
-
-private:
-    std::string m_root;
-    testsupport::TempDir m_work; // holds the request log and the output, outside the card
-    std::string m_logPath;
-    std::string m_outPath;
-    mutable int m_pid = -1; // -1 once the card has ended
-    int m_port = 0;
-};
+using testsupport::CardProcess;
 
 // A server thread on 127.0.0.1 for replies that voxlet-card never gives.
 class FakeServer {
@@ -67,7 +30,6 @@ public:
     enum class Mode {
         Reply,     // reads a request, sends the reply bytes, closes
         ReplyOnce, // the same for the first connection, then stops listening
-        Silent,    // accepts and never answers
     };
     FakeServer(Mode mode, std::string reply = {});
     ~FakeServer();
@@ -86,7 +48,6 @@ private:
     int m_port = 0;
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_connections{0};
-    std::vector<int> m_held; // the connections of Silent
     std::thread m_thread;
 };
 

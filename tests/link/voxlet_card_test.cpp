@@ -10,6 +10,8 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <string>
+#include <thread>
 
 #include "link/flashair_client.h"
 #include "link/link_fixture.h"
@@ -18,6 +20,7 @@ using linktest::CardProcess;
 using linktest::ConnectLoopback;
 using linktest::RawExchange;
 using namespace std::chrono_literals;
+using namespace std::string_literals;
 
 namespace {
 
@@ -42,9 +45,6 @@ protected:
         const std::size_t end = reply.find("\r\n\r\n");
         return end == std::string::npos ? "" : reply.substr(end + 4);
     }
-    bool Exists(const std::string& relative) const {
-        return std::filesystem::exists(m_card.Path() + "/" + relative);
-    }
 
     testsupport::TempDir m_outside; // a neighbour of the card that must stay empty
     testsupport::TempDir m_card;
@@ -52,41 +52,29 @@ protected:
 
 } // namespace
 
-TEST_F(VoxletCardTest, PrintedLinesEscapeControlBytes) {
+TEST_F(VoxletCardTest, EscapesPrintedBytesAndWritesNothingOutsideTheRoot) {
+    CardProcess card(m_card.Path());
     // A decoded folder name cannot forge a robot line or a terminal escape;
     // well-formed UTF-8 other than C1 controls stays readable.
-    CardProcess card(m_card.Path());
     const std::string target = "/upload.cgi?UPDIR=/A%0Arobot:%20x%1B[2J%C2%9B%E9%9F%B3%FF";
     EXPECT_EQ(BodyOf(Get(card, target)), "SUCCESS");
     EXPECT_EQ(card.OutputLines(1),
               std::vector<std::string>{
                   "GET " + target + " -> SUCCESS folder=/A\\x0Arobot: x\\x1B[2J\\xC2\\x9B音\\xFF"});
-}
-
-TEST_F(VoxletCardTest, NothingIsWrittenOutsideTheRoot) {
-    CardProcess card(m_card.Path());
     const std::string outsideName = std::filesystem::path(m_outside.Path()).filename().string();
     for (const std::string& updir :
-         {std::string("/.."), std::string("/../") + outsideName, std::string("/ADDON/../../x"),
-          std::string("/%2E%2E/x"), std::string("\\..\\x")}) {
-        const std::string reply = Get(card, "/upload.cgi?UPDIR=" + updir);
-        EXPECT_EQ(BodyOf(reply), "ERROR") << updir;
-    }
-    // The upload folder stayed the root; file names that climb are refused.
-    const std::string boundary(FLASHAIR_BOUNDARY);
-    for (const std::string& name :
-         {std::string("../") + outsideName + "/evil", std::string(".."), std::string("..\\evil"),
-          std::string("ADDON\\..\\..\\evil"), std::string("")}) {
-        const std::string body = BuildFlashAirBody(name, "x", 1);
-        const std::string reply = Post(card, "multipart/form-data;boundary=" + boundary, body);
-        EXPECT_NE(BodyOf(reply).find("ERROR"), std::string::npos) << name;
-    }
-    EXPECT_FALSE(Exists("evil"));
-    // Nor through a symbolic link in the file's place.
+         {"/.."s, "/../" + outsideName, "/ADDON/../../x"s, "/%2E%2E/x"s, "\\..\\x"s})
+        EXPECT_EQ(BodyOf(Get(card, "/upload.cgi?UPDIR=" + updir)), "ERROR") << updir;
+    // File names that climb are refused, and so is a symbolic link in the
+    // file's place.
+    EXPECT_EQ(BodyOf(Get(card, "/upload.cgi?UPDIR=/")), "SUCCESS");
+    const std::string type = "multipart/form-data;boundary=" + std::string(FLASHAIR_BOUNDARY);
     std::filesystem::create_symlink(m_outside.Path() + "/evil", m_card.Path() + "/evil");
-    const std::string viaLink =
-        Post(card, "multipart/form-data;boundary=" + boundary, BuildFlashAirBody("evil", "x", 1));
-    EXPECT_NE(BodyOf(viaLink).find("ERROR"), std::string::npos);
+    for (const std::string& name :
+         {"../" + outsideName + "/evil", ".."s, "..\\evil"s, "ADDON\\..\\..\\evil"s, ""s, "evil"s})
+        EXPECT_NE(BodyOf(Post(card, type, BuildFlashAirBody(name, "x", 1))).find("ERROR"),
+                  std::string::npos)
+            << name;
     EXPECT_TRUE(std::filesystem::is_empty(m_outside.Path()));
     EXPECT_TRUE(std::filesystem::is_symlink(m_card.Path() + "/evil"));
     EXPECT_FALSE(std::filesystem::exists(m_card.Path() + "/../evil"));

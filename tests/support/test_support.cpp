@@ -76,13 +76,10 @@ std::string ReadFile(const std::string& path) {
 }
 
 std::string Cp932Crlf(std::string_view utf8) {
-    const std::string out = SystemCp932(utf8);
+    const std::string bytes = SystemCp932(utf8);
     std::string crlf;
-    for (char c : out) {
-        if (c == '\n')
-            crlf += '\r';
-        crlf += c;
-    }
+    for (char c : bytes)
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     return crlf;
 }
 
