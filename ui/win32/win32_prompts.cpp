@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
 #include <commdlg.h>
 #include <shlobj.h>
 
@@ -93,7 +94,48 @@ std::uint32_t MessageBoxFlags(const platform::MessageStyle& style) {
     return flags;
 }
 
+namespace {
+
+// A Yes/No question with a third button of the caller's label, as a task
+// dialog (common controls 6): Yes, No or kIdExtra; nullopt where the system
+// has no task dialogs. Escape answers No, as it does in a message box.
+std::optional<int> AskWithExtraButton(std::string_view text, const platform::MessageStyle& style) {
+    using TaskDialogFn = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
+    HMODULE controls = GetModuleHandleW(L"comctl32.dll");
+    const auto taskDialog = controls ? reinterpret_cast<TaskDialogFn>(reinterpret_cast<void*>(
+                                           GetProcAddress(controls, "TaskDialogIndirect")))
+                                     : nullptr;
+    if (!taskDialog)
+        return std::nullopt;
+    const std::wstring content = Widen(text);
+    const std::wstring caption = Widen(platform::ApplicationName());
+    const std::wstring extra = Widen(style.extraButton);
+    const TASKDIALOG_BUTTON buttons[] = {{platform::kIdExtra, extra.c_str()}};
+    TASKDIALOGCONFIG config{};
+    config.cbSize = sizeof(config);
+    config.hwndParent = Win32Dialog::Innermost();
+    config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_USE_HICON_MAIN;
+    config.dwCommonButtons = TDCBF_YES_BUTTON | TDCBF_NO_BUTTON;
+    config.pszWindowTitle = caption.c_str();
+    config.hMainIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_QUESTION));
+    config.pszContent = content.c_str();
+    config.cButtons = 1;
+    config.pButtons = buttons;
+    config.nDefaultButton = style.defaultButton == platform::kIdNo ? IDNO : IDYES;
+    int pressed = 0;
+    if (FAILED(taskDialog(&config, &pressed, nullptr, nullptr)))
+        return std::nullopt;
+    if (pressed == platform::kIdExtra)
+        return platform::kIdExtra;
+    return pressed == IDYES ? platform::kIdYes : platform::kIdNo;
+}
+
+} // namespace
+
 int Win32Prompts::Message(int, std::string_view text, const platform::MessageStyle& style) {
+    if (style.buttons == platform::MsgButtons::YesNo && !style.extraButton.empty())
+        if (const auto answer = AskWithExtraButton(text, style))
+            return *answer;
     const int rc = MessageBoxW(Win32Dialog::Innermost(), Widen(text).c_str(),
                                Widen(platform::ApplicationName()).c_str(), MessageBoxFlags(style));
     if (style.buttons == platform::MsgButtons::YesNo)

@@ -1,8 +1,8 @@
 // The prompts seam on Win32: MessageBoxW with the application name as
-// caption, owned by the innermost running dialog; the common file dialogs
-// (GetOpenFileNameW, GetSaveFileNameW) with the spec's filter, default
-// extension, title and start folder; the shell's folder browser; template dialogs run modally
-// (Win32Dialog).
+// caption (a task dialog for a question with a third button), owned by the innermost running
+// dialog; the common file dialogs (GetOpenFileNameW, GetSaveFileNameW) with the spec's filter,
+// default extension, title and start folder; the shell's folder browser; template dialogs run
+// modally (Win32Dialog).
 #pragma once
 
 #include <cstdint>
