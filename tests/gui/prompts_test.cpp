@@ -137,7 +137,7 @@ TEST(WxFileDialogs, OpenAndSaveRunTheStandardDialogs) {
     EXPECT_FALSE(chosen);
     EXPECT_TRUE(style & wxFD_OPEN);
 
-    // A title of its own; a start in the spec's folder when the initial name
+    // A title of its own; a start in the requested folder when the initial name
     // names none, in the nearest existing one when that is gone.
     spec.title = "音声認識ファイル(NF01.wav)を選んでください";
     spec.initialName = "NF01.wav";

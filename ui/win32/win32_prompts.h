@@ -1,6 +1,6 @@
 // The prompts seam on Win32: MessageBoxW with the application name as
 // caption (a task dialog for a question with a third button), owned by the innermost running
-// dialog; the common file dialogs (GetOpenFileNameW, GetSaveFileNameW) with the spec's filter,
+// dialog; the common file dialogs (GetOpenFileNameW, GetSaveFileNameW) with the request's filter,
 // default extension, title and start folder; the shell's folder browser; template dialogs run
 // modally (Win32Dialog).
 #pragma once

@@ -22,7 +22,7 @@ public:
 // The pieces of a file dialog, from a FileDialogSpec (exposed for tests).
 struct WxFileDialogParts {
     std::string wildcard; // "label|pattern|label|pattern" for wxFileDialog
-    std::string folder;   // initial folder: the initial name's or the spec's, else
+    std::string folder;   // initial folder: the initial name's or the dialog request's, else
                           // its nearest existing ancestor ("" for the current one)
     std::string file;     // initial file name, ending in the default extension
 };
