@@ -1,14 +1,9 @@
 #include "link/link_fixture.h"
 
-#include <arpa/inet.h>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <functional>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "link/flashair_client.h"
 
@@ -17,52 +12,21 @@ namespace linktest {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using testsupport::Socket;
 
-sockaddr_in Loopback(int port) {
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(static_cast<std::uint16_t>(port));
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return addr;
-}
-
-int ListenLoopback(int& port) {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr = Loopback(0);
-    socklen_t len = sizeof addr;
-    if (fd >= 0 &&
-        (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, 8) != 0 ||
-         getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0)) {
-        close(fd);
-        return -1;
-    }
-    port = ntohs(addr.sin_port);
-    return fd;
-}
-
-// Appends what fd delivers until done(out) holds, the peer closes or the time is up.
-void ReadUntil(int fd, std::string& out, Clock::time_point until,
+// Appends what the socket delivers until done(out) holds, the peer closes or the time is up.
+void ReadUntil(const Socket& s, std::string& out, Clock::time_point until,
                const std::function<bool(const std::string&)>& done = {}) {
     while (!(done && done(out))) {
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
-        pollfd p{fd, POLLIN, 0};
-        if (left <= 0 || poll(&p, 1, static_cast<int>(left)) <= 0)
+        if (left <= 0 || !s.Readable(static_cast<int>(left)))
             return;
         char buf[4096];
-        const ssize_t n = read(fd, buf, sizeof buf);
+        const long n = s.Receive(buf, sizeof buf);
         if (n <= 0)
             return;
         out.append(buf, static_cast<std::size_t>(n));
-    }
-}
-
-void SendAll(int fd, std::string_view out) {
-    while (!out.empty()) {
-        const ssize_t n = send(fd, out.data(), out.size(), MSG_NOSIGNAL);
-        if (n <= 0)
-            return;
-        out.remove_prefix(static_cast<std::size_t>(n));
     }
 }
 
@@ -92,53 +56,56 @@ std::string Hex(std::string_view bytes) {
     return out;
 }
 
-FakeServer::FakeServer(Mode mode, std::string reply) : m_mode(mode), m_reply(std::move(reply)) {
-    m_listenFd = ListenLoopback(m_port);
-    if (m_listenFd < 0)
+FakeServer::FakeServer(Mode mode, std::string reply)
+    : m_mode(mode), m_reply(std::move(reply)), m_listen(Socket::Listen()) {
+    if (!m_listen.Valid())
         throw std::runtime_error("cannot listen");
+    m_port = m_listen.Port();
     m_thread = std::thread([this] { Run(); });
 }
 
 FakeServer::~FakeServer() {
     m_stop = true;
     m_thread.join();
-    if (m_listenFd >= 0)
-        close(m_listenFd);
 }
 
 void FakeServer::Run() {
     while (!m_stop) {
-        if (m_listenFd < 0) {
+        if (!m_listen.Valid()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
             continue;
         }
-        pollfd p{m_listenFd, POLLIN, 0};
-        if (poll(&p, 1, 20) <= 0)
+        if (!m_listen.Readable(20))
             continue;
-        const int fd = accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0)
+        const Socket client = m_listen.Accept();
+        if (!client.Valid())
             continue;
         ++m_connections;
         std::string request;
-        ReadUntil(fd, request, Clock::now() + std::chrono::seconds(3), RequestComplete);
-        if (m_mode == Mode::ReplyOnce) {
-            // Stop listening before replying, so that the next request is refused.
-            close(m_listenFd);
-            m_listenFd = -1;
-        }
-        SendAll(fd, m_reply);
-        shutdown(fd, SHUT_WR);
+        ReadUntil(client, request, Clock::now() + std::chrono::seconds(3), RequestComplete);
+        if (m_mode == Mode::ReplyOnce)
+            m_listen.Close(); // before replying, so that the next request is refused
+        client.Send(m_reply);
+        client.ShutdownWrite();
         std::string sink; // until the client closes
-        ReadUntil(fd, sink, Clock::now() + std::chrono::milliseconds(500));
-        close(fd);
+        ReadUntil(client, sink, Clock::now() + std::chrono::milliseconds(500));
     }
 }
 
 int RefusedPort() {
-    int port = 0;
-    const int fd = ListenLoopback(port);
-    close(fd);
-    return port;
+    return Socket::Listen().Port();
+}
+
+std::string RefusedText() {
+    return testsupport::WindowsBuild() ? "The attempt to connect to the server failed."
+                                       : "Couldn't connect to server";
+}
+
+std::string TooSlowText() {
+    // Wine's WinINet reports a receive time-out as the end of the connection
+    // (Windows: "The operation timed out").
+    return testsupport::WindowsBuild() ? "The connection with the server has been terminated."
+                                       : "Operation too slow";
 }
 
 std::string HttpReply(std::string_view body, int status) {
@@ -146,26 +113,15 @@ std::string HttpReply(std::string_view body, int status) {
            "\r\nContent-Type: text/plain\r\nConnection: close\r\n\r\n" + std::string(body);
 }
 
-int ConnectLoopback(int port) {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr = Loopback(port);
-    if (fd >= 0 && connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 std::string RawExchange(int port, std::string_view request, bool shutdownWrite, int timeoutMs) {
-    const int fd = ConnectLoopback(port);
-    if (fd < 0)
+    const Socket s = Socket::Connect(port);
+    if (!s.Valid())
         return "<connect failed>";
-    SendAll(fd, request);
+    s.Send(request);
     if (shutdownWrite)
-        shutdown(fd, SHUT_WR);
+        s.ShutdownWrite();
     std::string reply;
-    ReadUntil(fd, reply, Clock::now() + std::chrono::milliseconds(timeoutMs));
-    close(fd);
+    ReadUntil(s, reply, Clock::now() + std::chrono::milliseconds(timeoutMs));
     return reply;
 }
 
@@ -181,12 +137,13 @@ std::vector<std::string> LinesStartingWith(const std::vector<std::string>& log,
 } // namespace linktest
 
 void LinkTest::SetUp() {
-    // Requests to the loopback cards must not go through a proxy.
-    for (const char* name : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"})
-        unsetenv(name);
-    setenv("no_proxy", "*", 1);
+    // Requests to the loopback cards must not go through a proxy (libcurl's
+    // settings; WinINet is told to go direct).
+    for (const char* setting :
+         {"http_proxy=", "HTTP_PROXY=", "all_proxy=", "ALL_PROXY=", "no_proxy=*"})
+        putenv(const_cast<char*>(setting));
     PlayerTest::SetUp();
-    m_services.http = &m_http;
+    m_services.http = m_http.get();
     m_services.httpTrace = [this](const std::string& l) { m_log.push_back(l); };
 }
 

@@ -11,8 +11,9 @@
 #include <thread>
 #include <vector>
 
-#include "platform/curl/curl_transport.h"
+#include "platform/system_http.h"
 #include "support/card_process.h"
+#include "support/loopback.h"
 #include "support/player_fixture.h"
 
 namespace linktest {
@@ -44,7 +45,7 @@ private:
     void Run();
     Mode m_mode;
     std::string m_reply;
-    int m_listenFd = -1;
+    testsupport::Socket m_listen; // closed by the server thread in ReplyOnce mode
     int m_port = 0;
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_connections{0};
@@ -54,11 +55,16 @@ private:
 // A port on 127.0.0.1 where nothing listens.
 int RefusedPort();
 
+// The start of the message of a failed exchange, before the card's address.
+inline const std::string kFailure = "message - none: FlashAirとの通信に失敗しました[";
+
+// What the system's transport says of a refused connection, and of a reply
+// that does not come in time (libcurl's texts, or WinINet's).
+std::string RefusedText();
+std::string TooSlowText();
+
 // An HTTP response with a body, as a FakeServer reply.
 std::string HttpReply(std::string_view body, int status = 200);
-
-// A connection to 127.0.0.1:port (-1 when refused).
-int ConnectLoopback(int port);
 
 // Sends raw bytes to 127.0.0.1:port, half-closes when shutdownWrite, and
 // returns everything read until the server closes (at most timeoutMs).
@@ -85,5 +91,6 @@ protected:
         return linktest::LinesStartingWith(m_log, "http ");
     }
 
-    CurlTransport m_http; // the programs' transport, in this test only
+    // The system's transport, as the programs have it, in this test only.
+    std::unique_ptr<platform::HttpTransport> m_http = platform::NewSystemHttpTransport();
 };

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -17,8 +15,8 @@
 #include "link/link_fixture.h"
 
 using linktest::CardProcess;
-using linktest::ConnectLoopback;
 using linktest::RawExchange;
+using testsupport::Socket;
 using namespace std::chrono_literals;
 using namespace std::string_literals;
 
@@ -127,14 +125,14 @@ TEST_F(VoxletCardTest, ConflictingContentLengthsAreRefused) {
 TEST_F(VoxletCardTest, SlowAndSilentClientsDoNotHoldUpOthers) {
     CardProcess card(m_card.Path());
     // Ten connections held: the even ones send a byte every half second.
-    std::vector<int> held;
+    std::vector<Socket> held;
     for (int i = 0; i < 10; ++i)
-        held.push_back(ConnectLoopback(card.Port()));
+        held.push_back(Socket::Connect(card.Port()));
     std::atomic<bool> stop{false};
     std::thread trickle([&] {
         for (; !stop; std::this_thread::sleep_for(500ms))
             for (std::size_t i = 0; i < held.size(); i += 2)
-                send(held[i], "G", 1, MSG_NOSIGNAL);
+                held[i].Send("G");
     });
     const auto start = std::chrono::steady_clock::now();
     const std::string reply = Get(card, "/upload.cgi?UPDIR=/ADDON");
@@ -147,10 +145,9 @@ TEST_F(VoxletCardTest, SlowAndSilentClientsDoNotHoldUpOthers) {
     // Up to 64 connections are read at once; one more is turned away, and
     // served again once the others are gone.
     while (held.size() < 64)
-        held.push_back(ConnectLoopback(card.Port()));
+        held.push_back(Socket::Connect(card.Port()));
     EXPECT_TRUE(RawExchange(card.Port(), "", false, 3000).starts_with("HTTP/1.1 503 "));
-    for (const int fd : held)
-        close(fd);
+    held.clear();
     const auto until = std::chrono::steady_clock::now() + 5s;
     std::string again;
     while (BodyOf(again = Get(card, "/upload.cgi?UPDIR=/")) != "SUCCESS" &&

@@ -1,38 +1,26 @@
 #include "support/card_process.h"
 
 #include <chrono>
-#include <csignal>
-#include <fcntl.h>
-#include <spawn.h>
 #include <sstream>
 #include <stdexcept>
-#include <sys/wait.h>
 #include <thread>
 
-extern char** environ;
+#include "support/system_support.h"
 
 namespace testsupport {
 
 CardProcess::CardProcess(std::string root, std::vector<std::string> extraArgs)
     : m_root(std::move(root)), m_logPath(m_work / "requests.log"), m_outPath(m_work / "out.txt") {
     // The card's standard output goes to a file, read line by line as it grows.
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, m_outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    std::vector<std::string> args = {VOXLET_CARD_BIN, "--root", m_root, "--port", "0",
-                                     "--log",         m_logPath};
+    Socket lifeline = Socket::Listen(1);
+    std::vector<std::string> args = {
+        VOXLET_CARD_BIN,     "--root",    HostPath(m_root), "--port", "0", "--log",
+        HostPath(m_logPath), "--lifeline"};
+    args.push_back(std::to_string(lifeline.Port()));
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
-    std::vector<char*> argv;
-    for (auto& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    const int rc = posix_spawn(&pid, VOXLET_CARD_BIN, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0)
-        throw std::runtime_error("cannot start voxlet-card");
-    m_pid = pid;
+    m_id = StartProgram(std::move(args), m_outPath);
+    if (lifeline.Readable(10000))
+        m_lifeline = lifeline.Accept();
     // The first line names the port.
     const std::string prefix = "listening on 127.0.0.1:";
     std::string out;
@@ -46,16 +34,16 @@ CardProcess::CardProcess(std::string root, std::vector<std::string> extraArgs)
 }
 
 CardProcess::~CardProcess() {
-    if (m_pid > 0) {
-        kill(m_pid, SIGTERM);
-        waitpid(m_pid, nullptr, 0);
-    }
+    // Once the card has seen the end, it closes its side as it ends.
+    m_lifeline.ShutdownWrite();
+    m_lifeline.Readable(5000);
+    m_lifeline.Close();
+    ReapProgram(m_id);
 }
 
 bool CardProcess::Running() const {
-    if (m_pid > 0 && waitpid(m_pid, nullptr, WNOHANG) != 0)
-        m_pid = -1; // ended and reaped
-    return m_pid > 0;
+    // The card never writes: a readable lifeline is its end.
+    return m_lifeline.Valid() && !m_lifeline.Readable(0);
 }
 
 std::string CardProcess::RawLog() const {

@@ -1,12 +1,16 @@
 // A voxlet-card process serving a card root folder on 127.0.0.1 (a free
 // port), with its requests logged and its standard output kept; ended by the
-// destructor. Test programs that use it define VOXLET_CARD_BIN.
+// destructor, which ends its lifeline (a Windows program under Wine cannot
+// signal the Linux card). Test programs that use it define VOXLET_CARD_BIN
+// and link loopback_<system>.cpp.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "support/loopback.h"
 #include "support/test_support.h"
 
 namespace testsupport {
@@ -36,7 +40,8 @@ private:
     TempDir m_work; // holds the request log and the output, outside the card
     std::string m_logPath;
     std::string m_outPath;
-    mutable int m_pid = -1; // -1 once the card has ended
+    Socket m_lifeline; // the card's connection, which it never writes to
+    std::intptr_t m_id = 0;
     int m_port = 0;
 };
 

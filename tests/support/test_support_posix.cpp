@@ -4,12 +4,17 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <iconv.h>
+#include <spawn.h>
 #include <stdexcept>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace testsupport {
 
@@ -82,6 +87,31 @@ std::string SystemCp932(std::string_view utf8) {
         throw std::runtime_error("text cannot be written as CP932");
     out.resize(out.size() - dstLeft);
     return out;
+}
+
+std::intptr_t StartProgram(std::vector<std::string> args, const std::string& outputPath) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0)
+        throw std::runtime_error("cannot start " + args[0]);
+    return pid;
+}
+
+void ReapProgram(std::intptr_t id) {
+    ::waitpid(static_cast<pid_t>(id), nullptr, 0);
+}
+
+std::string HostPath(const std::string& path) {
+    return path;
 }
 
 } // namespace testsupport

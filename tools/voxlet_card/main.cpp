@@ -2,7 +2,8 @@
 // stand-in.
 //
 //   voxlet-card --root DIR [--port N] [--bind ADDR] [--log FILE] [--timeout MS]
-//               [--delay-ms MS] [--robot [--catalogue FILE]... [--voice DIR] [--play] [--poll MS]]
+//               [--delay-ms MS] [--lifeline PORT]
+//               [--robot [--catalogue FILE]... [--voice DIR] [--play] [--poll MS]]
 //
 // Serves GET /upload.cgi?UPDIR=... and POST /upload.cgi as a FlashAir card
 // does, storing uploads below DIR. Prints "listening on ADDR:PORT" first, then
@@ -14,14 +15,19 @@
 // line for every command record (robot.h). Several stand-ins on different
 // ports and roots act as several robots.
 #include <algorithm>
+#include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <netinet/in.h>
 #include <string>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 #include "card_server.h"
 #include "card_store.h"
@@ -37,7 +43,7 @@ namespace {
 
 void Usage(std::FILE* out) {
     std::fprintf(out, "usage: voxlet-card --root DIR [--port N] [--bind ADDR] [--log FILE] "
-                      "[--timeout MS] [--delay-ms MS]\n"
+                      "[--timeout MS] [--delay-ms MS] [--lifeline PORT]\n"
                       "  --root DIR     the card's contents (an existing folder)\n"
                       "  --port N       TCP port, 0 (the default) for a free one\n"
                       "  --bind ADDR    address to listen on (default 127.0.0.1)\n"
@@ -45,6 +51,9 @@ void Usage(std::FILE* out) {
                       "  --timeout MS   drop a client silent for this long (default 10000)\n"
                       "  --delay-ms MS  wait this long before each reply, as a slow card\n"
                       "                 does (default 0)\n"
+                      "  --lifeline PORT  connect to 127.0.0.1:PORT first and end when that\n"
+                      "                 connection ends (for a parent that cannot signal\n"
+                      "                 this program, such as one under Wine)\n"
                       "  --robot        act as the robot: report every command record that\n"
                       "                 reaches ADDON/REMOTE.LOG (uploaded or written directly)\n"
                       "  --catalogue F  with --robot: a voice catalogue (CSV) for the labels;\n"
@@ -54,6 +63,25 @@ void Usage(std::FILE* out) {
                       "  --play         with --robot: also play each clip on this PC (SDL2)\n"
                       "  --poll MS      with --robot: how often REMOTE.LOG is looked at\n"
                       "                 (default 50)\n");
+}
+
+// Ends the program once the connection to 127.0.0.1:port ends; false when
+// there is none.
+bool HoldLifeline(int port) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<std::uint16_t>(port));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (fd < 0 || connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0)
+        return false;
+    std::thread([fd] {
+        char byte;
+        while (recv(fd, &byte, 1, 0) > 0) {
+        }
+        std::_Exit(0); // as SIGTERM ends it
+    }).detach();
+    return true;
 }
 
 bool ParseNumber(const char* text, long low, long high, long& value) {
@@ -72,6 +100,7 @@ int main(int argc, char** argv) {
     bool robot = false;
     bool play = false;
     bool robotOnly = false; // an option that needs --robot was given
+    long lifeline = 0;
     int pollMs = 50;
     card::RobotOptions robotOptions;
     for (int i = 1; i < argc; ++i) {
@@ -106,6 +135,11 @@ int main(int argc, char** argv) {
                 return 2;
             }
             options.replyDelayMs = static_cast<int>(number);
+        } else if (arg == "--lifeline" && hasValue) {
+            if (!ParseNumber(argv[++i], 1, 65535, lifeline)) {
+                card::PrintLinef(stderr, "voxlet-card: bad lifeline port %s", argv[i]);
+                return 2;
+            }
         } else if (arg == "--robot") {
             robot = true;
         } else if (arg == "--catalogue" && hasValue) {
@@ -140,6 +174,11 @@ int main(int argc, char** argv) {
     if (robotOnly && !robot) {
         card::PrintLinef(stderr,
                          "voxlet-card: --catalogue, --voice, --play and --poll need --robot");
+        return 2;
+    }
+
+    if (lifeline && !HoldLifeline(static_cast<int>(lifeline))) {
+        card::PrintLinef(stderr, "voxlet-card: no lifeline on port %ld", lifeline);
         return 2;
     }
 
