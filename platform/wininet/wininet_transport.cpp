@@ -1,7 +1,10 @@
 // The HTTP seam over WinINet: one internet session per exchange, so nothing
 // is kept between exchanges; the exchanges of a batch run at once, one thread
 // each. The connect time-out is WinINet's; a stalled transfer is given up by
-// its receive and send time-outs (WinINet has no minimum-speed rule).
+// its receive and send time-outs (WinINet has no minimum-speed rule). Wine's
+// WinINet ignores the connect time-out, and closing a handle does not end a
+// connect in progress: there a connect that hangs ends by the system's own
+// limit, about two minutes.
 #include <thread>
 
 #include "platform/prompts.h"

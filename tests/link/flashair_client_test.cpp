@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <future>
 #include <sstream>
 
 #include "link/flashair_client.h"
@@ -153,4 +155,26 @@ TEST_F(FlashAirClientTest, RefusedPortGivesOneMessageWithTheErrorText) {
     EXPECT_TRUE(Messages()[0].ends_with(linktest::RefusedText() + "] -> OK")) << Messages()[0];
     EXPECT_FALSE(Put("bad host name")); // a transport failure too
     EXPECT_EQ(Messages().size(), 2u);
+}
+
+TEST_F(FlashAirClientTest, AConnectionNotMadeGivesUpAtTheConnectTimeOut) {
+    if (testsupport::UnderWine()) // measured: 135 s, the system's own limit, with 1 s set
+        GTEST_SKIP() << "Wine's WinINet ignores INTERNET_OPTION_CONNECT_TIMEOUT";
+    // A listener whose queue of connections not yet accepted is full: the
+    // system drops further connection requests, so a connect hangs.
+    auto listener = testsupport::Socket::Listen(0);
+    const auto queued = testsupport::Socket::Connect(listener.Port());
+    const std::string url = "http://127.0.0.1:" + std::to_string(listener.Port()) + "/";
+    m_http->SetTimeouts(platform::HttpTimeouts{1000, 5});
+    const auto start = std::chrono::steady_clock::now();
+    auto get = std::async(std::launch::async, [&] { return m_http->Get(url, 16); });
+    if (get.wait_for(std::chrono::seconds(8)) != std::future_status::ready)
+        listener.Close(); // refused from now on: the transport waited on
+    const platform::HttpResult result = get.get();
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.error.find(linktest::ConnectTimeOutText()), std::string::npos) << result.error;
+    // Not before the connect time-out, and well before the transfer's.
+    EXPECT_GE(took.count(), 0.9);
+    EXPECT_LT(took.count(), 3.0);
 }

@@ -101,6 +101,10 @@ std::string RefusedText() {
                                        : "Couldn't connect to server";
 }
 
+std::string ConnectTimeOutText() {
+    return testsupport::WindowsBuild() ? "The operation timed out" : "Timeout was reached";
+}
+
 std::string TooSlowText() {
     // Wine's WinINet reports a receive time-out as the end of the connection
     // (Windows: "The operation timed out").

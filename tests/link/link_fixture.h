@@ -58,9 +58,11 @@ int RefusedPort();
 // The start of the message of a failed exchange, before the card's address.
 inline const std::string kFailure = "message - none: FlashAirとの通信に失敗しました[";
 
-// What the system's transport says of a refused connection, and of a reply
-// that does not come in time (libcurl's texts, or WinINet's).
+// What the system's transport says of a refused connection, of one not made
+// in time, and of a reply that does not come in time (libcurl's texts, or
+// WinINet's).
 std::string RefusedText();
+std::string ConnectTimeOutText();
 std::string TooSlowText();
 
 // An HTTP response with a body, as a FakeServer reply.

@@ -45,8 +45,10 @@ private:
     std::string m_skip;
 };
 
-// True in the Windows build, where POSIX-only cases are skipped.
+// True in the Windows build, where POSIX-only cases are skipped; UnderWine:
+// that build running under Wine, for what Wine does not do as Windows does.
 bool WindowsBuild();
+bool UnderWine();
 // A path written with '/' as this system spells the paths it builds.
 std::string Native(std::string path);
 

@@ -39,6 +39,10 @@ bool WindowsBuild() {
     return false;
 }
 
+bool UnderWine() {
+    return false;
+}
+
 bool MakeFifo(const std::string& path) {
     return ::mkfifo(path.c_str(), 0600) == 0;
 }

@@ -21,6 +21,10 @@ bool WindowsBuild() {
     return true;
 }
 
+bool UnderWine() {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
 bool MakeFifo(const std::string& /*path*/) {
     return false;
 }
