@@ -1,17 +1,21 @@
 // The Win32 dialog host: every template table becomes a dialog whose controls
-// have the table's ids, labels and states, and the dialog manager's messages
-// reach the logic as on the other hosts. Each dialog is driven from its
-// OnInitDialog and ended there, so nothing is shown.
+// have the table's ids, labels and states, and the dialog manager's and the
+// session's messages reach the logic as on the other hosts. Each dialog is
+// driven from its OnInitDialog and ended there, so nothing is shown.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <utility>
 #include <vector>
 
+#include "core/main_dialog.h"
 #include "platform/dialog_host.h"
 #include "resources/templates.h"
+#include "support/player_fixture.h"
+#include "ui/voxlet_dlg.h"
 #include "ui/win32/win32_dialog.h"
 
 using namespace platform;
@@ -117,6 +121,46 @@ TEST(Win32Dialog, ControlsKeepTheSeamsRangesAndRouteMessages) {
                                                        {-2, IDM_ABOUTBOX},
                                                        {kIdCancel, kNotifyClicked}};
     EXPECT_EQ(logic.events, expected);
+}
+
+// The main dialog's logic, driven by a script once it has initialised.
+class ScriptedMain : public ModalDialogLogic {
+public:
+    ScriptedMain(CVoxletDlg& main, std::function<void(HWND)> script)
+        : m_main(main), m_script(std::move(script)) {}
+    const DialogTemplate& Template() const override { return m_main.Template(); }
+    void OnInitDialog(DialogHost& host) override {
+        m_main.OnInitDialog(host);
+        m_script(static_cast<HWND>(host.NativeHandle()));
+        ::EndDialog(static_cast<HWND>(host.NativeHandle()), kIdOk);
+    }
+    void OnDestroy(DialogHost& host) override { m_main.OnDestroy(host); }
+
+private:
+    CVoxletDlg& m_main;
+    std::function<void(HWND)> m_script;
+};
+
+using Win32MainWindowTest = PlayerTest;
+
+TEST_F(Win32MainWindowTest, AnEndingSessionSavesWhatClosingSaves) {
+    UseOwnDesktop();
+    Put("Ninshiki.csv", "h\n");
+    PutWav("voice/Ninshiki/NF01.wav"); // no start-up question
+    CVoxletDlg main(m_services);
+    ScriptedMain logic(main, [&](HWND hwnd) {
+        SendDlgItemMessageW(hwnd, ctl::kVolume, TBM_SETPOS, TRUE, 37);
+        // Asked, then told that the session goes on: nothing is saved.
+        EXPECT_NE(SendMessageW(hwnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 0);
+        SendMessageW(hwnd, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+        EXPECT_EQ(SettingsText().find("DEFAULT="), std::string::npos) << SettingsText();
+        // The session ends: the process may end without the window closing.
+        SendMessageW(hwnd, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        EXPECT_NE(SettingsText().find("[SOUND]\r\nDEFAULT=37\r\n"), std::string::npos)
+            << SettingsText();
+        EXPECT_EQ(main.Player(), nullptr);
+    });
+    voxwin::Win32Dialog(logic, true).RunModal();
 }
 
 } // namespace

@@ -117,6 +117,12 @@ INT_PTR Win32Dialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CONTEXTMENU:
         ContextMenu(reinterpret_cast<HWND>(wParam), lParam);
         return TRUE;
+    case WM_ENDSESSION:
+        // The session ends, and this process with it, perhaps before any
+        // WM_DESTROY: the logic ends now, so that what closing saves is saved.
+        if (wParam)
+            Finish();
+        return TRUE;
     case WM_DESTROY:
         Finish();
         return FALSE;

@@ -8,7 +8,9 @@
 //               the Cancel button is disabled
 //   WM_TIMER -> OnTimer, WM_VSCROLL of a vertical trackbar -> OnVScroll,
 //   WM_SYSCOMMAND of an item the logic added -> OnSysCommand,
-//   WM_DESTROY -> OnDestroy (once, while the controls still exist).
+//   WM_DESTROY, or WM_ENDSESSION of a session that ends (which the dialog
+//               manager's WM_QUERYENDSESSION lets end) -> OnDestroy (once,
+//               while the controls still exist).
 // F1 (WM_HELP) and the background's context menu carry out the system-menu
 // items the logic added, as the wx window does.
 #pragma once
