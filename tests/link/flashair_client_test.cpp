@@ -3,11 +3,9 @@
 // and failures the emulator does not give.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <future>
-#include <sstream>
 
 #include "link/flashair_client.h"
 #include "link/link_fixture.h"
@@ -36,30 +34,6 @@ std::string Clip(std::size_t size) {
     return data;
 }
 
-// The requests of a raw log, each with its header lines sorted.
-std::string SortedHeaders(const std::string& log) {
-    std::string out;
-    for (std::size_t at = 0, end; (end = log.find("\r\n\r\n", at)) != std::string::npos;) {
-        std::istringstream head(log.substr(at, end - at));
-        std::string line;
-        std::getline(head, line);
-        out += line.substr(0, line.find('\r')) + "\n";
-        std::vector<std::string> headers;
-        std::size_t length = 0;
-        while (std::getline(head, line)) {
-            headers.push_back(line.substr(0, line.find('\r')));
-            if (line.starts_with("Content-Length: "))
-                length = std::stoul(line.substr(16));
-        }
-        std::sort(headers.begin(), headers.end());
-        for (const auto& h : headers)
-            out += h + "\n";
-        out += "\n" + log.substr(end + 4, length);
-        at = end + 4 + length;
-    }
-    return out;
-}
-
 class FlashAirClientTest : public LinkTest {
 protected:
     void SetUp() override {
@@ -83,17 +57,15 @@ TEST_F(FlashAirClientTest, RecordUploadIsByteExact) {
     // Both requests as the card received them; the extra header is 67 characters long.
     const std::string head =
         "Host: " + card.Host() + "\r\nUser-Agent: " + platform::ApplicationName() + "\r\n";
-    const std::string expected =
-        "GET /upload.cgi?UPDIR=/ADDON HTTP/1.1\r\n" + head +
-        "Accept: */*\r\n\r\nPOST /upload.cgi HTTP/1.0\r\n" + head +
-        "Content-Type: multipart/form-data;boundary=" + kBoundary + "\r\nContent-Length: 185\r\n" +
-        (testsupport::WindowsBuild() ? "Cache-Control: no-cache\r\n\r\n" : "\r\n") +
-        ExpectedBody("ADDON\\REMOTE.LOG", record);
-    // WinINet orders the headers its own way (and adds Cache-Control above).
-    if (testsupport::WindowsBuild())
-        EXPECT_EQ(SortedHeaders(card.RawLog()), SortedHeaders(expected));
-    else
-        EXPECT_EQ(card.RawLog(), expected);
+    // WinINet orders the headers its own way and adds Cache-Control: the
+    // FlashAir scenarios hold it to these bytes header by header.
+    if (!testsupport::WindowsBuild()) {
+        EXPECT_EQ(card.RawLog(), "GET /upload.cgi?UPDIR=/ADDON HTTP/1.1\r\n" + head +
+                                     "Accept: */*\r\n\r\nPOST /upload.cgi HTTP/1.0\r\n" + head +
+                                     "Content-Type: multipart/form-data;boundary=" + kBoundary +
+                                     "\r\nContent-Length: 185\r\n\r\n" +
+                                     ExpectedBody("ADDON\\REMOTE.LOG", record));
+    }
     // The card keeps the part after the backslash, in the folder of the GET.
     EXPECT_EQ(card.CardFile("ADDON/REMOTE.LOG"), record);
 

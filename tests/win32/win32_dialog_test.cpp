@@ -4,7 +4,6 @@
 // driven from its OnInitDialog and ended there, so nothing is shown.
 #include <windows.h>
 
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -22,12 +21,17 @@ using namespace platform;
 
 namespace {
 
+// Runs a script once the dialog is initialised and records what reaches the
+// logic; an inner logic (a real one) gets OnInitDialog and OnDestroy as well.
 class ScriptedLogic : public ModalDialogLogic {
 public:
-    ScriptedLogic(const DialogTemplate& t, std::function<void(DialogHost&)> script)
-        : m_template(t), m_script(std::move(script)) {}
+    ScriptedLogic(const DialogTemplate& t, std::function<void(DialogHost&)> script,
+                  ModalDialogLogic* inner = nullptr)
+        : m_template(t), m_script(std::move(script)), m_inner(inner) {}
     const DialogTemplate& Template() const override { return m_template; }
     void OnInitDialog(DialogHost& host) override {
+        if (m_inner)
+            m_inner->OnInitDialog(host);
         m_script(host);
         host.EndDialog(kIdOk);
     }
@@ -37,13 +41,18 @@ public:
     void OnTimer(DialogHost&, int id) override { events.emplace_back(-1, id); }
     void OnSysCommand(DialogHost&, int command) override { events.emplace_back(-2, command); }
     void OnVScroll(DialogHost&) override { events.emplace_back(-3, 0); }
-    void OnDestroy(DialogHost&) override { ++destroyed; }
+    void OnDestroy(DialogHost& host) override {
+        if (m_inner)
+            m_inner->OnDestroy(host);
+        ++destroyed;
+    }
     std::vector<std::pair<int, int>> events;
     int destroyed = 0;
 
 private:
     const DialogTemplate& m_template;
     std::function<void(DialogHost&)> m_script;
+    ModalDialogLogic* m_inner;
 };
 
 // The dialogs go on a desktop of the test's own, which Wine connects to this
@@ -123,24 +132,6 @@ TEST(Win32Dialog, ControlsKeepTheSeamsRangesAndRouteMessages) {
     EXPECT_EQ(logic.events, expected);
 }
 
-// The main dialog's logic, driven by a script once it has initialised.
-class ScriptedMain : public ModalDialogLogic {
-public:
-    ScriptedMain(CVoxletDlg& main, std::function<void(HWND)> script)
-        : m_main(main), m_script(std::move(script)) {}
-    const DialogTemplate& Template() const override { return m_main.Template(); }
-    void OnInitDialog(DialogHost& host) override {
-        m_main.OnInitDialog(host);
-        m_script(static_cast<HWND>(host.NativeHandle()));
-        ::EndDialog(static_cast<HWND>(host.NativeHandle()), kIdOk);
-    }
-    void OnDestroy(DialogHost& host) override { m_main.OnDestroy(host); }
-
-private:
-    CVoxletDlg& m_main;
-    std::function<void(HWND)> m_script;
-};
-
 using Win32MainWindowTest = PlayerTest;
 
 TEST_F(Win32MainWindowTest, AnEndingSessionSavesWhatClosingSaves) {
@@ -148,19 +139,25 @@ TEST_F(Win32MainWindowTest, AnEndingSessionSavesWhatClosingSaves) {
     Put("Ninshiki.csv", "h\n");
     PutWav("voice/Ninshiki/NF01.wav"); // no start-up question
     CVoxletDlg main(m_services);
-    ScriptedMain logic(main, [&](HWND hwnd) {
-        SendDlgItemMessageW(hwnd, ctl::kVolume, TBM_SETPOS, TRUE, 37);
-        // Asked, then told that the session goes on: nothing is saved.
-        EXPECT_NE(SendMessageW(hwnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 0);
-        SendMessageW(hwnd, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
-        EXPECT_EQ(SettingsText().find("DEFAULT="), std::string::npos) << SettingsText();
-        // The session ends: the process may end without the window closing.
-        SendMessageW(hwnd, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
-        EXPECT_NE(SettingsText().find("[SOUND]\r\nDEFAULT=37\r\n"), std::string::npos)
-            << SettingsText();
-        EXPECT_EQ(main.Player(), nullptr);
-    });
+    ScriptedLogic logic(
+        main.Template(),
+        [&](DialogHost& host) {
+            const auto hwnd = static_cast<HWND>(host.NativeHandle());
+            host.TrackSetPos(ctl::kVolume, 37);
+            // Asked, then told that the session goes on: nothing is saved.
+            EXPECT_NE(SendMessageW(hwnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 0);
+            SendMessageW(hwnd, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+            EXPECT_EQ(SettingsText().find("DEFAULT="), std::string::npos) << SettingsText();
+            // The session ends: the process may end without the window closing.
+            SendMessageW(hwnd, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+            EXPECT_NE(SettingsText().find("[SOUND]\r\nDEFAULT=37\r\n"), std::string::npos)
+                << SettingsText();
+            EXPECT_EQ(main.Player(), nullptr);
+            ::EndDialog(hwnd, kIdOk); // the dialog's own end no longer reaches the window
+        },
+        &main);
     voxwin::Win32Dialog(logic, true).RunModal();
+    EXPECT_EQ(logic.destroyed, 1);
 }
 
 } // namespace
