@@ -93,9 +93,6 @@ TEST_F(AudioTest, GainIsSetOnceUntilTheTrackbarMoves) {
     OpenAndPlay(); // trackbar at its default 40
     EXPECT_FALSE(volumeChanged);
     EXPECT_EQ(lines, (Lines{"audio open -> ok", "audio gain 0", Play(good)}));
-    EXPECT_TRUE(audio.State().segmentLoaded);
-    EXPECT_EQ(audio.State().appliedPercent, 60);
-    EXPECT_FALSE(audio.State().busy);
     // Without the flag the percentage is not looked at; a clip stops the one before.
     audio.Play(volumeChanged, other, 10);
     audio.Play(volumeChanged, good, 90);
@@ -199,20 +196,6 @@ TEST_F(AudioTest, RequestWhileBusyStopsTheSoundingClipAndIsDropped) {
     audio.State().busy = false;
 }
 
-TEST_F(AudioTest, StopClipStopsOnlyASoundingClipAndKeepsItLoaded) {
-    ASSERT_TRUE(audio.Open(nullptr));
-    audio.StopClip(); // nothing loaded
-    audio.Play(volumeChanged, good, 60);
-    Take();
-    audio.StopClip();
-    EXPECT_EQ(Take(), Lines{"audio stop"});
-    EXPECT_TRUE(audio.State().segmentLoaded);
-    audio.StopClip(); // no longer sounding
-    EXPECT_TRUE(Take().empty());
-    audio.Play(volumeChanged, good, 60); // still releases the loaded clip
-    EXPECT_EQ(Take(), (Lines{"audio stop", Play(good)}));
-}
-
 TEST_F(AudioTest, FailedGainIsNotRetriedForTheSamePercentage) {
     Install({.failGain = true});
     ASSERT_TRUE(audio.Open(nullptr));
@@ -236,26 +219,29 @@ TEST_F(AudioTest, FailedGainIsNotRetriedForTheSamePercentage) {
     EXPECT_EQ(Take(), (Lines{"audio stop", "audio gain 500"}));
 }
 
-TEST_F(AudioTest, CloseAudioStopsClosesAndIsValidTwice) {
+TEST_F(AudioTest, StopStopsOnlyASoundingClipAndCloseReleasesEverything) {
     audio.Close(); // before OpenAudio: touches nothing
-    EXPECT_TRUE(lines.empty());
     ASSERT_TRUE(audio.Open(nullptr));
-    Take();
+    audio.StopClip(); // nothing loaded
+    audio.Close();    // no clip: nothing to stop
+    ASSERT_TRUE(audio.Open(nullptr));
+    audio.Play(volumeChanged, good, 60);
+    audio.StopClip();
+    audio.StopClip(); // no longer sounding, still loaded
+    audio.Play(volumeChanged, good, 60);
+    EXPECT_EQ(Take(), (Lines{"audio open -> ok", "audio close", "audio open -> ok", "audio gain 0",
+                             Play(good), "audio stop", "audio stop", Play(good)}));
     audio.Close();
-    EXPECT_EQ(Take(), Lines{"audio close"}); // no clip: nothing to stop
-    OpenAndPlay();
     audio.Close();
-    EXPECT_EQ(Take(), (Lines{"audio stop", "audio close"}));
-    AudioState& s = audio.State();
-    EXPECT_FALSE(s.opened);
-    EXPECT_FALSE(s.segmentLoaded);
-    EXPECT_EQ(s.appliedPercent, -1);
-    audio.Close();
-    EXPECT_TRUE(Take().empty());
     volumeChanged = true;
     audio.Play(volumeChanged, good, 60); // closed: fails, touches nothing
     EXPECT_EQ(failures, 1);
-    EXPECT_TRUE(Take().empty());
+    EXPECT_EQ(Take(), (Lines{"audio stop", "audio close"}));
+    // Reopened: no clip left to stop, and the gain is set anew.
+    ASSERT_TRUE(audio.Open(nullptr));
+    volumeChanged = true;
+    audio.Play(volumeChanged, good, 60);
+    EXPECT_EQ(Take(), (Lines{"audio open -> ok", "audio gain 0", Play(good)}));
 }
 
 TEST_F(AudioTest, CloseAudioDuringARequestClosesWithoutWaiting) {
