@@ -170,7 +170,9 @@ TEST(RobotStandIn, PlayListsReachEachRobotInOrder) {
         testsupport::TempDir work;
         std::unique_ptr<testsupport::CardProcess> robots[2];
         for (int i = 0; i < 2; ++i) {
-            const std::string root = work / (flashAir ? "robot" + std::to_string(i) : i ? "F" : "E");
+            const std::string root = work / (flashAir ? "robot" + std::to_string(i)
+                                             : i      ? "F"
+                                                      : "E");
             fs::create_directories(root);
             if (!flashAir) {
                 fs::create_directories(root + "/ADDON");
@@ -193,8 +195,8 @@ TEST(RobotStandIn, PlayListsReachEachRobotInOrder) {
             "[SOUND]\nDEFAULT=0\n[REMOTE]\nREMOTE_MERGIN=500\n" +
                 (flashAir ? "CONNECT_TYPE=2\nFLASHAIR=" + robots[0]->Host() + "," +
                                 robots[1]->Host() + "\nFLASHAIR_TIME=0,500\n"
-                          : "CONNECT_TYPE=1\nREMOTE_DIR=" + (work / "E") + "/\n[DRIVES]\nE=" +
-                                (work / "E") + "\nF=" + (work / "F") + "\n"));
+                          : "CONNECT_TYPE=1\nREMOTE_DIR=" + (work / "E") +
+                                "/\n[DRIVES]\nE=" + (work / "E") + "\nF=" + (work / "F") + "\n"));
         const RunResult result = RunProgram(
             {VOXLET_SCRIPT_BIN, "--ini", work / "Voxlet.ini", work / "run.script"}, demo);
         ASSERT_EQ(result.status, 0) << result.out;
