@@ -77,9 +77,9 @@ def click(node):
                     str(e.y + e.height // 2), "click", "1"], check=True)
 
 
-def running(work, env, volume, steps, end):
+def running(work, env, volume, steps, signum=None):
     """Starts the program, sets the volume, runs steps(app, window), ends it
-    with end(proc) and checks the exit status and the saved volume."""
+    with 閉じる or the signal and checks the exit status and the saved volume."""
     proc = subprocess.Popen([os.path.join(work, "bin", "voxlet")], cwd=os.path.join(work, "data"),
                             env=env)
     try:
@@ -98,7 +98,11 @@ def running(work, env, volume, steps, end):
         slider.queryValue().currentValue = float(volume)
         wait_for("the volume at %d" % volume, lambda: slider.queryValue().currentValue == volume)
         steps(app, window)
-        status = end(proc, window)
+        if signum:
+            proc.send_signal(signum)
+        else:
+            button(window, "閉じる")
+        status = -signum if signum else 0
         try:
             if proc.wait(timeout=30) != status:
                 fail("the program ended with status %d, not %d" % (proc.returncode, status))
@@ -139,22 +143,15 @@ def open_settings(app, window):
     wait_for("the settings dialog", lambda: find(app, pyatspi.ROLE_FRAME, "設定ダイアログ"))
 
 
-def signal_end(signum):
-    def end(proc, window):
-        proc.send_signal(signum)
-        return -signum
-    return end
-
-
 def main():
     work = os.path.abspath(sys.argv[2])
     prepare(os.path.abspath(sys.argv[1]), work)
     env = dict(os.environ, SDL_AUDIODRIVER="dummy")  # there is no sound card
     env.pop("NO_AT_BRIDGE", None)
     env.pop("GTK_A11Y", None)
-    running(work, env, 20, play_clip, lambda proc, window: button(window, "閉じる") or 0)
-    running(work, env, 35, play_nothing, signal_end(signal.SIGTERM))
-    running(work, env, 45, open_settings, signal_end(signal.SIGINT))
+    running(work, env, 20, play_clip)
+    running(work, env, 35, play_nothing, signal.SIGTERM)
+    running(work, env, 45, open_settings, signal.SIGINT)
     print("PASS", flush=True)
 
 
