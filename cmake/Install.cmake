@@ -61,10 +61,14 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Not seen by shlibdeps either: libcurl, which the HTTP transport loads with
 # dlopen on the first exchange (either of Debian's flavours, at least the
-# version built against), and the Japanese locale the toolkit's own texts
-# (file choosers) are read in whatever the system language.
+# version built against), SDL2, which PC audio loads with dlopen when it
+# opens, and the Japanese locale the toolkit's own texts (file choosers) are
+# read in whatever the system language.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libcurl4 (>= ${VOXLET_CURL_VERSION}) | libcurl3-gnutls (>= ${VOXLET_CURL_VERSION}), locales-all")
+if(VOXLET_SDL)
+  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libsdl2-2.0-0 (>= ${VOXLET_SDL_VERSION})")
+endif()
 # Not found by shlibdeps: the font the window's Japanese text falls back to.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk")
 include(CPack)

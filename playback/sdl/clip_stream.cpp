@@ -45,8 +45,9 @@ SDL_AudioFormat NativeFormat(const WavInfo& info) {
 
 } // namespace
 
-ClipStream::ClipStream(std::unique_ptr<WavFile> file, const SDL_AudioSpec& device, int gain)
-    : m_file(std::move(file)), m_device(device), m_gain(gain),
+ClipStream::ClipStream(const sdlapi::Library& sdl, std::unique_ptr<WavFile> file,
+                       const SDL_AudioSpec& device, int gain)
+    : m_sdl(sdl), m_file(std::move(file)), m_device(device), m_gain(gain),
       m_deviceFrame(SDL_AUDIO_BITSIZE(device.format) / 8 * device.channels) {}
 
 bool ClipStream::Start(std::string& error) {
@@ -60,9 +61,9 @@ bool ClipStream::Start(std::string& error) {
     } else if (!Decode(1, error)) { // SDL tells the decoded format
         return false;
     }
-    if (SDL_BuildAudioCVT(&m_cvt, m_source.format, m_source.channels, m_source.freq,
-                          m_device.format, m_device.channels, m_device.freq) < 0) {
-        error = std::string("cannot convert to the device format: ") + SDL_GetError();
+    if (m_sdl.BuildAudioCVT(&m_cvt, m_source.format, m_source.channels, m_source.freq,
+                            m_device.format, m_device.channels, m_device.freq) < 0) {
+        error = std::string("cannot convert to the device format: ") + m_sdl.GetError();
         return false;
     }
     m_duplicate = m_cvt.needed && m_source.format == m_device.format &&
@@ -113,9 +114,9 @@ bool ClipStream::Decode(std::size_t frames, std::string& error) {
             SDL_AudioSpec spec{};
             Uint8* samples = nullptr;
             Uint32 length = 0;
-            SDL_RWops* rw = SDL_RWFromConstMem(wav.data(), static_cast<int>(wav.size()));
-            if (!rw || !SDL_LoadWAV_RW(rw, 1, &spec, &samples, &length)) {
-                error = SDL_GetError();
+            SDL_RWops* rw = m_sdl.RWFromConstMem(wav.data(), static_cast<int>(wav.size()));
+            if (!rw || !m_sdl.LoadWAV_RW(rw, 1, &spec, &samples, &length)) {
+                error = m_sdl.GetError();
                 return false;
             }
             if (m_frame == 0) {
@@ -123,7 +124,7 @@ bool ClipStream::Decode(std::size_t frames, std::string& error) {
                 m_frame = SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels;
             }
             m_input.insert(m_input.end(), samples, samples + (length - length % m_frame));
-            SDL_FreeWAV(samples);
+            m_sdl.FreeWAV(samples);
         }
         if (got < run)
             m_end = m_inputStart + m_input.size() / m_frame;
@@ -149,8 +150,8 @@ std::size_t ClipStream::Convert(std::size_t from, std::size_t to, std::string& e
     m_work.resize(bytes * static_cast<std::size_t>(cvt.len_mult));
     cvt.buf = m_work.data();
     cvt.len = static_cast<int>(bytes);
-    if (SDL_ConvertAudio(&cvt) != 0) {
-        error = std::string("conversion failed: ") + SDL_GetError();
+    if (m_sdl.ConvertAudio(&cvt) != 0) {
+        error = std::string("conversion failed: ") + m_sdl.GetError();
         return 0;
     }
     return static_cast<std::size_t>(cvt.len_cvt);

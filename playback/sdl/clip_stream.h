@@ -25,11 +25,14 @@
 #include <vector>
 
 #include "playback/audio/wav_header.h"
+#include "playback/sdl/sdl_library.h"
 
 class ClipStream {
 public:
-    // The file must have passed its check. gain: the master gain level.
-    ClipStream(std::unique_ptr<WavFile> file, const SDL_AudioSpec& device, int gain);
+    // The file must have passed its check. gain: the master gain level; sdl:
+    // the loaded library, which outlives the stream.
+    ClipStream(const sdlapi::Library& sdl, std::unique_ptr<WavFile> file,
+               const SDL_AudioSpec& device, int gain);
 
     // Reads the clip's start and prepares its conversion; false, with the
     // reason, when it cannot be decoded or converted.
@@ -46,6 +49,7 @@ private:
     // Converts the source frames [from, to) into m_work; the bytes it holds.
     std::size_t Convert(std::size_t from, std::size_t to, std::string& error);
 
+    const sdlapi::Library& m_sdl;
     std::unique_ptr<WavFile> m_file;
     SDL_AudioSpec m_device;
     int m_gain;

@@ -30,22 +30,34 @@ bool SdlAudioBackend::Fail(std::string message) {
     return false;
 }
 
+void SdlAudioBackend::LoadInBackground() {
+    if (!m_loading.valid())
+        m_loading = std::async(std::launch::async, [] {
+            std::string error; // Open asks again and reports it
+            sdlapi::Load(error);
+        });
+}
+
 bool SdlAudioBackend::Open(void*) {
     Close(); // a second Open starts from scratch
     m_lastError.clear();
     if (!KnownFormat(m_options.format))
         return Fail("unsupported device format requested");
+    // Waits for a load begun in the background: the library loads only once.
+    m_sdl = sdlapi::Load(m_lastError);
+    if (!m_sdl)
+        return false;
     // The programs end on SIGINT and SIGTERM themselves; SDL would turn them
     // into quit events that nothing reads.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
-        return Fail(std::string("SDL audio initialisation failed: ") + SDL_GetError());
+    m_sdl->SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (m_sdl->InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return Fail(std::string("SDL audio initialisation failed: ") + m_sdl->GetError());
     m_subsystem = true;
     // SDL's WAVE loader reads these hints, also from the environment; they are
     // fixed so that nothing outside the program changes which clips play.
-    SDL_SetHintWithPriority(SDL_HINT_WAVE_RIFF_CHUNK_SIZE, "force", SDL_HINT_OVERRIDE);
-    SDL_SetHintWithPriority(SDL_HINT_WAVE_TRUNCATION, "dropblock", SDL_HINT_OVERRIDE);
-    SDL_SetHintWithPriority(SDL_HINT_WAVE_FACT_CHUNK, "ignore", SDL_HINT_OVERRIDE);
+    m_sdl->SetHintWithPriority(SDL_HINT_WAVE_RIFF_CHUNK_SIZE, "force", SDL_HINT_OVERRIDE);
+    m_sdl->SetHintWithPriority(SDL_HINT_WAVE_TRUNCATION, "dropblock", SDL_HINT_OVERRIDE);
+    m_sdl->SetHintWithPriority(SDL_HINT_WAVE_FACT_CHUNK, "ignore", SDL_HINT_OVERRIDE);
 
     SDL_AudioSpec want{};
     want.freq = m_options.frequency;
@@ -56,9 +68,9 @@ bool SdlAudioBackend::Open(void*) {
     want.userdata = this;
     // No allowed changes: SDL converts to the hardware's format itself, so the
     // callback always sees exactly the requested format.
-    m_device = SDL_OpenAudioDevice(nullptr, 0, &want, &m_spec, 0);
+    m_device = m_sdl->OpenAudioDevice(nullptr, 0, &want, &m_spec, 0);
     if (m_device == 0) {
-        std::string error = std::string("cannot open the audio device: ") + SDL_GetError();
+        std::string error = std::string("cannot open the audio device: ") + m_sdl->GetError();
         Close();
         return Fail(error);
     }
@@ -85,7 +97,7 @@ bool SdlAudioBackend::Play(const std::string& path) {
     std::vector<std::uint8_t> clip;
     std::string error;
     try {
-        stream = std::make_unique<ClipStream>(std::move(file), m_spec, m_gain);
+        stream = std::make_unique<ClipStream>(*m_sdl, std::move(file), m_spec, m_gain);
         if (stream->Start(error))
             stream->Next(clip, error);
     } catch (const std::bad_alloc&) {
@@ -94,12 +106,12 @@ bool SdlAudioBackend::Play(const std::string& path) {
     if (!error.empty())
         return Fail(path + ": " + error);
 
-    SDL_LockAudioDevice(m_device);
+    m_sdl->LockAudioDevice(m_device);
     m_clip.swap(clip);
     m_pos = 0;
     m_stream.swap(stream);
-    SDL_UnlockAudioDevice(m_device);
-    SDL_PauseAudioDevice(m_device, 0);
+    m_sdl->UnlockAudioDevice(m_device);
+    m_sdl->PauseAudioDevice(m_device, 0);
     m_lastError.clear();
     return true; // the old clip is freed here, outside the lock
 }
@@ -107,9 +119,9 @@ bool SdlAudioBackend::Play(const std::string& path) {
 bool SdlAudioBackend::IsPlaying() const {
     if (m_device == 0)
         return false;
-    SDL_LockAudioDevice(m_device);
+    m_sdl->LockAudioDevice(m_device);
     const bool playing = m_pos < m_clip.size() || (m_stream && !m_stream->Ended());
-    SDL_UnlockAudioDevice(m_device);
+    m_sdl->UnlockAudioDevice(m_device);
     return playing;
 }
 
@@ -118,23 +130,23 @@ void SdlAudioBackend::StopAll() {
         return;
     std::vector<std::uint8_t> old;
     std::unique_ptr<ClipStream> oldStream;
-    SDL_LockAudioDevice(m_device);
+    m_sdl->LockAudioDevice(m_device);
     m_clip.swap(old);
     m_stream.swap(oldStream);
     m_pos = 0;
-    SDL_UnlockAudioDevice(m_device);
+    m_sdl->UnlockAudioDevice(m_device);
 }
 
 void SdlAudioBackend::Close() {
     if (m_device != 0) {
-        SDL_CloseAudioDevice(m_device);
+        m_sdl->CloseAudioDevice(m_device);
         m_device = 0;
     }
     m_clip.clear();
     m_stream.reset();
     m_pos = 0;
     if (m_subsystem) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        m_sdl->QuitSubSystem(SDL_INIT_AUDIO);
         m_subsystem = false;
     }
 }

@@ -15,17 +15,26 @@
 // clamping (factor 10^(level/2000); no change at all for level 0). A failed
 // Play leaves what sounds as it is. SetMasterGain takes effect from the next
 // Play. IsPlaying is true while clip data remains to be handed to the device.
+//
+// SDL2 itself is loaded when audio first opens (sdl_library.h). A program may
+// call LoadInBackground first, so that the library (and the sound-server and
+// codec libraries it pulls in) loads on a thread of its own while the program
+// builds its window; Open then waits for that load. Every SDL call stays on
+// the thread that calls Open (SDL keeps per-thread state that a thread it did
+// not start would leave behind).
 #pragma once
 
 #include <SDL.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "playback/audio/audio_backend.h"
+#include "playback/sdl/sdl_library.h"
 
 class ClipStream;
 
@@ -45,6 +54,8 @@ public:
     SdlAudioBackend(const SdlAudioBackend&) = delete;
     SdlAudioBackend& operator=(const SdlAudioBackend&) = delete;
 
+    // Begins loading SDL2 on a thread of its own; Open waits for it.
+    void LoadInBackground();
     bool Open(void* window) override;
     // Accepts -20000..+2000 (DirectMusic's master volume range); false outside.
     bool SetMasterGain(int level) override;
@@ -70,6 +81,8 @@ private:
     bool Refill();
 
     Options m_options;
+    std::future<void> m_loading;            // LoadInBackground's thread
+    const sdlapi::Library* m_sdl = nullptr; // loaded by the first Open
     bool m_subsystem = false;
     SDL_AudioDeviceID m_device = 0;
     SDL_AudioSpec m_spec{};

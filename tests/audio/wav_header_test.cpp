@@ -34,16 +34,6 @@ std::string Extensible(unsigned subFormat) {
     return RiffWave(testsupport::WavExtensibleFmt(subFormat) + WavData(std::string(8, '\0')));
 }
 
-TEST(WavHeader, AcceptsAPlainPcmFile) {
-    WavCheck c = CheckWav(Valid(100));
-    ASSERT_TRUE(c.ok()) << c.message;
-    EXPECT_EQ(c.info.sampleRate * 1000 + c.info.dataOffset, 22050044u);
-    EXPECT_EQ(c.info.dataSize, 200u);
-    testsupport::TempDir dir;
-    EXPECT_EQ(CheckWavFile(dir / "none.wav").error, WavError::Unreadable);
-    EXPECT_NE(CheckWavFile(dir.Path()).message.find("folder"), std::string::npos);
-}
-
 TEST(WavHeader, RejectsBrokenFilesWithAnExactReason) {
     const std::string wav = Valid();
     const struct {
@@ -88,41 +78,43 @@ TEST(WavHeader, RejectsBrokenFilesWithAnExactReason) {
     }
 }
 
-TEST(WavHeader, AcceptsOtherReadableFormats) {
-    EXPECT_TRUE(
-        CheckWav(RiffWave(WavFmt(3, 2, 48000, 8, 32) + WavData(std::string(16, '\0')))).ok());
-    EXPECT_TRUE(
-        CheckWav(RiffWave(WavFmt(1, 2, 44100, 6, 24) + WavData(std::string(12, '\0')))).ok());
-    EXPECT_TRUE(
-        CheckWav(RiffWave(WavFmt(1, 1, 8000, 1, 8) + WavData(std::string(3, '\x80')))).ok());
-    EXPECT_TRUE(CheckWav(RiffWave(WavFmt(7, 1, 8000, 1, 8) + WavData(std::string(3, '\0')))).ok());
-    EXPECT_TRUE(
-        CheckWav(RiffWave(WavFmt(0x11, 1, 8000, 256, 4) + WavData(std::string(256, '\0')))).ok());
+TEST(WavHeader, AcceptsReadableFilesAndFindsTheirData) {
+    const std::string chunks = "LIST" + Le(5, 4) + "INFOx" + std::string(1, '\0') +
+                               WavFmt(1, 1, 8000, 2, 16) + "junk" + Le(3, 4) + "abc" +
+                               std::string(1, '\0') + WavData("abcd");
+    const struct {
+        std::string bytes;
+        std::size_t dataOffset, dataSize;
+        std::uint32_t declared; // differs from dataSize when the file is cut short
+    } cases[] = {
+        {Valid(100), 44, 200, 200},
+        {RiffWave(WavFmt(3, 2, 48000, 8, 32) + WavData(std::string(16, '\0'))), 44, 16, 16},
+        {RiffWave(WavFmt(1, 2, 44100, 6, 24) + WavData(std::string(12, '\0'))), 44, 12, 12},
+        {RiffWave(WavFmt(1, 1, 8000, 1, 8) + WavData(std::string(3, '\x80'))), 44, 3, 3},
+        {RiffWave(WavFmt(7, 1, 8000, 1, 8) + WavData(std::string(3, '\0'))), 44, 3, 3},
+        {RiffWave(WavFmt(0x11, 1, 8000, 256, 4) + WavData(std::string(256, '\0'))), 44, 256, 256},
+        {Extensible(1), 68, 8, 8},
+        // Other chunks are skipped with their pad byte.
+        {RiffWave(chunks), RiffWave(chunks).size() - 4, 4, 4},
+        // The data may be empty or cut (here to 25.5 samples: whole blocks count).
+        {RiffWave(WavFmt(1, 1, 8000, 2, 16) + WavData("")), 44, 0, 0},
+        {Valid(100).substr(0, 44 + 51), 44, 50, 200},
+    };
+    for (const auto& c : cases) {
+        const WavCheck check = CheckWav(c.bytes);
+        ASSERT_TRUE(check.ok()) << check.message;
+        EXPECT_EQ(check.info.dataOffset, c.dataOffset) << c.dataSize;
+        EXPECT_EQ(check.info.dataSize, c.dataSize) << c.dataOffset;
+        EXPECT_EQ(check.info.dataDeclared, c.declared) << c.dataSize;
+        EXPECT_EQ(check.info.dataTruncated, c.declared != c.dataSize) << c.dataSize;
+    }
+    EXPECT_EQ(CheckWav(Valid()).info.sampleRate, 22050u);
     WavCheck c = CheckWav(Extensible(1));
-    ASSERT_TRUE(c.ok()) << c.message;
     EXPECT_TRUE(c.info.extensible);
     EXPECT_EQ(c.info.formatTag, WAV_FORMAT_PCM);
-}
-
-TEST(WavHeader, SkipsOtherChunksWithTheirPadByte) {
-    std::string chunks = "LIST" + Le(5, 4) + "INFOx" + std::string(1, '\0') +
-                         WavFmt(1, 1, 8000, 2, 16) + "junk" + Le(3, 4) + "abc" +
-                         std::string(1, '\0') + WavData("abcd");
-    WavCheck c = CheckWav(RiffWave(chunks));
-    ASSERT_TRUE(c.ok()) << c.message;
-    EXPECT_EQ(c.info.dataSize, 4u);
-    EXPECT_EQ(c.info.dataOffset, RiffWave(chunks).size() - 4);
-}
-
-TEST(WavHeader, DataChunkMayBeEmptyOrCutToWholeBlocks) {
-    WavCheck c = CheckWav(Valid(100).substr(0, 44 + 51)); // 25.5 samples present
-    ASSERT_TRUE(c.ok()) << c.message;
-    EXPECT_TRUE(c.info.dataTruncated);
-    EXPECT_EQ(c.info.dataDeclared, 200u);
-    EXPECT_EQ(c.info.dataSize, 50u);
-    c = CheckWav(RiffWave(WavFmt(1, 1, 8000, 2, 16) + WavData("")));
-    ASSERT_TRUE(c.ok()) << c.message;
-    EXPECT_EQ(c.info.dataSize, 0u);
+    testsupport::TempDir dir;
+    EXPECT_EQ(CheckWavFile(dir / "none.wav").error, WavError::Unreadable);
+    EXPECT_NE(CheckWavFile(dir.Path()).message.find("folder"), std::string::npos);
 }
 
 // ToPcm16: what a back end whose device takes only 16-bit PCM plays.

@@ -1,25 +1,17 @@
 #!/usr/bin/python3
 """End-to-end test of the real `voxlet` program, driven from outside as a user
-would: over the accessibility bus (pyatspi) and with real X pointer clicks
-(xdotool) for the buttons.
+would: over the accessibility bus (pyatspi, a package of the system's Python)
+and with real X pointer clicks (xdotool), inside an X server and a D-Bus
+session of its own (run_with_xvfb.sh --dbus). Usage: voxlet_e2e.py VOXLET WORK
 
-    voxlet_e2e.py VOXLET_BINARY WORK_DIR
-
-Runs inside an X server and a D-Bus session of its own (run_with_xvfb.sh
---dbus). WORK_DIR gets a copy of the program in bin/ (Voxlet.ini is found
-beside it) and a voice set in data/, where the program starts. In the window:
-the mode radio "ティコ", a category radio, a clip, the volume, Play and
-"閉じる". The program must end with status 0 after its clip display showed the
-clip, and Voxlet.ini must then hold [SOUND] DEFAULT=20. Twice more it is ended
-by a signal while a modal window is open (SIGTERM over a message box, SIGINT
-over the settings dialog): it must end through the same shut-down (the volume
-saved), killed by that signal. Uses /usr/bin/python3 on purpose: pyatspi is a
-package of the system's Python.
+The program runs from WORK/bin (Voxlet.ini beside it) in the scenarios' voice
+set; it sets the volume, plays a Tiko voice and is closed with 閉じる (status
+0), or is ended by SIGTERM over a message box or SIGINT over the settings
+dialog (killed by that signal). Each time the volume must be saved.
 """
 import os
 import shutil
 import signal
-import struct
 import subprocess
 import sys
 import time
@@ -31,8 +23,6 @@ from gi.repository import GLib  # noqa: E402
 
 import pyatspi  # noqa: E402
 
-ROW = "1,{},,{},{},1,{}" + ",0" * 12
-
 
 def fail(message):
     print("FAIL: " + message, flush=True)
@@ -40,26 +30,13 @@ def fail(message):
 
 
 def prepare(binary, work):
-    shutil.rmtree(work, ignore_errors=True)
+    here = os.path.dirname(os.path.abspath(__file__))
+    subprocess.run(["bash", os.path.join(here, "../../scripts/prepare-tree.sh"),
+                    os.path.join(work, "data"), os.path.join(here, "../voice-sets/basic")],
+                   check=True)
+    shutil.rmtree(os.path.join(work, "bin"), ignore_errors=True)
     os.makedirs(os.path.join(work, "bin"))
     shutil.copy2(binary, os.path.join(work, "bin", "voxlet"))
-    samples = b"".join(struct.pack("<h", 800 if (i // 20) % 2 else -800) for i in range(8000))
-    fmt = struct.pack("<HHIIHH", 1, 1, 8000, 16000, 2, 16)
-    body = b"WAVEfmt " + struct.pack("<I", 16) + fmt + b"data" + \
-        struct.pack("<I", len(samples)) + samples
-    clip = b"RIFF" + struct.pack("<I", len(body)) + body
-    csv = {"Ninshiki.csv": [ROW.format("おはよう", "NF02.wav", 2, 1)],
-           "voice.csv": [ROW.format("ただいま", "tadaima.wav", 101, 1),
-                         ROW.format("ピピピ", "pipipi.wav", 104, 6)]}
-    files = {name: ("\r\n".join(["header"] + rows) + "\r\n").encode("cp932")
-             for name, rows in csv.items()}
-    for name in ["Ninshiki/NF01.wav", "Ninshiki/NF02.wav", "tadaima.wav", "pipipi.wav"]:
-        files["voice/" + name] = clip
-    for name, content in files.items():
-        path = os.path.join(work, "data", name)
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        with open(path, "wb") as f:
-            f.write(content)
 
 
 def wait_for(what, probe):
@@ -100,9 +77,9 @@ def click(node):
                     str(e.y + e.height // 2), "click", "1"], check=True)
 
 
-def running(work, env, volume, steps, end):
+def running(work, env, volume, steps, signum=None):
     """Starts the program, sets the volume, runs steps(app, window), ends it
-    with end(proc) and checks the exit status and the saved volume."""
+    with 閉じる or the signal and checks the exit status and the saved volume."""
     proc = subprocess.Popen([os.path.join(work, "bin", "voxlet")], cwd=os.path.join(work, "data"),
                             env=env)
     try:
@@ -121,7 +98,11 @@ def running(work, env, volume, steps, end):
         slider.queryValue().currentValue = float(volume)
         wait_for("the volume at %d" % volume, lambda: slider.queryValue().currentValue == volume)
         steps(app, window)
-        status = end(proc, window)
+        if signum:
+            proc.send_signal(signum)
+        else:
+            button(window, "閉じる")
+        status = -signum if signum else 0
         try:
             if proc.wait(timeout=30) != status:
                 fail("the program ended with status %d, not %d" % (proc.returncode, status))
@@ -142,24 +123,17 @@ def button(window, label):
     click(wait_for(label, lambda: find(window, pyatspi.ROLE_PUSH_BUTTON, label)))
 
 
-def robot_category(app, window):
-    for radio in ["ティコ", "ロボット/状態"]:
-        node = wait_for(radio, lambda: find(window, pyatspi.ROLE_RADIO_BUTTON, radio))
-        click(node)
-        wait_for(radio + " checked", lambda: node.getState().contains(pyatspi.STATE_CHECKED))
-    wait_for("the clip ピピピ", lambda: find(window, pyatspi.ROLE_TABLE_CELL, "ピピピ"))
-
-
 def play_clip(app, window):
-    robot_category(app, window)
-    click(find(window, pyatspi.ROLE_TABLE_CELL, "ピピピ"))
+    node = wait_for("ティコ", lambda: find(window, pyatspi.ROLE_RADIO_BUTTON, "ティコ"))
+    click(node)
+    wait_for("ティコ checked", lambda: node.getState().contains(pyatspi.STATE_CHECKED))
+    click(wait_for("the clip ただいま", lambda: find(window, pyatspi.ROLE_TABLE_CELL, "ただいま")))
     button(window, "再生")
     display = wait_for("the clip display", lambda: find(window, pyatspi.ROLE_TEXT))
-    wait_for("pipipi.wav shown", lambda: display.queryText().getText(0, -1) == "pipipi.wav")
+    wait_for("tadaima.wav shown", lambda: display.queryText().getText(0, -1) == "tadaima.wav")
 
 
 def play_nothing(app, window):
-    robot_category(app, window)
     button(window, "再生")
     wait_for("message 103", lambda: find(app, pyatspi.ROLE_ALERT))
 
@@ -169,22 +143,15 @@ def open_settings(app, window):
     wait_for("the settings dialog", lambda: find(app, pyatspi.ROLE_FRAME, "設定ダイアログ"))
 
 
-def signal_end(signum):
-    def end(proc, window):
-        proc.send_signal(signum)
-        return -signum
-    return end
-
-
 def main():
     work = os.path.abspath(sys.argv[2])
     prepare(os.path.abspath(sys.argv[1]), work)
     env = dict(os.environ, SDL_AUDIODRIVER="dummy")  # there is no sound card
     env.pop("NO_AT_BRIDGE", None)
     env.pop("GTK_A11Y", None)
-    running(work, env, 20, play_clip, lambda proc, window: button(window, "閉じる") or 0)
-    running(work, env, 35, play_nothing, signal_end(signal.SIGTERM))
-    running(work, env, 45, open_settings, signal_end(signal.SIGINT))
+    running(work, env, 20, play_clip)
+    running(work, env, 35, play_nothing, signal.SIGTERM)
+    running(work, env, 45, open_settings, signal.SIGINT)
     print("PASS", flush=True)
 
 

@@ -1,49 +1,99 @@
 // Helpers of the GUI tests: driving the real wx window in-process with
-// wxUIActionSimulator (XTest under Xvfb), waiting with event processing, and a
-// fixture that builds the main window in a prepared working folder.
+// wxUIActionSimulator (XTest under Xvfb), waiting with event processing.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <wx/app.h>
 #include <wx/listbox.h>
+#include <wx/stopwatch.h>
 #include <wx/testing.h>
 #include <wx/timer.h>
+#include <wx/uiaction.h>
+#include <wx/utils.h>
 #include <wx/window.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "support/test_support.h"
-#include "ui/voxlet_dlg.h"
-#include "ui/wx/wx_main_window.h"
-#include "ui/wx/wx_prompts.h"
-#include "ui/wx/wx_template_dialog.h"
 
 namespace guitest {
 
-// Processes events for ms milliseconds.
-void Pump(int ms);
-// Processes events until cond() holds; false when timeoutMs passed first.
-bool WaitFor(const std::function<bool()>& cond, int timeoutMs = 5000);
-
-// Moves the pointer to a screen point, then clicks (real X events).
-void ClickAt(const wxPoint& screen, int button = 1);
-void Click(const wxWindow* window, int button = 1);
-void DoubleClickAt(const wxPoint& screen);
-// The screen point in the middle of list entry `index` (which must be visible).
-wxPoint ListItemPoint(const wxListBox* list, int index);
-// Presses and releases a key (wxKeyCode) at the window under the pointer.
-void PressKey(int keyCode);
-
-// Saves the screen area of a window as artifacts/NAME of the build folder (PNG, through
-// ImageMagick's import in the test's X server).
-void SaveScreenshot(const wxWindow& window, const std::string& name);
-
 // While > 0, modal dialogs that no wxTEST_DIALOG expects are shown for real
 // instead of failing the test.
-extern int g_realDialogsAllowed;
+inline int g_realDialogsAllowed = 0;
+
+// Processes events until cond() holds; false when timeoutMs passed first.
+inline bool WaitFor(const std::function<bool()>& cond, int timeoutMs = 5000) {
+    wxStopWatch watch;
+    while (!cond()) {
+        if (watch.Time() > timeoutMs)
+            return false;
+        wxTheApp->Yield(true);
+        wxMilliSleep(5);
+    }
+    return true;
+}
+
+// Processes events for ms milliseconds.
+inline void Pump(int ms) {
+    WaitFor([] { return false; }, ms);
+}
+
+// Moves the pointer to a screen point, then clicks (real X events): button 3
+// is the right one, 2 a double click.
+inline void ClickAt(const wxPoint& screen, int button = 1) {
+    wxUIActionSimulator sim;
+    sim.MouseMove(screen);
+    Pump(60);
+    if (button == 2)
+        sim.MouseDblClick();
+    else
+        sim.MouseClick(button == 3 ? wxMOUSE_BTN_RIGHT : wxMOUSE_BTN_LEFT);
+    Pump(60);
+}
+
+inline void Click(const wxWindow* window, int button = 1) {
+    const wxRect r = window->GetScreenRect();
+    ClickAt(wxPoint(r.x + r.width / 2, r.y + r.height / 2), button);
+}
+
+// The screen point in the middle of list entry `index` (which must be visible).
+inline wxPoint ListItemPoint(const wxListBox* list, int index) {
+    const wxSize size = list->GetClientSize();
+    int first = -1, last = -1;
+    for (int y = 0; y < size.y && (first < 0 || last == y - 1); ++y) {
+        if (list->HitTest(wxPoint(size.x / 3, y)) == index) {
+            first = first < 0 ? y : first;
+            last = y;
+        }
+    }
+    return first < 0 ? wxDefaultPosition
+                     : list->ClientToScreen(wxPoint(size.x / 3, (first + last) / 2));
+}
+
+// Presses and releases a key (wxKeyCode) at the window under the pointer.
+inline void PressKey(int keyCode) {
+    wxUIActionSimulator().Char(keyCode);
+    Pump(60);
+}
+
+// Saves the screen area of a window as artifacts/NAME of the build folder (PNG,
+// through ImageMagick's import in the test's X server).
+inline void SaveScreenshot(const wxWindow& window, const std::string& name) {
+    std::filesystem::create_directories(VOXLET_ARTIFACT_DIR);
+    const std::string path = std::string(VOXLET_ARTIFACT_DIR) + "/" + name;
+    std::filesystem::remove(path);
+    const wxRect r = window.GetScreenRect();
+    const std::string command = "import -window root -crop " + std::to_string(r.width) + "x" +
+                                std::to_string(r.height) + "+" + std::to_string(r.x) + "+" +
+                                std::to_string(r.y) + " +repage '" + path + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    EXPECT_EQ(testsupport::ReadFile(path).substr(1, 3), "PNG");
+}
 
 // A modal dialog of type T that wxTEST_DIALOG expects: fn looks at it and
 // gives the answer.
@@ -69,40 +119,3 @@ private:
 };
 
 } // namespace guitest
-
-// A working folder with catalogues, clips and a settings file; the real main
-// window on it with the real wx prompts; a recording audio back end.
-class MainWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    // Replaces the settings file (UTF-8 as given).
-    void Settings(const std::string& text);
-    std::string SettingsText() const;
-
-    // Constructs CVoxletDlg and shows its window without a modal loop.
-    void Start();
-    // Ends the window as the close box does (when it has not ended), then
-    // destroys it: OnDestroy runs.
-    void Finish();
-
-    voxwx::WxTemplateDialog& Window() { return *m_window; }
-    CVoxletDlg& Dlg() { return *m_dlg; }
-    wxWindow* Control(int id) { return m_window->Control(id); }
-    wxListBox* List() { return static_cast<wxListBox*>(Control(ctl::kClipList)); }
-    std::vector<std::string> ListItems();
-    // Audio lines recorded since the last call.
-    std::vector<std::string> TakeAudio();
-    // Clicks a control and waits until the events it caused are handled.
-    void ClickControl(int id);
-
-    testsupport::TempDir m_dir;
-    std::string m_oldCwd;
-    std::vector<std::string> m_audio;
-    voxwx::WxPrompts m_prompts;
-    PcAudio m_pcAudio; // over a back end that writes m_audio
-    Services m_services;
-    std::unique_ptr<CVoxletDlg> m_dlg;
-    voxwx::WxTemplateDialog* m_window = nullptr;
-};

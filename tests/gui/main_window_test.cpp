@@ -1,22 +1,27 @@
-// The real main window (template 102 on wx with CVoxletDlg as its logic),
-// driven with real X mouse and key events under Xvfb.
+// The real main window (template 102 on wx with CVoxletDlg as its logic) and
+// the settings window over it, driven with real X mouse and key events under
+// Xvfb.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <wx/button.h>
+#include <wx/choice.h>
 #include <wx/slider.h>
-#include <wx/uiaction.h>
-#include <wx/utils.h>
 
 #include <filesystem>
+#include <memory>
 
 #include <gtk/gtk.h>
 
 #include "gui/gui_support.h"
 #include "platform/dialog_host.h"
 #include "platform/http_transport.h"
+#include "playback/audio/recording_backend.h"
 #include "resources/templates.h"
+#include "ui/voxlet_dlg.h"
 #include "ui/wx/voxlet_app.h"
+#include "ui/wx/wx_main_window.h"
+#include "ui/wx/wx_prompts.h"
+#include "ui/wx/wx_template_dialog.h"
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -66,6 +71,96 @@ private:
     voxwx::WxTemplateDialog& m_window;
 };
 
+// A working folder with the scenarios' voice set (recognition words おはよう
+// and こんにちは in category 1, Tiko voices ただいま and おかえり, the quiz
+// クイズです) and a settings file; the real main window on it with the real wx
+// prompts, over a recording audio back end.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(std::system(("bash " VOXLET_SOURCE_DIR "/scripts/prepare-tree.sh '" +
+                               m_dir.Path() + "' " VOXLET_SOURCE_DIR "/tests/voice-sets/basic")
+                                  .c_str()),
+                  0);
+        m_oldCwd = std::filesystem::current_path();
+        std::filesystem::current_path(m_dir.Path());
+        m_services.settingsPath = m_dir / "Voxlet.ini";
+        m_services.prompts = &m_prompts;
+        m_services.sleep = [](int) {}; // no test waits for real
+        m_services.audio = &m_pcAudio;
+        m_pcAudio.SetBackend(std::make_unique<RecordingAudioBackend>(nullptr));
+        Settings("[SOUND]\r\nDEFAULT=30\r\n");
+    }
+    void TearDown() override {
+        Finish();
+        m_dlg.reset();
+        std::filesystem::current_path(m_oldCwd);
+    }
+
+    void Settings(const std::string& text) { testsupport::WriteFile(m_dir / "Voxlet.ini", text); }
+    std::string SettingsText() const { return testsupport::ReadFile(m_dir / "Voxlet.ini"); }
+
+    // Constructs CVoxletDlg and shows its window without a modal loop.
+    void Start() {
+        m_dlg = std::make_unique<CVoxletDlg>(m_services);
+        m_window = new voxwx::WxTemplateDialog(nullptr, *m_dlg, voxwx::kMainWindowStyle);
+        voxwx::DecorateMainWindow(*m_window);
+        m_window->Move(0, 0);
+        m_window->ShowModeless();
+        ASSERT_TRUE(guitest::WaitFor(
+            [this] { return m_window->IsShownOnScreen() || m_window->HasEnded(); }));
+        guitest::Pump(150);
+    }
+    // Ends the window as the close box does (when it has not ended), then
+    // destroys it: OnDestroy runs.
+    void Finish() {
+        if (!m_window)
+            return;
+        if (!m_window->HasEnded())
+            m_window->Close();
+        m_window->FinishDialog();
+        m_window->Destroy();
+        m_window = nullptr;
+        guitest::Pump(50);
+    }
+
+    voxwx::WxTemplateDialog& Window() { return *m_window; }
+    wxWindow* Control(int id) { return m_window->Control(id); }
+    wxListBox* List() { return static_cast<wxListBox*>(Control(ctl::kClipList)); }
+    std::vector<std::string> ListItems() {
+        std::vector<std::string> items;
+        for (int i = 0; i < m_window->ListCount(ctl::kClipList); ++i)
+            items.push_back(m_window->ListGetText(ctl::kClipList, i));
+        return items;
+    }
+    // Clicks a control and waits until the events it caused are handled.
+    void ClickControl(int id) {
+        ASSERT_NE(Control(id), nullptr) << "no control " << id;
+        guitest::Click(Control(id));
+        guitest::Pump(100);
+    }
+
+    testsupport::TempDir m_dir;
+    std::filesystem::path m_oldCwd;
+    voxwx::WxPrompts m_prompts;
+    PcAudio m_pcAudio;
+    Services m_services;
+    std::unique_ptr<CVoxletDlg> m_dlg;
+    voxwx::WxTemplateDialog* m_window = nullptr;
+};
+
+// Selects an item as the user's choice would: the selection, then the
+// toolkit's change notification.
+void Choose(voxwx::WxTemplateDialog& dlg, int id, int index) {
+    auto* choice = static_cast<wxChoice*>(dlg.Control(id));
+    ASSERT_NE(index, wxNOT_FOUND);
+    choice->SetSelection(index);
+    wxCommandEvent event(wxEVT_CHOICE, choice->GetId());
+    event.SetEventObject(choice);
+    event.SetInt(index);
+    choice->GetEventHandler()->ProcessEvent(event);
+}
+
 } // namespace
 
 TEST_F(MainWindowTest, ARobotExchangeRunsUnderTheBusyCursorAfterARepaint) {
@@ -83,15 +178,7 @@ TEST_F(MainWindowTest, ARobotExchangeRunsUnderTheBusyCursorAfterARepaint) {
     EXPECT_FALSE(wxIsBusy());
 }
 
-TEST_F(MainWindowTest, TheFocusStaysVisiblyMarkedAfterPointerClicks) {
-    Start();
-    auto* window = GTK_WINDOW(Window().GetHandle());
-    EXPECT_TRUE(gtk_window_get_focus_visible(window));
-    ClickControl(ctl::kModeVoice);
-    EXPECT_TRUE(gtk_window_get_focus_visible(window));
-}
-
-TEST_F(MainWindowTest, BuildsEveryControlOfTemplate102) {
+TEST_F(MainWindowTest, BuildsEveryControlOfTemplate102AndKeepsTheFocusVisible) {
     Start();
     EXPECT_EQ(Window().GetTitle().utf8_string(), "ティコボイスプレイヤー");
     for (const auto& c : MainDialogTemplate().controls) {
@@ -112,8 +199,12 @@ TEST_F(MainWindowTest, BuildsEveryControlOfTemplate102) {
     EXPECT_EQ(slider->GetValue(), 30); // [SOUND] DEFAULT
     ASSERT_EQ(Window().SystemMenuItems().size(), 1u);
     EXPECT_EQ(Window().SystemMenuItems()[0].second, "バージョン情報 Voxlet(&A)...");
+    // The focus stays visibly marked after pointer clicks.
+    auto* gtkWindow = GTK_WINDOW(Window().GetHandle());
+    EXPECT_TRUE(gtk_window_get_focus_visible(gtkWindow));
     guitest::ClickAt(guitest::ListItemPoint(List(), 1));
     guitest::Pump(300);
+    EXPECT_TRUE(gtk_window_get_focus_visible(gtkWindow));
     guitest::SaveScreenshot(Window(), "main-window.png");
 }
 
@@ -143,7 +234,7 @@ TEST_F(MainWindowTest, EscClosesAndSavesTheVolumePosition) {
     // GTK moves the slider to the point clicked on its trough; the bottom is quiet.
     guitest::ClickAt(wxPoint(r.x + r.width / 2, r.y + r.height * 9 / 10));
     ASSERT_TRUE(guitest::WaitFor([slider] { return slider->GetValue() >= 80; }));
-    EXPECT_TRUE(Dlg().Player()->VolumeChanged());
+    EXPECT_TRUE(m_dlg->Player()->VolumeChanged());
     const int pos = slider->GetValue();
     guitest::PressKey(WXK_ESCAPE);
     ASSERT_TRUE(guitest::WaitFor([this] { return Window().HasEnded(); }));
@@ -195,4 +286,51 @@ TEST_F(MainWindowTest, InitInstanceRunsTheDialogModallyAndShutsDown) {
                   }).Describe("main dialog"));
     EXPECT_FALSE(result);
     EXPECT_THAT(SettingsText(), HasSubstr("DEFAULT=64\r\n"));
+}
+
+// The user switches the route to FlashAir and the interval to ten seconds
+// in the settings window (its screenshot saved) and presses OK: the settings
+// file and the main window follow.
+TEST_F(MainWindowTest, SettingsOkStoresRouteAndIntervalAndUpdatesTheMainWindow) {
+    Settings("[PLAY]\nDEFAULT_INTERVAL=5\n");
+    Start();
+    bool seen = false, recognitionAfter = false;
+    // Acts on the settings dialog once it is on screen, inside its modal loop.
+    guitest::Later user([&] {
+        auto* dlg = voxwx::WxTemplateDialog::Innermost();
+        if (seen || !dlg || dlg->Template().id != IDD_DEFINE_DIALOG || !dlg->IsShownOnScreen())
+            return;
+        seen = true;
+        guitest::Pump(300);
+        guitest::SaveScreenshot(*dlg, "settings.png");
+        Choose(*dlg, 1030, 2);
+        recognitionAfter = dlg->Control(1040)->IsThisEnabled();
+        auto* interval = static_cast<wxChoice*>(dlg->Control(1025));
+        Choose(*dlg, 1025, interval->FindString(wxString::FromUTF8("10秒")));
+        guitest::Click(dlg->Control(platform::kIdOk));
+    });
+    user.Start(100);
+    ++guitest::g_realDialogsAllowed;
+    ClickControl(ctl::kSettings);
+    ASSERT_TRUE(guitest::WaitFor([&seen] { return seen; }, 10000));
+    ASSERT_TRUE(guitest::WaitFor([] {
+        auto* top = voxwx::WxTemplateDialog::Innermost();
+        return top && top->Template().id == IDD_VOXLET_DIALOG;
+    }));
+    user.Stop();
+    --guitest::g_realDialogsAllowed;
+    guitest::Pump(100);
+
+    EXPECT_TRUE(recognitionAfter); // the choice's change reached the logic
+
+    const std::string ini = SettingsText();
+    EXPECT_NE(ini.find("CONNECT_TYPE=2\r\n"), std::string::npos) << ini;
+    // A replaced key keeps the line end it had (LF here).
+    EXPECT_NE(ini.find("DEFAULT_INTERVAL=10\n"), std::string::npos) << ini;
+    // Model 1 on a robot route: the program radio comes with a mode change.
+    EXPECT_FALSE(Control(1021)->IsThisEnabled());
+    ClickControl(ctl::kModeVoice);
+    ClickControl(ctl::kModeNinshiki);
+    EXPECT_TRUE(Control(1021)->IsThisEnabled());
+    Finish();
 }

@@ -1,13 +1,8 @@
 #!/usr/bin/env bash
-# voxlet_exe_smoke.sh ZIP WINE_RUN PREFIX [SCREENSHOT]: the Windows program as
-# a user gets it. Run inside run_with_xvfb.sh. Unpacks the zip, starts its
-# voxlet.exe under Wine (WINE_RUN PREFIX, a wrapper with a private prefix) in
-# a virtual desktop from the unpacked folder, as double-clicking does, and
-# checks that: the main window appears with its title; a click on 再生 plays
-# through the waveOut back end into an ALSA file sink (the sink's WAV grows;
-# it is not clocked, so nothing is timed by clip length); Esc closes the
-# window and the program ends; the volume is saved in the Voxlet.ini beside
-# voxlet.exe.
+# voxlet_exe_smoke.sh ZIP WINE_RUN PREFIX [SCREENSHOT], inside run_with_xvfb.sh:
+# the zip's voxlet.exe started under Wine (private prefix) as a double-click
+# does shows its window, plays on a click on 再生 through waveOut into an ALSA
+# file sink that grows, ends on Esc and saves the volume beside voxlet.exe.
 set -uo pipefail
 zip=$1 wine_run=$2 prefix=$3 screenshot=${4:-}
 title="ティコボイスプレイヤー"

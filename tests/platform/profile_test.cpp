@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <random>
 #include <tuple>
 #include <vector>
 
@@ -126,19 +125,6 @@ TEST_F(ProfileTest, WriteKeepsPermissionsAndFollowsSymlinks) {
     EXPECT_EQ(fs::status(m_path).permissions() & fs::perms::mask, perms);
     EXPECT_TRUE(fs::is_symlink(m_dir / "link.ini"));
     EXPECT_EQ(ReadFile(m_path), "[S]\r\nk=3\r\n");
-}
-
-TEST_F(ProfileTest, RandomBytesGiveDefinedResults) {
-    std::mt19937 random(1234);
-    for (int round = 0; round < 100; ++round) {
-        std::string bytes(static_cast<std::size_t>(random() % 2000), '\0');
-        for (char& c : bytes)
-            c = "[]=;\"' \t\r\nab\x81\xFF"[random() % 15];
-        WriteFile(m_path, bytes);
-        EXPECT_LE(Get("S", "k", "d", 64).size(), 63u);
-        ASSERT_TRUE(Set("S", "k", "v"));
-        EXPECT_EQ(Get("S", "k"), "v") << "round " << round;
-    }
 }
 
 TEST_F(ProfileTest, HookSeesSuccessfulKeyWritesOnly) {

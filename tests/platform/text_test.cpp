@@ -16,7 +16,6 @@ using Rows = std::vector<std::string>;
 
 namespace {
 
-const std::string kBad = "\xEF\xBF\xBD";                   // U+FFFD
 const std::string kKuchipaku = "\x8C\xFB\x83\x70\x83\x4E"; // 口パク in CP932
 
 Rows ReadAllRows(const std::string& path, std::size_t rowLimit = TextRowReader::kRowLimit) {
@@ -37,67 +36,26 @@ Rows RowsOf(std::string_view bytes, std::size_t rowLimit = TextRowReader::kRowLi
 
 } // namespace
 
-TEST(Cp932ToUtf8, Decodes) {
-    const std::pair<std::string, std::string> cases[] = {
-        {kKuchipaku, "口パク"},
-        {"\x87\x40\x81\x60", "①～"}, // CP932 extensions that Shift JIS rejects
-        {"\xB1\xB2\xB3", "ｱｲｳ"},
-        {std::string("a\0b", 3), std::string("a\0b", 3)},
-        // The single bytes that only the Windows code page maps keep its mapping;
-        // each other stray byte, and a lead byte at the end, becomes one U+FFFD.
-        {"a\x80z\xA0", "a\u0080z\uF8F0"},
-        {"\xFD\xFE\xFF", "\uF8F1\uF8F2\uF8F3"},
-        {"\x85\x40", kBad + "@"},
-        {"ok\x82", "ok" + kBad},
-        // A lead byte with an invalid trail replaces only the lead.
-        {"\x81 x", kBad + " x"},
-        {"\x81\x0A" + kKuchipaku, kBad + "\n口パク"},
-        {kKuchipaku + "\xFF" + kKuchipaku + "\x81", "口パク\uF8F3口パク" + kBad},
-        {"\x81\xFD", kBad + "\uF8F1"},
-    };
-    for (const auto& [bytes, text] : cases)
-        EXPECT_EQ(Cp932ToUtf8(bytes), text) << bytes.substr(0, 20);
-}
-
-TEST(Utf8ToCp932, EncodesAndReportsReplacements) {
-    const struct {
-        std::string text, bytes;
-        bool exact;
-    } cases[] = {
-        {"口パク", kKuchipaku, true},
-        {"①～ｱ", "\x87\x40\x81\x60\xB1", true},
-        {"a😀b€c", "a?b?c", false},
-        {"\u0080\uF8F0\uF8F1\uF8F2\uF8F3", "\x80\xA0\xFD\xFE\xFF", true},
-        {"\uF8F4\u0081", "??", false},
-        // One-way mappings of a code page (〜 − ¥ ‖ as ～ － \ ∥) are refused.
-        {"\u301C\u2212\u00A5\u2016", "????", false},
-        {"a\U000E0041\U000E007Fb", "a??b", false}, // tag characters, which iconv would drop
-        // Invalid UTF-8; a truncated sequence at the end is one character's worth.
-        {"a\xFFz", "a?z", false},
-        {"口\xE3\x81", "\x8C\xFB?", false},
-    };
-    for (const auto& c : cases) {
-        bool exact = !c.exact;
-        EXPECT_EQ(Utf8ToCp932(c.text, &exact), c.bytes) << c.text;
-        EXPECT_EQ(exact, c.exact) << c.text;
+// The vectors of tests/fixtures/vectors/text.txt: the CP932 codec both ways,
+// whether an encoding was exact, and the UTF-8 check.
+TEST(Text, Vectors) {
+    const auto vectors = testsupport::Vectors("text.txt");
+    ASSERT_GT(vectors.size(), 30u);
+    for (const auto& v : vectors) {
+        SCOPED_TRACE(v[0] + "|" + v[1] + "|" + v[2]);
+        if (v[0] == "utf8") {
+            EXPECT_EQ(IsValidUtf8(v[2]), v[1] == "valid");
+            continue;
+        }
+        if (v[0] != "encode") {
+            EXPECT_EQ(Cp932ToUtf8(v[1]), v[2]);
+        }
+        bool exact = v[0] != "both";
+        if (v[0] != "decode") {
+            EXPECT_EQ(Utf8ToCp932(v[2], &exact), v[1]);
+            EXPECT_EQ(exact, v[0] == "both");
+        }
     }
-    const std::string bytes = "\x83\x7B\x83\x43\x83\x58 " + kKuchipaku + " \x87\x41\x87\x42";
-    EXPECT_EQ(Utf8ToCp932(Cp932ToUtf8(bytes)), bytes);
-}
-
-TEST(IsValidUtf8, AcceptsWellFormedTextOnly) {
-    for (const std::string& text : {std::string(), std::string("ascii"), std::string("口パク①～😀"),
-                                    std::string("\xF4\x8F\xBF\xBF"), // U+10FFFF
-                                    std::string("\xEF\xBB\xBF"
-                                                "bom"), // a BOM is a character
-                                    std::string("\0", 1)})
-        EXPECT_TRUE(IsValidUtf8(text)) << text;
-    for (const char* text : {"\x80", "\xC0\x80", "\xC1\xBF",                     // overlong
-                             "\xE0\x9F\xBF", "\xF0\x8F\xBF\xBF", "\xED\xA0\x80", // surrogate
-                             "\xF4\x90\x80\x80", "\xF5\x80\x80\x80",             // above U+10FFFF
-                             "\xE3\x81", "a\xE3\x81z"})                          // truncated
-        EXPECT_FALSE(IsValidUtf8(text)) << text;
-    EXPECT_FALSE(IsValidUtf8(kKuchipaku));
 }
 
 TEST(TextRowReader, Rows) {

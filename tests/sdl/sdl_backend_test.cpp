@@ -23,57 +23,28 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-bool HaveSox() {
-    return std::system("command -v sox >/dev/null 2>&1") == 0;
-}
-
+// Runs sox (which makes the test WAV files) with the arguments.
 bool Sox(const std::string& args) {
     return std::system(("sox " + args + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-// Waits (really: the device thread runs on its own) until the back end has
-// handed out its clip; false on timeout.
-bool WaitUntilConsumed(const AudioBackend& backend, std::chrono::milliseconds limit) {
-    const auto end = Clock::now() + limit;
-    while (backend.IsPlaying()) {
-        if (Clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-
-std::vector<std::int16_t> ReadS16(const std::string& path) {
+// The 16-bit samples of a raw device capture, or of a 16-bit WAV file's data.
+std::vector<std::int16_t> S16(const std::string& path, bool wav = false) {
     std::string bytes = testsupport::ReadFile(path);
+    if (wav)
+        bytes = bytes.substr(CheckWav(bytes).info.dataOffset);
     std::vector<std::int16_t> out(bytes.size() / 2);
     std::memcpy(out.data(), bytes.data(), out.size() * 2);
     return out;
 }
 
-// The 16-bit mono samples of a WAV file.
-std::vector<std::int16_t> WavSamples(const std::string& path) {
-    std::string bytes = testsupport::ReadFile(path);
-    WavCheck c = CheckWav(bytes);
-    EXPECT_TRUE(c.ok()) << c.message;
-    EXPECT_EQ(c.info.bitsPerSample, 16);
-    EXPECT_EQ(c.info.channels, 1);
-    std::vector<std::int16_t> out(c.info.dataSize / 2);
-    std::memcpy(out.data(), bytes.data() + c.info.dataOffset, out.size() * 2);
-    return out;
+std::size_t Onset(const std::vector<std::int16_t>& s) {
+    return std::find_if(s.begin(), s.end(), [](std::int16_t v) { return v != 0; }) - s.begin();
 }
 
-template <typename T> std::size_t Onset(const std::vector<T>& s) {
-    for (std::size_t i = 0; i < s.size(); ++i)
-        if (s[i] != 0)
-            return i;
-    return s.size();
-}
-
-template <typename T> double Peak(const std::vector<T>& s) {
+double Peak(const std::vector<std::int16_t>& s) {
     double peak = 0;
-    for (T v : s)
+    for (std::int16_t v : s)
         peak = std::max(peak, std::fabs(static_cast<double>(v)));
     return peak;
 }
@@ -81,7 +52,7 @@ template <typename T> double Peak(const std::vector<T>& s) {
 class SdlBackendTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!HaveSox())
+        if (std::system("command -v sox >/dev/null 2>&1") != 0)
             GTEST_SKIP() << "sox is not installed (the project's scripts install it with apt); "
                             "it makes the test WAV files";
         // ctest sets SDL_AUDIODRIVER=disk and SDL_DISKAUDIODELAY=0; when the test
@@ -111,9 +82,13 @@ protected:
         bool volumeChanged = true;
         audio.Play(volumeChanged, clip, percent);
         EXPECT_EQ(failures, 0) << sdl.LastError();
-        EXPECT_TRUE(WaitUntilConsumed(*audio.Backend(), std::chrono::seconds(5)));
+        // The device thread hands out the clip on its own.
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (audio.Backend()->IsPlaying() && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        EXPECT_FALSE(audio.Backend()->IsPlaying());
         audio.Close(); // closing the device flushes the file
-        return ReadS16(out);
+        return S16(out);
     }
 
     testsupport::TempDir dir;
@@ -132,7 +107,7 @@ TEST_F(SdlBackendTest, GainScalesThePeakAndLevelZeroIsBitExact) {
 
     // Level 0: the device got the clip's samples unchanged, once per channel,
     // and the whole clip (44100 frames), then silence.
-    const auto src = WavSamples(tone);
+    const auto src = S16(tone, true);
     ASSERT_EQ(src.size(), 44100u);
     const std::size_t srcOnset = Onset(src);
     const std::size_t onset = Onset(unity);
@@ -277,5 +252,5 @@ TEST_F(SdlBackendTest, OneHertzClipPlaysWithoutConvertingItWhole) {
     EXPECT_TRUE(backend.IsPlaying());
     backend.StopAll();
     backend.Close();
-    EXPECT_GT(Peak(ReadS16(out)), 16000);
+    EXPECT_GT(Peak(S16(out)), 16000);
 }

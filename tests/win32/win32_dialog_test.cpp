@@ -7,15 +7,20 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "core/main_dialog.h"
 #include "platform/dialog_host.h"
+#include "platform/prompts.h"
+#include "platform/win32/wide.h"
 #include "resources/templates.h"
 #include "support/player_fixture.h"
 #include "ui/voxlet_dlg.h"
 #include "ui/win32/win32_dialog.h"
+#include "ui/win32/win32_prompts.h"
 
 using namespace platform;
 
@@ -158,6 +163,115 @@ TEST_F(Win32MainWindowTest, AnEndingSessionSavesWhatClosingSaves) {
         &main);
     voxwin::Win32Dialog(logic, true).RunModal();
     EXPECT_EQ(logic.destroyed, 1);
+}
+
+// What a message box of the thread showed, and the answer it was given.
+struct Shown {
+    std::wstring caption;
+    std::set<std::wstring> texts; // of its static controls
+    std::set<int> buttons;
+    int defaultButton = 0;
+    HICON icon = nullptr;
+};
+
+// Waits for the thread's message box (or task dialog), notes what it shows,
+// then presses the button with id `press`.
+Shown AnswerBox(DWORD thread, int press) {
+    UseOwnDesktop(); // windows are found on the desktop of the caller
+    Shown shown;
+    HWND box = nullptr;
+    for (int i = 0; i < 500 && !box; ++i, Sleep(20))
+        EnumThreadWindows(
+            thread,
+            [](HWND w, LPARAM found) {
+                wchar_t name[16] = {};
+                GetClassNameW(w, name, 16);
+                if (IsWindowVisible(w) && std::wstring(name) == L"#32770")
+                    *reinterpret_cast<HWND*>(found) = w;
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&box));
+    if (!box)
+        return shown;
+    wchar_t text[512] = {};
+    GetWindowTextW(box, text, 512);
+    shown.caption = text;
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        wchar_t name[16] = {};
+        GetClassNameW(c, name, 16);
+        GetWindowTextW(c, text, 512);
+        if (std::wstring(name) == L"Button" && IsWindowVisible(c)) {
+            shown.buttons.insert(GetDlgCtrlID(c));
+            if ((GetWindowLongW(c, GWL_STYLE) & 0xF) == BS_DEFPUSHBUTTON)
+                shown.defaultButton = GetDlgCtrlID(c);
+        } else if (std::wstring(name) == L"Static" && IsWindowVisible(c))
+            text[0]
+                ? (void)shown.texts.insert(text)
+                : (void)(shown.icon = reinterpret_cast<HICON>(SendMessageW(c, STM_GETICON, 0, 0)));
+    }
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(press, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, press)));
+    return shown;
+}
+
+// Each message style as the user sees it: the program's name as caption, the
+// text, the buttons and the default one, the icon; and each button's answer.
+TEST(Win32Prompts, MessageBoxesShowTheirStyleAndAnswerByTheButtonPressed) {
+    UseOwnDesktop();
+    const auto icon = [](int id) { return LoadIconW(nullptr, MAKEINTRESOURCEW(id)); };
+    const HICON error = icon(32513), question = icon(32514), warning = icon(32515),
+                info = icon(32516);
+    const struct {
+        MessageStyle style;
+        std::set<int> buttons;
+        int defaultButton;
+        HICON icon;
+        int press, answer;
+    } cases[] = {
+        {{MsgButtons::Ok, MsgIcon::Error, 0, {}}, {IDOK}, IDOK, error, IDOK, kIdOk},
+        {{MsgButtons::Ok, MsgIcon::Warning, 0, {}}, {IDOK}, IDOK, warning, IDOK, kIdOk},
+        {{MsgButtons::Ok, MsgIcon::Info, 0, {}}, {IDOK}, IDOK, info, IDOK, kIdOk},
+        {{MsgButtons::Ok, MsgIcon::None, 0, {}}, {IDOK}, IDOK, nullptr, IDOK, kIdOk},
+        {{MsgButtons::YesNo, MsgIcon::Question, 0, {}},
+         {IDYES, IDNO},
+         IDYES,
+         question,
+         IDYES,
+         kIdYes},
+        {{MsgButtons::YesNo, MsgIcon::Question, kIdNo, {}},
+         {IDYES, IDNO},
+         IDNO,
+         question,
+         IDNO,
+         kIdNo},
+        // The third button makes it a task dialog.
+        {{MsgButtons::YesNo, MsgIcon::Question, kIdNo, "データフォルダー指定"},
+         {IDYES, IDNO, kIdExtra},
+         IDNO,
+         question,
+         kIdExtra,
+         kIdExtra},
+        {{MsgButtons::YesNo, MsgIcon::Question, kIdNo, "データフォルダー指定"},
+         {IDYES, IDNO, kIdExtra},
+         IDNO,
+         question,
+         IDNO,
+         kIdNo},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << static_cast<int>(c.style.icon) << " " << c.press);
+        Shown shown;
+        std::thread watcher(
+            [&, thread = GetCurrentThreadId()] { shown = AnswerBox(thread, c.press); });
+        const int answer = voxwin::Win32Prompts().Message(105, "本文", c.style);
+        watcher.join();
+        EXPECT_EQ(answer, c.answer);
+        EXPECT_EQ(shown.caption, platform::win32::Widen(ApplicationName()));
+        EXPECT_EQ(shown.texts.count(L"本文"), 1u);
+        EXPECT_EQ(shown.buttons, c.buttons);
+        EXPECT_EQ(shown.defaultButton, c.defaultButton);
+        EXPECT_EQ(shown.icon, c.icon);
+    }
 }
 
 } // namespace
