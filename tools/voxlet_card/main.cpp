@@ -27,7 +27,6 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 
 #include "card_server.h"
 #include "card_store.h"
