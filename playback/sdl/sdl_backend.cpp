@@ -30,21 +30,12 @@ bool SdlAudioBackend::Fail(std::string message) {
     return false;
 }
 
-void SdlAudioBackend::LoadInBackground() {
-    if (!m_loading.valid())
-        m_loading = std::async(std::launch::async, [] {
-            std::string error; // Open asks again and reports it
-            sdlapi::Load(error);
-        });
-}
-
 bool SdlAudioBackend::Open(void*) {
     Close(); // a second Open starts from scratch
     m_lastError.clear();
     if (!KnownFormat(m_options.format))
         return Fail("unsupported device format requested");
-    // Waits for a load begun in the background: the library loads only once.
-    m_sdl = sdlapi::Load(m_lastError);
+    m_sdl = sdlapi::Load(m_lastError); // loaded once per process
     if (!m_sdl)
         return false;
     // The programs end on SIGINT and SIGTERM themselves; SDL would turn them

@@ -16,19 +16,15 @@
 // Play leaves what sounds as it is. SetMasterGain takes effect from the next
 // Play. IsPlaying is true while clip data remains to be handed to the device.
 //
-// SDL2 itself is loaded when audio first opens (sdl_library.h). A program may
-// call LoadInBackground first, so that the library (and the sound-server and
-// codec libraries it pulls in) loads on a thread of its own while the program
-// builds its window; Open then waits for that load. Every SDL call stays on
-// the thread that calls Open (SDL keeps per-thread state that a thread it did
-// not start would leave behind).
+// SDL2 itself is loaded when audio first opens (sdl_library.h): a system
+// without it, or with a broken one, still starts, and the open fails with the
+// loader's reason.
 #pragma once
 
 #include <SDL.h>
 
 #include <cstddef>
 #include <cstdint>
-#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,8 +50,6 @@ public:
     SdlAudioBackend(const SdlAudioBackend&) = delete;
     SdlAudioBackend& operator=(const SdlAudioBackend&) = delete;
 
-    // Begins loading SDL2 on a thread of its own; Open waits for it.
-    void LoadInBackground();
     bool Open(void* window) override;
     // Accepts -20000..+2000 (DirectMusic's master volume range); false outside.
     bool SetMasterGain(int level) override;
@@ -81,7 +75,6 @@ private:
     bool Refill();
 
     Options m_options;
-    std::future<void> m_loading;            // LoadInBackground's thread
     const sdlapi::Library* m_sdl = nullptr; // loaded by the first Open
     bool m_subsystem = false;
     SDL_AudioDeviceID m_device = 0;

@@ -1,7 +1,7 @@
 // SDL2, loaded with dlopen when audio first opens rather than linked, so that
-// its chain of libraries (sound servers, codecs) is not loaded before the
-// program's window shows, and can load on a thread beside the window's
-// creation (SdlAudioBackend::OpenInBackground). The functions are those of
+// a program starts without it (a missing or broken SDL2 is then a failed
+// audio open, not a program that cannot start) and loads its chain of
+// sound-server and codec libraries only for audio. The functions are those of
 // <SDL.h>, called through this table.
 #pragma once
 

@@ -47,11 +47,7 @@ bool CVoxletApp::InitInstance() {
     if (!m_http)
         m_http = std::make_unique<CurlTransport>();
 #ifdef VOXLET_HAVE_SDL
-    // SDL2 loads beside the window's creation; the dialog's start-up waits
-    // for it where it opens audio, so what it shows keeps its order.
-    auto sdl = std::make_unique<SdlAudioBackend>();
-    sdl->LoadInBackground();
-    PcAudio audio(std::move(sdl));
+    PcAudio audio(std::make_unique<SdlAudioBackend>());
 #else
     PcAudio audio;
 #endif
