@@ -34,7 +34,8 @@ std::vector<std::int16_t> S16(const std::string& path, bool wav = false) {
     if (wav)
         bytes = bytes.substr(CheckWav(bytes).info.dataOffset);
     std::vector<std::int16_t> out(bytes.size() / 2);
-    std::memcpy(out.data(), bytes.data(), out.size() * 2);
+    if (!out.empty()) // an empty capture is a failure to report, not a null copy
+        std::memcpy(out.data(), bytes.data(), out.size() * 2);
     return out;
 }
 
