@@ -16,8 +16,11 @@ mkfifo "$tmp/displayfd"
 # Starts a server and waits until it answers; under load a display number can
 # be lost to a server started at the same moment, so a server that does not
 # answer is replaced (three tries).
+# -noreset: an X server otherwise resets whenever its last client leaves (the
+# readiness probe here, a helper that comes and goes), and a program that
+# connects during the reset fails to open the display.
 start_server() {
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/displayfd" 2>"$tmp/xvfb.log" &
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$tmp/displayfd" 2>"$tmp/xvfb.log" &
     xvfb_pid=$!
     read -r -t 30 display <"$tmp/displayfd" || return 1
     for _ in $(seq 50); do
