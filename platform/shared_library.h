@@ -11,11 +11,10 @@ namespace platform {
 
 class SharedLibrary {
 public:
-    // The first of names (sonames) that loads. When none does, Ok() is false
-    // and Error() is the loader's reason for the first.
+    // The first of names (sonames) that loads. When none does, every Bind
+    // fails and Error() is the loader's reason for the first.
     explicit SharedLibrary(std::initializer_list<const char*> names);
 
-    bool Ok() const { return m_handle != nullptr; }
     const std::string& Error() const { return m_error; }
 
     // Points function at the library's symbol; false when the symbol is

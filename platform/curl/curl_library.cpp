@@ -10,12 +10,9 @@ bool BindLibrary(Library& l, std::string& reason) {
     // The sonames of Debian's libcurl flavours (OpenSSL first); the package
     // depends on one of them.
     platform::SharedLibrary so({"libcurl.so.4", "libcurl-gnutls.so.4"});
-    if (!so.Ok()) {
-        reason = "libcurl could not be loaded: " + so.Error();
-        return false;
-    }
     decltype(&curl_global_init) global_init = nullptr;
-    // Stops at the first missing function, which Error() then names.
+    // Stops at the first missing function, which Error() then names (or at
+    // the first, with the reason the library did not load).
     const bool bound = so.Bind("curl_global_init", global_init) &&
                        so.Bind("curl_easy_init", l.easy_init) &&
                        so.Bind("curl_easy_setopt", l.easy_setopt) &&

@@ -8,7 +8,8 @@ namespace {
 
 bool BindLibrary(Library& l, std::string& reason) {
     platform::SharedLibrary so({"libSDL2-2.0.so.0"});
-    // Stops at the first missing function, which Error() then names.
+    // Stops at the first missing function, which Error() then names (or at
+    // the first, with the reason the library did not load).
     const bool bound = so.Bind("SDL_GetError", l.GetError) && so.Bind("SDL_SetHint", l.SetHint) &&
                        so.Bind("SDL_SetHintWithPriority", l.SetHintWithPriority) &&
                        so.Bind("SDL_InitSubSystem", l.InitSubSystem) &&
