@@ -3,9 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <unistd.h>
 
 namespace fuzz {
 
@@ -28,31 +25,9 @@ std::string_view Take(std::string_view& input) {
 }
 
 const std::string& Scratch() {
-    struct Folder {
-        std::string path;
-        ~Folder() { fs::remove_all(path); }
-    };
-    static const Folder folder = [] {
-        // Memory-backed when the machine has it: the targets write a file per input.
-        const fs::path base =
-            access("/dev/shm", W_OK) == 0 ? "/dev/shm" : fs::temp_directory_path();
-        std::string name = (base / "voxlet-fuzz-XXXXXX").string();
-        FUZZ_CHECK(mkdtemp(name.data()) != nullptr);
-        return Folder{name + "/"};
-    }();
-    return folder.path;
-}
-
-void WriteFile(const std::string& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    FUZZ_CHECK(out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush());
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    static const testsupport::TempDir folder(true);
+    static const std::string path = folder.Path() + "/";
+    return path;
 }
 
 const std::string& CardRoot() {

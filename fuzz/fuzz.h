@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "support/test_support.h"
+
 namespace fuzz {
 
 [[noreturn]] void Fail(const char* what, const char* file, int line);
@@ -16,10 +18,11 @@ std::string_view Bytes(const std::uint8_t* data, std::size_t size);
 // The text up to the first '\n' (all of it when none); input keeps the rest.
 std::string_view Take(std::string_view& input);
 
-// This process's scratch folder (created on first use), with a trailing '/'.
+// This process's scratch folder (created on first use, in memory where the
+// system has it: the targets write a file per input), with a trailing '/'.
 const std::string& Scratch();
-void WriteFile(const std::string& path, std::string_view bytes);
-std::string ReadFile(const std::string& path);
+using testsupport::ReadFile;
+using testsupport::WriteFile;
 
 // A card root for the emulator's store: it holds "link", a symbolic link to a
 // folder outside it, which must stay empty whatever is stored.
