@@ -1,10 +1,12 @@
-// The wx dialog host with a small template: the routing of clicks, keys,
-// timers and close requests to the dialog logic. (The main and settings
-// windows' tests build every other kind of control.)
+// The wx dialog host: every template of the program becomes a window with the
+// table's controls and states, and a small template shows the routing of
+// clicks, choices, keys, timers and close requests to the dialog logic.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <wx/choice.h>
 #include <wx/listbox.h>
+#include <wx/slider.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +15,7 @@
 #include "gui/gui_support.h"
 #include "platform/dialog_host.h"
 #include "platform/dialog_template.h"
+#include "resources/templates.h"
 #include "ui/about_dlg.h"
 #include "ui/wx/wx_prompts.h"
 #include "ui/wx/wx_template_dialog.h"
@@ -24,6 +27,7 @@ using namespace platform;
 
 namespace {
 
+constexpr std::string_view kItems[] = {"x", "y"};
 constexpr ControlTemplate kControls[] = {
     {10, ControlKind::Radio, 5, 5, 60, 10, kStartsGroup, "Alpha"},
     {11, ControlKind::Radio, 5, 17, 60, 10, kNone, "Beta"},
@@ -33,6 +37,7 @@ constexpr ControlTemplate kControls[] = {
     {1, ControlKind::DefButton, 140, 70, 40, 14, kTabStop, "OK"},
     {2, ControlKind::Button, 140, 88, 40, 14, kTabStop, "Cancel"},
     {30, ControlKind::Button, 90, 88, 40, 14, kTabStop | kDisabled, "Off"},
+    {40, ControlKind::Combo, 70, 50, 60, 40, kTabStop, "", kItems},
 };
 const DialogTemplate kTemplate{900, "Test dialog", 190, 110, "MS UI Gothic", 9, kControls};
 
@@ -45,7 +50,7 @@ void LeakOnPurpose() {
 
 class RecordingLogic : public ModalDialogLogic {
 public:
-    const DialogTemplate& Template() const override { return kTemplate; }
+    const DialogTemplate& Template() const override { return *tpl; }
     void OnInitDialog(DialogHost&) override {}
     void OnCommand(DialogHost& host, int id, int notification) override {
         commands.emplace_back(id, notification);
@@ -54,6 +59,7 @@ public:
         ModalDialogLogic::OnCommand(host, id, notification);
     }
     void OnTimer(DialogHost&, int) override { ++ticks; }
+    const DialogTemplate* tpl = &kTemplate;
     std::vector<std::pair<int, int>> commands;
     int ticks = 0;
     bool leaks = false;
@@ -65,6 +71,7 @@ protected:
         if (m_dialog) {
             m_dialog->FinishDialog();
             m_dialog->Destroy();
+            m_dialog = nullptr;
             guitest::Pump(30);
         }
     }
@@ -85,7 +92,43 @@ protected:
     voxwx::WxTemplateDialog* m_dialog = nullptr;
 };
 
+bool Labelled(ControlKind kind) {
+    return kind != ControlKind::List && kind != ControlKind::Edit &&
+           kind != ControlKind::Trackbar && kind != ControlKind::Combo && kind != ControlKind::Icon;
+}
+
 } // namespace
+
+// Each window's caption, and each control's label, state, combo items,
+// trackbar range and default button as its table gives them; a screenshot of
+// each (artifacts/template-ID.png).
+TEST_F(TemplateDialogTest, BuildsEveryTemplateWithItsControlsAndStates) {
+    for (const DialogTemplate* t :
+         {&MainDialogTemplate(), &AboutDialogTemplate(), &DefineDialogTemplate()}) {
+        m_logic.tpl = t;
+        auto& d = Make();
+        EXPECT_EQ(d.GetTitle().utf8_string(), t->caption);
+        for (const ControlTemplate& c : t->controls) {
+            if (c.id <= 0)
+                continue;
+            SCOPED_TRACE(testing::Message() << t->id << "/" << c.id);
+            wxWindow* w = d.Control(c.id);
+            ASSERT_NE(w, nullptr);
+            EXPECT_EQ(w->IsThisEnabled(), !(c.flags & kDisabled));
+            EXPECT_EQ(w->IsShown(), !(c.flags & kHidden));
+            if (Labelled(c.kind)) {
+                EXPECT_EQ(w->GetLabel().utf8_string(), c.label);
+            } else if (c.kind == ControlKind::Combo) {
+                EXPECT_EQ(static_cast<wxChoice*>(w)->GetCount(), c.items.size());
+            } else if (c.kind == ControlKind::Trackbar) {
+                EXPECT_EQ(static_cast<wxSlider*>(w)->GetMax(), 100);
+            }
+            EXPECT_EQ(d.GetDefaultItem() == w, c.kind == ControlKind::DefButton);
+        }
+        guitest::SaveScreenshot(d, "template-" + std::to_string(t->id) + ".png");
+        TearDown();
+    }
+}
 
 TEST_F(TemplateDialogTest, UserInputReachesTheLogic) {
     auto& d = Make();
@@ -96,8 +139,18 @@ TEST_F(TemplateDialogTest, UserInputReachesTheLogic) {
     ClickOn(12);
     ClickOn(30); // disabled
     EXPECT_TRUE(d.IsItemChecked(11) && d.IsItemChecked(12));
+    // A choice the user makes (the toolkit's notification; setting it from
+    // code notifies nothing).
+    auto* choice = static_cast<wxChoice*>(d.Control(40));
+    d.ComboSetSel(40, 0);
+    choice->SetSelection(1);
+    wxCommandEvent chosen(wxEVT_CHOICE, choice->GetId());
+    chosen.SetEventObject(choice);
+    choice->GetEventHandler()->ProcessEvent(chosen);
+    d.SetItemText(12, "Relabelled");
+    EXPECT_EQ(d.Control(12)->GetLabel(), "Relabelled");
     guitest::ClickAt(guitest::ListItemPoint(static_cast<wxListBox*>(d.Control(20)), 1), 2);
-    ASSERT_TRUE(guitest::WaitFor([this] { return m_logic.commands.size() >= 4; }));
+    ASSERT_TRUE(guitest::WaitFor([this] { return m_logic.commands.size() >= 5; }));
     // The close box does nothing while Cancel is disabled (Esc and the close
     // box with Cancel enabled: the main window's tests).
     d.EnableItem(kIdCancel, false);
@@ -108,8 +161,8 @@ TEST_F(TemplateDialogTest, UserInputReachesTheLogic) {
     ASSERT_TRUE(guitest::WaitFor([&d] { return d.HasEnded(); }));
     EXPECT_THAT(m_logic.commands,
                 ElementsAre(Pair(11, kNotifyClicked), Pair(11, kNotifyClicked),
-                            Pair(12, kNotifyClicked), Pair(20, kNotifyDoubleClick),
-                            Pair(kIdOk, kNotifyClicked)));
+                            Pair(12, kNotifyClicked), Pair(40, kNotifySelChange),
+                            Pair(20, kNotifyDoubleClick), Pair(kIdOk, kNotifyClicked)));
     EXPECT_EQ(d.Result(), kIdOk);
 }
 
