@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <wx/choice.h>
-#include <wx/listbox.h>
 #include <wx/slider.h>
 
 #include <cstdio>
@@ -38,6 +37,7 @@ constexpr ControlTemplate kControls[] = {
     {2, ControlKind::Button, 140, 88, 40, 14, kTabStop, "Cancel"},
     {30, ControlKind::Button, 90, 88, 40, 14, kTabStop | kDisabled, "Off"},
     {40, ControlKind::Combo, 70, 50, 60, 40, kTabStop, "", kItems},
+    {50, ControlKind::Trackbar, 170, 5, 15, 60, kVertical, ""},
 };
 const DialogTemplate kTemplate{900, "Test dialog", 190, 110, "MS UI Gothic", 9, kControls};
 
@@ -59,6 +59,7 @@ public:
         ModalDialogLogic::OnCommand(host, id, notification);
     }
     void OnTimer(DialogHost&, int) override { ++ticks; }
+    void OnVScroll(DialogHost&) override { commands.emplace_back(50, 0); }
     const DialogTemplate* tpl = &kTemplate;
     std::vector<std::pair<int, int>> commands;
     int ticks = 0;
@@ -92,19 +93,17 @@ protected:
     voxwx::WxTemplateDialog* m_dialog = nullptr;
 };
 
-bool Labelled(ControlKind kind) {
-    return kind != ControlKind::List && kind != ControlKind::Edit &&
-           kind != ControlKind::Trackbar && kind != ControlKind::Combo && kind != ControlKind::Icon;
-}
-
 } // namespace
 
 // Each window's caption, and each control's label, state, combo items,
 // trackbar range and default button as its table gives them; a screenshot of
-// each (artifacts/template-ID.png).
+// each in artifacts/.
 TEST_F(TemplateDialogTest, BuildsEveryTemplateWithItsControlsAndStates) {
-    for (const DialogTemplate* t :
-         {&MainDialogTemplate(), &AboutDialogTemplate(), &DefineDialogTemplate()}) {
+    const std::pair<const DialogTemplate*, const char*> windows[] = {
+        {&MainDialogTemplate(), "main-window.png"},
+        {&AboutDialogTemplate(), "about.png"},
+        {&DefineDialogTemplate(), "settings.png"}};
+    for (auto [t, screenshot] : windows) {
         m_logic.tpl = t;
         auto& d = Make();
         EXPECT_EQ(d.GetTitle().utf8_string(), t->caption);
@@ -116,16 +115,17 @@ TEST_F(TemplateDialogTest, BuildsEveryTemplateWithItsControlsAndStates) {
             ASSERT_NE(w, nullptr);
             EXPECT_EQ(w->IsThisEnabled(), !(c.flags & kDisabled));
             EXPECT_EQ(w->IsShown(), !(c.flags & kHidden));
-            if (Labelled(c.kind)) {
-                EXPECT_EQ(w->GetLabel().utf8_string(), c.label);
-            } else if (c.kind == ControlKind::Combo) {
+            if (c.kind == ControlKind::Combo) {
                 EXPECT_EQ(static_cast<wxChoice*>(w)->GetCount(), c.items.size());
             } else if (c.kind == ControlKind::Trackbar) {
                 EXPECT_EQ(static_cast<wxSlider*>(w)->GetMax(), 100);
+            } else if (c.kind != ControlKind::List && c.kind != ControlKind::Edit &&
+                       c.kind != ControlKind::Icon) {
+                EXPECT_EQ(w->GetLabel().utf8_string(), c.label);
             }
             EXPECT_EQ(d.GetDefaultItem() == w, c.kind == ControlKind::DefButton);
         }
-        guitest::SaveScreenshot(d, "template-" + std::to_string(t->id) + ".png");
+        guitest::SaveScreenshot(d, screenshot);
         TearDown();
     }
 }
@@ -139,29 +139,27 @@ TEST_F(TemplateDialogTest, UserInputReachesTheLogic) {
     ClickOn(12);
     ClickOn(30); // disabled
     EXPECT_TRUE(d.IsItemChecked(11) && d.IsItemChecked(12));
-    // A choice the user makes (the toolkit's notification; setting it from
-    // code notifies nothing).
-    auto* choice = static_cast<wxChoice*>(d.Control(40));
-    d.ComboSetSel(40, 0);
-    choice->SetSelection(1);
-    wxCommandEvent chosen(wxEVT_CHOICE, choice->GetId());
-    chosen.SetEventObject(choice);
-    choice->GetEventHandler()->ProcessEvent(chosen);
+    // The toolkit's notifications of a choice and of a slider the user moves.
+    for (auto [id, type] : {std::pair{40, wxEVT_CHOICE}, std::pair{50, wxEVT_SLIDER}}) {
+        wxCommandEvent event(type, d.Control(id)->GetId());
+        event.SetEventObject(d.Control(id));
+        d.Control(id)->GetEventHandler()->ProcessEvent(event);
+    }
     d.SetItemText(12, "Relabelled");
     EXPECT_EQ(d.Control(12)->GetLabel(), "Relabelled");
-    guitest::ClickAt(guitest::ListItemPoint(static_cast<wxListBox*>(d.Control(20)), 1), 2);
-    ASSERT_TRUE(guitest::WaitFor([this] { return m_logic.commands.size() >= 5; }));
+    guitest::ClickAt(d.Control(20)->ClientToScreen(wxPoint(10, 8)), 2); // on "first"
+    ASSERT_TRUE(guitest::WaitFor([this] { return m_logic.commands.size() >= 6; }));
     // The close box does nothing while Cancel is disabled (Esc and the close
     // box with Cancel enabled: the main window's tests).
     d.EnableItem(kIdCancel, false);
     d.Close();
     guitest::Pump(50);
     EXPECT_FALSE(d.HasEnded());
-    guitest::PressKey(WXK_RETURN);
+    wxUIActionSimulator().Char(WXK_RETURN);
     ASSERT_TRUE(guitest::WaitFor([&d] { return d.HasEnded(); }));
     EXPECT_THAT(m_logic.commands,
                 ElementsAre(Pair(11, kNotifyClicked), Pair(11, kNotifyClicked),
-                            Pair(12, kNotifyClicked), Pair(40, kNotifySelChange),
+                            Pair(12, kNotifyClicked), Pair(40, kNotifySelChange), Pair(50, 0),
                             Pair(20, kNotifyDoubleClick), Pair(kIdOk, kNotifyClicked)));
     EXPECT_EQ(d.Result(), kIdOk);
 }
