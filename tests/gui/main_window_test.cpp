@@ -133,7 +133,7 @@ TEST_F(MainWindowTest, ARobotExchangeRunsUnderTheBusyCursorAfterARepaint) {
 }
 
 // The logic's start-up reaches the real controls; the focus stays visibly
-// marked after pointer clicks.
+// marked, also after GTK clears the mark (on a pointer click).
 TEST_F(MainWindowTest, StartUpFillsTheControlsAndTheFocusStaysVisible) {
     Start();
     EXPECT_EQ(List()->GetCount(), 2u);
@@ -142,8 +142,7 @@ TEST_F(MainWindowTest, StartUpFillsTheControlsAndTheFocusStaysVisible) {
     EXPECT_EQ(Window().SystemMenuItems()[0].second, "バージョン情報 Voxlet(&A)...");
     auto* gtkWindow = GTK_WINDOW(Window().GetHandle());
     EXPECT_TRUE(gtk_window_get_focus_visible(gtkWindow));
-    guitest::Click(List());
-    guitest::Pump(300);
+    gtk_window_set_focus_visible(gtkWindow, FALSE); // as GTK does on a pointer click
     EXPECT_TRUE(gtk_window_get_focus_visible(gtkWindow));
 }
 
