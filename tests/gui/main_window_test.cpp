@@ -1,8 +1,8 @@
 // The real main window (template 102 on wx with CVoxletDlg as its logic),
 // driven with real X mouse and key events under Xvfb: what only the toolkit
-// layer does (busy cursor, focus, the context menu and F1, ending during
-// start-up). The logic's answers are the scenarios'; the slider, Esc and the
-// program's own start and end are the end-to-end test's.
+// layer does (busy cursor, focus, the context menu and F1). The logic's
+// answers are the scenarios'; the slider, Esc and the program's own start and
+// end are the end-to-end test's.
 #include <gtest/gtest.h>
 
 #include <wx/listbox.h>
@@ -144,13 +144,6 @@ TEST_F(MainWindowTest, StartUpFillsTheControlsAndTheFocusStaysVisible) {
     EXPECT_TRUE(gtk_window_get_focus_visible(gtkWindow));
     gtk_window_set_focus_visible(gtkWindow, FALSE); // as GTK does on a pointer click
     EXPECT_TRUE(gtk_window_get_focus_visible(gtkWindow));
-}
-
-TEST_F(MainWindowTest, AMissingVoiceFolderAnsweredNoAndCancelledCloses) {
-    std::filesystem::remove(m_dir / "voice/Ninshiki/NF01.wav");
-    wxTEST_DIALOG(Start(), wxExpectModal<wxMessageDialog>(wxNO).Describe("message 105"),
-                  wxExpectModal<wxFileDialog>(wxString(), wxID_CANCEL).Describe("NF01.wav"));
-    ASSERT_TRUE(guitest::WaitFor([this] { return Window().HasEnded(); }));
 }
 
 // The about box opens from the background's context menu (a right click, then
