@@ -29,19 +29,13 @@ struct RunResult {
     std::string out; // its standard output and standard error
 };
 
-// Runs argv in the folder cwd with extra "NAME=VALUE" settings.
+// Runs argv in the folder cwd with extra "NAME=VALUE" settings (words without
+// a single quote).
 RunResult RunProgram(const Lines& argv, const std::string& cwd, const Lines& env = {}) {
-    auto quoted = [](const std::string& s) {
-        std::string q = "'";
-        for (char c : s)
-            q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        return q + "'";
-    };
-    std::string command = "cd " + quoted(cwd) + " && env";
-    for (const auto& word : env)
-        command += " " + quoted(word);
-    for (const auto& word : argv)
-        command += " " + quoted(word);
+    std::string command = "cd '" + cwd + "' && env";
+    for (const Lines* words : {&env, &argv})
+        for (const auto& word : *words)
+            command += " '" + word + "'";
     RunResult result;
     FILE* pipe = popen((command + " </dev/null 2>&1").c_str(), "r");
     char buf[4096];
@@ -77,10 +71,8 @@ void ExpectCp932Crlf(const std::string& path) {
     bool exact = false;
     EXPECT_EQ(platform::Utf8ToCp932(platform::Cp932ToUtf8(bytes), &exact), bytes) << path;
     EXPECT_TRUE(exact && bytes.ends_with("\r\n")) << path;
-    std::size_t lf = 0, crlf = 0;
-    for (std::size_t i = 0; (i = bytes.find('\n', i)) != std::string::npos; ++i, ++lf)
-        crlf += i > 0 && bytes[i - 1] == '\r';
-    EXPECT_EQ(lf, crlf) << path;
+    for (std::size_t i = bytes.find('\n'); i != std::string::npos; i = bytes.find('\n', i + 1))
+        ASSERT_TRUE(i > 0 && bytes[i - 1] == '\r') << path << ": a bare LF at " << i;
 }
 
 void CheckDemoSet(const std::string& dir) {

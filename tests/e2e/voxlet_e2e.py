@@ -5,9 +5,9 @@ and with real X pointer clicks (xdotool), inside an X server and a D-Bus
 session of its own (run_with_xvfb.sh --dbus). Usage: voxlet_e2e.py VOXLET WORK
 
 The program runs from WORK/bin (Voxlet.ini beside it) in the scenarios' voice
-set; it sets the volume, plays a Tiko voice and is closed with 閉じる (status
-0), or is ended by SIGTERM over a message box or SIGINT over the settings
-dialog (killed by that signal). Each time the volume must be saved.
+set; it sets the volume, plays a Tiko voice and is closed with Esc (status 0),
+or is ended by SIGTERM over a message box or SIGINT over the settings dialog
+(killed by that signal). Each time the volume must be saved.
 """
 import os
 import shutil
@@ -79,7 +79,7 @@ def click(node):
 
 def running(work, env, volume, steps, signum=None):
     """Starts the program, sets the volume, runs steps(app, window), ends it
-    with 閉じる or the signal and checks the exit status and the saved volume."""
+    with Esc or the signal and checks the exit status and the saved volume."""
     proc = subprocess.Popen([os.path.join(work, "bin", "voxlet")], cwd=os.path.join(work, "data"),
                             env=env)
     try:
@@ -101,7 +101,7 @@ def running(work, env, volume, steps, signum=None):
         if signum:
             proc.send_signal(signum)
         else:
-            button(window, "閉じる")
+            subprocess.run(["xdotool", "key", "Escape"], check=True)
         status = -signum if signum else 0
         try:
             if proc.wait(timeout=30) != status:

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <wx/app.h>
-#include <wx/listbox.h>
 #include <wx/stopwatch.h>
 #include <wx/testing.h>
 #include <wx/timer.h>
@@ -56,29 +55,9 @@ inline void ClickAt(const wxPoint& screen, int button = 1) {
     Pump(60);
 }
 
-inline void Click(const wxWindow* window, int button = 1) {
+inline void Click(const wxWindow* window) {
     const wxRect r = window->GetScreenRect();
-    ClickAt(wxPoint(r.x + r.width / 2, r.y + r.height / 2), button);
-}
-
-// The screen point in the middle of list entry `index` (which must be visible).
-inline wxPoint ListItemPoint(const wxListBox* list, int index) {
-    const wxSize size = list->GetClientSize();
-    int first = -1, last = -1;
-    for (int y = 0; y < size.y && (first < 0 || last == y - 1); ++y) {
-        if (list->HitTest(wxPoint(size.x / 3, y)) == index) {
-            first = first < 0 ? y : first;
-            last = y;
-        }
-    }
-    return first < 0 ? wxDefaultPosition
-                     : list->ClientToScreen(wxPoint(size.x / 3, (first + last) / 2));
-}
-
-// Presses and releases a key (wxKeyCode) at the window under the pointer.
-inline void PressKey(int keyCode) {
-    wxUIActionSimulator().Char(keyCode);
-    Pump(60);
+    ClickAt(wxPoint(r.x + r.width / 2, r.y + r.height / 2));
 }
 
 // Saves the screen area of a window as artifacts/NAME of the build folder (PNG,

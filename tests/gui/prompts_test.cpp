@@ -34,50 +34,41 @@ std::string LabelText(GtkWidget* widget) {
 
 } // namespace
 
+// Each style as the box shows it (the program's name as caption, the text, the
+// style bits, the program's own button labels whatever the system language:
+// the tests run under LANG=C) and the answer of each button.
 TEST(WxMessages, CaptionIsTheApplicationNameAndAnswersMapToIds) {
-    voxwx::WxPrompts prompts;
-    std::string caption, message, buttons; // buttons: the labels, "|" between them
-    long style = 0;
-    auto answer = [&](int id) {
-        return Inspect<wxMessageDialog>([&, id](wxMessageDialog* dlg) {
-            caption = dlg->GetCaption().utf8_string();
-            message = dlg->GetMessage().utf8_string();
-            style = dlg->GetMessageDialogStyle();
-            buttons = (dlg->GetYesLabel() + "|" + dlg->GetNoLabel() + "|" + dlg->GetOKLabel() +
-                       "|" + dlg->GetHelpLabel())
-                          .utf8_string();
-            return id;
-        });
-    };
-    MessageStyle question;
-    question.buttons = MsgButtons::YesNo;
-    question.icon = MsgIcon::Question;
-    question.defaultButton = kIdNo;
-    int rc = 0;
-    wxTEST_DIALOG(rc = prompts.Message(105, "見つかりません。\n次の行", question),
-                  answer(wxID_YES));
-    EXPECT_EQ(rc, kIdYes);
-    EXPECT_EQ(caption, "voxlet_gui_tests"); // the program's name
-    EXPECT_EQ(message, "見つかりません。\n次の行");
+    const std::string text = "見つかりません。\n次の行", extra = "データフォルダー指定";
+    const MessageStyle question{MsgButtons::YesNo, MsgIcon::Question, kIdNo, {}},
+        three{MsgButtons::YesNo, MsgIcon::Question, kIdNo, extra},
+        error{MsgButtons::Ok, MsgIcon::Error, 0, {}};
     const long yesNo = wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION;
-    EXPECT_EQ(style & yesNo, yesNo);
-    wxTEST_DIALOG(rc = prompts.Message(105, "x", question), answer(wxID_NO));
-    EXPECT_EQ(rc, kIdNo);
-    // The program's own labels, whatever the system language (the tests run
-    // under LANG=C); a third button answers kIdExtra.
-    EXPECT_EQ(style & wxHELP, 0);
-    EXPECT_THAT(buttons, ::testing::StartsWith("はい(_Y)|いいえ(_N)|"));
-    question.extraButton = "データフォルダー指定";
-    wxTEST_DIALOG(rc = prompts.Message(105, "x", question), answer(wxID_HELP));
-    EXPECT_EQ(rc, kIdExtra);
-    EXPECT_THAT(buttons, ::testing::EndsWith("|データフォルダー指定"));
-
-    MessageStyle error;
-    error.icon = MsgIcon::Error;
-    wxTEST_DIALOG(rc = prompts.Message(125, "音声の再生に失敗しました", error), answer(wxID_OK));
-    EXPECT_EQ(rc, kIdOk);
-    EXPECT_EQ(style & (wxOK | wxYES_NO | wxICON_ERROR), wxOK | wxICON_ERROR);
-    EXPECT_THAT(buttons, ::testing::HasSubstr("|OK|"));
+    const struct {
+        const MessageStyle& style;
+        int press, answer;
+        long mask, bits;    // the style bits in mask are bits
+        std::string labels; // in "yes|no|ok|extra", the labels
+    } cases[] = {
+        {question, wxID_YES, kIdYes, yesNo | wxHELP, yesNo, "はい(_Y)|いいえ(_N)|"},
+        {question, wxID_NO, kIdNo, yesNo | wxHELP, yesNo, "はい(_Y)|いいえ(_N)|"},
+        {three, wxID_HELP, kIdExtra, yesNo, yesNo, "|" + extra},
+        {error, wxID_OK, kIdOk, wxOK | wxYES_NO | wxICON_ERROR, wxOK | wxICON_ERROR, "|OK|"},
+    };
+    for (const auto& c : cases) {
+        int rc = 0;
+        wxTEST_DIALOG(rc = voxwx::WxPrompts().Message(105, text, c.style),
+                      Inspect<wxMessageDialog>([&c, &text](wxMessageDialog* dlg) {
+                          EXPECT_EQ(dlg->GetCaption().utf8_string(), "voxlet_gui_tests");
+                          EXPECT_EQ(dlg->GetMessage().utf8_string(), text);
+                          EXPECT_EQ(dlg->GetMessageDialogStyle() & c.mask, c.bits);
+                          EXPECT_THAT((dlg->GetYesLabel() + "|" + dlg->GetNoLabel() + "|" +
+                                       dlg->GetOKLabel() + "|" + dlg->GetHelpLabel())
+                                          .utf8_string(),
+                                      ::testing::HasSubstr(c.labels));
+                          return c.press;
+                      }));
+        EXPECT_EQ(rc, c.answer);
+    }
 }
 
 TEST(WxFileDialogs, OpenAndSaveRunTheStandardDialogs) {

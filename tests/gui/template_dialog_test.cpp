@@ -1,18 +1,19 @@
-// The wx dialog host with a small template: the routing of clicks, keys,
-// timers and close requests to the dialog logic. (The main and settings
-// windows' tests build every other kind of control.)
+// The wx dialog host: every template of the program becomes a window with the
+// table's controls and states, and a small template shows the routing of
+// clicks, choices, keys, timers and close requests to the dialog logic.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <wx/listbox.h>
+#include <wx/choice.h>
+#include <wx/slider.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
 #include "gui/gui_support.h"
 #include "platform/dialog_host.h"
 #include "platform/dialog_template.h"
+#include "resources/templates.h"
 #include "ui/about_dlg.h"
 #include "ui/wx/wx_prompts.h"
 #include "ui/wx/wx_template_dialog.h"
@@ -24,6 +25,7 @@ using namespace platform;
 
 namespace {
 
+constexpr std::string_view kItems[] = {"x", "y"};
 constexpr ControlTemplate kControls[] = {
     {10, ControlKind::Radio, 5, 5, 60, 10, kStartsGroup, "Alpha"},
     {11, ControlKind::Radio, 5, 17, 60, 10, kNone, "Beta"},
@@ -33,6 +35,8 @@ constexpr ControlTemplate kControls[] = {
     {1, ControlKind::DefButton, 140, 70, 40, 14, kTabStop, "OK"},
     {2, ControlKind::Button, 140, 88, 40, 14, kTabStop, "Cancel"},
     {30, ControlKind::Button, 90, 88, 40, 14, kTabStop | kDisabled, "Off"},
+    {40, ControlKind::Combo, 70, 50, 60, 40, kTabStop, "", kItems},
+    {50, ControlKind::Trackbar, 170, 5, 15, 60, kVertical, ""},
 };
 const DialogTemplate kTemplate{900, "Test dialog", 190, 110, "MS UI Gothic", 9, kControls};
 
@@ -45,7 +49,7 @@ void LeakOnPurpose() {
 
 class RecordingLogic : public ModalDialogLogic {
 public:
-    const DialogTemplate& Template() const override { return kTemplate; }
+    const DialogTemplate& Template() const override { return *tpl; }
     void OnInitDialog(DialogHost&) override {}
     void OnCommand(DialogHost& host, int id, int notification) override {
         commands.emplace_back(id, notification);
@@ -54,6 +58,8 @@ public:
         ModalDialogLogic::OnCommand(host, id, notification);
     }
     void OnTimer(DialogHost&, int) override { ++ticks; }
+    void OnVScroll(DialogHost&) override { commands.emplace_back(50, 0); }
+    const DialogTemplate* tpl = &kTemplate;
     std::vector<std::pair<int, int>> commands;
     int ticks = 0;
     bool leaks = false;
@@ -65,6 +71,7 @@ protected:
         if (m_dialog) {
             m_dialog->FinishDialog();
             m_dialog->Destroy();
+            m_dialog = nullptr;
             guitest::Pump(30);
         }
     }
@@ -87,6 +94,41 @@ protected:
 
 } // namespace
 
+// Each window's caption, and each control's label, state, combo items,
+// trackbar range and default button as its table gives them; a screenshot of
+// each in artifacts/.
+TEST_F(TemplateDialogTest, BuildsEveryTemplateWithItsControlsAndStates) {
+    const std::pair<const DialogTemplate*, const char*> windows[] = {
+        {&MainDialogTemplate(), "main-window.png"},
+        {&AboutDialogTemplate(), "about.png"},
+        {&DefineDialogTemplate(), "settings.png"}};
+    for (auto [t, screenshot] : windows) {
+        m_logic.tpl = t;
+        auto& d = Make();
+        EXPECT_EQ(d.GetTitle().utf8_string(), t->caption);
+        for (const ControlTemplate& c : t->controls) {
+            if (c.id <= 0)
+                continue;
+            SCOPED_TRACE(testing::Message() << t->id << "/" << c.id);
+            wxWindow* w = d.Control(c.id);
+            ASSERT_NE(w, nullptr);
+            EXPECT_EQ(w->IsThisEnabled(), !(c.flags & kDisabled));
+            EXPECT_EQ(w->IsShown(), !(c.flags & kHidden));
+            if (c.kind == ControlKind::Combo) {
+                EXPECT_EQ(static_cast<wxChoice*>(w)->GetCount(), c.items.size());
+            } else if (c.kind == ControlKind::Trackbar) {
+                EXPECT_EQ(static_cast<wxSlider*>(w)->GetMax(), 100);
+            } else if (c.kind != ControlKind::List && c.kind != ControlKind::Edit &&
+                       c.kind != ControlKind::Icon) {
+                EXPECT_EQ(w->GetLabel().utf8_string(), c.label);
+            }
+            EXPECT_EQ(d.GetDefaultItem() == w, c.kind == ControlKind::DefButton);
+        }
+        guitest::SaveScreenshot(d, screenshot);
+        TearDown();
+    }
+}
+
 TEST_F(TemplateDialogTest, UserInputReachesTheLogic) {
     auto& d = Make();
     d.ListAdd(20, "first");
@@ -96,20 +138,28 @@ TEST_F(TemplateDialogTest, UserInputReachesTheLogic) {
     ClickOn(12);
     ClickOn(30); // disabled
     EXPECT_TRUE(d.IsItemChecked(11) && d.IsItemChecked(12));
-    guitest::ClickAt(guitest::ListItemPoint(static_cast<wxListBox*>(d.Control(20)), 1), 2);
-    ASSERT_TRUE(guitest::WaitFor([this] { return m_logic.commands.size() >= 4; }));
-    // The close box does nothing while Cancel is disabled (Esc and the close
-    // box with Cancel enabled: the main window's tests).
+    // The toolkit's notifications of a choice and of a slider the user moves.
+    for (auto [id, type] : {std::pair{40, wxEVT_CHOICE}, std::pair{50, wxEVT_SLIDER}}) {
+        wxCommandEvent event(type, d.Control(id)->GetId());
+        event.SetEventObject(d.Control(id));
+        d.Control(id)->GetEventHandler()->ProcessEvent(event);
+    }
+    d.SetItemText(12, "Relabelled");
+    EXPECT_EQ(d.Control(12)->GetLabel(), "Relabelled");
+    guitest::ClickAt(d.Control(20)->ClientToScreen(wxPoint(10, 8)), 2); // on "first"
+    ASSERT_TRUE(guitest::WaitFor([this] { return m_logic.commands.size() >= 6; }));
+    // The close box does nothing while Cancel is disabled (Esc with Cancel
+    // enabled: the end-to-end test).
     d.EnableItem(kIdCancel, false);
     d.Close();
     guitest::Pump(50);
     EXPECT_FALSE(d.HasEnded());
-    guitest::PressKey(WXK_RETURN);
+    wxUIActionSimulator().Char(WXK_RETURN);
     ASSERT_TRUE(guitest::WaitFor([&d] { return d.HasEnded(); }));
     EXPECT_THAT(m_logic.commands,
                 ElementsAre(Pair(11, kNotifyClicked), Pair(11, kNotifyClicked),
-                            Pair(12, kNotifyClicked), Pair(20, kNotifyDoubleClick),
-                            Pair(kIdOk, kNotifyClicked)));
+                            Pair(12, kNotifyClicked), Pair(40, kNotifySelChange), Pair(50, 0),
+                            Pair(20, kNotifyDoubleClick), Pair(kIdOk, kNotifyClicked)));
     EXPECT_EQ(d.Result(), kIdOk);
 }
 
@@ -127,16 +177,13 @@ TEST_F(TemplateDialogTest, ALeakInAClickHandlerIsReported) {
         EXPECT_EQ(m_logic.commands.size(), 1u);
         return;
     }
+    testsupport::TempDir out;
     const std::string command =
         "VOXLET_LEAK_IN_HANDLER=1 " + std::filesystem::read_symlink("/proc/self/exe").string() +
-        " --gtest_filter=TemplateDialogTest.ALeakInAClickHandlerIsReported 2>&1";
-    std::FILE* child = popen(command.c_str(), "r");
-    ASSERT_NE(child, nullptr);
-    std::string output;
-    char chunk[4096];
-    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, child)) > 0;)
-        output.append(chunk, n);
-    EXPECT_NE(pclose(child), 0);
+        " --gtest_filter=TemplateDialogTest.ALeakInAClickHandlerIsReported >'" + out / "log" +
+        "' 2>&1";
+    EXPECT_NE(std::system(command.c_str()), 0);
+    const std::string output = testsupport::ReadFile(out / "log");
     EXPECT_THAT(output, HasSubstr("LeakSanitizer: detected memory leaks"));
     EXPECT_THAT(output, HasSubstr(" in LeakOnPurpose "));
     EXPECT_THAT(output, HasSubstr("OnCommand"));
