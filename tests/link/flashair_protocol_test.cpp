@@ -13,12 +13,15 @@ using platform::HttpResult;
 TEST_F(LinkTest, FlashAirProtocolRunsOverAnyTransport) {
     const HttpResult yes{true, "SUCCESS\r\n", ""}, down{false, "", "x"};
     const std::string url = "http://card/upload.cgi", get = "GET " + url + "?UPDIR=/ADDON 16";
-    const std::string post = "POST " + url +
-                             " multipart/form-data;boundary=" + std::string(24, '=') + "\n" +
-                             BuildFlashAirBody("A.wav", "ab", 2);
+    // A one-byte upload, its body written out.
+    const std::string b(24, '=');
+    const std::string post = "POST " + url + " multipart/form-data;boundary=" + b + "\n--" + b +
+                             "\r\nContent-Disposition: form-data; name=\"upload.cgi\";filename="
+                             "\"A.wav\"\r\n--" +
+                             b + "\r\n\r\na\r\n--" + b + "--\r\n";
     const std::string traced = "http get " + url + "?UPDIR=/ADDON -> ";
     const std::string got = traced + "\"SUCCESS\\x0D\\x0A\"",
-                      posted = "http post " + url + " name=A.wav size=2 -> ";
+                      posted = "http post " + url + " name=A.wav size=1 -> ";
     const std::string failure = "message - none: FlashAirとの通信に失敗しました[card: x] -> OK";
     const struct {
         std::deque<HttpResult> replies;
@@ -35,7 +38,8 @@ TEST_F(LinkTest, FlashAirProtocolRunsOverAnyTransport) {
          {traced + "\"SUCCESS\\x0D\\x0A<html>a\"", posted + "ok"},
          {}},
         {{{true, "ERROR", ""}}, true, false, {get}, {traced + "\"ERROR\""}, {}},
-        {{{true, "success", ""}}, true, false, {get}, {traced + "\"success\""}, {}},
+        // Bytes outside ' ' to '~' are shown in hex.
+        {{{true, "success\x7F~", ""}}, true, false, {get}, {traced + "\"success\\x7F~\""}, {}},
         {{{true, "SUCCES", ""}}, true, false, {get}, {traced + "\"SUCCES\""}, {}},
         {{{true, " SUCCESS", ""}}, true, false, {get}, {traced + "\" SUCCESS\""}, {}},
         {{down}, true, false, {get}, {traced + "error x"}, {failure}},
@@ -48,7 +52,7 @@ TEST_F(LinkTest, FlashAirProtocolRunsOverAnyTransport) {
         fake.replies = c.replies;
         m_services.http = &fake;
         m_log.clear();
-        EXPECT_EQ(PutFlashAirFile(m_services, "card", "A.wav", "ab", 2, true, c.report), c.put);
+        EXPECT_EQ(PutFlashAirFile(m_services, "card", "A.wav", "a", 1, true, c.report), c.put);
         EXPECT_EQ(fake.sent, c.sent);
         EXPECT_EQ(HttpLines(), c.trace);
         EXPECT_EQ(Messages(), c.messages);
@@ -66,7 +70,7 @@ TEST_F(LinkTest, FlashAirProtocolRunsOverAnyTransport) {
     // Without a transport every exchange fails with a message, and nothing crashes.
     m_services.http = nullptr;
     m_log.clear();
-    EXPECT_FALSE(PutFlashAirFile(m_services, "card", "A.wav", "ab", 2, true, true));
+    EXPECT_FALSE(PutFlashAirFile(m_services, "card", "A.wav", "a", 1, true, true));
     EXPECT_EQ(Messages(), Lines{"message - none: FlashAirとの通信に失敗しました[card: no HTTP "
                                 "transport is installed] -> OK"});
 }
