@@ -40,9 +40,9 @@ TEST_F(LinkTest, TransportFailuresAndStatusesAsTheClientSeesThem) {
     EXPECT_EQ(answered.get(), 2);
     EXPECT_EQ(HttpLines().front(), "http get http://" + server + "/upload.cgi?UPDIR=/ADDON -> \"" +
                                        "SUCCESS" + std::string(9, 'S') + "\"");
-    // A refused connection: one message that names the card as the settings
-    // write it, then the transport's text.
-    const std::string host = linktest::RefusedHost();
+    // A refused connection (a port whose listener is gone): one message that names the card as the
+    // settings write it, then the transport's text.
+    const std::string host = "127.0.0.1:" + std::to_string(testsupport::Socket::Listen().Port());
     EXPECT_FALSE(PutFlashAirFile(m_services, host, "TEMP.wav", "x", 1, true, true));
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_TRUE(Messages()[0].starts_with(kFailure + host + ": ")) << Messages()[0];

@@ -81,10 +81,6 @@ std::future<int> Serve(const Socket& listener, std::string reply) {
     });
 }
 
-std::string RefusedHost() {
-    return "127.0.0.1:" + std::to_string(Socket::Listen().Port());
-}
-
 std::string RawExchange(int port, std::string_view request, bool shutdownWrite, int timeoutMs) {
     const Socket s = Socket::Connect(port);
     if (!s.Valid())

@@ -44,9 +44,6 @@ struct FakeTransport final : platform::HttpTransport {
 // for a second; gives the number answered.
 std::future<int> Serve(const testsupport::Socket& listener, std::string reply);
 
-// An address on 127.0.0.1 where nothing listens.
-std::string RefusedHost();
-
 // The start of the message of a failed exchange, before the card's address.
 inline const std::string kFailure = "message - none: FlashAirとの通信に失敗しました[";
 
