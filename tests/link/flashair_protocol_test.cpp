@@ -1,7 +1,8 @@
-// The FlashAir protocol over an in-memory transport: no libcurl, no socket.
+// The FlashAir protocol over an in-memory transport: which requests go out,
+// what the trace shows, which failures are reported.
 #include <gtest/gtest.h>
 
-#include <deque>
+#include <cstring>
 
 #include "link/flashair_client.h"
 #include "link/link_fixture.h"
@@ -9,39 +10,18 @@
 using Lines = std::vector<std::string>;
 using platform::HttpResult;
 
-namespace {
-
-// Records each exchange and answers with the next canned result.
-struct FakeTransport final : platform::HttpTransport {
-    HttpResult Get(const std::string& url, std::size_t capacity) override {
-        return Next("GET " + url + " " + std::to_string(capacity));
-    }
-    HttpResult Post(const std::string& url, const std::string& type,
-                    const std::string& body) override {
-        return Next("POST " + url + " " + type + "\n" + body);
-    }
-    HttpResult Next(std::string exchange) {
-        sent.push_back(std::move(exchange));
-        if (replies.empty())
-            return HttpResult{false, "", "an exchange too many"};
-        const HttpResult next = replies.front();
-        replies.pop_front();
-        return next;
-    }
-    std::deque<HttpResult> replies;
-    Lines sent;
-};
-
-} // namespace
-
 TEST_F(LinkTest, FlashAirProtocolRunsOverAnyTransport) {
-    const HttpResult yes{true, "SUCCESS\r\n", ""}, no{true, "ERROR", ""}, down{false, "", "x"};
+    const HttpResult yes{true, "SUCCESS\r\n", ""}, down{false, "", "x"};
     const std::string url = "http://card/upload.cgi", get = "GET " + url + "?UPDIR=/ADDON 16";
-    const std::string post = "POST " + url +
-                             " multipart/form-data;boundary=" + std::string(24, '=') + "\n" +
-                             BuildFlashAirBody("A.wav", "ab", 2);
-    const std::string got = "http get " + url + "?UPDIR=/ADDON -> \"SUCCESS\\x0D\\x0A\"";
-    const std::string posted = "http post " + url + " name=A.wav size=2 -> ";
+    // A one-byte upload, its body written out.
+    const std::string b(24, '=');
+    const std::string post = "POST " + url + " multipart/form-data;boundary=" + b + "\n--" + b +
+                             "\r\nContent-Disposition: form-data; name=\"upload.cgi\";filename="
+                             "\"A.wav\"\r\n--" +
+                             b + "\r\n\r\na\r\n--" + b + "--\r\n";
+    const std::string traced = "http get " + url + "?UPDIR=/ADDON -> ";
+    const std::string got = traced + "\"SUCCESS\\x0D\\x0A\"",
+                      posted = "http post " + url + " name=A.wav size=1 -> ";
     const std::string failure = "message - none: FlashAirとの通信に失敗しました[card: x] -> OK";
     const struct {
         std::deque<HttpResult> replies;
@@ -49,26 +29,48 @@ TEST_F(LinkTest, FlashAirProtocolRunsOverAnyTransport) {
         Lines sent, trace, messages;
     } cases[] = {
         {{yes, yes}, true, true, {get, post}, {got, posted + "ok"}, {}},
-        {{no}, true, false, {get}, {"http get " + url + "?UPDIR=/ADDON -> \"ERROR\""}, {}},
-        {{down}, true, false, {get}, {"http get " + url + "?UPDIR=/ADDON -> error x"}, {failure}},
+        // Only a folder reply that starts with SUCCESS lets the POST go; the
+        // trace shows at most its first 16 bytes.
+        {{{true, "SUCCESS\r\n<html>and more</html>", ""}, yes},
+         true,
+         true,
+         {get, post},
+         {traced + "\"SUCCESS\\x0D\\x0A<html>a\"", posted + "ok"},
+         {}},
+        {{{true, "ERROR", ""}}, true, false, {get}, {traced + "\"ERROR\""}, {}},
+        // Bytes outside ' ' to '~' are shown in hex.
+        {{{true, "success\x7F~", ""}}, true, false, {get}, {traced + "\"success\\x7F~\""}, {}},
+        {{{true, "SUCCES", ""}}, true, false, {get}, {traced + "\"SUCCES\""}, {}},
+        {{{true, " SUCCESS", ""}}, true, false, {get}, {traced + "\" SUCCESS\""}, {}},
+        {{down}, true, false, {get}, {traced + "error x"}, {failure}},
         // Without the report flag a failed GET shows nothing; a failed POST always shows.
-        {{down}, false, false, {get}, {"http get " + url + "?UPDIR=/ADDON -> error x"}, {}},
+        {{down}, false, false, {get}, {traced + "error x"}, {}},
         {{yes, down}, false, false, {get, post}, {got, posted + "error x"}, {failure}},
     };
     for (const auto& c : cases) {
-        FakeTransport fake;
+        linktest::FakeTransport fake;
         fake.replies = c.replies;
         m_services.http = &fake;
         m_log.clear();
-        EXPECT_EQ(PutFlashAirFile(m_services, "card", "A.wav", "ab", 2, true, c.report), c.put);
+        EXPECT_EQ(PutFlashAirFile(m_services, "card", "A.wav", "a", 1, true, c.report), c.put);
         EXPECT_EQ(fake.sent, c.sent);
         EXPECT_EQ(HttpLines(), c.trace);
         EXPECT_EQ(Messages(), c.messages);
     }
+    // A reply fills at most the capacity, without a terminator when it is full.
+    linktest::FakeTransport fake;
+    fake.replies = {{true, std::string(100, 'S'), ""}, {true, "ab", ""}};
+    m_services.http = &fake;
+    char reply[17];
+    std::memset(reply, '#', sizeof reply);
+    EXPECT_TRUE(HttpGetReply(m_services, "http://card/x", reply, 16, true));
+    EXPECT_EQ(std::string(reply, 17), std::string(16, 'S') + "#");
+    EXPECT_TRUE(HttpGetReply(m_services, "http://card/x", reply, 16, true));
+    EXPECT_EQ(std::string(reply, 4), std::string("ab\0S", 4));
     // Without a transport every exchange fails with a message, and nothing crashes.
     m_services.http = nullptr;
     m_log.clear();
-    EXPECT_FALSE(PutFlashAirFile(m_services, "card", "A.wav", "ab", 2, true, true));
+    EXPECT_FALSE(PutFlashAirFile(m_services, "card", "A.wav", "a", 1, true, true));
     EXPECT_EQ(Messages(), Lines{"message - none: FlashAirとの通信に失敗しました[card: no HTTP "
                                 "transport is installed] -> OK"});
 }

@@ -56,65 +56,29 @@ std::string Hex(std::string_view bytes) {
     return out;
 }
 
-FakeServer::FakeServer(Mode mode, std::string reply)
-    : m_mode(mode), m_reply(std::move(reply)), m_listen(Socket::Listen()) {
-    if (!m_listen.Valid())
-        throw std::runtime_error("cannot listen");
-    m_port = m_listen.Port();
-    m_thread = std::thread([this] { Run(); });
+platform::HttpResult FakeTransport::Next(std::string exchange) {
+    sent.push_back(std::move(exchange));
+    if (replies.empty())
+        return platform::HttpResult{false, "", "an exchange too many"};
+    const platform::HttpResult next = replies.front();
+    replies.pop_front();
+    return next;
 }
 
-FakeServer::~FakeServer() {
-    m_stop = true;
-    m_thread.join();
-}
-
-void FakeServer::Run() {
-    while (!m_stop) {
-        if (!m_listen.Valid()) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            continue;
+std::future<int> Serve(const Socket& listener, std::string reply) {
+    return std::async(std::launch::async, [&listener, reply = std::move(reply)] {
+        int answered = 0;
+        for (; listener.Readable(1000); ++answered) {
+            const Socket client = listener.Accept();
+            std::string request;
+            ReadUntil(client, request, Clock::now() + std::chrono::seconds(3), RequestComplete);
+            client.Send(reply);
+            client.ShutdownWrite();
+            std::string sink; // until the client closes
+            ReadUntil(client, sink, Clock::now() + std::chrono::milliseconds(500));
         }
-        if (!m_listen.Readable(20))
-            continue;
-        const Socket client = m_listen.Accept();
-        if (!client.Valid())
-            continue;
-        ++m_connections;
-        std::string request;
-        ReadUntil(client, request, Clock::now() + std::chrono::seconds(3), RequestComplete);
-        if (m_mode == Mode::ReplyOnce)
-            m_listen.Close(); // before replying, so that the next request is refused
-        client.Send(m_reply);
-        client.ShutdownWrite();
-        std::string sink; // until the client closes
-        ReadUntil(client, sink, Clock::now() + std::chrono::milliseconds(500));
-    }
-}
-
-int RefusedPort() {
-    return Socket::Listen().Port();
-}
-
-std::string RefusedText() {
-    return testsupport::WindowsBuild() ? "The attempt to connect to the server failed."
-                                       : "Couldn't connect to server";
-}
-
-std::string ConnectTimeOutText() {
-    return testsupport::WindowsBuild() ? "The operation timed out" : "Timeout was reached";
-}
-
-std::string TooSlowText() {
-    // Wine's WinINet reports a receive time-out as the end of the connection
-    // (Windows: "The operation timed out").
-    return testsupport::WindowsBuild() ? "The connection with the server has been terminated."
-                                       : "Operation too slow";
-}
-
-std::string HttpReply(std::string_view body, int status) {
-    return "HTTP/1.1 " + std::to_string(status) + (status == 200 ? " OK" : " Error") +
-           "\r\nContent-Type: text/plain\r\nConnection: close\r\n\r\n" + std::string(body);
+        return answered;
+    });
 }
 
 std::string RawExchange(int port, std::string_view request, bool shutdownWrite, int timeoutMs) {
@@ -129,15 +93,6 @@ std::string RawExchange(int port, std::string_view request, bool shutdownWrite, 
     return reply;
 }
 
-std::vector<std::string> LinesStartingWith(const std::vector<std::string>& log,
-                                           std::string_view prefix) {
-    std::vector<std::string> out;
-    for (const auto& line : log)
-        if (line.starts_with(prefix))
-            out.push_back(line);
-    return out;
-}
-
 } // namespace linktest
 
 void LinkTest::SetUp() {
@@ -149,6 +104,14 @@ void LinkTest::SetUp() {
     PlayerTest::SetUp();
     m_services.http = m_http.get();
     m_services.httpTrace = [this](const std::string& l) { m_log.push_back(l); };
+}
+
+std::vector<std::string> LinkTest::LogLines(std::string_view prefix) const {
+    std::vector<std::string> out;
+    for (const auto& line : m_log)
+        if (line.starts_with(prefix))
+            out.push_back(line);
+    return out;
 }
 
 CVoicePlayer& LinkTest::Player() {

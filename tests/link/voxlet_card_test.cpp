@@ -24,20 +24,21 @@ namespace {
 
 class VoxletCardTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        unsetenv("http_proxy");
-        setenv("no_proxy", "*", 1);
-        std::filesystem::create_directories(m_card.Path() + "/ADDON");
-    }
+    void SetUp() override { std::filesystem::create_directories(m_card.Path() + "/ADDON"); }
+    // The body of the reply to a GET of the target.
     std::string Get(CardProcess& card, const std::string& target) {
-        return RawExchange(card.Port(), "GET " + target + " HTTP/1.1\r\nHost: x\r\n\r\n");
+        return BodyOf(RawExchange(card.Port(), "GET " + target + " HTTP/1.1\r\nHost: x\r\n\r\n"));
     }
-    static std::string PostHead(const std::string& contentType, std::size_t length) {
-        return "POST /upload.cgi HTTP/1.1\r\nHost: x\r\nContent-Type: " + contentType +
-               "\r\nContent-Length: " + std::to_string(length) + "\r\n\r\n";
+    static std::string PostHead(std::size_t length) {
+        return "POST /upload.cgi HTTP/1.1\r\nHost: x\r\nContent-Type: "
+               "multipart/form-data;boundary=" +
+               std::string(FLASHAIR_BOUNDARY) + "\r\nContent-Length: " + std::to_string(length) +
+               "\r\n\r\n";
     }
-    std::string Post(CardProcess& card, const std::string& contentType, const std::string& body) {
-        return RawExchange(card.Port(), PostHead(contentType, body.size()) + body);
+    // The reply to an upload of the bytes under the name.
+    std::string Post(CardProcess& card, const std::string& name, const std::string& bytes) {
+        const std::string body = BuildFlashAirBody(name, bytes.data(), bytes.size());
+        return BodyOf(RawExchange(card.Port(), PostHead(body.size()) + body));
     }
     static std::string BodyOf(const std::string& reply) {
         const std::size_t end = reply.find("\r\n\r\n");
@@ -55,24 +56,21 @@ TEST_F(VoxletCardTest, EscapesPrintedBytesAndWritesNothingOutsideTheRoot) {
     // A decoded folder name cannot forge a robot line or a terminal escape;
     // well-formed UTF-8 other than C1 controls stays readable.
     const std::string target = "/upload.cgi?UPDIR=/A%0Arobot:%20x%1B[2J%C2%9B%E9%9F%B3%FF";
-    EXPECT_EQ(BodyOf(Get(card, target)), "SUCCESS");
+    EXPECT_EQ(Get(card, target), "SUCCESS");
     EXPECT_EQ(card.OutputLines(1),
               std::vector<std::string>{
                   "GET " + target + " -> SUCCESS folder=/A\\x0Arobot: x\\x1B[2J\\xC2\\x9B音\\xFF"});
     const std::string outsideName = std::filesystem::path(m_outside.Path()).filename().string();
     for (const std::string& updir :
          {"/.."s, "/../" + outsideName, "/ADDON/../../x"s, "/%2E%2E/x"s, "\\..\\x"s})
-        EXPECT_EQ(BodyOf(Get(card, "/upload.cgi?UPDIR=" + updir)), "ERROR") << updir;
+        EXPECT_EQ(Get(card, "/upload.cgi?UPDIR=" + updir), "ERROR") << updir;
     // File names that climb are refused, and so is a symbolic link in the
     // file's place.
-    EXPECT_EQ(BodyOf(Get(card, "/upload.cgi?UPDIR=/")), "SUCCESS");
-    const std::string type = "multipart/form-data;boundary=" + std::string(FLASHAIR_BOUNDARY);
+    EXPECT_EQ(Get(card, "/upload.cgi?UPDIR=/"), "SUCCESS");
     std::filesystem::create_symlink(m_outside.Path() + "/evil", m_card.Path() + "/evil");
     for (const std::string& name :
          {"../" + outsideName + "/evil", ".."s, "..\\evil"s, "ADDON\\..\\..\\evil"s, ""s, "evil"s})
-        EXPECT_NE(BodyOf(Post(card, type, BuildFlashAirBody(name, "x", 1))).find("ERROR"),
-                  std::string::npos)
-            << name;
+        EXPECT_NE(Post(card, name, "x").find("ERROR"), std::string::npos) << name;
     EXPECT_TRUE(std::filesystem::is_empty(m_outside.Path()));
     EXPECT_TRUE(std::filesystem::is_symlink(m_card.Path() + "/evil"));
     EXPECT_FALSE(std::filesystem::exists(m_card.Path() + "/../evil"));
@@ -91,21 +89,14 @@ TEST_F(VoxletCardTest, AFailedOrCutUploadLeavesNoPartOfItsFile) {
     CardProcess card(m_card.Path());
     setrlimit(RLIMIT_FSIZE, &saved);
 
-    const std::string type = "multipart/form-data;boundary=" + std::string(FLASHAIR_BOUNDARY);
-    const std::string big(8000, 'x');
-    EXPECT_EQ(BodyOf(Get(card, "/upload.cgi?UPDIR=/ADDON")), "SUCCESS");
+    EXPECT_EQ(Get(card, "/upload.cgi?UPDIR=/ADDON"), "SUCCESS");
     for (const std::string name : {"OLD.WAV", "NEW.WAV"})
-        EXPECT_NE(
-            BodyOf(Post(card, type, BuildFlashAirBody(name, big.data(), big.size()))).find("ERROR"),
-            std::string::npos);
+        EXPECT_NE(Post(card, name, std::string(8000, 'x')).find("ERROR"), std::string::npos);
     const std::string cut = BuildFlashAirBody("CUT.WAV", "abc", 3);
-    EXPECT_EQ(RawExchange(card.Port(), PostHead(type, cut.size()) + cut.substr(0, 40), true), "");
+    EXPECT_EQ(RawExchange(card.Port(), PostHead(cut.size()) + cut.substr(0, 40), true), "");
 
     EXPECT_EQ(card.CardFile("ADDON/OLD.WAV"), "old");
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(m_card.Path() + "/ADDON"))
-        names.push_back(entry.path().filename().string());
-    EXPECT_EQ(names, std::vector<std::string>{"OLD.WAV"});
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_card.Path() + "/ADDON"), {}), 1);
 }
 
 TEST_F(VoxletCardTest, ConflictingContentLengthsAreRefused) {
@@ -139,7 +130,7 @@ TEST_F(VoxletCardTest, SlowAndSilentClientsDoNotHoldUpOthers) {
     const auto took = std::chrono::steady_clock::now() - start;
     stop = true;
     trickle.join();
-    EXPECT_EQ(BodyOf(reply), "SUCCESS");
+    EXPECT_EQ(reply, "SUCCESS");
     EXPECT_LT(took, 1s);
 
     // Up to 64 connections are read at once; one more is turned away, and
@@ -150,8 +141,8 @@ TEST_F(VoxletCardTest, SlowAndSilentClientsDoNotHoldUpOthers) {
     held.clear();
     const auto until = std::chrono::steady_clock::now() + 5s;
     std::string again;
-    while (BodyOf(again = Get(card, "/upload.cgi?UPDIR=/")) != "SUCCESS" &&
+    while ((again = Get(card, "/upload.cgi?UPDIR=/")) != "SUCCESS" &&
            std::chrono::steady_clock::now() < until)
         std::this_thread::sleep_for(100ms);
-    EXPECT_EQ(BodyOf(again), "SUCCESS");
+    EXPECT_EQ(again, "SUCCESS");
 }

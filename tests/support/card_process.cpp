@@ -50,14 +50,6 @@ std::string CardProcess::RawLog() const {
     return ReadFile(m_logPath);
 }
 
-std::size_t CardProcess::RequestCount() const {
-    const std::string log = RawLog();
-    std::size_t n = 0;
-    for (std::size_t at = 0; (at = log.find(" /upload.cgi", at)) != std::string::npos; ++at)
-        ++n;
-    return n;
-}
-
 std::string CardProcess::CardFile(const std::string& relative) const {
     return ReadFile(m_root + "/" + relative);
 }

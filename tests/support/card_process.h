@@ -24,9 +24,8 @@ public:
 
     int Port() const { return m_port; }
     std::string Host() const { return "127.0.0.1:" + std::to_string(m_port); }
-    // The raw requests logged so far, and their number.
+    // The raw requests logged so far.
     std::string RawLog() const;
-    std::size_t RequestCount() const;
     // A file below the card root ("" when missing).
     std::string CardFile(const std::string& relative) const;
     bool Running() const;
