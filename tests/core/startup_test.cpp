@@ -7,6 +7,7 @@
 #include "core/start_folder.h"
 #include "platform/dialog_host.h"
 #include "platform/paths.h"
+#include "playback/audio/recording_backend.h"
 #include "support/player_fixture.h"
 
 namespace {
@@ -23,26 +24,17 @@ protected:
     }
 };
 
+// The trackbar vectors of tests/fixtures/vectors/volume.txt.
 TEST_F(StartupTest, TrackbarPositionFromSettingsOrScale) {
-    struct Case {
-        const char* settings;
-        int pos;
-    } cases[] = {
-        {"", 40},
-        {"[SOUND]\nDEFAULT=-1\n", 40},
-        {"[SOUND]\nDEFAULT=150\n", 100},
-        {"[SOUND]\nDEFAULT=7\n", 7},
-        {"[SOUND]\nVOLUME=-1500,0\n", 0},
-        {"[SOUND]\nVOLUME=500,500\n", 40},                // equal bounds
-        {"[SOUND]\nVOLUME=-2147483648,2147483647\n", 49}, // no overflow
-    };
     PutWav("voice/Ninshiki/NF01.wav");
-    for (const auto& c : cases) {
-        Settings(c.settings);
+    for (const auto& v : testsupport::Vectors("volume.txt")) {
+        if (v[0] != "trackbar")
+            continue;
+        Settings(v[1]);
         m_player.reset();
         m_host.reset();
         InitedPlayer();
-        EXPECT_EQ(Dialog().TrackGetPos(ctl::kVolume), c.pos) << c.settings;
+        EXPECT_EQ(Dialog().TrackGetPos(ctl::kVolume), std::stoi(v[2])) << v[1];
     }
 }
 
@@ -68,25 +60,14 @@ TEST_F(StartupTest, FailedSettingsWritesAreToldOnceAndTheValueStaysForTheSession
 
 TEST_F(StartupTest, FailedAudioShowsMessage124AndStartUpGoesOn) {
     PutWav("voice/Ninshiki/NF01.wav");
-    FailAudioOpen();
+    m_audio.SetBackend(std::make_unique<RecordingAudioBackend>(
+        [this](const std::string& l) { m_log.push_back(l); },
+        RecordingAudioBackend::Options{.failOpen = true}));
     InitedPlayer();
     EXPECT_TRUE(Has(m_log, "audio open -> fail"));
     EXPECT_TRUE(Has(
         m_log, "message 124 error: 音声の初期化に失敗しました。\\n音声の再生はできません。 -> OK"));
     EXPECT_EQ(ListLines(), std::vector<std::string>{"あ"});
-}
-
-TEST_F(StartupTest, DataSpelledInAnotherLetterCaseStartsAndPlays) {
-    // A voice folder copied from a Windows disk keeps the catalogue's spelling
-    // only loosely: clips are found as the start-up check finds NF01.wav.
-    std::filesystem::rename(m_dir / "Ninshiki.csv", m_dir / "NINSHIKI.CSV");
-    PutWav("Voice/NINSHIKI/NF01.WAV");
-    PutWav("Voice/NINSHIKI/A.WAV");
-    InitedPlayer();
-    ASSERT_EQ(ListLines(), std::vector<std::string>{"あ"});
-    Dialog().ListSetSel(ctl::kClipList, 0);
-    Player().PlaySelected(Dialog());
-    EXPECT_EQ(m_log.back(), testsupport::Native("audio play ./voice/Ninshiki/a.wav -> ok"));
 }
 
 TEST_F(StartupTest, TheMissingClipsQuestionChoosesADataFolderThatLaterStartsEnter) {
