@@ -1,5 +1,6 @@
-// Catalogue rows and files: which rows are taken, what each field holds, and
-// how the loader copes with odd files; how the sequencer reads play-list rows.
+// Catalogue rows: which rows are taken and what each field holds (the
+// scenario catalogue_long_rows holds long and odd rows in a file); how the
+// sequencer reads play-list rows.
 #include <gtest/gtest.h>
 
 #include "core/catalogue.h"
@@ -47,33 +48,6 @@ TEST(CatalogueChoice, FileAndMaskByModeModelAndHiddenCatalogue) {
     EXPECT_EQ(ChooseCatalogue(false, 1, 2, 0x22).mask, 0x23u);
     EXPECT_EQ(ChooseCatalogue(false, 1, 1, 1).file, ".\\voice.csv");
     EXPECT_EQ(ChooseCatalogue(true, 1, 2, 1).file, ".\\ura_voice.csv");
-}
-
-TEST_F(PlayerTest, LongLinesBecomeSeveralRowsHeaderIncluded) {
-    // A 300-byte header: its first 255 bytes are skipped, its rest is a row.
-    std::string header = "1,rest-of-header,x,h.wav,5,1," + std::string(300 - 29, 'h') + "\n";
-    std::string longRow = "1,long,x,f.wav,7,1,1," + std::string(233, 'y') + "1,0,1,1\n";
-    Put("Ninshiki.csv", std::string(255, 'h') + header + longRow);
-    auto& p = Player();
-    // The header's continuation is taken as a row.
-    ASSERT_EQ(p.Catalogue().entries.size(), 2u);
-    EXPECT_EQ(p.Catalogue().entries[0].pszText, "rest-of-header");
-    EXPECT_EQ(p.Catalogue().entries[1].pszText, "long");
-    EXPECT_EQ(p.Catalogue().entries[1].wFlags, 0);
-    // Its remainder ",0,1,1" did not become a row (column 1 empty but only
-    // four columns), and the flags were not read from beyond byte 255.
-}
-
-TEST_F(PlayerTest, RowsThatDifferOnlyInAWindowsOnlyByteStayApart) {
-    // 0xFD and 0xFE are no CP932 characters; the Windows code page still gives
-    // each its own character, so each row keeps its own text and clip.
-    testsupport::WriteFile(m_dir / "Ninshiki.csv",
-                           "h\r\n1,a\xFD,x,fd.wav,5,1,1\r\n1,a\xFE,x,fe.wav,6,1,1\r\n");
-    auto& p = Player();
-    ASSERT_EQ(p.Catalogue().entries.size(), 2u);
-    EXPECT_NE(p.Catalogue().entries[0].pszText, p.Catalogue().entries[1].pszText);
-    for (const auto& e : p.Catalogue().entries)
-        EXPECT_EQ(p.FindEntryByText(e.pszText)->pszFile, e.pszFile);
 }
 
 TEST_F(PlayerTest, EntryCopiedBeforeTheTableIsFreedKeepsItsTexts) {
