@@ -73,19 +73,16 @@ protected:
     bool volumeChanged = true;
 };
 
+// The level vectors of tests/fixtures/vectors/volume.txt.
 TEST(VolumeLevel, MapsClampsAndTruncatesTowardZero) {
-    // {levelMax, levelMin, percent, level}
-    const int cases[][4] = {
-        {1000, -1500, 0, -1500},  {1000, -1500, 1, -1475},     {1000, -1500, 40, -500},
-        {1000, -1500, 60, 0},     {1000, -1500, 100, 1000},    {1000, -1500, -5, -1500},
-        {1000, -1500, 101, 1000}, {1000, -1500, 100000, 1000}, {1, -2, 50, -1}, // 3 * 50 / 100 = 1
-        {-2, 1, 50, 0}, // -3 * 50 / 100 = -1 (floor would give -2)
-    };
-    for (const auto& c : cases) {
+    for (const auto& v : testsupport::Vectors("volume.txt")) {
+        if (v[0] != "level")
+            continue;
         AudioState s;
-        s.levelMax = c[0];
-        s.levelMin = c[1];
-        EXPECT_EQ(VolumeLevel(s, c[2]), c[3]) << c[0] << " " << c[1] << " " << c[2];
+        s.levelMax = std::stoi(v[1]);
+        s.levelMin = std::stoi(v[2]);
+        EXPECT_EQ(VolumeLevel(s, std::stoi(v[3])), std::stoi(v[4]))
+            << v[1] << " " << v[2] << " " << v[3];
     }
 }
 

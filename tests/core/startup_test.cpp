@@ -1,4 +1,5 @@
-// Start-up against the main dialog and shut-down.
+// The settings read at construction, start-up against the main dialog and
+// shut-down.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include "core/start_folder.h"
 #include "platform/dialog_host.h"
 #include "platform/paths.h"
+#include "playback/audio/recording_backend.h"
 #include "support/player_fixture.h"
 
 namespace {
@@ -23,26 +25,17 @@ protected:
     }
 };
 
+// The trackbar vectors of tests/fixtures/vectors/volume.txt.
 TEST_F(StartupTest, TrackbarPositionFromSettingsOrScale) {
-    struct Case {
-        const char* settings;
-        int pos;
-    } cases[] = {
-        {"", 40},
-        {"[SOUND]\nDEFAULT=-1\n", 40},
-        {"[SOUND]\nDEFAULT=150\n", 100},
-        {"[SOUND]\nDEFAULT=7\n", 7},
-        {"[SOUND]\nVOLUME=-1500,0\n", 0},
-        {"[SOUND]\nVOLUME=500,500\n", 40},                // equal bounds
-        {"[SOUND]\nVOLUME=-2147483648,2147483647\n", 49}, // no overflow
-    };
     PutWav("voice/Ninshiki/NF01.wav");
-    for (const auto& c : cases) {
-        Settings(c.settings);
+    for (const auto& v : testsupport::Vectors("volume.txt")) {
+        if (v[0] != "trackbar")
+            continue;
+        Settings(v[1]);
         m_player.reset();
         m_host.reset();
         InitedPlayer();
-        EXPECT_EQ(Dialog().TrackGetPos(ctl::kVolume), c.pos) << c.settings;
+        EXPECT_EQ(Dialog().TrackGetPos(ctl::kVolume), std::stoi(v[2])) << v[1];
     }
 }
 
@@ -68,25 +61,14 @@ TEST_F(StartupTest, FailedSettingsWritesAreToldOnceAndTheValueStaysForTheSession
 
 TEST_F(StartupTest, FailedAudioShowsMessage124AndStartUpGoesOn) {
     PutWav("voice/Ninshiki/NF01.wav");
-    FailAudioOpen();
+    m_audio.SetBackend(std::make_unique<RecordingAudioBackend>(
+        [this](const std::string& l) { m_log.push_back(l); },
+        RecordingAudioBackend::Options{.failOpen = true}));
     InitedPlayer();
     EXPECT_TRUE(Has(m_log, "audio open -> fail"));
     EXPECT_TRUE(Has(
         m_log, "message 124 error: 音声の初期化に失敗しました。\\n音声の再生はできません。 -> OK"));
     EXPECT_EQ(ListLines(), std::vector<std::string>{"あ"});
-}
-
-TEST_F(StartupTest, DataSpelledInAnotherLetterCaseStartsAndPlays) {
-    // A voice folder copied from a Windows disk keeps the catalogue's spelling
-    // only loosely: clips are found as the start-up check finds NF01.wav.
-    std::filesystem::rename(m_dir / "Ninshiki.csv", m_dir / "NINSHIKI.CSV");
-    PutWav("Voice/NINSHIKI/NF01.WAV");
-    PutWav("Voice/NINSHIKI/A.WAV");
-    InitedPlayer();
-    ASSERT_EQ(ListLines(), std::vector<std::string>{"あ"});
-    Dialog().ListSetSel(ctl::kClipList, 0);
-    Player().PlaySelected(Dialog());
-    EXPECT_EQ(m_log.back(), testsupport::Native("audio play ./voice/Ninshiki/a.wav -> ok"));
 }
 
 TEST_F(StartupTest, TheMissingClipsQuestionChoosesADataFolderThatLaterStartsEnter) {
@@ -120,4 +102,43 @@ TEST_F(StartupTest, TheMissingClipsQuestionChoosesADataFolderThatLaterStartsEnte
         EXPECT_TRUE(platform::PathExists("Ninshiki.csv"));
         std::filesystem::remove(data + "/Ninshiki.csv");
     }
+}
+
+TEST_F(PlayerTest, SettingsAreReadAtConstruction) {
+    Put("Ninshiki.csv", "h\n");
+    Settings("[SOUND]\nTIKO=2\nVOLUME=-2000\nNINSHIKI_VOICE=2\n[LIST]\nNINSHIKI1_DEFAULT=9\n"
+             "NINSHIKI2_DEFAULT=3,,5\nVOICE_DEFAULT=8\nVOICE2_DEFAULT=4\n[REMOTE]\n"
+             "ALTERNAME_DRIVE=E:\nFLASHAIR=a,,b\nFLASHAIR_TIME=5\n");
+    auto& p = Player();
+    EXPECT_EQ(p.Link().altDrive, 'E');
+    EXPECT_EQ(p.Settings().volumeMin, -2000);
+    EXPECT_EQ(p.Settings().volumeMax, 1000);     // no upper bound given
+    EXPECT_FALSE(p.Settings().recognitionVoice); // only 1 counts as on
+    EXPECT_EQ(p.Targets().hosts, (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_EQ(*p.Targets().times, (std::vector<std::int16_t>{5, 0, 0}));
+    // The list defaults of the model's key: pieces, gaps as 0, the rest -1.
+    const auto& defaults = p.Settings().listDefaults;
+    EXPECT_EQ(std::vector<int>(defaults.begin(), defaults.begin() + 4),
+              (std::vector<int>{3, 0, 5, -1}));
+    p.LoadListDefaults(MODE_VOICE);
+    EXPECT_EQ(p.Settings().listDefaults[0], 4);
+    EXPECT_TRUE(testsupport::ReadFile(m_dir / "Voxlet.ini").starts_with("[SOUND]\nTIKO=2\n"));
+}
+
+TEST_F(PlayerTest, FlashAirListsAreBounded) {
+    Put("Ninshiki.csv", "h\n");
+    std::string list;
+    for (int i = 0; i < 200; ++i)
+        list += (i ? "," : "") + std::string("h") + std::to_string(i);
+    Settings("[REMOTE]\nFLASHAIR=" + list + "\nFLASHAIR_TIME=1,2,3\n");
+    EXPECT_EQ(Player().Targets().hosts.size(), std::size_t{MAX_TARGETS});
+    EXPECT_EQ(Player().Targets().hosts.back(), "h127");
+    m_player.reset();
+    Settings("[REMOTE]\nFLASHAIR=\nFLASHAIR_TIME=1,2,3\n");
+    EXPECT_EQ(Player().Targets().hosts, std::vector<std::string>{""});
+    EXPECT_EQ(*Player().Targets().times, std::vector<std::int16_t>{1});
+    m_player.reset();
+    Settings("[REMOTE]\nFLASHAIR=" + std::string(10240, 'x') + "\nREMOTE_MERGIN=250\n");
+    EXPECT_EQ(Player().Link().remoteMargin, 250);
+    EXPECT_EQ(Player().Targets().hosts[0].size(), 2047u); // bounded by its 2048-byte buffer
 }

@@ -1,8 +1,10 @@
-// The numbers that enter the program format (whose bytes the golden files
-// check), and the export's own reading of play-list lines.
+// The numbers that enter the program format, and the export's own reading of
+// play-list rows (the export rows of tests/fixtures/vectors/rows.txt). The
+// scenarios export_* compare whole program files.
 #include <gtest/gtest.h>
 
 #include "export/program_writer.h"
+#include "support/test_support.h"
 
 using namespace program_format;
 
@@ -18,33 +20,14 @@ TEST(ProgramFormat, StepAndGroups) {
 }
 
 TEST(ExportPlayListLine, Rows) {
-    // "id,pause [id text]" when a comma follows, "id pause [id text]" when not.
-    auto read = [](std::string_view row) {
-        const auto line = ParseExportPlayListLine(row);
-        return line.skip ? std::string("skip")
-                         : std::to_string(line.id) + (line.hasComma ? "," : " ") +
-                               std::to_string(line.pauseSeconds) + " [" + line.idText + "]";
-    };
-    const std::pair<std::string, std::string> rows[] = {
-        {"a:,12,3\n", "12,3 [12]"}, // a letter prefix is skipped
-        {"Z:,7", "7 0 [7]"},
-        {"2:,102\n", "2,102 [2:]"}, // a digit prefix is read from the start
-        {"1:2\n", "1 0 [1:2]"},
-        {"99;memo,4\n", "99,4 [99;memo]"}, // ';' means nothing
-        {"103;x\n", "103 0 [103;x]"},
-        {"5, 2\n", "5,2 [5]"}, // the pause as atoi reads it
-        {"5,x\n", "5,0 [5]"},
-        {"007\n", "7 0 [007]"},
-        {"", "skip"},
-        {",5\n", "skip"},
-        {"x12\n", "skip"},
-        {"# 1\n", "skip"},
-        {":,1\n", "skip"},
-        {"a:12\n", "skip"}, // a letter prefix needs both the colon and the comma
-        {"a,12\n", "skip"},
-        {"a:, 12\n", "skip"},       // a blank is not a digit
-        {"\x82\xA0:,12\n", "skip"}, // bytes above 0x7F are no Latin letters
-    };
-    for (const auto& [row, expected] : rows)
-        EXPECT_EQ(read(row), expected) << row;
+    for (const auto& v : testsupport::Vectors("rows.txt")) {
+        if (v[0] != "export")
+            continue;
+        const auto line = ParseExportPlayListLine(v[1]);
+        EXPECT_EQ(line.skip ? std::string("skip")
+                            : std::to_string(line.id) + (line.hasComma ? "," : " ") +
+                                  std::to_string(line.pauseSeconds) + " [" + line.idText + "]",
+                  v[2])
+            << v[1];
+    }
 }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <sstream>
 
 namespace fs = std::filesystem;
 using namespace platform;
@@ -51,19 +52,11 @@ TEST(Paths, SeparatorsJoinsAndCuts) {
               testsupport::Native("/base/voice/ninshiki/nf01.wav"));
     EXPECT_EQ(JoinPath({}), "");
     EXPECT_EQ(JoinPath({"a/", "", "b"}), testsupport::Native("a///b")); // as "%s\\%s" would give
-    const struct {
-        std::string path, cut, base;
-    } cases[] = {
-        {"a\\b/c.wav", "a\\b", "c.wav"},
-        {"a/b\\c.wav", "a/b", "c.wav"},
-        {"/c.wav", "", "c.wav"},
-        {"dir/", "dir", ""},
-        {"E:\\口パク.wav", "E:", "口パク.wav"},
-        {"E:x.wav", "", "E:x.wav"}, // a colon is no separator
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(CutAtLastSeparator(c.path), c.cut) << c.path;
-        EXPECT_EQ(BaseName(c.path), c.base) << c.path;
+    for (const auto& v : testsupport::Vectors("paths.txt")) {
+        if (v[0] != "cut")
+            continue;
+        EXPECT_EQ(CutAtLastSeparator(v[1]), v[2]) << v[1];
+        EXPECT_EQ(BaseName(v[1]), v[3]) << v[1];
     }
 }
 
@@ -143,44 +136,27 @@ TEST(Paths, ExecutableFolderHoldsThisProgramAndTheSettings) {
     EXPECT_EQ(SettingsFilePath(), folder + "Voxlet.ini");
 }
 
-// Where the settings file is: a portable copy beside the executable, else the
-// user's folder, created on first use from the portable or the demo settings.
+// The settings vectors of tests/fixtures/vectors/paths.txt.
 TEST(Paths, SettingsFileRule) {
-    struct Case {
-        const char* name;
-        bool besideIni, installed, demoIni, writable, userIni;
-        const char* where;   // "beside" or "user"
-        const char* content; // the file's content then; nullptr: not there
-    };
-    const Case cases[] = {
-        {"portable copy", true, false, false, true, false, "beside", "beside"},
-        {"portable in an install layout", true, true, true, true, false, "beside", "beside"},
-        {"build folder, first start", false, false, false, true, false, "beside", nullptr},
-        {"portable copy read-only", true, false, false, false, false, "user", "beside"},
-        {"installed, even where writable (root)", false, true, true, true, false, "user", "demo"},
-        {"installed without a demo", false, true, false, true, false, "user", nullptr},
-        {"installed, not the first use", false, true, true, true, true, "user", "own"},
-    };
-    for (const Case& c : cases) {
+    for (const auto& v : testsupport::Vectors("paths.txt")) {
+        if (v[0] != "settings")
+            continue;
+        SCOPED_TRACE(v[1]);
         TempDir dir;
-        const std::string bin = dir / "prefix/bin/";
+        const std::string bin = dir / "prefix/bin/", user = dir / "config/voxlet/";
         fs::create_directories(bin);
-        if (c.besideIni)
+        if (v[2] == "1")
             WriteFile(bin + "Voxlet.ini", "beside");
-        if (c.installed)
+        if (v[3] == "1")
             fs::create_directories(dir / "prefix/share/voxlet/demo");
-        if (c.demoIni)
+        if (v[4] == "1")
             WriteFile(dir / "prefix/share/voxlet/demo/Voxlet-demo.ini", "demo");
-        if (c.userIni)
-            WriteFile(dir / "config/voxlet/Voxlet.ini", "own");
-        const std::string user = dir / "config/voxlet/";
-        const std::string path = LocateSettingsFile({bin, c.writable, user});
-        EXPECT_EQ(path, (c.where == std::string("beside") ? bin : user) + "Voxlet.ini") << c.name;
-        if (c.content)
-            EXPECT_EQ(testsupport::ReadFile(path), c.content) << c.name;
-        else
-            EXPECT_FALSE(fs::exists(path)) << c.name;
-        EXPECT_EQ(fs::is_directory(user), c.where == std::string("user")) << c.name;
+        if (v[6] == "1")
+            WriteFile(user + "Voxlet.ini", "own");
+        const std::string path = LocateSettingsFile({bin, v[5] == "1", user});
+        EXPECT_EQ(path, (v[7] == "beside" ? bin : user) + "Voxlet.ini");
+        EXPECT_EQ(fs::exists(path) ? testsupport::ReadFile(path) : "@none", v[8]);
+        EXPECT_EQ(fs::is_directory(user), v[7] == "user");
     }
     // A copy that cannot be renamed into place leaves no temporary file.
     TempDir dir;
@@ -190,26 +166,20 @@ TEST(Paths, SettingsFileRule) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir / "user"), {}), 1); // the folder alone
 }
 
+// The userdir vectors of tests/fixtures/vectors/paths.txt.
 TEST(Paths, UserSettingsFolderFollowsXdgOrAppData) {
-    using Cases = std::vector<std::pair<std::map<std::string, std::string>, std::string>>;
-    const Cases posix = {
-        {{{"XDG_CONFIG_HOME", "/x/conf"}, {"HOME", "/h"}}, "/x/conf/voxlet/"},
-        {{{"XDG_CONFIG_HOME", "/x/conf/"}, {"HOME", "/h"}}, "/x/conf/voxlet/"},
-        {{{"XDG_CONFIG_HOME", "relative"}, {"HOME", "/h"}}, "/h/.config/voxlet/"},
-        {{{"HOME", "/h"}}, "/h/.config/voxlet/"},
-    };
-    const Cases windows = {
-        {{{"APPDATA", "C:\\Users\\me\\AppData\\Roaming"}, {"HOME", "/h"}},
-         "C:\\Users\\me\\AppData\\Roaming\\Voxlet\\"},
-        {{{"APPDATA", "D:\\"}}, "D:\\Voxlet\\"},
-        {{{"HOME", "/h"}}, ""},
-    };
-    for (const auto& [env, expected] : testsupport::WindowsBuild() ? windows : posix) {
+    for (const auto& v : testsupport::Vectors("paths.txt")) {
+        if (v[0] != "userdir" || (v[1] == "windows") != testsupport::WindowsBuild())
+            continue;
+        std::map<std::string, std::string> env;
+        std::istringstream pairs(v[2]);
+        for (std::string pair; std::getline(pairs, pair, ';');)
+            env[pair.substr(0, pair.find('='))] = pair.substr(pair.find('=') + 1);
         const auto lookup = [&env](const char* name) -> const char* {
             const auto it = env.find(name);
             return it == env.end() ? nullptr : it->second.c_str();
         };
-        EXPECT_EQ(UserSettingsFolder(lookup), expected);
+        EXPECT_EQ(UserSettingsFolder(lookup), v[3]) << v[2];
     }
 }
 

@@ -46,13 +46,6 @@ std::string PlayerTest::SettingsText() const {
     return testsupport::ReadFile(m_dir / "Voxlet.ini");
 }
 
-void PlayerTest::FailAudioOpen() {
-    RecordingAudioBackend::Options options;
-    options.failOpen = true;
-    m_audio.SetBackend(std::make_unique<RecordingAudioBackend>(
-        [this](const std::string& l) { m_log.push_back(l); }, options));
-}
-
 CVoicePlayer& PlayerTest::Player() {
     if (!m_player)
         m_player = std::make_unique<CVoicePlayer>(m_services);

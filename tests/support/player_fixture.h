@@ -27,8 +27,6 @@ protected:
     // A valid WAV below the working folder.
     void PutWav(const std::string& name);
     std::string SettingsText() const;
-    // Installs an audio back end whose Open fails.
-    void FailAudioOpen();
 
     // A player constructed now, and a headless main dialog.
     CVoicePlayer& Player();

@@ -58,24 +58,6 @@ std::string Native(std::string path);
 bool MakeFifo(const std::string& path);
 bool MakeReadOnly(const std::string& path);
 
-// Limits the size of the files this process writes to `bytes` while it lives
-// (POSIX RLIMIT_FSIZE), so that a write fails part way as on a full disk.
-// SkipReason() is "" when the limit is set.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(unsigned long bytes);
-    ~FileSizeLimit();
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-    const std::string& SkipReason() const { return m_skip; }
-
-private:
-    std::string m_skip;
-    unsigned long long m_saved = 0;
-    void (*m_previous)(int) = nullptr;
-    bool m_active = false;
-};
-
 // Writes bytes to a file (creating parent folders); reads a whole file.
 void WriteFile(const std::string& path, std::string_view bytes);
 std::string ReadFile(const std::string& path);

@@ -2,14 +2,12 @@
 #include "support/test_support.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <iconv.h>
 #include <spawn.h>
 #include <stdexcept>
 #include <sys/mount.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -49,30 +47,6 @@ bool MakeFifo(const std::string& path) {
 
 bool MakeReadOnly(const std::string& path) {
     return ::chmod(path.c_str(), 0444) == 0 && ::geteuid() != 0;
-}
-
-FileSizeLimit::FileSizeLimit(unsigned long bytes) {
-    struct rlimit limit {};
-    if (::getrlimit(RLIMIT_FSIZE, &limit) != 0) {
-        m_skip = "no file size limit";
-        return;
-    }
-    m_saved = limit.rlim_cur;
-    m_previous = std::signal(SIGXFSZ, SIG_IGN);
-    limit.rlim_cur = bytes;
-    m_active = true;
-    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
-        m_skip = "the file size limit cannot be set";
-}
-
-FileSizeLimit::~FileSizeLimit() {
-    if (!m_active)
-        return;
-    struct rlimit limit {};
-    ::getrlimit(RLIMIT_FSIZE, &limit);
-    limit.rlim_cur = m_saved;
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    std::signal(SIGXFSZ, m_previous);
 }
 
 std::string SystemCp932(std::string_view utf8) {

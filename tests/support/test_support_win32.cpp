@@ -33,10 +33,6 @@ bool MakeReadOnly(const std::string& path) {
     return SetFileAttributesW(std::filesystem::path(path).c_str(), FILE_ATTRIBUTE_READONLY) != 0;
 }
 
-FileSizeLimit::FileSizeLimit(unsigned long /*bytes*/) : m_skip("Windows has no file size limit") {}
-
-FileSizeLimit::~FileSizeLimit() = default;
-
 std::string SystemCp932(std::string_view utf8) {
     const int size = static_cast<int>(utf8.size());
     std::wstring wide(utf8.size(), L'\0');
