@@ -1,8 +1,11 @@
 // What the scenarios cannot reach through button 7: the writers' results, a
-// play list that cannot be read (109, no program), and message 110 naming the
-// catalogue of the recognition-word mode.
+// play list that cannot be read (109, no program), message 110 naming the
+// catalogue of the recognition-word mode, and which save dialog asks before
+// replacing a file.
 #include <gtest/gtest.h>
 
+#include "core/main_dialog.h"
+#include "export/program_output.h"
 #include "export/program_writer.h"
 #include "platform/paths.h"
 #include "support/player_fixture.h"
@@ -25,4 +28,28 @@ TEST_F(PlayerTest, ExportWritersReportTheirResult) {
                          "message 113 info: ティコプログラムの書出しに成功しました -> OK",
                          "message 112 none: ティコプログラムの書出しに失敗しました -> OK"}));
     EXPECT_FALSE(platform::PathExists(m_dir / "a.TM4")); // no program without a play list
+}
+
+// A play list's program replaces the chosen file, so its save dialog asks
+// first; a clip's program is added to an existing file after question 115.
+TEST_F(PlayerTest, OnlyAPlayListsSaveDialogAsksBeforeReplacing) {
+    struct SaveDialogs final : platform::Prompts {
+        std::vector<bool> overwritePrompts;
+        int Message(int, std::string_view, const platform::MessageStyle&) override { return 0; }
+        std::optional<std::string> FileOpen(const platform::FileDialogSpec&) override { return {}; }
+        std::optional<std::string> FileSave(const platform::FileDialogSpec& spec) override {
+            overwritePrompts.push_back(spec.overwritePrompt);
+            return {};
+        }
+        int RunModal(platform::ModalDialogLogic&) override { return 0; }
+    } saves;
+    InMode(MODE_VOICE);
+    m_services.prompts = &saves;
+    auto& dlg = Dialog();
+    dlg.ListSetSel(ctl::kClipList, dlg.ListAdd(ctl::kClipList, "list"));
+    for (const bool playList : {true, false}) {
+        dlg.CheckItem(ctl::kPlayListRadio, playList);
+        ProgramOutput(Player(), dlg);
+    }
+    EXPECT_EQ(saves.overwritePrompts, (std::vector<bool>{true, false}));
 }

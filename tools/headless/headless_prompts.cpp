@@ -66,8 +66,7 @@ int HeadlessPrompts::Message(int stringId, std::string_view text, const MessageS
 std::optional<std::string> HeadlessPrompts::FileDialog(const char* kind,
                                                        const FileDialogSpec& spec) {
     return TakeChoice(std::string(kind) + " defext=" + spec.defaultExt +
-                          " initial=" + spec.initialName + " filter=" + spec.filter +
-                          (spec.overwritePrompt ? " overwrite-prompt" : ""),
+                          " initial=" + spec.initialName + " filter=" + spec.filter,
                       kind);
 }
 
