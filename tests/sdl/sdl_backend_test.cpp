@@ -158,23 +158,23 @@ TEST_F(SdlBackendTest, RecordingAndSdlBackEndsGiveEveryFileTheSameVerdict) {
     sdl.Close();
 }
 
-TEST(SdlGain, ScalesAndClampsEachSampleFormat) {
-    std::vector<std::int16_t> s = {1000, -1000, 20000, -20000, 0, 32767};
-    std::vector<std::uint8_t> bytes(s.size() * 2);
+// The samples after SdlAudioBackend::ApplyGain in the format.
+template <class T> std::vector<T> Gained(std::vector<T> s, SDL_AudioFormat format, int gain) {
+    std::vector<std::uint8_t> bytes(s.size() * sizeof(T));
     std::memcpy(bytes.data(), s.data(), bytes.size());
-    ASSERT_TRUE(SdlAudioBackend::ApplyGain(bytes, AUDIO_S16SYS, 1000));
+    EXPECT_TRUE(SdlAudioBackend::ApplyGain(bytes, format, gain)) << format;
     std::memcpy(s.data(), bytes.data(), bytes.size());
-    EXPECT_EQ(s, (std::vector<std::int16_t>{3162, -3162, 32767, -32768, 0, 32767}));
-    std::vector<float> f = {0.5f, -0.5f, 0.9f};
-    bytes.resize(f.size() * 4);
-    std::memcpy(bytes.data(), f.data(), bytes.size());
-    ASSERT_TRUE(SdlAudioBackend::ApplyGain(bytes, AUDIO_F32SYS, -2000)); // -20 dB
-    std::memcpy(f.data(), bytes.data(), bytes.size());
+    return s;
+}
+
+TEST(SdlGain, ScalesAndClampsEachSampleFormat) {
+    EXPECT_EQ(Gained<std::int16_t>({1000, -1000, 20000, -20000, 0, 32767}, AUDIO_S16SYS, 1000),
+              (std::vector<std::int16_t>{3162, -3162, 32767, -32768, 0, 32767}));
+    const auto f = Gained<float>({0.5f, -0.5f}, AUDIO_F32SYS, -2000); // -20 dB
     EXPECT_FLOAT_EQ(f[0], 0.05f);
     EXPECT_FLOAT_EQ(f[1], -0.05f);
-    std::vector<std::uint8_t> u = {128, 138, 118, 250};
-    ASSERT_TRUE(SdlAudioBackend::ApplyGain(u, AUDIO_U8, 1000));
-    EXPECT_EQ(u, (std::vector<std::uint8_t>{128, 160, 96, 255}));
+    EXPECT_EQ(Gained<std::uint8_t>({128, 138, 118, 250}, AUDIO_U8, 1000),
+              (std::vector<std::uint8_t>{128, 160, 96, 255}));
     std::vector<std::uint8_t> unknown = {1, 2};
     EXPECT_FALSE(SdlAudioBackend::ApplyGain(unknown, AUDIO_U16MSB, 100));
 }
