@@ -13,12 +13,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <csignal>
+#include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 
 #include "bench/bench_row.h"
 
@@ -29,65 +25,48 @@ namespace {
 constexpr int kRounds = 15;
 constexpr int kMapTimeoutMs = 20000;
 
-struct Cost {
-    double wallMs = -1; // from the start to the MapNotify; -1: no window came
-    double cpuMs = -1;  // CPU time of the program's threads by then; -1: not measured
-};
-
-// The cost of starting the program in folder until a top-level window is
+// Wall and CPU time (ms) from starting program until a top-level window is
 // mapped. The CPU time is the kernel's task clock of the program and every
-// thread it starts (perf_event_open, inherited), counted from its exec.
-Cost TimeToMap(Display* x, const std::string& program, const std::string& folder) {
+// thread it starts (perf_event_open, inherited), counted from its exec; NaN
+// when perf events are not allowed here.
+std::vector<double> TimeToMap(Display* x, const char* program) {
     int go[2];
     if (pipe2(go, O_CLOEXEC) != 0)
-        return {};
+        std::exit(1);
     const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        char c;
-        if (read(go[0], &c, 1) == 1 && chdir(folder.c_str()) == 0)
-            execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
+    const pid_t pid = bench::Spawn({program}, "/dev/null", go[0]);
     perf_event_attr attr{};
     attr.type = PERF_TYPE_SOFTWARE;
     attr.size = sizeof attr;
     attr.config = PERF_COUNT_SW_TASK_CLOCK;
-    attr.disabled = 1;
-    attr.enable_on_exec = 1;
-    attr.inherit = 1;
-    const int counter = pid > 0 ? static_cast<int>(syscall(SYS_perf_event_open, &attr, pid, -1, -1,
-                                                           PERF_FLAG_FD_CLOEXEC))
-                                : -1;
+    attr.disabled = attr.inherit = attr.enable_on_exec = 1;
+    const int counter =
+        static_cast<int>(syscall(SYS_perf_event_open, &attr, pid, -1, -1, PERF_FLAG_FD_CLOEXEC));
     if (write(go[1], "g", 1) != 1)
         std::perror("startup: start");
     close(go[0]);
     close(go[1]);
-    Cost cost;
-    while (pid > 0 && cost.wallMs < 0) {
-        while (cost.wallMs < 0 && XPending(x) > 0) {
-            XEvent event;
-            XNextEvent(x, &event);
-            if (event.type == MapNotify && !event.xmap.override_redirect)
-                cost.wallMs = std::chrono::duration<double, std::milli>(
-                                  std::chrono::steady_clock::now() - start)
-                                  .count();
-        }
-        pollfd p{ConnectionNumber(x), POLLIN, 0};
-        if (cost.wallMs < 0 && poll(&p, 1, kMapTimeoutMs) <= 0)
-            break;
+    double wallMs = -1;
+    pollfd connection{ConnectionNumber(x), POLLIN, 0};
+    while (wallMs < 0 && (XPending(x) > 0 || poll(&connection, 1, kMapTimeoutMs) > 0)) {
+        XEvent event;
+        if (XPending(x) == 0)
+            continue;
+        XNextEvent(x, &event);
+        if (event.type == MapNotify && !event.xmap.override_redirect)
+            wallMs = bench::MsSince(start);
     }
     std::uint64_t ns = 0;
-    if (counter >= 0 && cost.wallMs >= 0 && read(counter, &ns, sizeof ns) == sizeof ns)
-        cost.cpuMs = static_cast<double>(ns) / 1e6;
-    if (counter >= 0)
-        close(counter);
-    if (pid > 0) {
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-    }
+    const bool counted = counter >= 0 && read(counter, &ns, sizeof ns) == sizeof ns;
+    close(counter);
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
     XSync(x, True); // the events of this round are dropped
-    return cost;
+    if (wallMs < 0) {
+        std::fprintf(stderr, "startup: no window was mapped\n");
+        std::exit(1);
+    }
+    return {wallMs, counted ? static_cast<double>(ns) / 1e6 : NAN};
 }
 
 } // namespace
@@ -99,21 +78,20 @@ int main(int argc, char** argv) {
         std::vector<const char*> args;
         if (!std::getenv("DBUS_SESSION_BUS_ADDRESS"))
             args = {"dbus-run-session", "--"};
-        args.insert(args.end(), {"xvfb-run", "-a", "-s", "-screen 0 1280x1024x24", argv[0]});
-        args.push_back(argc > 1 ? argv[1] : nullptr);
-        args.push_back(nullptr);
+        args.insert(args.end(), {"xvfb-run", "-a", "-s", "-screen 0 1280x1024x24", argv[0],
+                                 argc > 1 ? argv[1] : nullptr, nullptr});
         execvp(args[0], const_cast<char* const*>(args.data()));
         std::perror("startup: xvfb-run");
         return 1;
     }
     // voxlet as installed: bin/voxlet beside share/voxlet/demo, started in an
     // empty folder, with a home of its own.
-    const fs::path stage = fs::path(BENCH_STAGE);
-    fs::remove_all(stage);
+    const auto stage = bench::EnterTempFolder();
     for (const char* folder : {"bin", "share/voxlet", "home", "empty"})
         fs::create_directories(stage / folder);
     fs::copy_file(argc > 1 ? argv[1] : VOXLET_BIN, stage / "bin/voxlet");
     fs::create_directory_symlink(VOXLET_DEMO_DIR, stage / "share/voxlet/demo");
+    fs::current_path(stage / "empty");
     setenv("HOME", (stage / "home").c_str(), 1);
     unsetenv("XDG_CONFIG_HOME");
     setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -126,38 +104,18 @@ int main(int argc, char** argv) {
     }
     XSelectInput(x, DefaultRootWindow(x), SubstructureNotifyMask);
     XSync(x, True);
-    const std::string voxlet = stage / "bin/voxlet", empty = stage / "empty";
-    TimeToMap(x, BARE_DIALOG_BIN, empty); // the caches warmed up
-    TimeToMap(x, voxlet, empty);
-    std::vector<Cost> program, bare;
-    for (int round = 0; round < kRounds; ++round) {
-        const bool bareFirst = round % 2 == 0;
-        const Cost first = TimeToMap(x, bareFirst ? BARE_DIALOG_BIN : voxlet, empty);
-        const Cost second = TimeToMap(x, bareFirst ? voxlet : BARE_DIALOG_BIN, empty);
-        if (first.wallMs < 0 || second.wallMs < 0) {
-            std::fprintf(stderr, "startup: no window was mapped\n");
-            return 1;
-        }
-        bare.push_back(bareFirst ? first : second);
-        program.push_back(bareFirst ? second : first);
-    }
+    const std::string voxlet = stage / "bin/voxlet";
+    const auto [program, bare] = bench::Alternate(kRounds, [&](bool floor) {
+        return TimeToMap(x, floor ? BARE_DIALOG_BIN : voxlet.c_str());
+    });
     XCloseDisplay(x);
-    fs::remove_all(stage);
-    auto column = [](const std::vector<Cost>& costs, double Cost::*field) {
-        bench::Series ms;
-        for (const Cost& cost : costs)
-            ms.Add(cost.*field);
-        return ms;
-    };
     const std::string notes = "floor: a bare wx dialog with the same controls; spawn to MapNotify "
                               "under Xvfb, " +
                               std::to_string(kRounds) + " alternating rounds";
-    bench::PrintRow("Start until the main window is mapped, demo set",
-                    column(program, &Cost::wallMs), column(bare, &Cost::wallMs), 1, "ms", "",
-                    notes);
-    if (program.front().cpuMs >= 0 && bare.front().cpuMs >= 0)
-        bench::PrintRow("CPU time of the start until the main window is mapped",
-                        column(program, &Cost::cpuMs), column(bare, &Cost::cpuMs), 1, "ms", "",
-                        notes + "; every thread's task clock (perf_event_open)");
+    bench::PrintRow("Start until the main window is mapped, demo set", program[0], bare[0], "ms",
+                    "", notes);
+    if (!std::isnan(program[1][0]) && !std::isnan(bare[1][0]))
+        bench::PrintRow("CPU time of the start until the main window is mapped", program[1],
+                        bare[1], "ms", "", notes + "; every thread's task clock (perf_event_open)");
     return 0;
 }
