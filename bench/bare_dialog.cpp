@@ -8,10 +8,7 @@
 #include "resources/templates.h"
 #include "ui/wx/wx_main_window.h"
 
-namespace {
-
-class BareLogic final : public platform::ModalDialogLogic {
-public:
+struct BareLogic final : platform::ModalDialogLogic {
     const platform::DialogTemplate& Template() const override { return MainDialogTemplate(); }
     void OnInitDialog(platform::DialogHost& dlg) override {
         dlg.CheckItem(ctl::kModeNinshiki, true);
@@ -21,8 +18,7 @@ public:
     }
 };
 
-class BareApp final : public wxApp {
-public:
+struct BareApp final : wxApp {
     int OnRun() override {
         BareLogic logic;
         voxwx::WxTemplateDialog window(nullptr, logic, voxwx::kMainWindowStyle);
@@ -33,7 +29,5 @@ public:
         return 0;
     }
 };
-
-} // namespace
 
 wxIMPLEMENT_APP(BareApp);

@@ -4,10 +4,12 @@
 
 #include <fcntl.h>
 #include <sys/prctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -19,6 +21,12 @@
 namespace bench {
 
 using Series = std::vector<double>;
+
+// Ends the program with a line on what failed.
+[[noreturn]] inline void Fail(const std::string& what) {
+    std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, what.c_str());
+    std::exit(1);
+}
 
 // [floor][k]: the k-th value run(floor) returns, over `rounds` rounds of
 // run(false), the measured case, and run(true), its floor, in alternating
@@ -47,7 +55,7 @@ inline pid_t Spawn(std::vector<const char*> argv, const char* out = "/dev/null",
     argv.push_back(nullptr);
     const pid_t pid = fork();
     if (pid < 0)
-        std::exit(1);
+        Fail("cannot start " + std::string(argv[0]));
     char go;
     if (pid == 0) {
         if (prctl(PR_SET_PDEATHSIG, SIGKILL) == 0 &&
@@ -63,12 +71,9 @@ inline pid_t Spawn(std::vector<const char*> argv, const char* out = "/dev/null",
 inline std::filesystem::path EnterTempFolder() {
     static char path[] = "/tmp/voxlet-bench-XXXXXX";
     if (!mkdtemp(path))
-        std::exit(1);
+        Fail("cannot make a temporary folder");
     std::filesystem::current_path(path);
-    std::atexit([] {
-        std::filesystem::current_path("/");
-        std::filesystem::remove_all(path);
-    });
+    std::atexit([] { std::filesystem::remove_all(path); });
     return path;
 }
 

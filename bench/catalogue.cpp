@@ -5,10 +5,9 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 
-#include <ctime>
 #include <fstream>
 
-#include "bench/bench_row.h"
+#include "bench_row.h"
 #include "core/voice_player.h"
 #include "platform/text.h"
 #include "tools/headless/headless_prompts.h"
@@ -25,34 +24,25 @@ void WriteCatalogue(const char* path) {
                               {"遊ぼう", "あそぼう"},       {"ダンス①", "だんす"},
                               {"眠い～", "ねむい"},         {"ありがとう", "ありがとう"}};
     std::string text = "set,text,reading,file,id,seconds,category,flags\r\n";
+    const char* format = "1,%s%s%d,%s%s,tiko\\T%07d.wav,%d,%d,%d,0,0,1,0,0,0,0,0,0,0,0,%d\r\n";
     char row[200];
     for (int i = 0; i < kRows; ++i) {
         const auto &a = words[i % 8], &b = words[i / 8 % 8];
-        text.append(row, std::snprintf(row, sizeof row,
-                                       "1,%s%s%d,%s%s,tiko\\T%07d.wav,%d,%d,%d,0,0,1,0,0,0,0,0,0,0,"
-                                       "0,%d\r\n",
-                                       a[0], b[0], i, a[1], b[1], i, i % 30000, 1 + i % 9, i % 11,
-                                       i % 2));
+        text.append(row, std::snprintf(row, sizeof row, format, a[0], b[0], i, a[1], b[1], i,
+                                       i % 30000, 1 + i % 9, i % 11, i % 2));
     }
     if (!(std::ofstream(path, std::ios::binary) << platform::Utf8ToCp932(text)))
-        std::exit(1);
+        bench::Fail("cannot write the catalogue");
 }
 
-long PeakKb() {
-    std::ifstream status("/proc/self/status");
-    long kb = 0;
-    for (std::string word; status >> word && word != "VmHWM:";) {
-    }
-    status >> kb;
-    return kb;
-}
-
-// CPU time (s) and peak resident set (MB) of a child, which must succeed.
-std::vector<double> Usage(pid_t pid) {
+// CPU time (s) and peak resident set (MB) of this process, or of the child
+// pid once it has ended, which it must do with success.
+std::vector<double> Cost(pid_t pid = 0) {
     int status = 0;
     rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid || status != 0)
-        std::exit(1);
+    if (pid ? wait4(pid, &status, 0, &usage) != pid || status != 0
+            : getrusage(RUSAGE_SELF, &usage) != 0)
+        bench::Fail(pid ? "a load or an iconv failed" : "getrusage");
     auto seconds = [](timeval t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
     return {seconds(usage.ru_utime) + seconds(usage.ru_stime), usage.ru_maxrss / 1024.0};
 }
@@ -68,7 +58,7 @@ int main() {
                                            MAP_SHARED | MAP_ANONYMOUS, -1, 0));
     const auto [loads, iconv] = bench::Alternate(5, [&](bool floor) -> std::vector<double> {
         if (floor)
-            return Usage(bench::Spawn({"iconv", "-f", "CP932", "-t", "UTF-8", "big.csv"}));
+            return Cost(bench::Spawn({"iconv", "-f", "CP932", "-t", "UTF-8", "big.csv"}));
         const pid_t pid = fork();
         if (pid == 0) {
             platform::HeadlessPrompts prompts([](const std::string&) {});
@@ -79,16 +69,17 @@ int main() {
             services.settingsPath = dir / "Voxlet.ini";
             CVoicePlayer player(services); // loads the small catalogue
             std::filesystem::rename("big.csv", "Ninshiki.csv");
-            std::ofstream("/proc/self/clear_refs") << "5"; // the peak is the resident set now
-            const long before = PeakKb();
-            const std::clock_t start = std::clock();
+            // From here the peak resident set is the current one.
+            std::ofstream("/proc/self/clear_refs") << "5";
+            const auto before = Cost();
             player.LoadVoiceCsv(MODE_NINSHIKI);
-            load[0] = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
-            load[1] = (PeakKb() - before) * 1024.0 / kRows;
+            const auto after = Cost();
+            load[0] = after[0] - before[0];
+            load[1] = (after[1] - before[1]) * 1024 * 1024 / kRows;
             std::filesystem::rename("Ninshiki.csv", "big.csv");
             _exit(player.Catalogue().entries.size() == kRows ? 0 : 1);
         }
-        Usage(pid);
+        Cost(pid);
         return {load[0], load[1]};
     });
     char notes[160];

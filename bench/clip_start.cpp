@@ -3,7 +3,7 @@
 // mono 16-bit), converted for the 44100 Hz stereo device of SDL's dummy driver.
 #include <fstream>
 
-#include "bench/bench_row.h"
+#include "bench_row.h"
 #include "playback/sdl/sdl_backend.h"
 #include "tools/demo/clip_synth.h"
 
@@ -14,19 +14,17 @@ int main() {
     for (const auto& [path, seconds] : {std::pair{shortClip, 1}, std::pair{longClip, 60}})
         if (!(std::ofstream(path, std::ios::binary)
               << demo::WavBytes(demo::ToneSequence(seconds, 1))))
-            return 1;
+            bench::Fail("cannot write " + path);
     SdlAudioBackend backend;
-    if (!backend.Open(nullptr)) {
-        std::fprintf(stderr, "clip_start: %s\n", backend.LastError().c_str());
-        return 1;
-    }
+    if (!backend.Open(nullptr))
+        bench::Fail(backend.LastError());
     const auto [sixty, one] = bench::Alternate(15, [&](bool floor) -> std::vector<double> {
         const auto start = std::chrono::steady_clock::now();
         const bool ok = backend.Play(floor ? shortClip : longClip);
         const double ms = bench::MsSince(start);
         backend.StopAll();
         if (!ok)
-            std::exit(1);
+            bench::Fail(backend.LastError());
         return {ms};
     });
     backend.Close();

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <thread>
 
-#include "bench/bench_row.h"
+#include "bench_row.h"
 #include "core/voice_player.h"
 #include "platform/curl/curl_transport.h"
 #include "tools/headless/headless_prompts.h"
@@ -27,10 +27,8 @@ int main() {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
             std::ifstream(out) >> listening >> on >> host;
         }
-        if (host.empty()) {
-            std::fprintf(stderr, "flashair_cards: card %d did not start\n", i);
-            return 1;
-        }
+        if (host.empty())
+            bench::Fail("card " + std::to_string(i) + " did not start");
         hosts += (i ? "," : "") + host;
     }
     int failures = 0;
@@ -52,10 +50,8 @@ int main() {
         player.SendFlashAirCommand(100, 123, 3);
         return {bench::MsSince(start)};
     });
-    if (failures > 0) {
-        std::fprintf(stderr, "flashair_cards: %d failed exchanges\n", failures);
-        return 1;
-    }
+    if (failures > 0)
+        bench::Fail(std::to_string(failures) + " failed exchanges");
     bench::PrintRow(
         "Play to 8 FlashAir cards, each answering after 20 ms", all[0], one[0], "ms", "",
         "floor: the same command to one card; " + std::to_string(kRounds) + " alternating rounds");

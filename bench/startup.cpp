@@ -6,19 +6,13 @@
 //
 //   startup [VOXLET]   (default: the voxlet of this build)
 #include <X11/Xlib.h>
-#include <fcntl.h>
 #include <linux/perf_event.h>
 #include <poll.h>
 #include <sys/syscall.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <cstdint>
 
-#include "bench/bench_row.h"
-
-namespace fs = std::filesystem;
+#include "bench_row.h"
 
 namespace {
 
@@ -32,7 +26,7 @@ constexpr int kMapTimeoutMs = 20000;
 std::vector<double> TimeToMap(Display* x, const char* program) {
     int go[2];
     if (pipe2(go, O_CLOEXEC) != 0)
-        std::exit(1);
+        bench::Fail("pipe2");
     const auto start = std::chrono::steady_clock::now();
     const pid_t pid = bench::Spawn({program}, "/dev/null", go[0]);
     perf_event_attr attr{};
@@ -42,8 +36,7 @@ std::vector<double> TimeToMap(Display* x, const char* program) {
     attr.disabled = attr.inherit = attr.enable_on_exec = 1;
     const int counter =
         static_cast<int>(syscall(SYS_perf_event_open, &attr, pid, -1, -1, PERF_FLAG_FD_CLOEXEC));
-    if (write(go[1], "g", 1) != 1)
-        std::perror("startup: start");
+    (void)!write(go[1], "g", 1); // when it fails, no window comes
     close(go[0]);
     close(go[1]);
     double wallMs = -1;
@@ -62,10 +55,8 @@ std::vector<double> TimeToMap(Display* x, const char* program) {
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
     XSync(x, True); // the events of this round are dropped
-    if (wallMs < 0) {
-        std::fprintf(stderr, "startup: no window was mapped\n");
-        std::exit(1);
-    }
+    if (wallMs < 0)
+        bench::Fail("no window was mapped");
     return {wallMs, counted ? static_cast<double>(ns) / 1e6 : NAN};
 }
 
@@ -88,20 +79,18 @@ int main(int argc, char** argv) {
     // empty folder, with a home of its own.
     const auto stage = bench::EnterTempFolder();
     for (const char* folder : {"bin", "share/voxlet", "home", "empty"})
-        fs::create_directories(stage / folder);
-    fs::copy_file(argc > 1 ? argv[1] : VOXLET_BIN, stage / "bin/voxlet");
-    fs::create_directory_symlink(VOXLET_DEMO_DIR, stage / "share/voxlet/demo");
-    fs::current_path(stage / "empty");
+        std::filesystem::create_directories(stage / folder);
+    std::filesystem::copy_file(argc > 1 ? argv[1] : VOXLET_BIN, stage / "bin/voxlet");
+    std::filesystem::create_directory_symlink(VOXLET_DEMO_DIR, stage / "share/voxlet/demo");
+    std::filesystem::current_path(stage / "empty");
     setenv("HOME", (stage / "home").c_str(), 1);
     unsetenv("XDG_CONFIG_HOME");
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     setenv("NO_AT_BRIDGE", "1", 1);
 
     Display* x = XOpenDisplay(nullptr);
-    if (!x) {
-        std::fprintf(stderr, "startup: cannot open the display\n");
-        return 1;
-    }
+    if (!x)
+        bench::Fail("cannot open the display");
     XSelectInput(x, DefaultRootWindow(x), SubstructureNotifyMask);
     XSync(x, True);
     const std::string voxlet = stage / "bin/voxlet";
