@@ -59,7 +59,7 @@ inline pid_t Spawn(std::vector<const char*> argv, const char* out = "/dev/null",
     char go;
     if (pid == 0) {
         if (prctl(PR_SET_PDEATHSIG, SIGKILL) == 0 &&
-            dup2(open(out, O_WRONLY | O_CREAT | O_TRUNC, 0600), 1) == 1 &&
+            dup2(open(out, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600), 1) == 1 &&
             (gate < 0 || read(gate, &go, 1) == 1))
             execvp(argv[0], const_cast<char* const*>(argv.data()));
         _exit(127);
@@ -83,7 +83,8 @@ inline double Median(Series v) {
 }
 
 // The tab-separated row: what, measured, floor (with its label), the ratio of
-// the medians, notes; each series as "min 1.2 ms / median 1.4 ms".
+// the medians, notes followed by the number of rounds; each series as
+// "min 1.2 ms / median 1.4 ms".
 inline void PrintRow(const std::string& what, const Series& measured, const Series& floor,
                      const char* unit, const char* floorLabel, const std::string& notes) {
     auto text = [&](const Series& s) {
@@ -92,8 +93,9 @@ inline void PrintRow(const std::string& what, const Series& measured, const Seri
                       *std::min_element(s.begin(), s.end()), unit, Median(s), unit);
         return std::string(buf);
     };
-    std::printf("%s\t%s\t%s%s\t%.2fx\t%s\n", what.c_str(), text(measured).c_str(),
-                text(floor).c_str(), floorLabel, Median(measured) / Median(floor), notes.c_str());
+    std::printf("%s\t%s\t%s%s\t%.2fx\t%s; %zu alternating rounds\n", what.c_str(),
+                text(measured).c_str(), text(floor).c_str(), floorLabel,
+                Median(measured) / Median(floor), notes.c_str(), measured.size());
 }
 
 } // namespace bench

@@ -85,7 +85,7 @@ int main() {
     char notes[160];
     std::snprintf(notes, sizeof notes,
                   "%d rows, all kept; %.0f MB file; %.0f B a row (median peak RSS growth); iconv "
-                  "peak %.0f MB; 5 alternating rounds",
+                  "peak %.0f MB",
                   kRows, static_cast<double>(std::filesystem::file_size("big.csv")) / 1e6,
                   bench::Median(loads[1]), bench::Median(iconv[1]));
     bench::PrintRow("Load a 1M-row catalogue (CPU)", loads[0], iconv[0], "s", " (iconv)", notes);

@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr int kRounds = 15;
 constexpr int kMapTimeoutMs = 20000;
 
 // Wall and CPU time (ms) from starting program until a top-level window is
@@ -94,13 +93,11 @@ int main(int argc, char** argv) {
     XSelectInput(x, DefaultRootWindow(x), SubstructureNotifyMask);
     XSync(x, True);
     const std::string voxlet = stage / "bin/voxlet";
-    const auto [program, bare] = bench::Alternate(kRounds, [&](bool floor) {
-        return TimeToMap(x, floor ? BARE_DIALOG_BIN : voxlet.c_str());
-    });
+    const auto [program, bare] = bench::Alternate(
+        15, [&](bool floor) { return TimeToMap(x, floor ? BARE_DIALOG_BIN : voxlet.c_str()); });
     XCloseDisplay(x);
-    const std::string notes = "floor: a bare wx dialog with the same controls; spawn to MapNotify "
-                              "under Xvfb, " +
-                              std::to_string(kRounds) + " alternating rounds";
+    const std::string notes =
+        "floor: a bare wx dialog with the same controls; spawn to MapNotify under Xvfb";
     bench::PrintRow("Start until the main window is mapped, demo set", program[0], bare[0], "ms",
                     "", notes);
     if (!std::isnan(program[1][0]) && !std::isnan(bare[1][0]))
