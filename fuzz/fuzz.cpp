@@ -1,5 +1,6 @@
 #include "fuzz.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -13,14 +14,15 @@ void Fail(const char* what, const char* file, int line) {
     std::abort();
 }
 
-std::string_view Bytes(const std::uint8_t* data, std::size_t size) {
-    return {reinterpret_cast<const char*>(data), size};
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 std::string_view Take(std::string_view& input) {
-    const std::size_t end = input.find('\n');
-    const std::string_view head = input.substr(0, end);
-    input.remove_prefix(end == std::string_view::npos ? input.size() : end + 1);
+    const std::string_view head = input.substr(0, input.find('\n'));
+    input.remove_prefix(std::min(head.size() + 1, input.size()));
     return head;
 }
 

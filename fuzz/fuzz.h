@@ -1,6 +1,6 @@
-// Shared pieces of the fuzz targets. Each target is a plain function over one
-// input, run by libFuzzer (entry.cpp) and by the corpus replay (replay.cpp);
-// it aborts with a message when a property of the result does not hold.
+// Shared pieces of the fuzz targets. Each target is FuzzOne, a plain function
+// over one input, run by libFuzzer and by the corpus replay (main.cpp); it
+// aborts with a message when a property of the result does not hold.
 #pragma once
 
 #include <cstddef>
@@ -10,17 +10,18 @@
 
 #include "support/test_support.h"
 
+void FuzzOne(std::string_view input);
+
 namespace fuzz {
 
 [[noreturn]] void Fail(const char* what, const char* file, int line);
-
-std::string_view Bytes(const std::uint8_t* data, std::size_t size);
 // The text up to the first '\n' (all of it when none); input keeps the rest.
 std::string_view Take(std::string_view& input);
 
 // This process's scratch folder (created on first use, in memory where the
 // system has it: the targets write a file per input), with a trailing '/'.
 const std::string& Scratch();
+bool SameIgnoringCase(std::string_view a, std::string_view b); // ASCII letters
 using testsupport::ReadFile;
 using testsupport::WriteFile;
 

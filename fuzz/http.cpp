@@ -1,6 +1,7 @@
 // The emulator's HTTP side, through a real connection: every request gets one
 // well-formed reply (after at most one 100 Continue) unless it did not arrive
 // whole, and every stored file lies below the card root.
+#include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
@@ -43,7 +44,7 @@ int Port() {
 }
 } // namespace
 
-int FuzzHttp(const std::uint8_t* data, std::size_t size) {
+void FuzzOne(std::string_view input) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(Port()));
@@ -51,7 +52,8 @@ int FuzzHttp(const std::uint8_t* data, std::size_t size) {
     const unsigned stored = g_stored;
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
     FUZZ_CHECK(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
-    FUZZ_CHECK(send(fd, data, size, MSG_NOSIGNAL) == static_cast<ssize_t>(size));
+    FUZZ_CHECK(send(fd, input.data(), input.size(), MSG_NOSIGNAL) ==
+               static_cast<ssize_t>(input.size()));
     shutdown(fd, SHUT_WR);
     std::string reply;
     char chunk[4096];
@@ -63,14 +65,14 @@ int FuzzHttp(const std::uint8_t* data, std::size_t size) {
     if (reply.starts_with(kContinue))
         reply.erase(0, kContinue.size());
     // No reply only to a request that did not arrive whole.
-    std::string request(fuzz::Bytes(data, size));
-    for (char& c : request)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    std::string request(input);
+    std::ranges::transform(request, request.begin(),
+                           [](unsigned char c) { return std::tolower(c); });
     if (reply.empty()) {
         FUZZ_CHECK(
             (request.find("\r\n\r\n") == request.npos && request.find("\n\n") == request.npos) ||
             request.find("content-length") != request.npos);
-        return 0;
+        return;
     }
     const std::size_t head = reply.find("\r\n\r\n");
     FUZZ_CHECK(reply.starts_with("HTTP/1.1 ") && head != std::string::npos);
@@ -84,5 +86,4 @@ int FuzzHttp(const std::uint8_t* data, std::size_t size) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     fuzz::CheckInsideCardRoot("");
-    return 0;
 }

@@ -7,12 +7,6 @@
 #include "platform/paths.h"
 
 namespace {
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [&](char x, char y) { return lower(x) == lower(y); });
-}
-
 // A settings file mapping E: and a small tree the case fallback can find.
 const std::string& Settings() {
     static const std::string ini = [] {
@@ -28,8 +22,7 @@ const std::string& Settings() {
 }
 } // namespace
 
-int FuzzPaths(const std::uint8_t* data, std::size_t size) {
-    const std::string_view path = fuzz::Bytes(data, size);
+void FuzzOne(std::string_view path) {
     const std::string native = platform::ToNativePath(path);
     FUZZ_CHECK(native.size() == path.size() && native.find('\\') == native.npos);
     for (std::size_t i = 0; i < path.size(); ++i)
@@ -52,6 +45,5 @@ int FuzzPaths(const std::uint8_t* data, std::size_t size) {
         FUZZ_CHECK(!drive);
 
     if (!native.starts_with('/') && native.find("..") == native.npos)
-        FUZZ_CHECK(SameIgnoringCase(platform::ResolvePath(path), native));
-    return 0;
+        FUZZ_CHECK(fuzz::SameIgnoringCase(platform::ResolvePath(path), native));
 }

@@ -3,11 +3,10 @@
 #include "fuzz.h"
 #include "playback/play_list_line.h"
 
-int FuzzPlayList(const std::uint8_t* data, std::size_t size) {
-    const std::string_view row = fuzz::Bytes(data, size);
+void FuzzOne(std::string_view row) {
     const PlayListLine line = ClassifyPlayListLine(row);
     if (line.kind == PlayListLine::Kind::Skip)
-        return 0;
+        return;
     const std::size_t offset = line.kind == PlayListLine::Kind::Target ? 3 : 0;
     FUZZ_CHECK(line.body.data() == row.data() + offset && line.body.size() == row.size() - offset);
     FUZZ_CHECK(line.hasComma == (line.body.find(',') != std::string_view::npos));
@@ -15,5 +14,4 @@ int FuzzPlayList(const std::uint8_t* data, std::size_t size) {
     FUZZ_CHECK(line.body.starts_with(id));
     FUZZ_CHECK(id.find_first_of(",;") == std::string::npos);
     FUZZ_CHECK(id.empty() || static_cast<unsigned char>(id.back()) > 32);
-    return 0;
 }

@@ -10,12 +10,12 @@
 #include "tools/voxlet_card/print_line.h"
 #include "tools/voxlet_card/robot.h"
 
-int FuzzRobot(const std::uint8_t* data, std::size_t size) {
-    if (size < 16)
-        return 0;
+void FuzzOne(std::string_view input) {
+    if (input.size() < 16)
+        return;
     std::array<std::uint8_t, 16> record;
-    std::copy(data, data + 16, record.begin());
-    const std::string file(fuzz::Bytes(data + 16, size - 16));
+    std::copy(input.begin(), input.begin() + 16, record.begin());
+    const std::string file(input.substr(16));
     const std::string path = fuzz::Scratch() + "robot.csv";
     fuzz::WriteFile(path, file);
     std::map<int, card::CatalogueRow> rows;
@@ -29,7 +29,7 @@ int FuzzRobot(const std::uint8_t* data, std::size_t size) {
     };
     const auto found = rows.find(word(2));
     const std::string line = card::DescribeRecord(
-        record, found == rows.end() ? nullptr : &found->second, size % 2 ? &file : nullptr);
+        record, found == rows.end() ? nullptr : &found->second, input.size() % 2 ? &file : nullptr);
     for (const char c : card::EscapeControls(line)) // as printed: one line, no control bytes
         FUZZ_CHECK(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F);
     int fields[6];
@@ -40,9 +40,8 @@ int FuzzRobot(const std::uint8_t* data, std::size_t size) {
     for (int i = 0; i < 6; ++i)
         FUZZ_CHECK(fields[i] == word(2 * i));
     std::size_t blocks = 0;
-    if (word(2) == 904 && size % 2) {
+    if (word(2) == 904 && input.size() % 2) {
         FUZZ_CHECK(std::sscanf(line.c_str(), "%*[^(](%zu clip blocks)", &blocks) == 1);
         FUZZ_CHECK(blocks <= file.size() / 22);
     }
-    return 0;
 }

@@ -2,7 +2,7 @@
 // file. A written value reads back, a refused write leaves the file as it was,
 // and no other key reads differently after a write or a deletion.
 #include <optional>
-#include <utility>
+#include <tuple>
 #include <vector>
 
 #include "fuzz.h"
@@ -12,20 +12,12 @@ namespace {
 constexpr std::string_view kMissing = "\x01missing";
 
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\v'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\v'))
-        s.remove_suffix(1);
-    return s;
+    s.remove_prefix(std::min(s.find_first_not_of(" \t\v"), s.size()));
+    return s.substr(0, s.find_last_not_of(" \t\v") + 1);
 }
 
 bool SameName(std::string_view a, std::string_view b) {
-    a = Trim(a);
-    b = Trim(b);
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
+    return fuzz::SameIgnoringCase(Trim(a), Trim(b));
 }
 
 // A name that reads back as written: no byte the file syntax gives a meaning.
@@ -39,10 +31,9 @@ std::string Read(std::string_view section, std::string_view key, const std::stri
 }
 } // namespace
 
-int FuzzSettings(const std::uint8_t* data, std::size_t size) {
-    std::string_view input = fuzz::Bytes(data, size);
+void FuzzOne(std::string_view input) {
     if (input.empty())
-        return 0;
+        return;
     // 0 writes the value, 1 deletes the key, 2 deletes the section.
     const int mode = static_cast<unsigned char>(input[0]) % 3;
     input.remove_prefix(1);
@@ -51,34 +42,32 @@ int FuzzSettings(const std::uint8_t* data, std::size_t size) {
     const std::string path = fuzz::Scratch() + "settings.ini";
     fuzz::WriteFile(path, input);
 
-    std::vector<std::pair<std::string, std::string>> names; // every [section] key= of the file
-    std::vector<std::string> before;
+    // Every [section] key= of the file, with the value it reads.
+    std::vector<std::tuple<std::string_view, std::string_view, std::string>> names;
     std::string_view current;
     for (std::string_view rest = input; !rest.empty();) {
         const std::string_view line = fuzz::Take(rest);
         if (line.starts_with('['))
             current = line.substr(1, line.find(']') - 1);
-        else if (line.find('=') != line.npos)
-            names.emplace_back(current, Trim(line.substr(0, line.find('='))));
+        else if (const auto name = Trim(line.substr(0, line.find('=')));
+                 line.find('=') != line.npos)
+            names.emplace_back(current, name, Read(current, name, path));
     }
-    for (const auto& [s, k] : names)
-        before.push_back(Read(s, k, path));
 
     const bool written =
         platform::ProfileWriteString(section, mode == 2 ? std::nullopt : std::optional(key),
                                      mode == 0 ? std::optional(value) : std::nullopt, path);
     if (!written) {
         FUZZ_CHECK(fuzz::ReadFile(path) == input);
-        return 0;
+        return;
     }
     const std::string_view stored = Trim(value).substr(0, Trim(value).find('\0'));
     if (Plain(section) && Plain(key) && mode == 0 && value.find_first_of("\"'") == value.npos)
         FUZZ_CHECK(Read(section, key, path) == stored);
-    for (std::size_t i = 0; i < names.size(); ++i) {
+    for (const auto& [s, k, before] : names) {
         // The names as the file will read them: a header ends at ']', a key at '='.
-        if (!SameName(names[i].first, section.substr(0, section.find(']'))) ||
-            (mode < 2 && !SameName(names[i].second, key.substr(0, key.find('=')))))
-            FUZZ_CHECK(Read(names[i].first, names[i].second, path) == before[i]);
+        if (!SameName(s, section.substr(0, section.find(']'))) ||
+            (mode < 2 && !SameName(k, key.substr(0, key.find('=')))))
+            FUZZ_CHECK(Read(s, k, path) == before);
     }
-    return 0;
 }

@@ -7,8 +7,7 @@ using platform::Cp932ToUtf8;
 using platform::IsValidUtf8;
 using platform::Utf8ToCp932;
 
-int FuzzText(const std::uint8_t* data, std::size_t size) {
-    const std::string_view bytes = fuzz::Bytes(data, size);
+void FuzzOne(std::string_view bytes) {
     const std::string utf8 = Cp932ToUtf8(bytes);
     FUZZ_CHECK(IsValidUtf8(utf8));
     std::string reused = "stale text";
@@ -26,5 +25,4 @@ int FuzzText(const std::uint8_t* data, std::size_t size) {
     FUZZ_CHECK(!exact || IsValidUtf8(bytes));
     if (exact)
         FUZZ_CHECK(Cp932ToUtf8(encoded) == bytes);
-    return 0;
 }

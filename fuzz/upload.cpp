@@ -6,14 +6,13 @@
 #include "tools/voxlet_card/card_store.h"
 #include "tools/voxlet_card/multipart.h"
 
-int FuzzUpload(const std::uint8_t* data, std::size_t size) {
-    std::string_view body = fuzz::Bytes(data, size);
+void FuzzOne(std::string_view body) {
     const std::string_view contentType = fuzz::Take(body), updir = fuzz::Take(body);
     std::string error;
     const auto part = card::ParseUpload(body, card::BoundaryOf(contentType), error);
     FUZZ_CHECK(part || !error.empty());
     if (!part)
-        return 0;
+        return;
     FUZZ_CHECK(part->data.data() >= body.data() &&
                part->data.data() + part->data.size() <= body.data() + body.size());
 
@@ -26,9 +25,7 @@ int FuzzUpload(const std::uint8_t* data, std::size_t size) {
         FUZZ_CHECK(fuzz::ReadFile(diskPath) == part->data);
     }
     fuzz::CheckInsideCardRoot("");
-    for (const auto& entry : std::filesystem::directory_iterator(fuzz::CardRoot())) {
+    for (const auto& entry : std::filesystem::directory_iterator(fuzz::CardRoot()))
         if (entry.path().filename() != "link")
             std::filesystem::remove_all(entry.path());
-    }
-    return 0;
 }

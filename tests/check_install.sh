@@ -1,28 +1,23 @@
 #!/usr/bin/env bash
-# check_install.sh BUILD_DIR WORK_DIR PROGRAM...: runs `cmake --install` into a
-# staged prefix below WORK_DIR and checks that the programs, the menu entry,
-# icons, AppStream data, man pages and the demo set are there, that the
-# validators accept the menu entry and the AppStream data, and that the staged
-# voxlet-script, started in a folder without voice data, plays from the staged
-# demo set and writes nothing into it. Exits 77 (skipped) when a validator is
-# not installed, after every other check has passed.
+# check_install.sh BUILD_DIR WORK_DIR PROGRAM...: a `cmake --install` into a
+# staged prefix below WORK_DIR holds the programs, menu entry, icons, AppStream
+# data, man pages and demo set; the validators accept the menu entry and the
+# AppStream data; the staged voxlet-script, started in a folder without voice
+# data, plays from the staged demo set and writes nothing into it. Exits 77
+# (skipped) when a validator is not installed, after every other check passed.
 set -uo pipefail
-build="$1"
-work="$2"
+build="$1" work="$2"
 shift 2
 rm -rf "$work"
 mkdir -p "$work/empty"
 prefix="$work/stage/usr"
+share="$prefix/share"
 fail() { echo "FAIL: $*"; exit 1; }
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work/install.log"; fail "cmake --install"; }
 
-share="$prefix/share"
 expected=(applications/voxlet.desktop metainfo/org.example.Voxlet.metainfo.xml
-          icons/hicolor/scalable/apps/voxlet.svg voxlet/demo/Ninshiki.csv
-          voxlet/demo/Voxlet-demo.ini voxlet/demo/programs/greetings.TM4)
-for size in 16 32 48 256; do
-    expected+=("icons/hicolor/${size}x$size/apps/voxlet.png")
-done
+          icons/hicolor/scalable/apps/voxlet.svg icons/hicolor/{16x16,32x32,48x48,256x256}/apps/voxlet.png
+          voxlet/demo/Ninshiki.csv voxlet/demo/Voxlet-demo.ini voxlet/demo/programs/greetings.TM4)
 for program in "$@"; do
     [ -x "$prefix/bin/$program" ] || fail "bin/$program missing"
     expected+=("man/man1/$program.1.gz")
@@ -41,17 +36,11 @@ written="$(find "$prefix" "$work/empty" -newer "$work/before")"
 [ -z "$written" ] || fail "written into the install or the current folder: $written"
 
 missing=()
-if command -v desktop-file-validate >/dev/null; then
-    desktop-file-validate "$share/applications/voxlet.desktop" || fail "desktop-file-validate"
-else
-    missing+=(desktop-file-validate)
-fi
-if command -v appstreamcli >/dev/null; then
-    appstreamcli validate --no-net "$share/metainfo/org.example.Voxlet.metainfo.xml" ||
-        fail "appstreamcli validate"
-else
-    missing+=(appstreamcli)
-fi
+validate() { # validate TOOL ARG...: fails when TOOL refuses the file, notes it when not installed
+    if command -v "$1" >/dev/null; then "$@" || fail "$1"; else missing+=("$1"); fi
+}
+validate desktop-file-validate "$share/applications/voxlet.desktop"
+validate appstreamcli validate --no-net "$share/metainfo/org.example.Voxlet.metainfo.xml"
 if [ ${#missing[@]} -gt 0 ]; then
     echo "SKIPPED: ${missing[*]} not installed (scripts/deps.sh test installs them); files checked"
     exit 77

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# run_with_xvfb.sh [--dbus] COMMAND...: runs COMMAND with DISPLAY set to an X
-# server of its own (Xvfb, 1280x1024, 24-bit). The server picks a free display
-# number itself (-displayfd), so tests can run in parallel. With --dbus the
-# command runs inside a D-Bus session of its own (dbus-run-session), which the
-# accessibility bus needs. The exit status is the command's.
+# run_with_xvfb.sh [--dbus] COMMAND...: runs COMMAND (with --dbus inside a D-Bus
+# session of its own, which the accessibility bus needs) on an X server of its
+# own (Xvfb, 1280x1024x24) that picks a free display itself, so tests can run
+# in parallel. The exit status is the command's.
 set -uo pipefail
 run=()
 [ "${1:-}" = "--dbus" ] && { run=(dbus-run-session --); shift; }
@@ -13,25 +12,20 @@ xvfb_pid=""
 stop_server() { [ -n "$xvfb_pid" ] && { kill "$xvfb_pid"; wait "$xvfb_pid"; } 2>/dev/null; xvfb_pid=""; }
 trap 'stop_server; rm -rf "$tmp"' EXIT
 mkfifo "$tmp/displayfd"
-# Starts a server and waits until it answers; under load a display number can
-# be lost to a server started at the same moment, so a server that does not
-# answer is replaced (three tries).
-# -noreset: an X server otherwise resets whenever its last client leaves (the
-# readiness probe here, a helper that comes and goes), and a program that
-# connects during the reset fails to open the display.
-start_server() {
+# Under load a display number can be lost to a server started at the same
+# moment: a server that does not answer is replaced (three tries). -noreset: a
+# server otherwise resets when its last client (the readiness probe) leaves,
+# and a program that connects during the reset fails to open the display.
+for try in 1 2 3; do
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$tmp/displayfd" 2>"$tmp/xvfb.log" &
     xvfb_pid=$!
-    read -r -t 30 display <"$tmp/displayfd" || return 1
-    for _ in $(seq 50); do
-        DISPLAY=":$display" xdotool getdisplaygeometry >/dev/null 2>&1 && return 0
-        kill -0 "$xvfb_pid" 2>/dev/null || return 1
-        sleep 0.1
-    done
-    return 1
-}
-for try in 1 2 3; do
-    start_server && break
+    if read -r -t 30 display <"$tmp/displayfd"; then
+        for _ in $(seq 50); do
+            DISPLAY=":$display" xdotool getdisplaygeometry >/dev/null 2>&1 && break 2
+            kill -0 "$xvfb_pid" 2>/dev/null || break
+            sleep 0.1
+        done
+    fi
     stop_server
     [ "$try" = 3 ] && { echo "run_with_xvfb: Xvfb did not start" >&2; cat "$tmp/xvfb.log" >&2; exit 1; }
 done

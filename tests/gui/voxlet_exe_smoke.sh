@@ -8,18 +8,12 @@ zip=$1 wine_run=$2 prefix=$3 screenshot=${4:-}
 title="ティコボイスプレイヤー"
 tmp="$(mktemp -d)"
 pid=""
-cleanup() {
-    if [ -n "$pid" ]; then # a failed run: no voxlet.exe may outlive it in the prefix
-        "$wine_run" "$prefix" taskkill /f /im voxlet.exe >/dev/null 2>&1
-        kill "$pid" 2>/dev/null
-    fi
-    rm -rf "$tmp"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+# After a failed run no voxlet.exe may outlive it in the prefix.
+trap '[ -n "$pid" ] && { "$wine_run" "$prefix" taskkill /f /im voxlet.exe; kill "$pid"; } >/dev/null 2>&1
+      rm -rf "$tmp"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+# poll N COMMAND...: runs COMMAND every 0.1 s until it succeeds, at most N times.
+poll() { local n=$1; shift; for _ in $(seq "$n"); do "$@" && return 0; sleep 0.1; done; return 1; }
 
 (cd "$tmp" && cmake -E tar xf "$zip") || fail "cannot unpack $zip"
 app="$tmp/Voxlet"
@@ -36,14 +30,8 @@ printf 'pcm.!default { type file; slave.pcm "null"; file "%s"; format "wav" }\nc
 (cd "$app" && exec "$wine_run" "$prefix" explorer "/desktop=voxlet-$$,1024x900" voxlet.exe) \
     >"$tmp/wine.log" 2>&1 &
 pid=$!
-
-win=""
-for _ in $(seq 600); do
-    win="$(xdotool search --name "^$title\$" 2>/dev/null | head -1)"
-    [ -n "$win" ] && break
-    sleep 0.1
-done
-[ -n "$win" ] || fail "no window titled $title"
+shown() { win="$(xdotool search --name "^$title\$" 2>/dev/null | head -1)"; [ -n "$win" ]; }
+poll 600 shown || fail "no window titled $title"
 
 # 再生 (button 3) sits at 220,43 50x20 of the 286x374 dialog units; the
 # window's frame is a few pixels wide with a caption of about 20.
@@ -52,27 +40,17 @@ x=$((3 + (220 + 25) * (WIDTH - 6) / 286))
 y=$((22 + (43 + 10) * (HEIGHT - 25) / 374))
 # The window can exist before the dialog takes clicks: clicked again until it
 # plays (playing again does no harm).
-size=0
+played() { size=$(stat -c %s "$tmp/sink.wav" 2>/dev/null || echo 0); [ "$size" -gt 1000 ]; }
 for _ in $(seq 6); do
     xdotool mousemove --window "$win" "$x" "$y" click 1
-    for _ in $(seq 30); do
-        size=$(stat -c %s "$tmp/sink.wav" 2>/dev/null || echo 0)
-        [ "$size" -gt 1000 ] && break 2
-        sleep 0.1
-    done
+    poll 30 played && break
 done
-[ "$size" -gt 1000 ] || fail "no samples reached the sound sink after a click on 再生"
+played || fail "no samples reached the sound sink after a click on 再生"
 
-if [ -n "$screenshot" ]; then
-    mkdir -p "$(dirname "$screenshot")"
-    import -window root "$screenshot" 2>/dev/null
-fi
+[ -n "$screenshot" ] && { mkdir -p "$(dirname "$screenshot")"; import -window root "$screenshot" 2>/dev/null; }
 xdotool key Escape
-for _ in $(seq 200); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "Esc did not end the program"
+ended() { ! kill -0 "$pid" 2>/dev/null; }
+poll 200 ended || fail "Esc did not end the program"
 pid=""
 grep -q '^DEFAULT=[0-9]' "$app/Voxlet.ini" || fail "the volume was not saved in Voxlet.ini"
 echo "voxlet.exe: window shown, 再生 played ($size bytes), Esc closed it, volume saved"
