@@ -18,6 +18,10 @@ namespace fs = std::filesystem;
 
 namespace testsupport {
 
+bool WindowsBuild() {
+    return platform::kPathSeparator == '\\';
+}
+
 std::string Native(std::string path) {
     for (char& c : path)
         c = c == '/' ? platform::kPathSeparator : c;

@@ -13,10 +13,6 @@ extern char** environ;
 
 namespace testsupport {
 
-bool WindowsBuild() {
-    return false;
-}
-
 bool UnderWine() {
     return false;
 }

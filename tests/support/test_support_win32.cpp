@@ -9,10 +9,6 @@
 
 namespace testsupport {
 
-bool WindowsBuild() {
-    return true;
-}
-
 bool UnderWine() {
     return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 }
