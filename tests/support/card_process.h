@@ -2,7 +2,7 @@
 // port), with its requests logged and its standard output kept; ended by the
 // destructor, which ends its lifeline (a Windows program under Wine cannot
 // signal the Linux card). Test programs that use it define VOXLET_CARD_BIN
-// and link loopback_<system>.cpp.
+// and link loopback.cpp.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,5 @@
 // TCP on 127.0.0.1 for the tests' own servers and clients, over the system's
-// sockets (loopback_posix.cpp or loopback_win32.cpp, chosen by CMake).
+// sockets (loopback.cpp).
 #pragma once
 
 #include <cstddef>

@@ -1,6 +1,5 @@
 #include "support/test_support.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -18,6 +17,10 @@
 namespace fs = std::filesystem;
 
 namespace testsupport {
+
+bool WindowsBuild() {
+    return platform::kPathSeparator == '\\';
+}
 
 std::string Native(std::string path) {
     for (char& c : path)
@@ -48,14 +51,6 @@ TempDir::~TempDir() {
 
 std::string TempDir::operator/(std::string_view name) const {
     return m_path + "/" + std::string(name);
-}
-
-std::vector<std::string> SmallTmpfs::Names(const std::string& folder) const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(Path() + "/" + folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 void WriteFile(const std::string& path, std::string_view bytes) {
@@ -102,15 +97,6 @@ std::string RiffWave(const std::string& chunks) {
 
 std::string WavData(const std::string& bytes) {
     return "data" + Le(static_cast<unsigned>(bytes.size()), 4) + bytes;
-}
-
-std::string WavExtensibleFmt(unsigned subFormat, unsigned extensionSize, bool standardGuid) {
-    std::string tail("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71", 14);
-    if (!standardGuid)
-        tail[13] = '\x72';
-    return "fmt " + Le(40, 4) + Le(0xFFFE, 2) + Le(2, 2) + Le(44100, 4) + Le(44100 * 4, 4) +
-           Le(4, 2) + Le(16, 2) + Le(extensionSize, 2) + Le(16, 2) + Le(3, 4) + Le(subFormat, 2) +
-           tail;
 }
 
 std::string MakeWav(int sampleRate, int samples, short amplitude) {

@@ -24,27 +24,6 @@ private:
     std::string m_path;
 };
 
-// A real full disk: a tmpfs of `size` bytes mounted on a fresh folder (root
-// only), unmounted by the destructor. SkipReason() is "" when it is mounted.
-class SmallTmpfs {
-public:
-    explicit SmallTmpfs(unsigned size = 16 * 1024);
-    ~SmallTmpfs();
-    SmallTmpfs(const SmallTmpfs&) = delete;
-    SmallTmpfs& operator=(const SmallTmpfs&) = delete;
-    const std::string& SkipReason() const { return m_skip; }
-    const std::string& Path() const { return m_dir.Path(); }
-    // Remounts it read-only (every open for writing fails) or writable.
-    bool SetReadOnly(bool readOnly);
-    // The names in a folder below the mount point (its top by default), sorted.
-    std::vector<std::string> Names(const std::string& folder = ".") const;
-
-private:
-    TempDir m_dir;
-    std::string m_options;
-    std::string m_skip;
-};
-
 // True in the Windows build, where POSIX-only cases are skipped; UnderWine:
 // that build running under Wine, for what Wine does not do as Windows does.
 bool WindowsBuild();
@@ -73,12 +52,6 @@ std::string WavFmt(unsigned tag, unsigned channels, unsigned rate, unsigned bloc
                    unsigned bits);
 std::string RiffWave(const std::string& chunks);
 std::string WavData(const std::string& bytes);
-// A 40-byte WAVE_FORMAT_EXTENSIBLE fmt chunk of 16-bit stereo at 44100 Hz with
-// the sub-format tag and extension size given; the GUID after the tag is the
-// standard one, or differs in one byte.
-std::string WavExtensibleFmt(unsigned subFormat, unsigned extensionSize = 22,
-                             bool standardGuid = true);
-
 // A minimal valid PCM WAV (16-bit mono) of the given number of samples.
 std::string MakeWav(int sampleRate, int samples, short amplitude = 1000);
 

@@ -1,13 +1,10 @@
 #include "support/system_support.h"
 #include "support/test_support.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <iconv.h>
 #include <spawn.h>
 #include <stdexcept>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,27 +12,6 @@
 extern char** environ;
 
 namespace testsupport {
-
-SmallTmpfs::SmallTmpfs(unsigned size) : m_options("size=" + std::to_string(size)) {
-    if (::geteuid() != 0)
-        m_skip = "mounting a small tmpfs needs root";
-    else if (::mount("tmpfs", Path().c_str(), "tmpfs", 0, m_options.c_str()) != 0)
-        m_skip = std::string("mounting a small tmpfs failed: ") + std::strerror(errno);
-}
-
-SmallTmpfs::~SmallTmpfs() {
-    if (m_skip.empty())
-        ::umount2(Path().c_str(), MNT_DETACH);
-}
-
-bool SmallTmpfs::SetReadOnly(bool readOnly) {
-    const unsigned long flags = MS_REMOUNT | (readOnly ? MS_RDONLY : 0);
-    return ::mount("tmpfs", Path().c_str(), "tmpfs", flags, m_options.c_str()) == 0;
-}
-
-bool WindowsBuild() {
-    return false;
-}
 
 bool UnderWine() {
     return false;

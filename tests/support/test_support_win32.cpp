@@ -9,18 +9,6 @@
 
 namespace testsupport {
 
-SmallTmpfs::SmallTmpfs(unsigned /*size*/) : m_skip("Windows has no tmpfs to mount") {}
-
-SmallTmpfs::~SmallTmpfs() = default;
-
-bool SmallTmpfs::SetReadOnly(bool /*readOnly*/) {
-    return false;
-}
-
-bool WindowsBuild() {
-    return true;
-}
-
 bool UnderWine() {
     return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 }
