@@ -169,7 +169,7 @@ TEST(Win32Prompts, MessageBoxesShowTheirStyleAndAnswerByTheButtonPressed) {
         MessageStyle style;
         std::set<int> buttons;
         int defaultButton;
-        LPCWSTR icon; // a system icon, or none
+        LPCSTR icon; // a system icon, or none
         int press, answer;
     } cases[] = {
         {{B::Ok, I::Error, 0, {}}, ok, IDOK, IDI_ERROR, IDOK, kIdOk},
@@ -218,7 +218,7 @@ TEST(Win32Prompts, MessageBoxesShowTheirStyleAndAnswerByTheButtonPressed) {
         EXPECT_EQ(texts.count(L"本文"), 1u);
         EXPECT_EQ(buttons, c.buttons);
         EXPECT_EQ(defaultButton, c.defaultButton);
-        EXPECT_EQ(icon, c.icon ? LoadIconW(nullptr, c.icon) : nullptr);
+        EXPECT_EQ(icon, c.icon ? LoadIconA(nullptr, c.icon) : nullptr);
     }
 }
 
