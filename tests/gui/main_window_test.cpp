@@ -8,12 +8,9 @@
 
 #include <wx/slider.h>
 
-#include <memory>
-
 #include <gtk/gtk.h>
 
 #include "gui/gui_support.h"
-#include "platform/dialog_host.h"
 #include "platform/http_transport.h"
 #include "resources/templates.h"
 #include "support/player_fixture.h"

@@ -11,8 +11,6 @@
 #include <filesystem>
 
 #include "gui/gui_support.h"
-#include "platform/dialog_host.h"
-#include "platform/dialog_template.h"
 #include "resources/templates.h"
 #include "ui/about_dlg.h"
 #include "ui/wx/wx_prompts.h"
