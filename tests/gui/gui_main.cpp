@@ -9,21 +9,12 @@
 #include <wx/init.h>
 #include <wx/modalhook.h>
 
-#include <cstdio>
-
 #include "gui/gui_support.h"
 #include "ui/wx/voxlet_app.h"
 
 namespace {
 
-void AssertHandler(const wxString& file, int line, const wxString& func, const wxString& cond,
-                   const wxString& msg) {
-    ADD_FAILURE_AT(file.utf8_str(), line) << "wx assertion in " << func.utf8_str() << ": "
-                                          << cond.utf8_str() << " " << msg.utf8_str();
-}
-
-class UnexpectedDialogHook final : public wxModalDialogHook {
-protected:
+struct UnexpectedDialogHook final : wxModalDialogHook {
     int Enter(wxDialog* dialog) override {
         if (guitest::g_realDialogsAllowed > 0)
             return wxID_NONE;
@@ -38,21 +29,18 @@ protected:
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     wxApp::SetInstance(new CVoxletApp);
-    if (!wxEntryStart(argc, argv)) {
-        std::fputs("voxlet_gui_tests: the toolkit did not start; run under an X server "
-                   "(tests/gui/run_with_xvfb.sh)\n",
-                   stderr);
-        return 1;
-    }
+    if (!wxEntryStart(argc, argv))
+        return 1; // no X server: run under tests/gui/run_with_xvfb.sh
     wxTheApp->CallOnInit();
-    wxSetAssertHandler(AssertHandler);
-    int rc = 0;
-    {
-        UnexpectedDialogHook hook;
-        hook.Register();
-        rc = RUN_ALL_TESTS();
-        hook.Unregister();
-    }
+    wxSetAssertHandler([](const wxString& file, int line, const wxString& func,
+                          const wxString& cond, const wxString& msg) {
+        ADD_FAILURE_AT(file.utf8_str(), line) << "wx assertion in " << func.utf8_str() << ": "
+                                              << cond.utf8_str() << " " << msg.utf8_str();
+    });
+    UnexpectedDialogHook hook;
+    hook.Register();
+    const int rc = RUN_ALL_TESTS();
+    hook.Unregister();
     wxTheApp->OnExit();
     wxEntryCleanup();
     return rc;

@@ -12,10 +12,7 @@
 #include <wx/utils.h>
 #include <wx/window.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
-#include <string>
 
 #include "support/test_support.h"
 
@@ -27,51 +24,28 @@ inline int g_realDialogsAllowed = 0;
 
 // Processes events until cond() holds; false when timeoutMs passed first.
 inline bool WaitFor(const std::function<bool()>& cond, int timeoutMs = 5000) {
-    wxStopWatch watch;
-    while (!cond()) {
+    for (wxStopWatch watch; !cond(); wxMilliSleep(5)) {
         if (watch.Time() > timeoutMs)
             return false;
         wxTheApp->Yield(true);
-        wxMilliSleep(5);
     }
     return true;
 }
-
-// Processes events for ms milliseconds.
 inline void Pump(int ms) {
     WaitFor([] { return false; }, ms);
 }
 
-// Moves the pointer to a screen point, then clicks (real X events): button 3
-// is the right one, 2 a double click.
-inline void ClickAt(const wxPoint& screen, int button = 1) {
-    wxUIActionSimulator sim;
-    sim.MouseMove(screen);
-    Pump(60);
-    if (button == 2)
-        sim.MouseDblClick();
-    else
-        sim.MouseClick(button == 3 ? wxMOUSE_BTN_RIGHT : wxMOUSE_BTN_LEFT);
-    Pump(60);
-}
-
-inline void Click(const wxWindow* window) {
+// Clicks on the window with real X events, at a point of its client area (by
+// default its middle): button 3 is the right one, 2 a double click.
+inline void Click(const wxWindow* window, int button = 1, wxPoint at = wxDefaultPosition) {
     const wxRect r = window->GetScreenRect();
-    ClickAt(wxPoint(r.x + r.width / 2, r.y + r.height / 2));
-}
-
-// Saves the screen area of a window as artifacts/NAME of the build folder (PNG,
-// through ImageMagick's import in the test's X server).
-inline void SaveScreenshot(const wxWindow& window, const std::string& name) {
-    std::filesystem::create_directories(VOXLET_ARTIFACT_DIR);
-    const std::string path = std::string(VOXLET_ARTIFACT_DIR) + "/" + name;
-    std::filesystem::remove(path);
-    const wxRect r = window.GetScreenRect();
-    const std::string command = "import -window root -crop " + std::to_string(r.width) + "x" +
-                                std::to_string(r.height) + "+" + std::to_string(r.x) + "+" +
-                                std::to_string(r.y) + " +repage '" + path + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    EXPECT_EQ(testsupport::ReadFile(path).substr(1, 3), "PNG");
+    wxUIActionSimulator sim;
+    sim.MouseMove(at == wxDefaultPosition ? wxPoint(r.x + r.width / 2, r.y + r.height / 2)
+                                          : window->ClientToScreen(at));
+    Pump(60);
+    button == 2 ? sim.MouseDblClick()
+                : sim.MouseClick(button == 3 ? wxMOUSE_BTN_RIGHT : wxMOUSE_BTN_LEFT);
+    Pump(60);
 }
 
 // A modal dialog of type T that wxTEST_DIALOG expects: fn looks at it and
@@ -85,16 +59,6 @@ protected:
 
 private:
     std::function<int(T*)> m_fn;
-};
-
-// Calls fn when the timer fires, also from inside a nested event loop.
-class Later final : public wxTimer {
-public:
-    explicit Later(std::function<void()> fn) : m_fn(std::move(fn)) {}
-    void Notify() override { m_fn(); }
-
-private:
-    std::function<void()> m_fn;
 };
 
 } // namespace guitest

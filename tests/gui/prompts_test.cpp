@@ -16,24 +16,6 @@
 using namespace platform;
 using guitest::Inspect;
 
-namespace {
-
-// The text of the first label inside a widget.
-std::string LabelText(GtkWidget* widget) {
-    if (GTK_IS_LABEL(widget))
-        return gtk_label_get_text(GTK_LABEL(widget));
-    std::string text;
-    if (GTK_IS_CONTAINER(widget)) {
-        GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
-        for (GList* c = children; c && text.empty(); c = c->next)
-            text = LabelText(GTK_WIDGET(c->data));
-        g_list_free(children);
-    }
-    return text;
-}
-
-} // namespace
-
 // Each style as the box shows it (the program's name as caption, the text, the
 // style bits, the program's own button labels whatever the system language:
 // the tests run under LANG=C) and the answer of each button.
@@ -84,8 +66,10 @@ TEST(WxFileDialogs, OpenAndSaveRunTheStandardDialogs) {
             style = dlg->GetWindowStyle();
             title = dlg->GetMessage().utf8_string();
             directory = dlg->GetDirectory().utf8_string();
-            cancelText = LabelText(gtk_dialog_get_widget_for_response(GTK_DIALOG(dlg->GetHandle()),
-                                                                      GTK_RESPONSE_CANCEL));
+            const gchar* cancel =
+                atk_object_get_name(gtk_widget_get_accessible(gtk_dialog_get_widget_for_response(
+                    GTK_DIALOG(dlg->GetHandle()), GTK_RESPONSE_CANCEL)));
+            cancelText = cancel ? cancel : "";
             if (style & wxFD_SAVE) {
                 gchar* name = gtk_file_chooser_get_current_name(GTK_FILE_CHOOSER(dlg->GetHandle()));
                 proposed = name ? name : "";

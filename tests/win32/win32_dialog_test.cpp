@@ -28,16 +28,15 @@ namespace {
 
 // Runs a script once the dialog is initialised and records what reaches the
 // logic; an inner logic (a real one) gets OnInitDialog and OnDestroy as well.
-class ScriptedLogic : public ModalDialogLogic {
-public:
-    ScriptedLogic(const DialogTemplate& t, std::function<void(DialogHost&)> script,
-                  ModalDialogLogic* inner = nullptr)
-        : m_template(t), m_script(std::move(script)), m_inner(inner) {}
-    const DialogTemplate& Template() const override { return m_template; }
+struct ScriptedLogic : ModalDialogLogic {
+    ScriptedLogic(const DialogTemplate& t, std::function<void(DialogHost&)> s,
+                  ModalDialogLogic* i = nullptr)
+        : tpl(t), script(std::move(s)), inner(i) {}
+    const DialogTemplate& Template() const override { return tpl; }
     void OnInitDialog(DialogHost& host) override {
-        if (m_inner)
-            m_inner->OnInitDialog(host);
-        m_script(host);
+        if (inner)
+            inner->OnInitDialog(host);
+        script(host);
         host.EndDialog(kIdOk);
     }
     void OnCommand(DialogHost&, int id, int notification) override {
@@ -47,17 +46,15 @@ public:
     void OnSysCommand(DialogHost&, int command) override { events.emplace_back(-2, command); }
     void OnVScroll(DialogHost&) override { events.emplace_back(-3, 0); }
     void OnDestroy(DialogHost& host) override {
-        if (m_inner)
-            m_inner->OnDestroy(host);
+        if (inner)
+            inner->OnDestroy(host);
         ++destroyed;
     }
+    const DialogTemplate& tpl;
+    std::function<void(DialogHost&)> script;
+    ModalDialogLogic* inner;
     std::vector<std::pair<int, int>> events;
     int destroyed = 0;
-
-private:
-    const DialogTemplate& m_template;
-    std::function<void(DialogHost&)> m_script;
-    ModalDialogLogic* m_inner;
 };
 
 // The dialogs go on a desktop of the test's own, which Wine connects to this
@@ -68,12 +65,18 @@ void UseOwnDesktop() {
     SetThreadDesktop(desktop);
 }
 
-TEST(Win32Dialog, BuildsEveryTemplateWithItsControlsAndStates) {
+// Every template's controls have the table's states, combo items and labels;
+// on the main window (list 1000, trackbar 1024, button 3) the list and the
+// trackbar also keep the seam's ranges, and the dialog manager's messages reach
+// the logic (events -1: a timer, -2: a system command, -3: the trackbar).
+TEST(Win32Dialog, BuildsEveryTemplateAndRoutesMessages) {
     UseOwnDesktop();
     for (const DialogTemplate* t :
          {&MainDialogTemplate(), &AboutDialogTemplate(), &DefineDialogTemplate()}) {
-        ScriptedLogic logic(*t, [t](DialogHost& host) {
-            EXPECT_GT(GetWindowTextLengthW(static_cast<HWND>(host.NativeHandle())), 0);
+        const bool main = t == &MainDialogTemplate();
+        ScriptedLogic logic(*t, [t, main](DialogHost& host) {
+            const auto hwnd = static_cast<HWND>(host.NativeHandle());
+            EXPECT_GT(GetWindowTextLengthW(hwnd), 0);
             for (const ControlTemplate& c : t->controls) {
                 if (c.id <= 0)
                     continue;
@@ -87,50 +90,41 @@ TEST(Win32Dialog, BuildsEveryTemplateWithItsControlsAndStates) {
                     EXPECT_EQ(host.GetItemText(c.id), c.label);
                 }
             }
+            if (!main)
+                return;
+            host.ListAdd(1000, "a");
+            host.ListAdd(1000, "b");
+            host.ListSetSel(1000, 1);
+            EXPECT_EQ(host.ListGetText(1000, host.ListGetSel(1000)), "b");
+            host.ListSetSel(1000, 5);
+            EXPECT_EQ(host.ListGetSel(1000), -1);
+            host.TrackSetPos(1024, 250);
+            EXPECT_EQ(host.TrackGetPos(1024), 100);
+            host.AppendSystemMenuItem(IDM_ABOUTBOX, "about");
+            const HWND list = GetDlgItem(hwnd, 1000);
+            SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(1000, LBN_SELCHANGE), (LPARAM)list);
+            SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(1000, LBN_DBLCLK), (LPARAM)list);
+            SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(3, BN_CLICKED), (LPARAM)GetDlgItem(hwnd, 3));
+            SendMessageW(hwnd, WM_TIMER, 7, 0);
+            SendMessageW(hwnd, WM_VSCROLL, SB_THUMBTRACK, (LPARAM)GetDlgItem(hwnd, 1024));
+            SendMessageW(hwnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+            HELPINFO help{};
+            help.cbSize = sizeof(help);
+            SendMessageW(hwnd, WM_HELP, 0, (LPARAM)&help); // F1
+            host.EnableItem(kIdCancel, false);
+            SendMessageW(hwnd, WM_CLOSE, 0, 0); // a beep while Cancel is disabled
+            host.EnableItem(kIdCancel, true);
+            SendMessageW(hwnd, WM_CLOSE, 0, 0);
         });
         EXPECT_EQ(voxwin::Win32Dialog(logic).RunModal(), kIdOk) << t->id;
         EXPECT_EQ(logic.destroyed, 1) << t->id;
+        using P = std::pair<int, int>;
+        EXPECT_EQ(logic.events,
+                  (main ? std::vector{P(1000, kNotifyDoubleClick), P(3, kNotifyClicked), P(-1, 7),
+                                      P(-3, 0), P(-2, IDM_ABOUTBOX), P(-2, IDM_ABOUTBOX),
+                                      P(kIdCancel, kNotifyClicked)}
+                        : std::vector<P>{}));
     }
-}
-
-TEST(Win32Dialog, ControlsKeepTheSeamsRangesAndRouteMessages) {
-    UseOwnDesktop();
-    const DialogTemplate& t = MainDialogTemplate(); // list 1000, trackbar 1024, button 3
-    ScriptedLogic logic(t, [](DialogHost& host) {
-        host.ListAdd(1000, "a");
-        host.ListAdd(1000, "b");
-        host.ListSetSel(1000, 1);
-        EXPECT_EQ(host.ListGetText(1000, host.ListGetSel(1000)), "b");
-        host.ListSetSel(1000, 5);
-        EXPECT_EQ(host.ListGetSel(1000), -1);
-        host.TrackSetPos(1024, 250);
-        EXPECT_EQ(host.TrackGetPos(1024), 100);
-        host.AppendSystemMenuItem(IDM_ABOUTBOX, "about");
-        auto hwnd = static_cast<HWND>(host.NativeHandle());
-        const HWND list = GetDlgItem(hwnd, 1000);
-        SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(1000, LBN_SELCHANGE), (LPARAM)list);
-        SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(1000, LBN_DBLCLK), (LPARAM)list);
-        SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(3, BN_CLICKED), (LPARAM)GetDlgItem(hwnd, 3));
-        SendMessageW(hwnd, WM_TIMER, 7, 0);
-        SendMessageW(hwnd, WM_VSCROLL, SB_THUMBTRACK, (LPARAM)GetDlgItem(hwnd, 1024));
-        SendMessageW(hwnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
-        HELPINFO help{};
-        help.cbSize = sizeof(help);
-        SendMessageW(hwnd, WM_HELP, 0, (LPARAM)&help); // F1
-        host.EnableItem(kIdCancel, false);
-        SendMessageW(hwnd, WM_CLOSE, 0, 0); // a beep while Cancel is disabled
-        host.EnableItem(kIdCancel, true);
-        SendMessageW(hwnd, WM_CLOSE, 0, 0);
-    });
-    EXPECT_EQ(voxwin::Win32Dialog(logic).RunModal(), kIdOk);
-    const std::vector<std::pair<int, int>> expected = {{1000, kNotifyDoubleClick},
-                                                       {3, kNotifyClicked},
-                                                       {-1, 7},
-                                                       {-3, 0},
-                                                       {-2, IDM_ABOUTBOX},
-                                                       {-2, IDM_ABOUTBOX},
-                                                       {kIdCancel, kNotifyClicked}};
-    EXPECT_EQ(logic.events, expected);
 }
 
 using Win32MainWindowTest = PlayerTest;
@@ -161,62 +155,12 @@ TEST_F(Win32MainWindowTest, AnEndingSessionSavesWhatClosingSaves) {
     EXPECT_EQ(logic.destroyed, 1);
 }
 
-// What a message box of the thread showed, and the answer it was given.
-struct Shown {
-    std::wstring caption;
-    std::set<std::wstring> texts; // of its static controls
-    std::set<int> buttons;
-    int defaultButton = 0;
-    HICON icon = nullptr;
-};
-
-// Waits for the thread's message box (or task dialog), notes what it shows,
-// then presses the button with id `press`.
-Shown AnswerBox(DWORD thread, int press) {
-    UseOwnDesktop(); // windows are found on the desktop of the caller
-    Shown shown;
-    HWND box = nullptr;
-    for (int i = 0; i < 500 && !box; ++i, Sleep(20))
-        EnumThreadWindows(
-            thread,
-            [](HWND w, LPARAM found) {
-                wchar_t name[16] = {};
-                GetClassNameW(w, name, 16);
-                if (IsWindowVisible(w) && std::wstring(name) == L"#32770")
-                    *reinterpret_cast<HWND*>(found) = w;
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&box));
-    if (!box)
-        return shown;
-    wchar_t text[512] = {};
-    GetWindowTextW(box, text, 512);
-    shown.caption = text;
-    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        wchar_t name[16] = {};
-        GetClassNameW(c, name, 16);
-        GetWindowTextW(c, text, 512);
-        if (std::wstring(name) == L"Button" && IsWindowVisible(c)) {
-            shown.buttons.insert(GetDlgCtrlID(c));
-            if ((GetWindowLongW(c, GWL_STYLE) & 0xF) == BS_DEFPUSHBUTTON)
-                shown.defaultButton = GetDlgCtrlID(c);
-        } else if (std::wstring(name) == L"Static" && IsWindowVisible(c))
-            text[0]
-                ? (void)shown.texts.insert(text)
-                : (void)(shown.icon = reinterpret_cast<HICON>(SendMessageW(c, STM_GETICON, 0, 0)));
-    }
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(press, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(box, press)));
-    return shown;
-}
-
 // Each message style as the user sees it: the program's name as caption, the
 // text, the buttons and the default one, the icon; and each button's answer.
+// A second thread waits for the box (or task dialog), notes what it shows and
+// presses the button.
 TEST(Win32Prompts, MessageBoxesShowTheirStyleAndAnswerByTheButtonPressed) {
     UseOwnDesktop();
-    const auto icon = [](int id) { return LoadIconW(nullptr, MAKEINTRESOURCEW(id)); };
-    const HICON error = icon(32513), question = icon(32514), warning = icon(32515),
-                info = icon(32516);
     const std::set<int> ok{IDOK}, yesNo{IDYES, IDNO}, three{IDYES, IDNO, kIdExtra};
     const std::string_view extra = "データフォルダー指定";
     using B = MsgButtons;
@@ -225,32 +169,56 @@ TEST(Win32Prompts, MessageBoxesShowTheirStyleAndAnswerByTheButtonPressed) {
         MessageStyle style;
         std::set<int> buttons;
         int defaultButton;
-        HICON icon;
+        LPCSTR icon; // a system icon, or none
         int press, answer;
     } cases[] = {
-        {{B::Ok, I::Error, 0, {}}, ok, IDOK, error, IDOK, kIdOk},
-        {{B::Ok, I::Warning, 0, {}}, ok, IDOK, warning, IDOK, kIdOk},
-        {{B::Ok, I::Info, 0, {}}, ok, IDOK, info, IDOK, kIdOk},
+        {{B::Ok, I::Error, 0, {}}, ok, IDOK, IDI_ERROR, IDOK, kIdOk},
+        {{B::Ok, I::Warning, 0, {}}, ok, IDOK, IDI_WARNING, IDOK, kIdOk},
+        {{B::Ok, I::Info, 0, {}}, ok, IDOK, IDI_INFORMATION, IDOK, kIdOk},
         {{B::Ok, I::None, 0, {}}, ok, IDOK, nullptr, IDOK, kIdOk},
-        {{B::YesNo, I::Question, 0, {}}, yesNo, IDYES, question, IDYES, kIdYes},
-        {{B::YesNo, I::Question, kIdNo, {}}, yesNo, IDNO, question, IDNO, kIdNo},
+        {{B::YesNo, I::Question, 0, {}}, yesNo, IDYES, IDI_QUESTION, IDYES, kIdYes},
+        {{B::YesNo, I::Question, kIdNo, {}}, yesNo, IDNO, IDI_QUESTION, IDNO, kIdNo},
         // The third button makes it a task dialog.
-        {{B::YesNo, I::Question, kIdNo, extra}, three, IDNO, question, kIdExtra, kIdExtra},
-        {{B::YesNo, I::Question, kIdNo, extra}, three, IDNO, question, IDNO, kIdNo},
+        {{B::YesNo, I::Question, kIdNo, extra}, three, IDNO, IDI_QUESTION, kIdExtra, kIdExtra},
+        {{B::YesNo, I::Question, kIdNo, extra}, three, IDNO, IDI_QUESTION, IDNO, kIdNo},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << static_cast<int>(c.style.icon) << " " << c.press);
-        Shown shown;
-        std::thread watcher(
-            [&, thread = GetCurrentThreadId()] { shown = AnswerBox(thread, c.press); });
-        const int answer = voxwin::Win32Prompts().Message(105, "本文", c.style);
+        std::wstring caption;
+        std::set<std::wstring> texts; // of its static controls
+        std::set<int> buttons;
+        int defaultButton = 0;
+        HICON icon = nullptr;
+        std::thread watcher([&] {
+            UseOwnDesktop(); // windows are found on the desktop of the caller
+            HWND box = nullptr;
+            for (int i = 0; i < 500 && !(box && IsWindowVisible(box)); ++i, Sleep(20))
+                box = FindWindowW(L"#32770", nullptr);
+            wchar_t text[512] = {}, name[16] = {};
+            GetWindowTextW(box, text, 512);
+            caption = text;
+            for (HWND w = GetWindow(box, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+                GetClassNameW(w, name, 16);
+                GetWindowTextW(w, text, 512);
+                if (std::wstring(name) == L"Button" && IsWindowVisible(w)) {
+                    buttons.insert(GetDlgCtrlID(w));
+                    if ((GetWindowLongW(w, GWL_STYLE) & 0xF) == BS_DEFPUSHBUTTON)
+                        defaultButton = GetDlgCtrlID(w);
+                } else if (std::wstring(name) == L"Static" && IsWindowVisible(w)) {
+                    text[0] ? (void)texts.insert(text)
+                            : (void)(icon = (HICON)SendMessageW(w, STM_GETICON, 0, 0));
+                }
+            }
+            PostMessageW(box, WM_COMMAND, MAKEWPARAM(c.press, BN_CLICKED),
+                         (LPARAM)GetDlgItem(box, c.press));
+        });
+        EXPECT_EQ(voxwin::Win32Prompts().Message(105, "本文", c.style), c.answer);
         watcher.join();
-        EXPECT_EQ(answer, c.answer);
-        EXPECT_EQ(shown.caption, platform::win32::Widen(ApplicationName()));
-        EXPECT_EQ(shown.texts.count(L"本文"), 1u);
-        EXPECT_EQ(shown.buttons, c.buttons);
-        EXPECT_EQ(shown.defaultButton, c.defaultButton);
-        EXPECT_EQ(shown.icon, c.icon);
+        EXPECT_EQ(caption, platform::win32::Widen(ApplicationName()));
+        EXPECT_EQ(texts.count(L"本文"), 1u);
+        EXPECT_EQ(buttons, c.buttons);
+        EXPECT_EQ(defaultButton, c.defaultButton);
+        EXPECT_EQ(icon, c.icon ? LoadIconA(nullptr, c.icon) : nullptr);
     }
 }
 
