@@ -18,6 +18,7 @@ namespace {
 // Keeps the current folder, which a test may change, and restores it.
 struct KeepCurrentFolder {
     fs::path old = fs::current_path();
+    explicit KeepCurrentFolder(const std::string& now) { fs::current_path(now); }
     ~KeepCurrentFolder() { fs::current_path(old); }
 };
 } // namespace
@@ -38,8 +39,7 @@ TEST(Paths, SeparatorsCutsAndLookupWithoutRegardToCase) {
         WriteFile(dir / name, "");
     for (const char* folder : {"addon", "dup", "DUP", "Dup"})
         fs::create_directories(dir / folder);
-    KeepCurrentFolder keep;
-    fs::current_path(dir.Path());
+    KeepCurrentFolder keep(dir.Path());
     for (const auto& v : testsupport::Vectors("paths.txt")) {
         if (v[0] == "cut") {
             EXPECT_EQ(CutAtLastSeparator(v[1]), v[2]) << v[1];
@@ -70,8 +70,7 @@ TEST(ListFilesWithExtension, MatchesCaseInsensitivelyAndSorts) {
         fs::create_symlink("b.TM4", dir / "Prog/link.tm4");
         fs::create_symlink("missing.tm4", dir / "Prog/dangling.tm4");
     }
-    KeepCurrentFolder keep;
-    fs::current_path(dir / "Prog");
+    KeepCurrentFolder keep(dir / "Prog");
     for (const auto& v : testsupport::Vectors("paths.txt"))
         if (v[0] == "list" && v[1] != (testsupport::WindowsBuild() ? "posix" : "windows")) {
             EXPECT_EQ(ListFilesWithExtension(v[2], v[3]), Names(v.begin() + 4, v.end())) << v[2];
@@ -163,16 +162,13 @@ TEST(MountRootOf, IsAPrefixOfAnExistingPath) {
     WriteFile(dir / "Card/VOICE/a.wav", "x");
     const std::string realPath = fs::canonical(dir / "Card/VOICE/a.wav").string();
     const std::string root = MountRootOf(dir / "Card/VOICE/a.wav");
-    ASSERT_FALSE(root.empty());
-    EXPECT_EQ(root.back(), kPathSeparator);
-    EXPECT_TRUE(realPath.starts_with(root)) << root << " is not a prefix of " << realPath;
+    ASSERT_TRUE(root.ends_with(kPathSeparator) && realPath.starts_with(root)) << root << realPath;
     // The folder, a case-insensitive spelling and a missing file below it lie on
     // the same mount; so do relative paths.
     EXPECT_EQ(MountRootOf(dir / "card\\voice\\A.WAV"), root);
     EXPECT_EQ(MountRootOf(dir / "Card/VOICE/new/deeper/b.wav"), root);
     const std::string top = testsupport::WindowsBuild() ? "C:\\" : "/";
     EXPECT_EQ(MountRootOf(top), top);
-    KeepCurrentFolder keep;
-    fs::current_path(dir.Path());
+    KeepCurrentFolder keep(dir.Path());
     EXPECT_EQ(MountRootOf("not-there.txt"), root);
 }
