@@ -6,13 +6,12 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
-#include <grp.h>
 #include <map>
 #include <set>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "export/program_writer.h"
@@ -134,73 +133,61 @@ protected:
             ::chmod(e.path().c_str(), e.is_directory() ? folders : files);
     }
 
+    // What a run left: its result, the messages shown (ids and lines) and the files.
+    struct Outcome {
+        bool result;
+        std::vector<int> shown;
+        std::string text;
+        Tree tree;
+    };
     // Runs the row on a fresh player (no write was refused before this run);
     // what its construction shows is not the row's.
-    bool Run(const Row& row) {
+    Outcome Run(const Row& row) {
         m_player.reset();
         Player();
         m_log.clear();
-        return row.run();
-    }
-    std::vector<int> Shown(std::string* text = nullptr) const {
-        std::vector<int> ids;
+        Outcome out{row.run(), {}, {}, {}};
         for (const auto& line : m_log)
-            if (line.starts_with("message ")) {
-                ids.push_back(std::stoi(line.substr(8)));
-                if (text)
-                    *text += line;
-            }
-        return ids;
-    }
-    // Runs the row cleanly and keeps what it leaves.
-    void Clean(const Row& row) {
-        ASSERT_TRUE(Run(row));
-        m_after = Snapshot();
-        m_cleanShown = Shown();
-        for (const Step& step : row.steps)
-            if (step.key)
-                m_cleanValue = Player().ReadSetting(step.section, step.key, "");
-        Restore();
+            if (line.starts_with("message "))
+                out.shown.push_back(std::stoi(line.substr(8))), out.text += line;
+        out.tree = Snapshot();
+        return out;
     }
 
-    // Checks a run that returned result, in which a write failed with error
-    // (faulted) or not; the index of the failing step, -1 for none.
-    int Check(const Row& row, bool result, bool faulted, int error) {
-        std::string text;
-        const std::vector<int> shown = Shown(&text);
-        const Tree now = Snapshot();
+    // Checks a run in which a write failed with error (faulted) or not; the
+    // index of the failing step, -1 for none.
+    int Check(const Row& row, const Outcome& out, bool faulted, int error) {
         if (!faulted) {
-            EXPECT_TRUE(result && shown == m_cleanShown && now == m_after) << text;
+            EXPECT_TRUE(out.result && out.shown == m_clean.shown && out.tree == m_clean.tree)
+                << out.text;
             return -1;
         }
         std::size_t k = 0;
         while (k < row.steps.size() &&
-               shown !=
+               out.shown !=
                    (row.steps[k].message ? std::vector{row.steps[k].message} : std::vector<int>{}))
             ++k;
         if (k == row.steps.size()) {
-            ADD_FAILURE() << "no step shows what was shown: " << text;
+            ADD_FAILURE() << "no step shows what was shown: " << out.text;
             return -1;
         }
-        EXPECT_EQ(result, !row.steps[k].reports);
+        EXPECT_EQ(out.result, !row.steps[k].reports);
         if (const Step& step = row.steps[k]; step.key) {
-            EXPECT_NE(text.find(std::strerror(error)), std::string::npos) << text; // the reason
+            // The message gives the reason.
+            EXPECT_NE(out.text.find(std::strerror(error)), std::string::npos) << out.text;
             EXPECT_EQ(Player().ReadSetting(step.section, step.key, ""), m_cleanValue);
         }
         Tree expected = m_before;
         for (std::size_t i = 0; i < k; ++i)
-            expected[row.steps[i].file] = m_after[row.steps[i].file];
-        for (const auto& [name, bytes] : now)
-            EXPECT_TRUE(expected.count(name) && expected[name] == bytes) << name << " changed";
-        for (const auto& [name, bytes] : expected)
-            EXPECT_TRUE(now.count(name)) << name << " is gone";
+            expected[row.steps[i].file] = m_clean.tree[row.steps[i].file];
+        EXPECT_TRUE(out.tree == expected) << "files changed or gone";
         return static_cast<int>(k);
     }
 
     void RunTable();
 
-    Tree m_before, m_after;
-    std::vector<int> m_cleanShown;
+    Tree m_before;
+    Outcome m_clean;
     std::string m_cleanValue; // of the key of the row's settings write
 };
 
@@ -219,16 +206,21 @@ void FileFaultsTest::RunTable() {
                  {"rename", FileCall::Rename, EXDEV}};
     for (const Row& row : Rows()) {
         SCOPED_TRACE(row.name);
-        Clean(row);
+        m_clean = Run(row);
+        ASSERT_TRUE(m_clean.result);
+        for (const Step& step : row.steps)
+            if (step.key)
+                m_cleanValue = Player().ReadSetting(step.section, step.key, "");
+        Restore();
         std::set<int> failed;
         for (const auto& [name, call, error] : kinds) {
             for (int n = 1;; ++n) {
                 SCOPED_TRACE(testing::Message() << name << " #" << n);
                 platform::FileFaultPlan plan{call, n, error};
                 platform::SetFileFaultPlan(&plan);
-                const bool result = Run(row);
+                const Outcome out = Run(row);
                 platform::SetFileFaultPlan(nullptr);
-                failed.insert(Check(row, result, plan.hit, error));
+                failed.insert(Check(row, out, plan.hit, error));
                 Restore();
                 if (!plan.hit)
                     break;
@@ -238,43 +230,30 @@ void FileFaultsTest::RunTable() {
         for (const bool folders : {true, false}) {
             SCOPED_TRACE(folders ? "read-only folders" : "read-only files");
             Modes(folders ? 0555 : 0777, folders ? 0666 : 0444);
-            if (::access((m_dir / (folders ? "." : "Voxlet.ini")).c_str(), W_OK) == 0)
+            if (::faccessat(AT_FDCWD, (m_dir / (folders ? "." : "Voxlet.ini")).c_str(), W_OK,
+                            AT_EACCESS) == 0)
                 GTEST_SKIP() << "read-only modes do not apply to this user, who is not root";
             int expected = -1;
             for (std::size_t i = 0; i < row.steps.size() && expected < 0; ++i)
                 if (folders || m_before.count(row.steps[i].file))
                     expected = static_cast<int>(i);
-            const bool result = Run(row);
-            const bool faulted = Shown() != m_cleanShown || Snapshot() != m_after;
-            EXPECT_EQ(Check(row, result, faulted, EACCES), expected);
+            const Outcome out = Run(row);
+            const bool faulted = out.shown != m_clean.shown || out.tree != m_clean.tree;
+            EXPECT_EQ(Check(row, out, faulted, EACCES), expected);
             Restore();
         }
     }
 }
 
 // As root, for whom permissions do not apply, the table runs as nobody (the
-// owner of the files) in a child process.
+// owner of the files then) and root again after it.
 TEST_F(FileFaultsTest, EveryWriteLosesNothingWhereverItFails) {
     if (::geteuid() != 0)
         return RunTable();
     ASSERT_EQ(::chown(m_dir.Path().c_str(), 65534, 65534), 0);
     for (const auto& e : fs::recursive_directory_iterator(m_dir.Path()))
         ASSERT_EQ(::chown(e.path().c_str(), 65534, 65534), 0);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        try {
-            EXPECT_TRUE(::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 &&
-                        ::setuid(65534) == 0)
-                << "cannot become nobody";
-            if (!HasFailure())
-                RunTable();
-        } catch (const std::exception& e) {
-            ADD_FAILURE() << e.what();
-        }
-        std::fflush(stdout);
-        ::_exit(HasFailure() ? 1 : 0);
-    }
-    int status = -1;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_EQ(status, 0) << "the table failed as nobody (see above)";
+    ASSERT_TRUE(::setegid(65534) == 0 && ::seteuid(65534) == 0) << "cannot become nobody";
+    RunTable();
+    ASSERT_TRUE(::seteuid(0) == 0 && ::setegid(0) == 0);
 }

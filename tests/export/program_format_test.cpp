@@ -9,14 +9,14 @@
 using namespace program_format;
 
 TEST(ProgramFormat, StepAndGroups) {
-    for (const auto& [interval, step] :
-         {std::pair{1000, 1000}, {2000, 2000}, {0, 1000}, {-5, 1000}})
-        EXPECT_EQ(LipStep(interval), step) << interval;
-    // {length in ms, remote interval, groups}; an interval of 0 or below counts as 1000.
-    const int groups[][3] = {{3000, 1000, 3}, {3000, 2000, 1},  {3000, 1500, 2}, {999, 1000, 0},
-                             {0, 1000, 0},    {-3000, 1000, 0}, {3000, 0, 3}};
-    for (const auto& g : groups)
-        EXPECT_EQ(MouthGroups(g[0], g[1]), g[2]) << g[0] << " " << g[1];
+    // {length in ms, remote interval, groups, lip step}; an interval of 0 or
+    // below counts as 1000.
+    const int rows[][4] = {{3000, 1000, 3, 1000}, {3000, 2000, 1, 2000}, {3000, 1500, 2, 1500},
+                           {999, 1000, 0, 1000},  {0, 1000, 0, 1000},    {-3000, 1000, 0, 1000},
+                           {3000, 0, 3, 1000},    {3000, -5, 3, 1000}};
+    for (const auto& r : rows)
+        EXPECT_TRUE(MouthGroups(r[0], r[1]) == r[2] && LipStep(r[1]) == r[3])
+            << r[0] << " " << r[1];
 }
 
 TEST(ExportPlayListLine, Rows) {

@@ -343,13 +343,16 @@ std::string ScriptRunner::ErrorLine(const std::string& what) const {
 
 int ScriptRunner::Run() {
     try {
-        while (m_next < m_lines.size()) {
+        // Before start-up: answers, choices and "audio fails" (PC audio that
+        // cannot open).
+        for (; m_next < m_lines.size(); ++m_next) {
             const std::string line = Trim(m_lines[m_next]);
-            if (line.empty() || line[0] == '#' || QueueIfAnswer(line)) {
-                ++m_next;
-                continue;
-            }
-            break;
+            if (line == "audio fails")
+                m_audio.SetBackend(std::make_unique<RecordingAudioBackend>(
+                    [this](const std::string& l) { Log(l); },
+                    RecordingAudioBackend::Options{.failOpen = true}));
+            else if (!line.empty() && line[0] != '#' && !QueueIfAnswer(line))
+                break;
         }
         StartUp();
         if (MainClosed())
