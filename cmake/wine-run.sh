@@ -43,4 +43,24 @@ case "${1:-}" in
         exit $status ;;
     --drive) exec ln -sfn "$(realpath -m "$3")" "$WINEPREFIX/dosdevices/${2,,}:" ;;
 esac
-exec wine "$@"
+# A start under Wine has been seen to end at once with a failure and not a byte
+# of output, before the program's first line ran (once in several hundred
+# starts, never twice in a row). Such a start, and only such a start, is made
+# once more, said on standard error and counted in PREFIX.retries; every other
+# failure is the program's own. The output passes through as it comes.
+seen="$(mktemp -d)"
+trap 'rm -rf "$seen"' EXIT
+start() {
+    { { wine "$@"; echo $? >"$seen/status"; } 2>&1 1>&3 3>&- | tee "$seen/err" >&2; } 3>&1 |
+        tee "$seen/out"
+    return "$(cat "$seen/status" 2>/dev/null || echo 1)"
+}
+status=0
+start "$@" || status=$?
+if [ "$status" -ne 0 ] && [ ! -s "$seen/out" ] && [ ! -s "$seen/err" ]; then
+    echo "wine-run.sh: $1 ended with status $status before any output; started again" >&2
+    echo "$1 $status" >>"$WINEPREFIX.retries"
+    status=0
+    start "$@" || status=$?
+fi
+exit "$status"
