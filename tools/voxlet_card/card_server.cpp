@@ -451,10 +451,11 @@ bool CardServer::Accept() {
 }
 
 void CardServer::Done() {
-    {
-        std::lock_guard lock(m_countMutex);
-        --m_connections;
-    }
+    // Notified while the lock is held: Run() sees the count reach 0 only once
+    // this thread has let go of the lock, after which the thread touches
+    // nothing of the server, so Run() may return and the server be destroyed.
+    std::lock_guard lock(m_countMutex);
+    --m_connections;
     m_countChanged.notify_all();
 }
 
