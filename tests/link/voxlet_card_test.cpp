@@ -146,3 +146,27 @@ TEST_F(VoxletCardTest, SlowAndSilentClientsDoNotHoldUpOthers) {
         std::this_thread::sleep_for(100ms);
     EXPECT_EQ(again, "SUCCESS");
 }
+
+TEST_F(VoxletCardTest, BodiesBeyondTheBufferBudgetGet503UntilItIsFreeAgain) {
+    CardProcess card(m_card.Path(), {"--body-budget", "1000"});
+    const std::size_t one = BuildFlashAirBody("A.TXT", "x", 1).size(); // a file of one byte
+    // A connection declares a body that leaves room for `one`, and sends all
+    // of it but the last byte; its 100 Continue tells that its share is taken.
+    Socket held = Socket::Connect(card.Port());
+    std::string head = PostHead(1000 - one);
+    held.Send(head.insert(head.size() - 2, "Expect: 100-continue\r\n"));
+    char continued[64];
+    ASSERT_TRUE(held.Readable(5000) && held.Receive(continued, sizeof continued) > 0);
+    held.Send(std::string(1000 - one - 1, 'x'));
+    Post(card, "A.TXT", "x");  // fits exactly
+    Post(card, "B.TXT", "xx"); // one byte too many: refused unread
+    held.Close();
+    card.OutputLines(3); // its line shows once its share is free again
+    Post(card, "C.TXT", std::string(1000 - one + 1, 'x')); // the whole budget
+    EXPECT_EQ(card.OutputLines(4),
+              (std::vector<std::string>{
+                  "POST /upload.cgi -> stored A.TXT size=1",
+                  "POST /upload.cgi -> 503 no room to buffer the body",
+                  "POST /upload.cgi -> dropped: connection closed inside the body",
+                  "POST /upload.cgi -> stored C.TXT size=" + std::to_string(1000 - one + 1)}));
+}

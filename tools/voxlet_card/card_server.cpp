@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <optional>
@@ -128,6 +129,7 @@ constexpr RefusalStatus kRefusals[] = {
     {ReadStatus::Timeout, 408, "Request Timeout"},
     {ReadStatus::HeaderTooLarge, 431, "Request Header Fields Too Large"},
     {ReadStatus::BodyTooLarge, 413, "Payload Too Large"},
+    {ReadStatus::NoRoomForBody, 503, "Service Unavailable"},
     {ReadStatus::LengthRequired, 411, "Length Required"},
     {ReadStatus::BadRequest, 400, "Bad Request"},
 };
@@ -288,7 +290,8 @@ private:
 } // namespace
 
 CardServer::CardServer(CardStore& store, ServerOptions options, CardObserver* observer)
-    : m_store(store), m_options(std::move(options)), m_observer(observer) {}
+    : m_bodies(options.bodyBudgetBytes), m_store(store), m_options(std::move(options)),
+      m_observer(observer) {}
 
 CardServer::~CardServer() {
     if (m_listenFd >= 0)
@@ -354,6 +357,32 @@ void TurnQueue::Give() {
         ++m_serving;
     }
     m_changed.notify_all();
+}
+
+bool BodyBudget::Take(std::size_t bytes) {
+    std::lock_guard lock(m_mutex);
+    if (bytes > m_left)
+        return false;
+    m_left -= bytes;
+    return true;
+}
+
+void BodyBudget::Give(std::size_t bytes) {
+    std::lock_guard lock(m_mutex);
+    m_left += bytes;
+}
+
+BodyShare::~BodyShare() {
+    if (m_budget)
+        m_budget->Give(m_bytes);
+}
+
+bool BodyShare::Take(BodyBudget& budget, std::size_t bytes) {
+    if (m_budget || !budget.Take(bytes))
+        return false;
+    m_budget = &budget;
+    m_bytes = bytes;
+    return true;
 }
 
 void CardServer::Run() {
@@ -422,10 +451,11 @@ bool CardServer::Accept() {
 }
 
 void CardServer::Done() {
-    {
-        std::lock_guard lock(m_countMutex);
-        --m_connections;
-    }
+    // Notified while the lock is held: Run() sees the count reach 0 only once
+    // this thread has let go of the lock, after which the thread touches
+    // nothing of the server, so Run() may return and the server be destroyed.
+    std::lock_guard lock(m_countMutex);
+    --m_connections;
     m_countChanged.notify_all();
 }
 
@@ -434,15 +464,19 @@ void CardServer::ServeConnection(int fd) {
     timeval sendTimeout{m_options.idleTimeoutMs / 1000, (m_options.idleTimeoutMs % 1000) * 1000};
     setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
 
-    Request request;
+    auto request = std::make_unique<Request>();
     std::string reason;
-    const ReadStatus status = ReadRequest(fd, m_options, request, reason);
+    const ReadStatus status = ReadRequest(fd, m_options, m_bodies, *request, reason);
     {
         Turn turn(m_turns);
-        AppendToLog(m_options.logFile, request.raw);
+        AppendToLog(m_options.logFile, request->raw);
         const Exchange exchange =
-            status == ReadStatus::Complete ? Answer(m_store, request) : Refusal(status, reason);
-        PrintLinef(stdout, "%s -> %s", RequestName(request).c_str(), exchange.outcome.c_str());
+            status == ReadStatus::Complete ? Answer(m_store, *request) : Refusal(status, reason);
+        const std::string name = RequestName(*request);
+        // The body and its share of the budget are let go before the outcome
+        // is printed: once a request's line shows, its bytes are free again.
+        request.reset();
+        PrintLinef(stdout, "%s -> %s", name.c_str(), exchange.outcome.c_str());
         if (exchange.reply) {
             if (m_options.replyDelayMs > 0)
                 std::this_thread::sleep_for(std::chrono::milliseconds(m_options.replyDelayMs));

@@ -2,7 +2,10 @@
 // after each reply, and whole requests answered one at a time in the order in
 // which they arrived whole, as a FlashAir card serves. Connections are read
 // side by side, so that a slow or silent client holds only its own (up to
-// kMaxConnections at once; more are answered 503 and closed).
+// kMaxConnections at once; more are answered 503 and closed). Request bodies
+// are held whole until answered, within a budget of bytes across connections:
+// a request whose declared body does not fit in what is left is answered 503
+// without its body being read.
 #pragma once
 
 #include <condition_variable>
@@ -30,14 +33,15 @@ public:
 
 struct ServerOptions {
     std::string bindAddress = "127.0.0.1";
-    int port = 0;                                // 0: a free port
-    std::string logFile;                         // raw requests appended here ("": none)
-    int idleTimeoutMs = 10000;                   // a silent client is dropped after this
-    int requestTimeoutMs = 60000;                // a whole request must arrive within this
-    std::size_t maxHeaderBytes = 16 * 1024;      // request line and headers
-    std::size_t maxBodyBytes = 64 * 1024 * 1024; // the body of a POST
-    int pollIntervalMs = 0;                      // CardObserver::OnPoll period (0: never)
-    int replyDelayMs = 0;                        // waited before each reply (a slow card)
+    int port = 0;                                    // 0: a free port
+    std::string logFile;                             // raw requests appended here ("": none)
+    int idleTimeoutMs = 10000;                       // a silent client is dropped after this
+    int requestTimeoutMs = 60000;                    // a whole request must arrive within this
+    std::size_t maxHeaderBytes = 16 * 1024;          // request line and headers
+    std::size_t maxBodyBytes = 64 * 1024 * 1024;     // the body of a POST
+    std::size_t bodyBudgetBytes = 256 * 1024 * 1024; // bodies held at once, all connections
+    int pollIntervalMs = 0;                          // CardObserver::OnPoll period (0: never)
+    int replyDelayMs = 0;                            // waited before each reply (a slow card)
 };
 
 // Hands out turns in the order they are asked for, one at a time.
@@ -51,6 +55,35 @@ private:
     std::condition_variable m_changed;
     std::uint64_t m_next = 0;
     std::uint64_t m_serving = 0;
+};
+
+// Bytes that request bodies may hold at once, shared by the connections.
+class BodyBudget {
+public:
+    explicit BodyBudget(std::size_t total) : m_left(total) {}
+    // Takes the bytes when they fit in what is left; false (nothing taken)
+    // when they do not.
+    bool Take(std::size_t bytes);
+    void Give(std::size_t bytes);
+
+private:
+    std::mutex m_mutex;
+    std::size_t m_left;
+};
+
+// A body's share of a BodyBudget, given back when the share is destroyed.
+class BodyShare {
+public:
+    BodyShare() = default;
+    ~BodyShare();
+    BodyShare(const BodyShare&) = delete;
+    BodyShare& operator=(const BodyShare&) = delete;
+    // Takes the bytes from the budget (once per share); false when they do not fit.
+    bool Take(BodyBudget& budget, std::size_t bytes);
+
+private:
+    BodyBudget* m_budget = nullptr;
+    std::size_t m_bytes = 0;
 };
 
 class CardServer {
@@ -81,6 +114,7 @@ private:
     std::condition_variable m_countChanged;
     int m_connections = 0; // being served
     TurnQueue m_turns;
+    BodyBudget m_bodies;
 
     CardStore& m_store;
     ServerOptions m_options;

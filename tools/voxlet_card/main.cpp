@@ -2,7 +2,7 @@
 // stand-in.
 //
 //   voxlet-card --root DIR [--port N] [--bind ADDR] [--log FILE] [--timeout MS]
-//               [--delay-ms MS] [--lifeline PORT]
+//               [--delay-ms MS] [--body-budget BYTES] [--lifeline PORT]
 //               [--robot [--catalogue FILE]... [--voice DIR] [--play] [--poll MS]]
 //
 // Serves GET /upload.cgi?UPDIR=... and POST /upload.cgi as a FlashAir card
@@ -42,7 +42,8 @@ namespace {
 
 void Usage(std::FILE* out) {
     std::fprintf(out, "usage: voxlet-card --root DIR [--port N] [--bind ADDR] [--log FILE] "
-                      "[--timeout MS] [--delay-ms MS] [--lifeline PORT]\n"
+                      "[--timeout MS] [--delay-ms MS] [--body-budget BYTES]\n"
+                      "                   [--lifeline PORT]\n"
                       "  --root DIR     the card's contents (an existing folder)\n"
                       "  --port N       TCP port, 0 (the default) for a free one\n"
                       "  --bind ADDR    address to listen on (default 127.0.0.1)\n"
@@ -50,6 +51,10 @@ void Usage(std::FILE* out) {
                       "  --timeout MS   drop a client silent for this long (default 10000)\n"
                       "  --delay-ms MS  wait this long before each reply, as a slow card\n"
                       "                 does (default 0)\n"
+                      "  --body-budget BYTES  request bodies held at once, over all\n"
+                      "                 connections; a request whose body does not fit in\n"
+                      "                 what is left is answered 503 unread (default\n"
+                      "                 268435456, 256 MiB)\n"
                       "  --lifeline PORT  connect to 127.0.0.1:PORT first and end when that\n"
                       "                 connection ends (for a parent that cannot signal\n"
                       "                 this program, such as one under Wine)\n"
@@ -134,6 +139,12 @@ int main(int argc, char** argv) {
                 return 2;
             }
             options.replyDelayMs = static_cast<int>(number);
+        } else if (arg == "--body-budget" && hasValue) {
+            if (!ParseNumber(argv[++i], 0, 1L << 40, number)) {
+                card::PrintLinef(stderr, "voxlet-card: bad body budget %s", argv[i]);
+                return 2;
+            }
+            options.bodyBudgetBytes = static_cast<std::size_t>(number);
         } else if (arg == "--lifeline" && hasValue) {
             if (!ParseNumber(argv[++i], 1, 65535, lifeline)) {
                 card::PrintLinef(stderr, "voxlet-card: bad lifeline port %s", argv[i]);

@@ -13,6 +13,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t kMaxHeaderLines = 100;
 constexpr std::size_t kMaxLengthDigits = 12;
+constexpr std::size_t kBodyChunk = 64 * 1024; // read at once
 
 char Lower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -135,8 +136,8 @@ ReadStatus Refused(ReadStatus status, std::string& reason, const char* text) {
 // longer than the request time-out.
 class RequestReader {
 public:
-    RequestReader(int fd, const ServerOptions& options)
-        : m_fd(fd), m_options(options),
+    RequestReader(int fd, const ServerOptions& options, BodyBudget& bodies)
+        : m_fd(fd), m_options(options), m_bodies(bodies),
           m_deadline(Clock::now() + std::chrono::milliseconds(options.requestTimeoutMs)) {}
 
     ReadStatus Read(Request& request, std::string& reason) {
@@ -177,6 +178,13 @@ private:
             return Refused(ReadStatus::BodyTooLarge, reason, "body too large");
         if (!expected && request.method != "POST" && request.method != "PUT")
             expected = 0;
+        // The whole body is held until answered: its share of the budget is
+        // taken first, and for a body without a length the most it may hold
+        // before it is refused (one read past the limit).
+        const std::size_t share = expected ? *expected : m_options.maxBodyBytes + kBodyChunk;
+        if (!request.bodyShare.Take(m_bodies, share))
+            return Refused(ReadStatus::NoRoomForBody, reason, "no room to buffer the body");
+        request.raw.reserve(request.bodyStart + share);
         if (expected && *expected > request.raw.size() - request.bodyStart) {
             const auto expect = request.Header("Expect");
             if (expect && EqualsNoCase(Trim(*expect), "100-continue"))
@@ -190,7 +198,7 @@ private:
             }
             if (!expected && have > m_options.maxBodyBytes)
                 return Refused(ReadStatus::BodyTooLarge, reason, "body too large");
-            const int got = Receive(request.raw, 64 * 1024);
+            const int got = Receive(request.raw, kBodyChunk);
             if (got == 0 && !expected) { // no length: the body ends where the client stops
                 request.bodyLength = have;
                 return ReadStatus::Complete;
@@ -232,6 +240,7 @@ private:
 
     int m_fd;
     const ServerOptions& m_options;
+    BodyBudget& m_bodies;
     Clock::time_point m_deadline;
 };
 
@@ -244,9 +253,9 @@ std::optional<std::string> Request::Header(std::string_view name) const {
     return std::nullopt;
 }
 
-ReadStatus ReadRequest(int fd, const ServerOptions& options, Request& request,
+ReadStatus ReadRequest(int fd, const ServerOptions& options, BodyBudget& bodies, Request& request,
                        std::string& reason) {
-    return RequestReader(fd, options).Read(request, reason);
+    return RequestReader(fd, options, bodies).Read(request, reason);
 }
 
 bool SendAll(int fd, std::string_view data) {
