@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -19,6 +20,7 @@
 #include "playback/audio/audio_backend.h"
 #include "playback/audio/recording_backend.h"
 #include "playback/audio/wav_header.h"
+#include "playback/sdl/clip_stream.h"
 #include "support/test_support.h"
 
 namespace {
@@ -213,4 +215,56 @@ TEST_F(SdlBackendTest, OneHertzClipPlaysAndErrorsAreSpecific) {
     backend.Close(); // valid twice
     EXPECT_FALSE(backend.IsPlaying());
     EXPECT_GT(Peak(S16(out)), 16000);
+}
+
+// At 44,099 and 48,001 Hz the resampler's phase repeats only every second of
+// the clip and its last piece starts up to 16 s before the end. The pieces
+// still join up to exactly the whole clip converted at once (PCM, and
+// MS-ADPCM that SDL decodes), and no device callback (a Next after the
+// first, which Play makes) converts more than four buffers' worth of input.
+TEST_F(SdlBackendTest, OddRateClipJoinsUpWithoutConvertingSecondsInACallback) {
+    std::string error;
+    const sdlapi::Library* sdl = sdlapi::Load(error);
+    ASSERT_TRUE(sdl) << error;
+    setenv("SDL_WAVE_FACT_CHUNK", "ignore", 1); // as the back end sets it
+    SDL_AudioSpec device{44100, AUDIO_S16SYS, 2, 0, 1024, 0, 0, nullptr, nullptr};
+    const auto me = std::this_thread::get_id();
+    for (const std::string args : {"-r 44099 -b 16", "-r 48001 -e ms-adpcm"}) {
+        SCOPED_TRACE(args);
+        const std::string path = dir / "odd.wav";
+        ASSERT_TRUE(Sox("-n -c 1 " + args + " " + path + " synth 20 sine 300-3000 vol 0.5"));
+        const std::string file = testsupport::ReadFile(path);
+        SDL_AudioSpec spec{};
+        Uint8* samples = nullptr;
+        Uint32 length = 0;
+        ASSERT_TRUE(sdl->LoadWAV_RW(sdl->RWFromConstMem(file.data(), static_cast<int>(file.size())),
+                                    1, &spec, &samples, &length));
+        SDL_AudioCVT cvt{};
+        sdl->BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, device.format, 2, 44100);
+        std::vector<std::uint8_t> whole(length * static_cast<std::size_t>(cvt.len_mult));
+        std::copy(samples, samples + length, whole.begin());
+        sdl->FreeWAV(samples);
+        cvt.buf = whole.data();
+        cvt.len = static_cast<int>(length);
+        ASSERT_EQ(sdl->ConvertAudio(&cvt), 0);
+        whole.resize(static_cast<std::size_t>(cvt.len_cvt));
+
+        ClipStream stream(*sdl, std::make_unique<WavFile>(path), device, 0);
+        std::size_t converted = 0, worst = 0; // source frames on this thread
+        stream.onConvert = [&](std::size_t frames) {
+            converted += std::this_thread::get_id() == me ? frames : 0;
+        };
+        std::vector<std::uint8_t> joined, piece;
+        ASSERT_TRUE(stream.Start(error)) << error;
+        for (bool first = true; stream.Next(piece, error); first = false, converted = 0) {
+            worst = first ? 0 : std::max(worst, converted);
+            joined.insert(joined.end(), piece.begin(), piece.end());
+        }
+        EXPECT_EQ(error, "");
+        EXPECT_LE(worst, 4u * 1024);
+        ASSERT_EQ(joined.size(), whole.size());
+        EXPECT_TRUE(joined == whole)
+            << "they differ from byte "
+            << std::mismatch(joined.begin(), joined.end(), whole.begin()).first - joined.begin();
+    }
 }
