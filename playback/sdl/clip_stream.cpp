@@ -21,8 +21,8 @@ constexpr std::size_t kBlockFrames = 16;
 // piece starts at a multiple of the period only (its last frames may then
 // differ by one step from the whole clip's).
 constexpr std::size_t kMaxAlign = std::size_t{1} << 20;
-// The thread converts ahead while less than this many device buffers (and
-// two pieces) wait to be handed out.
+// The thread converts ahead until at least this many device buffers, and at
+// least two pieces, wait to be handed out.
 constexpr std::size_t kLeadBuffers = 8;
 
 std::size_t RoundUp(std::size_t v, std::size_t unit) {
