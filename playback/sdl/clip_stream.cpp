@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <new>
 #include <numeric>
+#include <system_error>
 
 #include "playback/sdl/sdl_backend.h"
 
@@ -19,6 +21,9 @@ constexpr std::size_t kBlockFrames = 16;
 // piece starts at a multiple of the period only (its last frames may then
 // differ by one step from the whole clip's).
 constexpr std::size_t kMaxAlign = std::size_t{1} << 20;
+// The thread converts ahead until at least this many device buffers, and at
+// least two pieces, wait to be handed out.
+constexpr std::size_t kLeadBuffers = 8;
 
 std::size_t RoundUp(std::size_t v, std::size_t unit) {
     return (v + unit - 1) / unit * unit;
@@ -49,6 +54,16 @@ ClipStream::ClipStream(const sdlapi::Library& sdl, std::unique_ptr<WavFile> file
                        const SDL_AudioSpec& device, int gain)
     : m_sdl(sdl), m_file(std::move(file)), m_device(device), m_gain(gain),
       m_deviceFrame(SDL_AUDIO_BITSIZE(device.format) / 8 * device.channels) {}
+
+ClipStream::~ClipStream() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
+    m_changed.notify_all();
+    if (m_ahead.joinable())
+        m_ahead.join();
+}
 
 bool ClipStream::Start(std::string& error) {
     const WavInfo& info = m_file->Check().info;
@@ -93,6 +108,7 @@ bool ClipStream::Start(std::string& error) {
         return false;
     }
     m_work.reserve(window * growth);
+    m_lead = std::max(kLeadBuffers * buffer, 2 * m_piece / m_ratioIn * m_ratioOut) * m_deviceFrame;
     return true;
 }
 
@@ -133,6 +149,8 @@ bool ClipStream::Decode(std::size_t frames, std::string& error) {
 }
 
 std::size_t ClipStream::Convert(std::size_t from, std::size_t to, std::string& error) {
+    if (onConvert)
+        onConvert(to - from);
     const std::uint8_t* src = m_input.data() + (from - m_inputStart) * m_frame;
     const std::size_t bytes = (to - from) * m_frame;
     if (m_duplicate) {
@@ -158,8 +176,72 @@ std::size_t ClipStream::Convert(std::size_t from, std::size_t to, std::string& e
 }
 
 bool ClipStream::Next(std::vector<std::uint8_t>& out, std::string& error) {
+    if (!m_ahead.joinable()) {
+        const bool more = ConvertPiece(out, error);
+        const bool last = !more || m_next >= m_end;
+        {
+            std::lock_guard lock(m_mutex);
+            m_converted = last;
+        }
+        if (!last && !m_aheadTried) {
+            m_aheadTried = true;
+            try {
+                m_ahead = std::thread(&ClipStream::ConvertAhead, this);
+            } catch (const std::system_error&) {
+                // each call converts its piece itself
+            }
+        }
+        return more;
+    }
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return !m_ready.empty() || m_converted; });
     out.clear();
-    if (Ended())
+    if (m_ready.empty()) {
+        error = m_error;
+        return false;
+    }
+    out.swap(m_ready.front());
+    m_ready.pop_front();
+    m_readyBytes -= out.size();
+    m_changed.notify_all();
+    return true;
+}
+
+bool ClipStream::Ended() const {
+    std::lock_guard lock(m_mutex);
+    return m_converted && m_ready.empty();
+}
+
+void ClipStream::ConvertAhead() {
+    std::unique_lock lock(m_mutex);
+    while (!m_converted) {
+        m_changed.wait(lock, [this] { return m_stop || m_readyBytes < m_lead; });
+        if (m_stop)
+            return;
+        lock.unlock();
+        std::vector<std::uint8_t> piece;
+        std::string error;
+        bool more = false;
+        try {
+            more = ConvertPiece(piece, error);
+            lock.lock();
+            if (more)
+                m_ready.push_back(std::move(piece));
+        } catch (const std::bad_alloc&) {
+            more = false; // ends the clip like a read error
+        }
+        if (!lock.owns_lock())
+            lock.lock();
+        m_readyBytes += more ? m_ready.back().size() : 0;
+        m_converted = !more || m_next >= m_end;
+        m_error.swap(error);
+        m_changed.notify_all();
+    }
+}
+
+bool ClipStream::ConvertPiece(std::vector<std::uint8_t>& out, std::string& error) {
+    out.clear();
+    if (m_next >= m_end)
         return false;
     std::size_t end = m_next + m_piece;
     if (!Decode(end + m_margin, error)) {

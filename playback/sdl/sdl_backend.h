@@ -10,11 +10,12 @@
 // ClipStream: the device format, what converting the whole clip would give;
 // a clip without samples plays as silence), and swaps it in under the device
 // lock at position 0, so a clip that still sounds is cut off at once; then it
-// unpauses the device. The callback converts the following pieces as the
-// device takes them, reading the file on. The master gain scales samples with
-// clamping (factor 10^(level/2000); no change at all for level 0). A failed
-// Play leaves what sounds as it is. SetMasterGain takes effect from the next
-// Play. IsPlaying is true while clip data remains to be handed to the device.
+// unpauses the device. The stream's own thread converts the following pieces
+// ahead of the device, reading the file on; the callback hands them on. The
+// master gain scales samples with clamping (factor 10^(level/2000); no change
+// at all for level 0). A failed Play leaves what sounds as it is.
+// SetMasterGain takes effect from the next Play. IsPlaying is true while clip
+// data remains to be handed to the device.
 //
 // SDL2 itself is loaded when audio first opens (sdl_library.h): a system
 // without it, or with a broken one, still starts, and the open fails with the

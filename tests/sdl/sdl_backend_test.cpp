@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -19,6 +20,7 @@
 #include "playback/audio/audio_backend.h"
 #include "playback/audio/recording_backend.h"
 #include "playback/audio/wav_header.h"
+#include "playback/sdl/clip_stream.h"
 #include "support/test_support.h"
 
 namespace {
@@ -37,10 +39,6 @@ std::vector<std::int16_t> S16(const std::string& path, bool wav = false) {
     if (!out.empty()) // an empty capture is a failure to report, not a null copy
         std::memcpy(out.data(), bytes.data(), out.size() * 2);
     return out;
-}
-
-std::size_t Onset(const std::vector<std::int16_t>& s) {
-    return std::find_if(s.begin(), s.end(), [](std::int16_t v) { return v != 0; }) - s.begin();
 }
 
 double Peak(const std::vector<std::int16_t>& s) {
@@ -107,23 +105,17 @@ TEST_F(SdlBackendTest, GainScalesThePeakAndLevelZeroIsBitExact) {
     EXPECT_NEAR(Peak(loud) / p0, std::pow(10.0, 0.5), std::pow(10.0, 0.5) * 0.01);
 
     // Level 0: the device got the clip's samples unchanged, once per channel,
-    // and the whole clip (44100 frames), then silence.
-    const auto src = S16(tone, true);
-    ASSERT_EQ(src.size(), 44100u);
-    const std::size_t srcOnset = Onset(src);
-    const std::size_t onset = Onset(unity);
-    ASSERT_EQ(onset % 2, 0u) << "the first sound is not on the left channel";
-    ASSERT_GE(onset / 2, srcOnset);
-    const std::size_t start = onset / 2 - srcOnset; // frame where the clip begins
-    ASSERT_LE((start + src.size()) * 2, unity.size()) << "the clip's tail is missing";
-    std::size_t mismatches = 0;
-    for (std::size_t i = 0; i < src.size(); ++i) {
-        mismatches += unity[(start + i) * 2] != src[i];
-        mismatches += unity[(start + i) * 2 + 1] != src[i];
-    }
-    EXPECT_EQ(mismatches, 0u);
-    for (std::size_t i = (start + src.size()) * 2; i < unity.size(); ++i)
-        ASSERT_EQ(unity[i], 0) << "sound after the clip at sample " << i;
+    // and the whole clip (44100 frames), with silence before and after.
+    std::vector<std::int16_t> clip;
+    for (std::int16_t v : S16(tone, true))
+        clip.insert(clip.end(), {v, v});
+    ASSERT_EQ(clip.size(), 88200u);
+    const auto at = std::search(unity.begin(), unity.end(), clip.begin(), clip.end());
+    ASSERT_NE(at, unity.end()) << "the clip's samples, once per channel, are not in the output";
+    EXPECT_EQ((at - unity.begin()) % 2, 0) << "the clip does not start on the left channel";
+    auto silent = [](std::int16_t v) { return v == 0; };
+    EXPECT_TRUE(std::all_of(unity.begin(), at, silent)) << "sound before the clip";
+    EXPECT_TRUE(std::all_of(at + clip.size(), unity.end(), silent)) << "sound after the clip";
 }
 
 // The verdict vectors of tests/fixtures/vectors/wav.txt and ADPCM files sox makes.
@@ -213,4 +205,57 @@ TEST_F(SdlBackendTest, OneHertzClipPlaysAndErrorsAreSpecific) {
     backend.Close(); // valid twice
     EXPECT_FALSE(backend.IsPlaying());
     EXPECT_GT(Peak(S16(out)), 16000);
+}
+
+// At 44,099 and 48,001 Hz the resampler's phase repeats only every second of
+// the clip and its last piece starts up to 16 s before the end. The pieces
+// still join up to exactly the whole clip converted at once (PCM, and
+// MS-ADPCM that SDL decodes), and no device callback (a Next after the
+// first, which Play makes) converts more than four buffers' worth of input.
+TEST_F(SdlBackendTest, OddRateClipJoinsUpWithoutConvertingSecondsInACallback) {
+    std::string error;
+    const sdlapi::Library* sdl = sdlapi::Load(error);
+    ASSERT_TRUE(sdl) << error;
+    setenv("SDL_WAVE_FACT_CHUNK", "ignore", 1); // as the back end sets it
+    SDL_AudioSpec device{44100, AUDIO_S16SYS, 2, 0, 1024, 0, 0, nullptr, nullptr};
+    const auto me = std::this_thread::get_id();
+    for (const std::string args : {"-r 44099 -b 16", "-r 48001 -e ms-adpcm"}) {
+        SCOPED_TRACE(args);
+        const std::string path = dir / "odd.wav";
+        ASSERT_TRUE(Sox("-n -c 1 " + args + " " + path + " synth 20 sine 300-3000 vol 0.5"));
+        const std::string file = testsupport::ReadFile(path);
+        SDL_AudioSpec spec{};
+        Uint8* samples = nullptr;
+        Uint32 length = 0;
+        ASSERT_TRUE(sdl->LoadWAV_RW(sdl->RWFromConstMem(file.data(), static_cast<int>(file.size())),
+                                    1, &spec, &samples, &length));
+        SDL_AudioCVT cvt{};
+        sdl->BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, device.format, 2, 44100);
+        std::vector<std::uint8_t> whole(length * static_cast<std::size_t>(cvt.len_mult));
+        std::copy(samples, samples + length, whole.begin());
+        sdl->FreeWAV(samples);
+        cvt.buf = whole.data();
+        cvt.len = static_cast<int>(length);
+        ASSERT_EQ(sdl->ConvertAudio(&cvt), 0);
+        whole.resize(static_cast<std::size_t>(cvt.len_cvt));
+
+        ClipStream stream(*sdl, std::make_unique<WavFile>(path), device, 0);
+        std::size_t converted = 0, worst = 0; // source frames on this thread
+        stream.onConvert = [&](std::size_t frames) {
+            if (std::this_thread::get_id() == me)
+                converted += frames;
+        };
+        std::vector<std::uint8_t> joined, piece;
+        ASSERT_TRUE(stream.Start(error)) << error;
+        for (bool first = true; stream.Next(piece, error); first = false, converted = 0) {
+            worst = first ? 0 : std::max(worst, converted);
+            joined.insert(joined.end(), piece.begin(), piece.end());
+        }
+        EXPECT_EQ(error, "");
+        EXPECT_LE(worst, 4u * 1024);
+        ASSERT_EQ(joined.size(), whole.size());
+        EXPECT_TRUE(joined == whole)
+            << "they differ from byte "
+            << std::mismatch(joined.begin(), joined.end(), whole.begin()).first - joined.begin();
+    }
 }
