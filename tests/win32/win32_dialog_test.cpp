@@ -155,6 +155,18 @@ TEST_F(Win32MainWindowTest, AnEndingSessionSavesWhatClosingSaves) {
     EXPECT_EQ(logic.destroyed, 1);
 }
 
+// The folder browser's new-style dialog needs COM, apartment-threaded, on its
+// thread: the prompts initialise it there while they live.
+TEST(Win32Prompts, HoldComApartmentThreadedWhileTheyLive) {
+    {
+        const voxwin::Win32Prompts prompts;
+        EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_FALSE); // already so
+        CoUninitialize();
+    }
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK); // undone with them
+    CoUninitialize();
+}
+
 // Each message style as the user sees it: the program's name as caption, the
 // text, the buttons and the default one, the icon; and each button's answer.
 // A second thread waits for the box (or task dialog), notes what it shows and
