@@ -4,15 +4,15 @@
 # tree) and compares the transcript plus "exit N" with expected. cards: a card
 # emulator per name on a free port, "@NAME@" in the settings file and the
 # transcript standing for its address; the requests it received follow
-# (http_requests.py). "@WORK@" in the settings file stands for WORK_DIR.
-# portable: the runner runs from a copy of itself in WORK_DIR, as a
-# double-click starts it. dump:
-# files (in the working folder, or "@NAME@/PATH" in a card) whose bytes
-# follow. expected.ini: the settings file left, byte for byte.
+# (http_requests.py). portable: the runner runs from a copy of itself in
+# WORK_DIR, as a double-click starts it. dump: files (in the working folder,
+# or "@NAME@/PATH" in a card) whose bytes follow. expected.ini: the settings
+# file left, byte for byte.
 # VOXLET_EMULATOR (the Windows build; space-separated words): the runner runs
 # under it, [DRIVES] letters become its drives, either path separator stands for
 # the other, and a scenario with posix-only (the reason) is skipped (exit 77).
-# The working folder's path in the transcript becomes "@WORK@".
+# The working folder's path in the transcript becomes "@WORK@"; "@WORK@" in
+# the settings file becomes that path.
 set -uo pipefail
 runner="$1" dir="$2" work="$3" card_bin="${4:-}"
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -25,10 +25,7 @@ base=()
 [ -f "$dir/base" ] && base=("$here/voice-sets/$(tr -d '[:space:]' < "$dir/base")")
 bash "$here/../scripts/prepare-tree.sh" "$work" "${base[@]}" "$dir/tree" || exit 1
 
-if [ -f "$dir/portable" ]; then
-    cp "$runner" "$work/" || exit 1
-    runner="$work/$(basename "$runner")"
-fi
+[ -f "$dir/portable" ] && { cp "$runner" "$work/" || exit 1; runner="$work/${runner##*/}"; }
 [ -f "$work/Voxlet.ini" ] && sed -i "s|@WORK@|$work|g" "$work/Voxlet.ini"
 
 cards=() pids=() masks=""

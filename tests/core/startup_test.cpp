@@ -30,22 +30,22 @@ TEST_F(PlayerTest, TrackbarPositionFromSettingsOrScale) {
 // as the install rules or the Windows zip lay it out (the scenarios
 // missing_voice_data_folder and double_click_data_folder store and use it).
 TEST_F(PlayerTest, AStartKeepsItsFolderOrEntersTheDataFolderOrTheDemoSet) {
-    const std::string data = m_dir / "data", bin = m_dir / "bin", tiko = m_dir / "tiko";
     const bool windows = testsupport::WindowsBuild();
-    const std::string self = m_dir / (windows ? "BIN/../Bin/" : "bin/../bin/");
-    const std::string demo = m_dir / (windows ? "Bin/demo" : "share/voxlet/demo");
-    for (const std::string& folder : {data, bin, tiko, demo})
-        testsupport::WriteFile(folder + "/Ninshiki.csv", "h\n");
+    const std::string data = m_dir / "data";
+    const char* demo = windows ? "Bin/demo" : "share/voxlet/demo";
+    for (const std::string folder : {"data", "bin", "tiko", demo})
+        Put(folder + "/Ninshiki.csv", "h\n");
     Settings("[DATA]\nDATA_FOLDER=" + data + "\n");
     const struct {
         std::string current, loses, expected;
-    } starts[] = {{tiko, "", ""}, {bin, "", data}, {bin, data, ""}, {bin, bin, demo}};
+    } starts[] = {{"tiko", "", ""}, {"bin", "", data}, {"bin", "data", ""}, {"bin", "bin", demo}};
     for (const auto& s : starts) {
-        if (!s.loses.empty())
-            std::filesystem::remove(s.loses + "/Ninshiki.csv");
-        ASSERT_TRUE(platform::SetCurrentFolder(s.current));
-        const StartFolder start = EnterDataFolder(self, m_dir / "Voxlet.ini");
-        EXPECT_EQ(start.folder, s.expected == demo ? testsupport::Native(demo) : s.expected);
+        std::filesystem::remove(m_dir / (s.loses + "/Ninshiki.csv")); // none at the top
+        ASSERT_TRUE(platform::SetCurrentFolder(m_dir / s.current));
+        const StartFolder start = EnterDataFolder(m_dir / (windows ? "BIN/../Bin/" : "bin/../bin/"),
+                                                  m_dir / "Voxlet.ini");
+        EXPECT_EQ(start.folder,
+                  s.expected == demo ? testsupport::Native(m_dir / demo) : s.expected);
         EXPECT_EQ(start.demo, s.expected == demo);
         EXPECT_TRUE(platform::PathExists("Ninshiki.csv"));
     }

@@ -95,7 +95,6 @@ TEST(Paths, SettingsFileRule) {
         SCOPED_TRACE(v[1]);
         TempDir dir;
         const std::string bin = dir / "prefix/bin/", user = dir / "config/voxlet/";
-        // The installed demo set: as the install rules or the Windows zip lay it out.
         const std::string demo =
             dir / (testsupport::WindowsBuild() ? "prefix/bin/demo/" : "prefix/share/voxlet/demo/");
         fs::create_directories(bin);
