@@ -1,9 +1,11 @@
 # Lays out and packs the Windows zip (cmake -P):
 #   -DEXES="voxlet.exe;voxlet-script.exe" -DDEMO=<demo set> -DSTAGE=<folder> -DOUT=<zip>
-# Voxlet/ holds the programs, the demo voice set's files beside them (the
-# current folder that double-clicking voxlet.exe gives is the data folder) and
-# the demo's settings as the first Voxlet.ini, which the settings rule uses
-# because it is beside the executable in a writable folder.
+# Voxlet/ holds the programs; demo/, the demo voice set whole, as the Linux
+# install has it in share/voxlet/demo/ (the programs find it beside
+# themselves, enter it when no data folder is found and write nothing into
+# it); and Voxlet.ini, the demo's first settings, which the settings rule
+# keeps beside the programs while their folder is writable (a portable copy)
+# and copies to %APPDATA%\Voxlet\ where it is not.
 foreach(var EXES DEMO STAGE OUT)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "WindowsZip.cmake: ${var} is not set")
@@ -15,7 +17,7 @@ endif()
 set(top ${STAGE}/Voxlet)
 file(REMOVE_RECURSE ${STAGE})
 file(MAKE_DIRECTORY ${top})
-file(COPY ${DEMO}/ DESTINATION ${top} PATTERN Voxlet-demo.ini EXCLUDE)
+file(COPY ${DEMO}/ DESTINATION ${top}/demo)
 file(COPY_FILE ${DEMO}/Voxlet-demo.ini ${top}/Voxlet.ini)
 file(COPY ${EXES} DESTINATION ${top})
 file(REMOVE ${OUT})

@@ -17,13 +17,14 @@ bool HoldsCatalogue(const std::string& folder) {
 }
 
 StartFolder EnterDataFolder(const std::string& executableFolder, const std::string& iniPath) {
-    if (platform::PathExists(kCatalogue))
+    const bool here = platform::PathExists(kCatalogue);
+    if (here && !platform::IsSameFolder(".", executableFolder))
         return {};
     const std::string chosen =
         platform::ProfileReadString("DATA", "DATA_FOLDER", "", kPathBuffer, iniPath);
     if (!chosen.empty() && HoldsCatalogue(chosen) && platform::SetCurrentFolder(chosen))
         return {chosen, false};
-    const std::string data = platform::InstalledDataFolder(executableFolder);
+    const std::string data = here ? std::string() : platform::InstalledDataFolder(executableFolder);
     if (data.empty())
         return {};
     const std::string demo = data + "demo";

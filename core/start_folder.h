@@ -4,13 +4,18 @@
 
 #include <string>
 
-// Catalogues and the voice folder resolve against the current folder. One
-// without Ninshiki.csv, such as the home folder a menu entry starts in, gives
-// way to the data folder the user chose last ([DATA] DATA_FOLDER in the
-// settings file iniPath) when it holds one, else to the installed demo voice
-// set when there is one: the program changes to it. The demo set is
-// read-only, and an installed program keeps its settings elsewhere, so
-// nothing is written into it.
+// Catalogues and the voice folder resolve against the current folder, which
+// the start keeps or changes, in this order:
+// - a current folder holding Ninshiki.csv that is not the program's own
+//   (executableFolder) is kept: a shortcut's start folder, `cd ~/tiko`;
+// - else the data folder the user chose last ([DATA] DATA_FOLDER in the
+//   settings file iniPath) when it holds Ninshiki.csv, so that starting the
+//   program from its own folder (a double-click) still finds it;
+// - else a current folder holding Ninshiki.csv is kept (a portable copy with
+//   the user's data beside the program);
+// - else the installed demo voice set, when there is one.
+// The demo set is read-only, and an installed program keeps its settings
+// elsewhere, so nothing is written into it.
 struct StartFolder {
     std::string folder; // the folder changed to; "" when the current one stays
     bool demo = false;  // it is the installed demo set

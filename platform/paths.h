@@ -99,12 +99,20 @@ std::string UserSettingsFolder(const std::function<const char*(const char*)>& lo
 // True when files can be created in the folder.
 bool FolderIsWritable(const std::string& folder);
 
-// The installed data folder, executableFolder + "../share/voxlet/" as the
-// install rules lay it out, when it exists; "" otherwise. It is read-only.
+// The installed data folder, the one whose demo/ holds the demo voice set,
+// when that exists; "" otherwise. It is read-only. The install rules put it at
+// executableFolder + "../share/voxlet/"; the Windows zip has the program's own
+// folder (Voxlet\demo\ beside voxlet.exe).
 std::string InstalledDataFolder(const std::string& executableFolder);
 
 // Makes the folder the current folder; false when it cannot.
 bool SetCurrentFolder(const std::string& folder);
+
+// True when both paths exist and name the same folder, however spelled: on
+// POSIX the same file (links, "." and ".." and separators resolved); on
+// Windows the same full path, short names made long, trailing separators
+// dropped, without regard to letter case.
+bool IsSameFolder(const std::string& a, const std::string& b);
 
 // The folder that a drive letter stands for. On POSIX the [DRIVES] section of
 // the settings file maps a letter to a folder (E=/media/me/CARD); an unmapped

@@ -49,7 +49,7 @@ std::string InstalledDataFolder(const std::string& executableFolder) {
         return {};
     const fs::path data = (FsPath(executableFolder) / VOXLET_DATA_FROM_BIN).lexically_normal();
     std::error_code error;
-    if (!fs::is_directory(data, error))
+    if (!fs::is_directory(data / "demo", error))
         return {};
     std::string folder = Utf8Of(data);
     if (folder.back() != kPathSeparator)

@@ -4,12 +4,15 @@
 # tree) and compares the transcript plus "exit N" with expected. cards: a card
 # emulator per name on a free port, "@NAME@" in the settings file and the
 # transcript standing for its address; the requests it received follow
-# (http_requests.py). dump: files (in the working folder, or "@NAME@/PATH" in a
-# card) whose bytes follow. expected.ini: the settings file left, byte for byte.
+# (http_requests.py). portable: the runner runs from a copy of itself in
+# WORK_DIR, as a double-click starts it. dump: files (in the working folder,
+# or "@NAME@/PATH" in a card) whose bytes follow. expected.ini: the settings
+# file left, byte for byte.
 # VOXLET_EMULATOR (the Windows build; space-separated words): the runner runs
 # under it, [DRIVES] letters become its drives, either path separator stands for
 # the other, and a scenario with posix-only (the reason) is skipped (exit 77).
-# The working folder's path in the transcript becomes "@WORK@".
+# The working folder's path in the transcript becomes "@WORK@"; "@WORK@" in
+# the settings file becomes that path.
 set -uo pipefail
 runner="$1" dir="$2" work="$3" card_bin="${4:-}"
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -21,6 +24,9 @@ fi
 base=()
 [ -f "$dir/base" ] && base=("$here/voice-sets/$(tr -d '[:space:]' < "$dir/base")")
 bash "$here/../scripts/prepare-tree.sh" "$work" "${base[@]}" "$dir/tree" || exit 1
+
+[ -f "$dir/portable" ] && { cp "$runner" "$work/" || exit 1; runner="$work/${runner##*/}"; }
+[ -f "$work/Voxlet.ini" ] && sed -i "s|@WORK@|$work|g" "$work/Voxlet.ini"
 
 cards=() pids=() masks=""
 trap 'for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done' EXIT

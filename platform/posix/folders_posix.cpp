@@ -3,6 +3,7 @@
 #include "platform/paths_system.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -26,6 +27,12 @@ bool FolderIsWritable(const std::string& folder) {
 
 bool SetCurrentFolder(const std::string& folder) {
     return chdir(folder.c_str()) == 0;
+}
+
+bool IsSameFolder(const std::string& a, const std::string& b) {
+    struct stat first, second;
+    return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 } // namespace platform

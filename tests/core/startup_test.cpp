@@ -24,22 +24,30 @@ TEST_F(PlayerTest, TrackbarPositionFromSettingsOrScale) {
     }
 }
 
-// A start in a folder without a catalogue enters the remembered data folder,
-// or the installed demo set once that folder has lost its catalogue (the
-// scenario missing_voice_data_folder chooses and stores it).
-TEST_F(PlayerTest, AStartWithoutACatalogueEntersTheDataFolderOrTheDemoSet) {
-    const std::string data = m_dir / "data", bin = m_dir / "bin/";
-    Put("data/Ninshiki.csv", "h\n");
-    Put("share/voxlet/demo/Ninshiki.csv", "h\n");
+// Where a start goes: a start folder with a catalogue stays unless it is the
+// program's own (spelled otherwise), where the remembered data folder wins;
+// then a catalogue beside the program; then the installed demo set, laid out
+// as the install rules or the Windows zip lay it out (the scenarios
+// missing_voice_data_folder and double_click_data_folder store and use it).
+TEST_F(PlayerTest, AStartKeepsItsFolderOrEntersTheDataFolderOrTheDemoSet) {
+    const bool windows = testsupport::WindowsBuild();
+    const std::string data = m_dir / "data";
+    const char* demo = windows ? "Bin/demo" : "share/voxlet/demo";
+    for (const std::string folder : {"data", "bin", "tiko", demo})
+        Put(folder + "/Ninshiki.csv", "h\n");
     Settings("[DATA]\nDATA_FOLDER=" + data + "\n");
-    std::filesystem::create_directories(bin);
-    for (const std::string& expected : {data, testsupport::Native(m_dir / "share/voxlet/demo")}) {
-        ASSERT_TRUE(platform::SetCurrentFolder(bin));
-        const StartFolder start = EnterDataFolder(bin, m_dir / "Voxlet.ini");
-        EXPECT_EQ(start.folder, expected);
-        EXPECT_EQ(start.demo, expected != data);
+    const struct {
+        std::string current, loses, expected;
+    } starts[] = {{"tiko", "", ""}, {"bin", "", data}, {"bin", "data", ""}, {"bin", "bin", demo}};
+    for (const auto& s : starts) {
+        std::filesystem::remove(m_dir / (s.loses + "/Ninshiki.csv")); // none at the top
+        ASSERT_TRUE(platform::SetCurrentFolder(m_dir / s.current));
+        const StartFolder start = EnterDataFolder(m_dir / (windows ? "BIN/../Bin/" : "bin/../bin/"),
+                                                  m_dir / "Voxlet.ini");
+        EXPECT_EQ(start.folder,
+                  s.expected == demo ? testsupport::Native(m_dir / demo) : s.expected);
+        EXPECT_EQ(start.demo, s.expected == demo);
         EXPECT_TRUE(platform::PathExists("Ninshiki.csv"));
-        std::filesystem::remove(data + "/Ninshiki.csv");
     }
 }
 

@@ -95,13 +95,15 @@ TEST(Paths, SettingsFileRule) {
         SCOPED_TRACE(v[1]);
         TempDir dir;
         const std::string bin = dir / "prefix/bin/", user = dir / "config/voxlet/";
+        const std::string demo =
+            dir / (testsupport::WindowsBuild() ? "prefix/bin/demo/" : "prefix/share/voxlet/demo/");
         fs::create_directories(bin);
         if (v[2] == "1")
             WriteFile(bin + "Voxlet.ini", "beside");
         if (v[3] == "1")
-            fs::create_directories(dir / "prefix/share/voxlet/demo");
+            fs::create_directories(demo);
         if (v[4] == "1")
-            WriteFile(dir / "prefix/share/voxlet/demo/Voxlet-demo.ini", "demo");
+            WriteFile(demo + "Voxlet-demo.ini", "demo");
         if (v[6] == "1")
             WriteFile(user + "Voxlet.ini", "own");
         const std::string path = LocateSettingsFile({bin, v[5] == "1", user});

@@ -4,9 +4,12 @@
 // driven from its OnInitDialog and ended there, so nothing is shown.
 #include <windows.h>
 
+#include <objbase.h>
+
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <set>
 #include <thread>
 #include <utility>
@@ -153,6 +156,17 @@ TEST_F(Win32MainWindowTest, AnEndingSessionSavesWhatClosingSaves) {
         &main);
     voxwin::Win32Dialog(logic, true).RunModal();
     EXPECT_EQ(logic.destroyed, 1);
+}
+
+// The folder browser's new-style dialog needs COM, apartment-threaded, on its
+// thread: the prompts initialise it there while they live.
+TEST(Win32Prompts, HoldComApartmentThreadedWhileTheyLive) {
+    auto prompts = std::make_unique<voxwin::Win32Prompts>();
+    for (const HRESULT expected : {S_FALSE, S_OK}) { // already so; undone with them
+        EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), expected);
+        CoUninitialize();
+        prompts.reset();
+    }
 }
 
 // Each message style as the user sees it: the program's name as caption, the

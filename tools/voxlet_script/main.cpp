@@ -59,9 +59,8 @@ int main(int argc, char** argv) {
     services.settingsPath = platform::AbsolutePath(ini);
     const StartFolder start = EnterDataFolder(platform::ExecutableFolder(), services.settingsPath);
     if (!start.folder.empty())
-        std::cerr << "voxlet-script: no Ninshiki.csv here; using the "
-                  << (start.demo ? "demo voice set" : "data folder") << " in " << start.folder
-                  << '\n';
+        std::cerr << "voxlet-script: using the " << (start.demo ? "demo voice set" : "data folder")
+                  << " in " << start.folder << '\n';
     const auto http = platform::NewSystemHttpTransport();
     services.http = http.get();
     ScriptRunner runner(std::move(lines), std::cout, std::move(services));

@@ -14,7 +14,7 @@
 namespace voxwin {
 
 int RunVoxlet() {
-    Win32Prompts prompts;
+    Win32Prompts prompts; // first made and last gone: COM spans the program
     const auto http = platform::NewSystemHttpTransport();
     PcAudio audio(std::make_unique<WaveOutBackend>());
     Services services;

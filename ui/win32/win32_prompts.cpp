@@ -143,6 +143,16 @@ int Win32Prompts::Message(int, std::string_view text, const platform::MessageSty
     return platform::kIdOk;
 }
 
+// A thread already in another apartment (RPC_E_CHANGED_MODE) keeps it.
+Win32Prompts::Win32Prompts()
+    : m_com(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {
+}
+
+Win32Prompts::~Win32Prompts() {
+    if (m_com)
+        CoUninitialize();
+}
+
 std::optional<std::string> Win32Prompts::FileOpen(const platform::FileDialogSpec& spec) {
     return RunFileDialog(spec, false);
 }

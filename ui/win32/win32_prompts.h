@@ -13,6 +13,13 @@ namespace voxwin {
 
 class Win32Prompts final : public platform::Prompts {
 public:
+    // COM, apartment-threaded, on the constructing thread for the prompts'
+    // life, as the folder browser's new-style dialog needs: the program makes
+    // its prompts first on its UI thread and keeps them until it ends.
+    Win32Prompts();
+    ~Win32Prompts() override;
+    Win32Prompts(const Win32Prompts&) = delete;
+    Win32Prompts& operator=(const Win32Prompts&) = delete;
     int Message(int stringId, std::string_view text, const platform::MessageStyle& style) override;
     std::optional<std::string> FileOpen(const platform::FileDialogSpec& spec) override;
     std::optional<std::string> FileSave(const platform::FileDialogSpec& spec) override;
@@ -20,6 +27,9 @@ public:
     std::optional<std::string> ChooseFolder(const std::string& title,
                                             const std::string& initialFolder) override;
     int RunModal(platform::ModalDialogLogic& dialog) override;
+
+private:
+    bool m_com; // this object's COM initialisation, undone by the destructor
 };
 
 // MessageBoxW style bits (buttons, icon, default button) for a message style.
