@@ -9,7 +9,8 @@
 # VOXLET_EMULATOR (the Windows build; space-separated words): the runner runs
 # under it, [DRIVES] letters become its drives, either path separator stands for
 # the other, and a scenario with posix-only (the reason) is skipped (exit 77).
-# The working folder's path in the transcript becomes "@WORK@".
+# The working folder's path in the transcript becomes "@WORK@". The runner's
+# environment names a dead proxy (http_proxy, HTTP_PROXY, all_proxy).
 set -uo pipefail
 runner="$1" dir="$2" work="$3" card_bin="${4:-}"
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -53,7 +54,11 @@ if [ ${#emulator[@]} -gt 0 ] && [ -f "$work/Voxlet.ini" ]; then
 fi
 
 actual="$work.transcript"
-(cd "$work" && "${emulator[@]}" "$runner" --ini "$work/Voxlet.ini" "$dir/script") > "$actual" 2>&1
+# A proxy in the environment that would take every request is never used: the
+# cards are reached directly.
+proxy=http://127.0.0.1:9
+(cd "$work" && env -u no_proxy -u NO_PROXY http_proxy=$proxy HTTP_PROXY=$proxy all_proxy=$proxy \
+    "${emulator[@]}" "$runner" --ini "$work/Voxlet.ini" "$dir/script") > "$actual" 2>&1
 echo "exit $?" >> "$actual"
 [ -f "$dir/dump" ] && while read -r file; do
     [ -n "$file" ] || continue

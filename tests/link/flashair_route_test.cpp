@@ -39,7 +39,7 @@ TEST_F(FlashAirRouteTest, EveryCardGetsTheFileAndAnyFailureStopsEveryCommand) {
     Settings("[REMOTE]\nFLASHAIR=a,b,c\nFLASHAIR_TIME=32767,-1\n");
     m_fake.replies = {yes, yes, yes, yes, yes, yes};
     InMode(MODE_NINSHIKI).SendFlashAirCommand(50, 123, 3);
-    EXPECT_EQ((Lines{RecordIn(3), RecordIn(4), RecordIn(5)}),
+    EXPECT_EQ((Lines{RecordIn(1), RecordIn(3), RecordIn(5)}),
               (Lines{"FE FF 7B 00 00 00 00 00 00 00 FF 7F 00 00 00 00",
                      "FE FF 7B 00 00 00 00 00 00 00 FF FF 00 00 00 00",
                      "FE FF 7B 00 00 00 00 00 00 00 00 00 00 00 00 00"}));
@@ -49,7 +49,7 @@ TEST_F(FlashAirRouteTest, EveryCardGetsTheFileAndAnyFailureStopsEveryCommand) {
     Settings("[REMOTE]\nFLASHAIR=a,b,c,d\n");
     testsupport::WriteFile(m_dir / "clip.wav", "data");
     m_fake.sent.clear();
-    m_fake.replies = {yes, {false, "", "x"}, yes, yes, yes, yes, {false, "", "y"}};
+    m_fake.replies = {yes, yes, {false, "", "x"}, yes, yes, yes, {false, "", "y"}};
     EXPECT_FALSE(SendFile(m_dir / "clip.wav"));
     EXPECT_EQ(m_fake.sent.size(), 7u);
     const auto get = [](const std::string& host, const std::string& reply) {
