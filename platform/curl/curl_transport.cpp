@@ -215,6 +215,7 @@ void RunAll(const Library& curl, const platform::HttpTimeouts& timeouts,
                     chain.inMulti = false;
                     Finish(chain, code);
                     running += advance(chain); // the POST goes at once
+                    break;
                 }
         }
         if (running > 0 && curl.multi_poll(multi, nullptr, 0, 1000, nullptr) != CURLM_OK)
