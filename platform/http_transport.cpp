@@ -1,13 +1,14 @@
 #include "platform/http_transport.h"
 
-#include <climits>
+#include <limits>
 
 namespace platform {
 
 long HttpTimeouts::DeadlineMs(std::size_t bodySize) const {
     const long double ms = static_cast<long double>(deadlineMs) +
                            static_cast<long double>(bodySize) * deadlineMsPer32KiB / 32768;
-    return ms < LONG_MAX ? static_cast<long>(ms) : LONG_MAX;
+    constexpr long most = std::numeric_limits<long>::max();
+    return ms < most ? static_cast<long>(ms) : most;
 }
 
 bool PostFollows(const HttpResult& get, std::string_view postWhenReplyStartsWith) {
