@@ -22,7 +22,7 @@
 
 namespace platform {
 
-// Each exchange has them, from the next exchange on (SetTimeouts).
+// The time-outs of every exchange (HttpTransport::SetTimeouts).
 struct HttpTimeouts {
     // A connection not made within connectMs fails (the Windows internet
     // functions' default).
@@ -36,7 +36,7 @@ struct HttpTimeouts {
     long deadlineMs = 60000;
     long deadlineMsPer32KiB = 1000;
 
-    // The deadline of an exchange with a body of bodySize bytes.
+    // The deadline in ms of an exchange with a body of bodySize bytes.
     long DeadlineMs(std::size_t bodySize) const;
 };
 

@@ -153,7 +153,8 @@ public:
     }
     // Runs a call that may block on the request; nothing when the exchange
     // has been given up, before the call or during it (then the handle is
-    // closed already and is only forgotten).
+    // closed already and is only forgotten). The watching thread closes the
+    // handle only while a call runs on it, so no later call is made on it.
     template <class Call> std::optional<DWORD> Blocking(InternetHandle& request, Call call) {
         {
             std::lock_guard<std::mutex> lock(m_board->mutex);
