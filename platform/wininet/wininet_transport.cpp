@@ -128,6 +128,7 @@ struct Board {
         Clock::time_point deadline = Clock::time_point::max();
         HINTERNET blocked = nullptr; // the request handle while a call runs on it
         bool closed = false;         // ... which the watching thread closed
+        bool closing = false;        // ... or is closing
         bool done = false;
         bool givenUp = false;
     };
@@ -164,8 +165,9 @@ public:
             slot.blocked = request.Get();
         }
         const DWORD error = call() ? ERROR_SUCCESS : GetLastError();
-        std::lock_guard<std::mutex> lock(m_board->mutex);
+        std::unique_lock<std::mutex> lock(m_board->mutex);
         Board::Slot& slot = m_board->slots[m_slot];
+        m_board->changed.wait(lock, [&] { return !slot.closing; });
         slot.blocked = nullptr;
         if (slot.closed)
             request.Release();
@@ -301,7 +303,7 @@ std::vector<platform::HttpGetPostResult> Batch(std::vector<Chain> chains,
     std::unique_lock<std::mutex> lock(board->mutex);
     for (;;) {
         Clock::time_point next = Clock::time_point::max();
-        bool open = false;
+        bool open = false, unlocked = false;
         const Clock::time_point now = Clock::now();
         for (Board::Slot& slot : board->slots) {
             if (slot.done || slot.givenUp)
@@ -311,16 +313,26 @@ std::vector<platform::HttpGetPostResult> Batch(std::vector<Chain> chains,
                 next = std::min(next, slot.deadline);
                 continue;
             }
-            // Past the deadline: the exchange fails now, as a time-out.
+            // Past the deadline: the exchange fails now, as a time-out. The
+            // handle is closed outside the lock (the close may wait for the
+            // call), while the chain waits to learn of it.
             slot.givenUp = true;
-            if (slot.blocked)
-                InternetCloseHandle(slot.blocked);
-            slot.closed = slot.blocked != nullptr;
             (slot.posting ? slot.result.post.emplace() : slot.result.get) = {
                 false, {}, Failure(slot.where, ERROR_INTERNET_TIMEOUT)};
+            if (HINTERNET blocked = slot.blocked) {
+                slot.closed = slot.closing = true;
+                lock.unlock();
+                InternetCloseHandle(blocked);
+                lock.lock();
+                unlocked = true;
+                slot.closing = false;
+                board->changed.notify_all();
+            }
         }
         if (!open)
             break;
+        if (unlocked) // a chain may have ended meanwhile: look again
+            continue;
         if (next == Clock::time_point::max())
             board->changed.wait(lock);
         else
