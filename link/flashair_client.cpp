@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <type_traits>
 
 #include "platform/prompts.h"
 #include "resources/string_table.h"
@@ -70,19 +69,9 @@ void Report(const Services& services, const std::vector<Outcome>& outcomes) {
     }
 }
 
-// The batch over the transport, or failures that say there is none.
-template <class Request>
-std::vector<platform::HttpResult> Exchange(platform::HttpTransport* transport,
-                                           const std::vector<Request>& requests) {
-    if (requests.empty())
-        return {};
-    if (!transport)
-        return std::vector<platform::HttpResult>(
-            requests.size(), platform::HttpResult{false, {}, std::string(kNoTransport)});
-    if constexpr (std::is_same_v<Request, platform::HttpGetRequest>)
-        return transport->GetAll(requests);
-    else
-        return transport->PostAll(requests);
+// The transport's failure when there is none.
+platform::HttpResult NoTransport() {
+    return platform::HttpResult{false, {}, std::string(kNoTransport)};
 }
 
 std::string ContentType() {
@@ -115,7 +104,7 @@ std::string BuildFlashAirBody(std::string_view name, const void* bytes, std::siz
 bool HttpGetReply(const Services& services, const std::string& url, char* reply,
                   std::size_t capacity, bool reportErrors) {
     const platform::HttpResult result =
-        Exchange(services.http, std::vector<platform::HttpGetRequest>{{url, capacity}}).front();
+        services.http ? services.http->Get(url, capacity) : NoTransport();
     const std::size_t count = std::min(result.reply.size(), capacity);
     if (count > 0)
         std::memcpy(reply, result.reply.data(), count);
@@ -129,8 +118,7 @@ bool HttpPostFile(const Services& services, const std::string& url, const std::s
                   const void* bytes, std::size_t size) {
     const std::string body = BuildFlashAirBody(name, bytes, size);
     const platform::HttpResult result =
-        Exchange(services.http, std::vector<platform::HttpPostRequest>{{url, ContentType(), body}})
-            .front();
+        services.http ? services.http->Post(url, ContentType(), body) : NoTransport();
     Report(services, {PostOutcome(url, name, size, result)});
     return result.ok;
 }
@@ -146,33 +134,27 @@ std::vector<bool> PutFlashAirFiles(const Services& services,
     const std::size_t n = uploads.size();
     if (n == 0)
         return {};
-    std::vector<std::string> uploadUrls;
-    std::vector<platform::HttpGetRequest> gets;
-    for (const FlashAirUpload& upload : uploads) {
-        uploadUrls.push_back("http://" + upload.host + "/upload.cgi");
-        gets.push_back(
-            {uploadUrls.back() + "?UPDIR=/" + (intoAddon ? "ADDON" : ""), kFolderReplySize});
-    }
-    const auto folders = Exchange(services.http, gets);
-
-    // The cards whose folder request was answered "SUCCESS" get the POST; the
-    // same bytes give the same body, built once.
+    // Each card's chain: the folder request, then the POST when it was
+    // answered "SUCCESS". The same bytes give the same body, built once.
     std::vector<std::string> bodies;
     bodies.reserve(n); // the requests point into them
     const FlashAirUpload* built = nullptr;
-    std::vector<platform::HttpPostRequest> posts;
-    std::vector<std::size_t> posted; // card of each POST
-    for (std::size_t i = 0; i < n; ++i) {
-        if (!folders[i].ok || !folders[i].reply.starts_with(kSuccess))
-            continue;
-        if (!built || uploads[i].bytes != built->bytes || uploads[i].size != built->size) {
-            bodies.push_back(BuildFlashAirBody(name, uploads[i].bytes, uploads[i].size));
-            built = &uploads[i];
+    std::vector<platform::HttpGetPostRequest> chains;
+    for (const FlashAirUpload& upload : uploads) {
+        if (!built || upload.bytes != built->bytes || upload.size != built->size) {
+            bodies.push_back(BuildFlashAirBody(name, upload.bytes, upload.size));
+            built = &upload;
         }
-        posts.push_back({uploadUrls[i], ContentType(), bodies.back()});
-        posted.push_back(i);
+        const std::string url = "http://" + upload.host + "/upload.cgi";
+        chains.push_back({{url + "?UPDIR=/" + (intoAddon ? "ADDON" : ""), kFolderReplySize},
+                          std::string(kSuccess),
+                          {url, ContentType(), bodies.back()}});
     }
-    const auto sent = Exchange(services.http, posts);
+    std::vector<platform::HttpGetPostResult> results;
+    if (services.http)
+        results = services.http->GetPostAll(chains);
+    else
+        results.assign(n, {NoTransport(), std::nullopt});
 
     // A failure's message starts with the card's name as the settings write it,
     // so the user sees which card failed.
@@ -183,14 +165,15 @@ std::vector<bool> PutFlashAirFiles(const Services& services,
     };
     std::vector<bool> ok(n, false);
     std::vector<Outcome> outcomes;
-    for (std::size_t i = 0, p = 0; i < n; ++i) {
-        outcomes.push_back(named(
-            GetOutcome(gets[i].url, folders[i], kFolderReplySize, reportErrors), uploads[i].host));
-        if (p < posted.size() && posted[p] == i) {
+    for (std::size_t i = 0; i < n; ++i) {
+        outcomes.push_back(
+            named(GetOutcome(chains[i].get.url, results[i].get, kFolderReplySize, reportErrors),
+                  uploads[i].host));
+        if (results[i].post) {
             outcomes.push_back(
-                named(PostOutcome(uploadUrls[i], name, uploads[i].size, sent[p]), uploads[i].host));
-            ok[i] = sent[p].ok;
-            ++p;
+                named(PostOutcome(chains[i].post.url, name, uploads[i].size, *results[i].post),
+                      uploads[i].host));
+            ok[i] = results[i].post->ok;
         }
     }
     Report(services, outcomes);

@@ -31,9 +31,10 @@ struct FlashAirUpload {
     std::size_t size = 0;
 };
 
-// PutFlashAirFile for several cards at once: every card's folder request at
-// the same time, then the POSTs to the cards that answered "SUCCESS", at the
-// same time; each card gets exactly the exchanges PutFlashAirFile sends it.
+// PutFlashAirFile for several cards at once: each card's exchanges are a
+// chain of the transport's batch (GetPostAll), so a card's POST goes as soon
+// as its own folder request was answered "SUCCESS", whatever the other cards
+// do; each card gets exactly the exchanges PutFlashAirFile sends it.
 // Returns when every exchange has completed or failed, with one result per
 // card. Afterwards the trace lines are written in card order (each card's GET
 // line, then its POST line), then the failure messages are shown in card

@@ -1,18 +1,30 @@
 #include "platform/http_transport.h"
 
+#include <limits>
+
 namespace platform {
 
-std::vector<HttpResult> HttpTransport::GetAll(const std::vector<HttpGetRequest>& requests) {
-    std::vector<HttpResult> results;
-    for (const auto& request : requests)
-        results.push_back(Get(request.url, request.replyCapacity));
-    return results;
+long HttpTimeouts::DeadlineMs(std::size_t bodySize) const {
+    const long double ms = static_cast<long double>(deadlineMs) +
+                           static_cast<long double>(bodySize) * deadlineMsPer32KiB / 32768;
+    constexpr long most = std::numeric_limits<long>::max();
+    return ms < most ? static_cast<long>(ms) : most;
 }
 
-std::vector<HttpResult> HttpTransport::PostAll(const std::vector<HttpPostRequest>& requests) {
-    std::vector<HttpResult> results;
-    for (const auto& request : requests)
-        results.push_back(Post(request.url, request.contentType, std::string(request.body)));
+bool PostFollows(const HttpResult& get, std::string_view postWhenReplyStartsWith) {
+    return get.ok && get.reply.starts_with(postWhenReplyStartsWith);
+}
+
+std::vector<HttpGetPostResult>
+HttpTransport::GetPostAll(const std::vector<HttpGetPostRequest>& chains) {
+    std::vector<HttpGetPostResult> results;
+    for (const auto& chain : chains) {
+        HttpGetPostResult result{Get(chain.get.url, chain.get.replyCapacity), std::nullopt};
+        if (PostFollows(result.get, chain.postWhenReplyStartsWith))
+            result.post =
+                Post(chain.post.url, chain.post.contentType, std::string(chain.post.body));
+        results.push_back(std::move(result));
+    }
     return results;
 }
 

@@ -5,26 +5,39 @@
 //         value) and Content-Length, in that order; no Accept, no Expect; the
 //         body as given, in one request.
 // User-Agent is platform::ApplicationName(). Only http:// URLs are taken, and
-// redirects are not followed.
-// A connection not made within connectMs fails, and so does a transfer that
-// moves less than 1 byte/s for lowSpeedSeconds. Any failure (no connection,
-// bad host, time-out, the peer gone) gives ok == false and a one-line error
-// text saying what failed; the HTTP status is never examined.
+// redirects are not followed; no proxy is used, whatever the environment or
+// the system's settings say (cards are on the local network).
+// Any failure (no connection, bad host, time-out, the peer gone) gives
+// ok == false and a one-line error text saying what failed; the HTTP status is
+// never examined.
 #pragma once
 
 #include <cstddef>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace platform {
 
-// The defaults are those of the Windows internet functions.
+// The time-outs of every exchange (HttpTransport::SetTimeouts).
 struct HttpTimeouts {
+    // A connection not made within connectMs fails (the Windows internet
+    // functions' default).
     long connectMs = 10000;
+    // A transfer that moves less than 1 byte/s for lowSpeedSeconds fails.
     long lowSpeedSeconds = 30;
+    // An exchange, from the connect to the last byte of the reply, that lasts
+    // longer than deadlineMs plus deadlineMsPer32KiB for each 32 KiB of its
+    // body fails with the transport's time-out text, so that a peer that
+    // trickles cannot hold it for ever.
+    long deadlineMs = 60000;
+    long deadlineMsPer32KiB = 1000;
+
+    // The deadline in ms of an exchange with a body of bodySize bytes.
+    long DeadlineMs(std::size_t bodySize) const;
 };
 
 struct HttpResult {
@@ -44,6 +57,19 @@ struct HttpPostRequest {
     std::string_view body; // the caller keeps the bytes alive during the call
 };
 
+// One chain of a batch: the GET, then the POST when the GET succeeded with a
+// reply that starts with postWhenReplyStartsWith.
+struct HttpGetPostRequest {
+    HttpGetRequest get;
+    std::string postWhenReplyStartsWith;
+    HttpPostRequest post;
+};
+
+struct HttpGetPostResult {
+    HttpResult get;
+    std::optional<HttpResult> post; // when the POST was sent
+};
+
 class HttpTransport {
 public:
     virtual ~HttpTransport() = default;
@@ -55,13 +81,14 @@ public:
     virtual HttpResult Post(const std::string& url, const std::string& contentType,
                             const std::string& body) = 0;
 
-    // Batches: one result per request, in the requests' order; each exchange
-    // exactly as Get or Post sends it, on its own connection with its own
-    // time-outs. An implementation may run them all at once, so that a batch
-    // takes about as long as its slowest exchange; this one runs them one
-    // after another.
-    virtual std::vector<HttpResult> GetAll(const std::vector<HttpGetRequest>& requests);
-    virtual std::vector<HttpResult> PostAll(const std::vector<HttpPostRequest>& requests);
+    // A batch of chains: one result per chain, in the chains' order; each
+    // exchange exactly as Get or Post sends it, on its own connection with its
+    // own time-outs, and a chain's POST follows its own GET whatever the other
+    // chains do. An implementation may run the chains at once, so that a batch
+    // takes about as long as its slowest chain and a stalled chain holds back
+    // no other; this one runs them one after another.
+    virtual std::vector<HttpGetPostResult>
+    GetPostAll(const std::vector<HttpGetPostRequest>& chains);
 
     // Apply from the next exchange on; safe from any thread.
     void SetTimeouts(const HttpTimeouts& timeouts);
@@ -71,6 +98,9 @@ private:
     mutable std::mutex m_mutex;
     HttpTimeouts m_timeouts;
 };
+
+// True when a chain's GET result lets its POST go.
+bool PostFollows(const HttpResult& get, std::string_view postWhenReplyStartsWith);
 
 // Receives one trace line per exchange (the FlashAir client's, for transcripts).
 using HttpTraceHook = std::function<void(const std::string& line)>;

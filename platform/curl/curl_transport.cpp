@@ -42,13 +42,16 @@ std::size_t DiscardReply(char*, std::size_t size, std::size_t nmemb, void*) {
 class Exchange {
 public:
     Exchange(const Library& curl, const std::string& url, const platform::HttpTimeouts& timeouts)
-        : m_curl(curl), m_handle(curl.easy_init()), m_agent(platform::ApplicationName()) {
+        : m_curl(curl), m_handle(curl.easy_init()), m_agent(platform::ApplicationName()),
+          m_timeouts(timeouts) {
         m_error[0] = '\0';
         if (!m_handle)
             return;
         curl.easy_setopt(m_handle, CURLOPT_URL, url.c_str());
         curl.easy_setopt(m_handle, CURLOPT_ERRORBUFFER, m_error);
         curl.easy_setopt(m_handle, CURLOPT_NOSIGNAL, 1L);
+        // "" is no proxy at all, also none named by the environment.
+        curl.easy_setopt(m_handle, CURLOPT_PROXY, "");
 #if LIBCURL_VERSION_NUM >= 0x075500
         curl.easy_setopt(m_handle, CURLOPT_PROTOCOLS_STR, "http");
         curl.easy_setopt(m_handle, CURLOPT_REDIR_PROTOCOLS_STR, "http");
@@ -76,6 +79,7 @@ public:
         m_curl.easy_setopt(m_handle, CURLOPT_HTTPGET, 1L);
         m_curl.easy_setopt(m_handle, CURLOPT_WRITEFUNCTION, KeepReply);
         m_curl.easy_setopt(m_handle, CURLOPT_WRITEDATA, &m_reply);
+        m_curl.easy_setopt(m_handle, CURLOPT_TIMEOUT_MS, m_timeouts.DeadlineMs(0));
         m_ready = true;
     }
 
@@ -99,6 +103,7 @@ public:
         m_curl.easy_setopt(m_handle, CURLOPT_POSTFIELDSIZE_LARGE,
                            static_cast<curl_off_t>(body.size()));
         m_curl.easy_setopt(m_handle, CURLOPT_WRITEFUNCTION, DiscardReply);
+        m_curl.easy_setopt(m_handle, CURLOPT_TIMEOUT_MS, m_timeouts.DeadlineMs(body.size()));
         m_ready = true;
     }
 
@@ -133,81 +138,139 @@ private:
     CURL* m_handle;
     char m_error[CURL_ERROR_SIZE];
     std::string m_agent;
+    platform::HttpTimeouts m_timeouts;
     ReplyBuffer m_reply;
     curl_slist* m_headers = nullptr;
     bool m_ready = false;
     CURLcode m_code = CURLE_FAILED_INIT; // until the transfer has run
 };
 
-// Runs the exchanges at once until every one has completed or failed.
-void RunAll(const Library& curl, const std::vector<std::unique_ptr<Exchange>>& exchanges) {
-    CURLM* multi = curl.multi_init();
-    if (!multi)
-        return;
-    for (const auto& x : exchanges)
-        if (x->Ready())
-            curl.multi_add_handle(multi, x->Handle());
-    int running = 1;
-    for (CURLMcode code = CURLM_OK; code == CURLM_OK && running > 0;) {
-        code = curl.multi_perform(multi, &running);
-        if (code == CURLM_OK && running > 0)
-            code = curl.multi_poll(multi, nullptr, 0, 1000, nullptr);
+// A chain of a batch: its GET and then, when the reply lets it, its POST; or
+// a GET or a POST alone. Each exchange joins the batch as soon as it may
+// start.
+struct Chain {
+    const platform::HttpGetRequest* get = nullptr;
+    const platform::HttpPostRequest* post = nullptr;
+    std::string_view postWhen; // after a GET: the start its reply must have
+    std::unique_ptr<Exchange> running;
+    bool inMulti = false;
+    bool getting = false;
+    bool posting = false;
+    platform::HttpGetPostResult result; // a POST alone: in post
+};
+
+// The chain's next exchange, prepared; none once the chain has ended.
+std::unique_ptr<Exchange> Next(const Library& curl, const platform::HttpTimeouts& timeouts,
+                               Chain& chain) {
+    std::unique_ptr<Exchange> x;
+    if (chain.get && !chain.getting) {
+        chain.getting = true;
+        x = std::make_unique<Exchange>(curl, chain.get->url, timeouts);
+        x->SetGet(chain.get->replyCapacity);
+    } else if (chain.post && !chain.posting &&
+               (!chain.get || platform::PostFollows(chain.result.get, chain.postWhen))) {
+        chain.posting = true;
+        x = std::make_unique<Exchange>(curl, chain.post->url, timeouts);
+        x->SetPost(chain.post->contentType, chain.post->body);
     }
-    int left = 0;
-    while (const CURLMsg* message = curl.multi_info_read(multi, &left)) {
-        for (const auto& x : exchanges)
-            if (message->msg == CURLMSG_DONE && x->Handle() == message->easy_handle)
-                x->Done(message->data.result);
-    }
-    for (const auto& x : exchanges)
-        if (x->Ready())
-            curl.multi_remove_handle(multi, x->Handle());
-    curl.multi_cleanup(multi);
+    return x;
 }
 
-// One exchange per request, set up by prepare, run at once.
-template <class Request, class Prepare>
-std::vector<HttpResult> Batch(const std::vector<Request>& requests,
-                              const platform::HttpTimeouts& timeouts, Prepare prepare) {
-    std::string error;
-    const Library* curl = curlapi::Load(error);
-    if (!curl)
-        return std::vector<HttpResult>(requests.size(), HttpResult{false, {}, error});
-    std::vector<std::unique_ptr<Exchange>> exchanges;
-    for (const Request& request : requests) {
-        exchanges.push_back(std::make_unique<Exchange>(*curl, request.url, timeouts));
-        prepare(*exchanges.back(), request);
+// Keeps the result of the chain's exchange that has ended.
+void Finish(Chain& chain, CURLcode code) {
+    chain.running->Done(code);
+    (chain.posting ? chain.result.post.emplace() : chain.result.get) = chain.running->Result();
+}
+
+// Runs the chains at once until every exchange has completed or failed.
+void RunAll(const Library& curl, const platform::HttpTimeouts& timeouts,
+            std::vector<Chain>& chains) {
+    CURLM* multi = curl.multi_init();
+    // Starts the chain's next exchange; one that cannot start fails at once,
+    // and the chain goes on. True when one runs.
+    const auto advance = [&](Chain& chain) {
+        while (std::unique_ptr<Exchange> next = Next(curl, timeouts, chain)) {
+            chain.running = std::move(next);
+            chain.inMulti = multi && chain.running->Ready() &&
+                            curl.multi_add_handle(multi, chain.running->Handle()) == CURLM_OK;
+            if (chain.inMulti)
+                return true;
+            Finish(chain, CURLE_FAILED_INIT);
+        }
+        return false;
+    };
+    int running = 0;
+    for (Chain& chain : chains)
+        running += advance(chain);
+    while (running > 0 && curl.multi_perform(multi, &running) == CURLM_OK) {
+        int left = 0;
+        while (const CURLMsg* message = curl.multi_info_read(multi, &left)) {
+            if (message->msg != CURLMSG_DONE)
+                continue;
+            CURL* handle = message->easy_handle;
+            const CURLcode code = message->data.result;
+            for (Chain& chain : chains)
+                if (chain.inMulti && chain.running->Handle() == handle) {
+                    curl.multi_remove_handle(multi, handle);
+                    chain.inMulti = false;
+                    Finish(chain, code);
+                    running += advance(chain); // the POST goes at once
+                    break;
+                }
+        }
+        if (running > 0 && curl.multi_poll(multi, nullptr, 0, 1000, nullptr) != CURLM_OK)
+            break;
     }
-    RunAll(*curl, exchanges);
-    std::vector<HttpResult> results;
-    for (const auto& x : exchanges)
-        results.push_back(x->Result());
+    for (Chain& chain : chains) // what the multi handle did not finish fails
+        if (chain.inMulti) {
+            curl.multi_remove_handle(multi, chain.running->Handle());
+            Finish(chain, CURLE_FAILED_INIT);
+        }
+    if (multi)
+        curl.multi_cleanup(multi);
+}
+
+// The chains run at once; without libcurl each fails with the reason.
+std::vector<platform::HttpGetPostResult> Run(std::vector<Chain> chains,
+                                             const platform::HttpTimeouts& timeouts) {
+    std::string error;
+    if (const Library* curl = curlapi::Load(error))
+        RunAll(*curl, timeouts, chains);
+    std::vector<platform::HttpGetPostResult> results;
+    for (Chain& chain : chains) {
+        if (!chain.getting && !chain.posting)
+            (chain.get ? chain.result.get : chain.result.post.emplace()) = {false, {}, error};
+        results.push_back(std::move(chain.result));
+    }
     return results;
 }
 
 } // namespace
 
 platform::HttpResult CurlTransport::Get(const std::string& url, std::size_t replyCapacity) {
-    return GetAll({{url, replyCapacity}}).front();
+    const platform::HttpGetRequest get{url, replyCapacity};
+    std::vector<Chain> one(1);
+    one[0].get = &get;
+    return Run(std::move(one), Timeouts()).front().get;
 }
 
 platform::HttpResult CurlTransport::Post(const std::string& url, const std::string& contentType,
                                          const std::string& body) {
-    return PostAll({{url, contentType, body}}).front();
+    const platform::HttpPostRequest post{url, contentType, body};
+    std::vector<Chain> one(1);
+    one[0].post = &post;
+    return *Run(std::move(one), Timeouts()).front().post;
 }
 
-std::vector<HttpResult>
-CurlTransport::GetAll(const std::vector<platform::HttpGetRequest>& requests) {
-    return Batch(requests, Timeouts(), [](Exchange& x, const platform::HttpGetRequest& request) {
-        x.SetGet(request.replyCapacity);
-    });
-}
-
-std::vector<HttpResult>
-CurlTransport::PostAll(const std::vector<platform::HttpPostRequest>& requests) {
-    return Batch(requests, Timeouts(), [](Exchange& x, const platform::HttpPostRequest& request) {
-        x.SetPost(request.contentType, request.body);
-    });
+std::vector<platform::HttpGetPostResult>
+CurlTransport::GetPostAll(const std::vector<platform::HttpGetPostRequest>& requests) {
+    std::vector<Chain> chains(requests.size());
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        chains[i].get = &requests[i].get;
+        chains[i].post = &requests[i].post;
+        chains[i].postWhen = requests[i].postWhenReplyStartsWith;
+    }
+    return Run(std::move(chains), Timeouts());
 }
 
 std::unique_ptr<platform::HttpTransport> platform::NewSystemHttpTransport() {

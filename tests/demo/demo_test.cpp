@@ -112,8 +112,6 @@ TEST(DemoSet, ToneFallbackRepeatsAndBadSourcesAreRefused) {
 // REMOTE.LOG) reached through drive letters, each playing a duet play list
 // (Tiko mode, category 1022).
 TEST(RobotStandIn, PlayListsReachEachRobotInOrder) {
-    unsetenv("http_proxy");
-    setenv("no_proxy", "*", 1);
     const std::string demo = VOXLET_DEMO_DIR;
     std::map<int, Row> voice;
     for (const Row& row : ReadCatalogue(demo + "/voice.csv"))

@@ -3,6 +3,7 @@
 // what the emulator does not give.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <future>
 
@@ -77,4 +78,32 @@ TEST_F(LinkTest, AConnectionNotMadeGivesUpAtTheConnectTimeOut) {
     // Not before the connect time-out, and well before the transfer's.
     EXPECT_GE(took.count(), 0.9);
     EXPECT_LT(took.count(), 3.0);
+}
+
+TEST_F(LinkTest, APeerThatTricklesFailsAtTheExchangesDeadline) {
+    // Headers a byte every 100 ms, for ever: fast enough for the stall
+    // time-outs. The peer stops when the client goes or the test is over (a
+    // 20 s guard against a hang).
+    const auto listener = testsupport::Socket::Listen();
+    std::atomic<bool> over = false;
+    auto peer = std::async(std::launch::async, [&] {
+        const auto client = listener.Readable(20000) ? listener.Accept() : testsupport::Socket();
+        std::string request;
+        for (char c; request.find("\r\n\r\n") == std::string::npos && client.Readable(5000) &&
+                     client.Receive(&c, 1) == 1;)
+            request += c;
+        const std::string head = "HTTP/1.1 200 OK\r\n", line = "X: y\r\n";
+        for (std::size_t i = 0; i < 200 && !over && !client.Readable(100); ++i)
+            client.Send(i < head.size() ? head.substr(i, 1)
+                                        : line.substr((i - head.size()) % line.size(), 1));
+    });
+    m_http->SetTimeouts(platform::HttpTimeouts{10000, 30, 1000, 0});
+    const auto result =
+        m_http->Get("http://127.0.0.1:" + std::to_string(listener.Port()) + "/", 16);
+    over = true;
+    peer.get();
+    EXPECT_FALSE(result.ok);
+    // libcurl's "Operation timed out after N milliseconds ...", the system's text for
+    // ERROR_INTERNET_TIMEOUT ("The operation timed out"; Wine: "The request has timed out.").
+    EXPECT_NE(result.error.find(" timed out"), std::string::npos) << result.error;
 }

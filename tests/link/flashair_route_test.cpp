@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <future>
 #include <memory>
+#include <thread>
 
 #include "link/flashair_client.h"
 #include "link/link_fixture.h"
@@ -39,7 +41,7 @@ TEST_F(FlashAirRouteTest, EveryCardGetsTheFileAndAnyFailureStopsEveryCommand) {
     Settings("[REMOTE]\nFLASHAIR=a,b,c\nFLASHAIR_TIME=32767,-1\n");
     m_fake.replies = {yes, yes, yes, yes, yes, yes};
     InMode(MODE_NINSHIKI).SendFlashAirCommand(50, 123, 3);
-    EXPECT_EQ((Lines{RecordIn(3), RecordIn(4), RecordIn(5)}),
+    EXPECT_EQ((Lines{RecordIn(1), RecordIn(3), RecordIn(5)}),
               (Lines{"FE FF 7B 00 00 00 00 00 00 00 FF 7F 00 00 00 00",
                      "FE FF 7B 00 00 00 00 00 00 00 FF FF 00 00 00 00",
                      "FE FF 7B 00 00 00 00 00 00 00 00 00 00 00 00 00"}));
@@ -49,7 +51,7 @@ TEST_F(FlashAirRouteTest, EveryCardGetsTheFileAndAnyFailureStopsEveryCommand) {
     Settings("[REMOTE]\nFLASHAIR=a,b,c,d\n");
     testsupport::WriteFile(m_dir / "clip.wav", "data");
     m_fake.sent.clear();
-    m_fake.replies = {yes, {false, "", "x"}, yes, yes, yes, yes, {false, "", "y"}};
+    m_fake.replies = {yes, yes, {false, "", "x"}, yes, yes, yes, {false, "", "y"}};
     EXPECT_FALSE(SendFile(m_dir / "clip.wav"));
     EXPECT_EQ(m_fake.sent.size(), 7u);
     const auto get = [](const std::string& host, const std::string& reply) {
@@ -119,4 +121,28 @@ TEST_F(LinkTest, CardsThatNeverAnswerTakeOneTimeOutTogether) {
     for (const auto& card : cards) // the folder request only
         EXPECT_TRUE(card->RawLog().starts_with("GET ") &&
                     card->RawLog().find("POST") == std::string::npos);
+}
+
+TEST_F(LinkTest, AStalledCardHoldsBackNoOtherCard) {
+    // Card 1 accepts and never answers until card 2, an emulator, has stored
+    // its command (a 20 s guard only against a hang).
+    auto stalled = testsupport::Socket::Listen();
+    const std::string host = "127.0.0.1:" + std::to_string(stalled.Port());
+    const testsupport::TempDir root;
+    CardProcess card(root.Path());
+    Settings("[REMOTE]\nFLASHAIR=" + host + "," + card.Host() + "\n");
+    CVoicePlayer& player = InMode(MODE_VOICE);
+    auto send = std::async(std::launch::async, [&] { player.SendFlashAirCommand(100, 123, 3); });
+    auto held = stalled.Readable(20000) ? stalled.Accept() : testsupport::Socket();
+    bool stored = false;
+    for (int i = 0; i < 2000 && !stored; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        stored = card.CardFile("ADDON/REMOTE.LOG").size() == 16;
+    }
+    EXPECT_TRUE(held.Valid());
+    held.Close();
+    send.get();
+    EXPECT_TRUE(stored) << "card 2 waited for card 1";
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_TRUE(Messages()[0].starts_with(linktest::kFailure + host + ": ")) << Messages()[0];
 }

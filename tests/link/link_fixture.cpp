@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 
 #include "link/flashair_client.h"
@@ -96,11 +95,6 @@ std::string RawExchange(int port, std::string_view request, bool shutdownWrite, 
 } // namespace linktest
 
 void LinkTest::SetUp() {
-    // Requests to the loopback cards must not go through a proxy (libcurl's
-    // settings; WinINet is told to go direct).
-    for (const char* setting :
-         {"http_proxy=", "HTTP_PROXY=", "all_proxy=", "ALL_PROXY=", "no_proxy=*"})
-        putenv(const_cast<char*>(setting));
     PlayerTest::SetUp();
     m_services.http = m_http.get();
     m_services.httpTrace = [this](const std::string& l) { m_log.push_back(l); };
