@@ -95,7 +95,7 @@ TEST_F(FlashAirRouteTest, FilesGetTheirNameLengthAndTheTrackbarVolumeOrMessage12
     }
 }
 
-TEST_F(LinkTest, CardsThatNeverAnswerTakeOneTimeOutTogether) {
+TEST_F(LinkTest, CardsThatNeverAnswerEachFailAtTheirTimeOut) {
     const testsupport::TempDir root;
     std::vector<std::unique_ptr<CardProcess>> cards;
     std::string hosts;
@@ -105,10 +105,9 @@ TEST_F(LinkTest, CardsThatNeverAnswerTakeOneTimeOutTogether) {
     }
     Settings("[REMOTE]\nFLASHAIR=" + hosts + "\n");
     m_http->SetTimeouts(platform::HttpTimeouts{2000, 1});
-    const auto start = std::chrono::steady_clock::now();
+    // That the cards are waited for together, not one after another, is
+    // AStalledCardHoldsBackNoOtherCard's to show, by order, not by time.
     InMode(MODE_VOICE).SendFlashAirCommand(100, 123, 3);
-    // One after another, five time-outs of at least a second each.
-    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 3.0);
     ASSERT_EQ(Messages().size(), 5u);
     // Wine's WinINet reports a receive time-out as the end of the connection
     // (Windows: "The operation timed out").
