@@ -233,19 +233,18 @@ TEST_F(SdlBackendTest, ClipAfterAHugeChunkPlaysInLittleMemory) {
     const std::string asan = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
     setenv("ASAN_OPTIONS", (asan + ":max_allocation_size_mb=512").c_str(), 1);
     GTEST_FLAG_SET(death_test_style, "threadsafe"); // a new process, which reads ASAN_OPTIONS
-    EXPECT_EXIT(
-        {
+    const auto play = [&] {
 #ifndef __SANITIZE_ADDRESS__
-            const rlimit limit{512u << 20, 512u << 20};
-            setrlimit(RLIMIT_AS, &limit);
+        const rlimit limit{512u << 20, 512u << 20};
+        setrlimit(RLIMIT_AS, &limit);
 #endif
-            PcAudio audio(std::make_unique<SdlAudioBackend>());
-            audio.SetFailureReporter([] { std::exit(125); });
-            bool volumeChanged = true;
-            audio.Open(nullptr);
-            audio.Play(volumeChanged, clip, 60);
-            std::exit(audio.State().segmentLoaded ? 0 : 1);
-        },
-        testing::ExitedWithCode(0), "");
+        PcAudio audio(std::make_unique<SdlAudioBackend>());
+        audio.SetFailureReporter([] { std::exit(125); });
+        bool volumeChanged = true;
+        audio.Open(nullptr);
+        audio.Play(volumeChanged, clip, 60);
+        std::exit(audio.State().segmentLoaded ? 0 : 1);
+    };
+    EXPECT_EXIT(play(), testing::ExitedWithCode(0), "");
     setenv("ASAN_OPTIONS", asan.c_str(), 1);
 }
