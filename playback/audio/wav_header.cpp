@@ -235,22 +235,30 @@ public:
     std::size_t Total() const { return m_total; }
     // The n bytes at offset at (at + n <= Total()). From a file that ended
     // early they are padded with zeros and Changed() is set; after a read
-    // error Failed() is set too.
+    // error Failed() is set too. The view lasts until the next Read.
     std::string_view Read(std::size_t at, std::size_t n) {
         if (!m_file)
             return m_bytes.substr(at, n);
-        m_buffer.assign(n, '\0');
+        ReadInto(at, n, m_buffer);
+        return m_buffer;
+    }
+    // The same bytes into out, read there directly.
+    void ReadInto(std::size_t at, std::size_t n, std::string& out) {
+        if (!m_file) {
+            out.assign(m_bytes.substr(at, n));
+            return;
+        }
+        out.assign(n, '\0');
         if (at != m_pos && std::fseek(m_file, static_cast<long>(at), SEEK_SET) != 0) {
             m_failed = true;
-            return m_buffer;
+            return;
         }
-        const std::size_t got = std::fread(m_buffer.data(), 1, n, m_file);
+        const std::size_t got = std::fread(out.data(), 1, n, m_file);
         m_pos = at + got;
         if (got < n) {
             m_failed = m_failed || std::ferror(m_file) != 0;
             m_end = std::min(m_end, m_pos);
         }
-        return m_buffer;
     }
     bool Changed() const { return m_end < m_total; }
     // Where the file ended early.
@@ -329,7 +337,7 @@ WavCheck CheckChunks(ByteSource& in, std::string& fmt) {
                 return Fail(WavError::TruncatedChunk, "fmt chunk declares " + std::to_string(size) +
                                                           " bytes, only " + std::to_string(avail) +
                                                           " present");
-            fmt = in.Read(body, size);
+            in.ReadInto(body, size, fmt);
             WavCheck check = CheckFmt(fmt, 0, size, info);
             if (!check.ok())
                 return check;
