@@ -14,7 +14,7 @@
 // whole blocks; an empty data chunk is a valid (silent) clip.
 //
 // Every back end decides with CheckWav, so they all accept and refuse the same
-// files; WavFile reaches the same verdict reading only the start of a file.
+// files; WavFile reaches the same verdict reading only what it checks.
 // NormalisedWav gives a back end that decodes with SDL_LoadWAV a file whose
 // RIFF size, chunk list and data size leave nothing to interpret; SDL reads
 // every file that CheckWav accepts in that form, also with any run of whole
