@@ -1,6 +1,7 @@
 #include "playback/audio/audio.h"
 
 #include <algorithm>
+#include <new>
 
 #include "playback/audio/audio_backend.h"
 
@@ -66,9 +67,14 @@ bool PcAudio::StartClip(const std::string& path) {
         if (!backend->SetMasterGain(VolumeLevel(state, state.appliedPercent)))
             return false;
     }
-    // 3./4. Read the file anew and start it once.
-    if (!backend->Play(path))
+    // 3./4. Read the file anew and start it once. A clip that does not fit in
+    //    memory fails like an unreadable one, whatever the back end.
+    try {
+        if (!backend->Play(path))
+            return false;
+    } catch (const std::bad_alloc&) {
         return false;
+    }
     state.segmentLoaded = true;
     return true;
 }

@@ -82,7 +82,8 @@ public:
     // Valid in every state, also twice in a row.
     void Close();
 
-    // Starts a clip, replacing the one before; true when it has started.
+    // Starts a clip, replacing the one before; true when it has started, false
+    // also when the back end ran out of memory for it (std::bad_alloc).
     bool StartClip(const std::string& path);
     // Stops the clip when one was loaded and still sounds; segmentLoaded keeps its
     // value so the next StartClip still releases the clip.

@@ -13,7 +13,9 @@ public:
     // Master gain in hundredths of a decibel (-1500 .. +1000). false on failure.
     virtual bool SetMasterGain(int level) = 0;
     // Reads the file anew and starts it once from its start, replacing whatever
-    // sounds. false when the file is missing, unreadable or not a playable WAV.
+    // sounds. false when the file is missing, unreadable or not a playable WAV,
+    // or does not fit in memory; PcAudio also takes a std::bad_alloc out of
+    // Play as false.
     virtual bool Play(const std::string& path) = 0;
     // True while the last started clip is still sounding.
     virtual bool IsPlaying() const = 0;

@@ -126,24 +126,6 @@ WavCheck CheckAdpcm(std::string_view b, std::size_t at, std::uint32_t size, cons
     return {};
 }
 
-// Every whole MS ADPCM block of the data names, for each channel, a
-// coefficient pair that the table holds (the index in the block header's
-// first bytes); a decoder cannot play a block that names another.
-WavCheck CheckMsAdpcmBlocks(std::string_view b, const WavInfo& info) {
-    const unsigned count = std::min<unsigned>(Le16(b, info.fmtOffset + 20), 256);
-    for (std::size_t block = 0; block < info.dataSize; block += info.blockAlign) {
-        for (std::size_t c = 0; c < info.channels; ++c) {
-            const auto index = static_cast<unsigned char>(b[info.dataOffset + block + c]);
-            if (index >= count)
-                return Fail(WavError::UnsupportedFormat,
-                            "MS ADPCM block at data offset " + std::to_string(block) +
-                                " names coefficient pair " + std::to_string(index) + " of " +
-                                std::to_string(count));
-        }
-    }
-    return {};
-}
-
 // Checks the fmt chunk body (size bytes at b[at]) and fills info.
 WavCheck CheckFmt(std::string_view b, std::size_t at, std::uint32_t size, WavInfo& info) {
     if (size < 16)
@@ -242,26 +224,95 @@ WavCheck CheckFmt(std::string_view b, std::size_t at, std::uint32_t size, WavInf
 
 namespace {
 
-// The check of a file of total bytes that starts with b. When the verdict
-// depends on bytes beyond b, need is set to the size of the start it reads and
-// the result is no verdict; given the whole file it never is.
-WavCheck CheckStart(std::string_view b, std::size_t total, std::size_t& need) {
-    need = 0;
+// The bytes of a file being checked, read at offsets inside its size: all of
+// them in memory, or an open file read only where the check looks (so a
+// chunk that is skipped is never read).
+class ByteSource {
+public:
+    explicit ByteSource(std::string_view bytes) : m_bytes(bytes), m_total(bytes.size()) {}
+    ByteSource(std::FILE* file, std::size_t total) : m_file(file), m_total(total) {}
+
+    std::size_t Total() const { return m_total; }
+    // The n bytes at offset at (at + n <= Total()). From a file that ended
+    // early they are padded with zeros and Changed() is set; after a read
+    // error Failed() is set too. The view lasts until the next Read.
+    std::string_view Read(std::size_t at, std::size_t n) {
+        if (!m_file)
+            return m_bytes.substr(at, n);
+        ReadInto(at, n, m_buffer);
+        return m_buffer;
+    }
+    // The same bytes into out, read there directly.
+    void ReadInto(std::size_t at, std::size_t n, std::string& out) {
+        if (!m_file) {
+            out.assign(m_bytes.substr(at, n));
+            return;
+        }
+        out.assign(n, '\0');
+        if (at != m_pos && std::fseek(m_file, static_cast<long>(at), SEEK_SET) != 0) {
+            m_failed = true;
+            return;
+        }
+        const std::size_t got = std::fread(out.data(), 1, n, m_file);
+        m_pos = at + got;
+        if (got < n) {
+            m_failed = m_failed || std::ferror(m_file) != 0;
+            m_end = std::min(m_end, m_pos);
+        }
+    }
+    bool Changed() const { return m_end < m_total; }
+    // Where the file ended early.
+    std::size_t End() const { return m_end; }
+    bool Failed() const { return m_failed; }
+
+private:
+    std::string_view m_bytes;
+    std::FILE* m_file = nullptr;
+    std::size_t m_total;
+    std::string m_buffer;
+    std::size_t m_pos = SIZE_MAX; // where the file stands; unknown at first
+    std::size_t m_end = SIZE_MAX;
+    bool m_failed = false;
+};
+
+// Every whole MS ADPCM block of the data names, for each channel, a
+// coefficient pair that the table holds (the index in the block header's
+// first bytes); a decoder cannot play a block that names another. The data
+// is read a run of whole blocks at a time.
+WavCheck CheckMsAdpcmBlocks(ByteSource& in, std::string_view fmt, const WavInfo& info) {
+    const unsigned count = std::min<unsigned>(Le16(fmt, 20), 256);
+    const std::size_t run = info.blockAlign * std::max<std::size_t>(1, 65536 / info.blockAlign);
+    for (std::size_t from = 0; from < info.dataSize; from += run) {
+        const std::string_view b =
+            in.Read(info.dataOffset + from, std::min(run, info.dataSize - from));
+        for (std::size_t block = 0; block < b.size(); block += info.blockAlign) {
+            for (std::size_t c = 0; c < info.channels; ++c) {
+                const auto index = static_cast<unsigned char>(b[block + c]);
+                if (index >= count)
+                    return Fail(WavError::UnsupportedFormat,
+                                "MS ADPCM block at data offset " + std::to_string(from + block) +
+                                    " names coefficient pair " + std::to_string(index) + " of " +
+                                    std::to_string(count));
+            }
+        }
+    }
+    return {};
+}
+
+// The check of the file that the source reads; fmt receives the fmt chunk's
+// body. It reads the RIFF header, each chunk header, the fmt chunk's body and
+// (for MS ADPCM) the data, and nothing else.
+WavCheck CheckChunks(ByteSource& in, std::string& fmt) {
+    const std::size_t total = in.Total();
     if (total < 12)
         return Fail(WavError::TooShort, "file is " + std::to_string(total) +
                                             " bytes, too short for a RIFF header (12)");
-    auto lacks = [&](std::size_t end) {
-        if (end <= b.size())
-            return false;
-        need = end;
-        return true;
-    };
-    if (lacks(12))
-        return {};
-    if (b.compare(0, 4, "RIFF") != 0)
-        return Fail(WavError::NotRiff, "not a RIFF file (starts with \"" + FourCc(b, 0) + "\")");
-    if (b.compare(8, 4, "WAVE") != 0)
-        return Fail(WavError::NotWave, "RIFF form type is \"" + FourCc(b, 8) + "\", not \"WAVE\"");
+    const std::string_view riff = in.Read(0, 12);
+    if (riff.compare(0, 4, "RIFF") != 0)
+        return Fail(WavError::NotRiff, "not a RIFF file (starts with \"" + FourCc(riff, 0) + "\")");
+    if (riff.compare(8, 4, "WAVE") != 0)
+        return Fail(WavError::NotWave,
+                    "RIFF form type is \"" + FourCc(riff, 8) + "\", not \"WAVE\"");
 
     WavInfo info;
     bool haveFmt = false;
@@ -273,10 +324,9 @@ WavCheck CheckStart(std::string_view b, std::size_t total, std::size_t& need) {
             return Fail(WavError::TruncatedChunk, "truncated chunk header at offset " +
                                                       std::to_string(pos) + " (" +
                                                       std::to_string(total - pos) + " of 8 bytes)");
-        if (lacks(pos + 8))
-            return {};
-        const std::string id = FourCc(b, pos);
-        const std::uint32_t size = Le32(b, pos + 4);
+        const std::string_view header = in.Read(pos, 8);
+        const std::string id = FourCc(header, 0);
+        const std::uint32_t size = Le32(header, 4);
         const std::size_t body = pos + 8;
         const std::size_t avail = total - body;
         if (id == "fmt ") {
@@ -287,11 +337,10 @@ WavCheck CheckStart(std::string_view b, std::size_t total, std::size_t& need) {
                 return Fail(WavError::TruncatedChunk, "fmt chunk declares " + std::to_string(size) +
                                                           " bytes, only " + std::to_string(avail) +
                                                           " present");
-            if (lacks(body + size))
-                return {};
-            WavCheck fmt = CheckFmt(b, body, size, info);
-            if (!fmt.ok())
-                return fmt;
+            in.ReadInto(body, size, fmt);
+            WavCheck check = CheckFmt(fmt, 0, size, info);
+            if (!check.ok())
+                return check;
             haveFmt = true;
             info.fmtOffset = body;
             info.fmtSize = size;
@@ -305,9 +354,7 @@ WavCheck CheckStart(std::string_view b, std::size_t total, std::size_t& need) {
             info.dataTruncated = size > avail;
             info.dataSize = present - present % info.blockAlign;
             if (info.formatTag == WAV_FORMAT_MS_ADPCM) {
-                if (lacks(body + info.dataSize))
-                    return {};
-                WavCheck blocks = CheckMsAdpcmBlocks(b, info);
+                WavCheck blocks = CheckMsAdpcmBlocks(in, fmt, info);
                 if (!blocks.ok())
                     return blocks;
             }
@@ -315,7 +362,7 @@ WavCheck CheckStart(std::string_view b, std::size_t total, std::size_t& need) {
             ok.info = info;
             return ok;
         }
-        // Skip any other chunk (and a pad byte after an odd size).
+        // Skip any other chunk (and a pad byte after an odd size) unread.
         std::size_t skip = static_cast<std::size_t>(size) + (size & 1u);
         if (size > avail)
             return Fail(WavError::TruncatedChunk, "chunk \"" + id + "\" at offset " +
@@ -334,8 +381,9 @@ WavCheck CheckStart(std::string_view b, std::size_t total, std::size_t& need) {
 } // namespace
 
 WavCheck CheckWav(std::string_view bytes) {
-    std::size_t need = 0;
-    return CheckStart(bytes, bytes.size(), need);
+    ByteSource in(bytes);
+    std::string fmt;
+    return CheckChunks(in, fmt);
 }
 
 std::string NormalisedWav(std::string_view fmt, std::string_view data) {
@@ -371,19 +419,6 @@ std::FILE* OpenForReading(const std::string& path, std::string& error) {
     return file;
 }
 
-// Appends up to n bytes of the file to bytes; false after a read error.
-bool Append(std::FILE* file, std::string& bytes, std::size_t n) {
-    char chunk[65536];
-    while (n > 0) {
-        const std::size_t got = std::fread(chunk, 1, std::min(n, sizeof chunk), file);
-        bytes.append(chunk, got);
-        if (got == 0)
-            break;
-        n -= got;
-    }
-    return std::ferror(file) == 0;
-}
-
 } // namespace
 
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error) {
@@ -397,30 +432,21 @@ WavFile::WavFile(const std::string& path) {
     std::string error;
     m_file = OpenForReading(path, error);
     long size = -1;
-    if (m_file && std::fseek(m_file, 0, SEEK_END) == 0) {
+    if (m_file && std::fseek(m_file, 0, SEEK_END) == 0)
         size = std::ftell(m_file);
-        std::rewind(m_file);
-    }
-    // Reads on while the check needs more; a file that shrinks meanwhile is
-    // checked as far as it goes.
-    std::size_t total = size < 0 ? 0 : static_cast<std::size_t>(size);
-    std::size_t need = std::min<std::size_t>(total, 4096);
-    while (size >= 0) {
-        if (!Append(m_file, m_start, need - m_start.size())) {
-            size = -1;
+    // A file that shrinks meanwhile is checked again as far as it then goes.
+    bool failed = size < 0;
+    for (std::size_t total = failed ? 0 : static_cast<std::size_t>(size); !failed;) {
+        ByteSource in(m_file, total);
+        m_check = CheckChunks(in, m_fmt);
+        failed = in.Failed();
+        if (!in.Changed())
             break;
-        }
-        if (m_start.size() < need)
-            total = m_start.size();
-        m_check = CheckStart(m_start, total, need);
-        if (need == 0)
-            break;
-    }
-    if (size < 0) {
-        m_check = Fail(WavError::Unreadable, m_file ? "cannot read " + path : error);
-        return;
+        total = in.End();
     }
     m_next = m_check.info.dataOffset;
+    if (failed || (m_check.ok() && std::fseek(m_file, static_cast<long>(m_next), SEEK_SET) != 0))
+        m_check = Fail(WavError::Unreadable, m_file ? "cannot read " + path : error);
 }
 
 WavFile::~WavFile() {
@@ -428,24 +454,13 @@ WavFile::~WavFile() {
         std::fclose(m_file);
 }
 
-std::string_view WavFile::Fmt() const {
-    return std::string_view(m_start).substr(m_check.info.fmtOffset, m_check.info.fmtSize);
-}
-
 std::size_t WavFile::ReadData(char* out, std::size_t n) {
     const WavInfo& info = m_check.info;
     if (!m_check.ok())
         return 0;
-    n = std::min(n, info.dataOffset + info.dataSize - m_next);
-    std::size_t done = 0;
-    if (m_next < m_start.size()) {
-        done = std::min(n, m_start.size() - m_next);
-        std::memcpy(out, m_start.data() + m_next, done);
-    }
-    if (done < n) // the file stands right after m_start, where m_next is now
-        done += std::fread(out + done, 1, n - done, m_file);
-    m_next += done;
-    return done;
+    n = std::fread(out, 1, std::min(n, info.dataOffset + info.dataSize - m_next), m_file);
+    m_next += n;
+    return n;
 }
 
 WavCheck CheckWavFile(const std::string& path) {

@@ -14,7 +14,7 @@
 // whole blocks; an empty data chunk is a valid (silent) clip.
 //
 // Every back end decides with CheckWav, so they all accept and refuse the same
-// files; WavFile reaches the same verdict reading only the start of a file.
+// files; WavFile reaches the same verdict reading only what it checks.
 // NormalisedWav gives a back end that decodes with SDL_LoadWAV a file whose
 // RIFF size, chunk list and data size leave nothing to interpret; SDL reads
 // every file that CheckWav accepts in that form, also with any run of whole
@@ -85,9 +85,11 @@ WavCheck CheckWav(std::string_view bytes);
 std::string NormalisedWav(std::string_view fmt, std::string_view data);
 
 // A data file opened for playing (as platform::OpenDataFile finds it). It is
-// checked while only its start is read: the bytes up to the samples, or all
-// of them for MS ADPCM, whose blocks are checked; the verdict is CheckWav's for
-// the whole file. The samples are then read in order.
+// checked reading only the RIFF header, the chunk headers, the fmt chunk's
+// body and, for MS ADPCM, the samples (whose blocks are checked, a run at a
+// time); other chunks are skipped by seeking, so whatever their size, what
+// it holds in memory is the fmt chunk's body and small buffers. The verdict
+// is CheckWav's for the whole file. The samples are then read in order.
 class WavFile {
 public:
     explicit WavFile(const std::string& path);
@@ -98,7 +100,7 @@ public:
     // The verdict; Unreadable when the file cannot be read.
     const WavCheck& Check() const { return m_check; }
     // The fmt chunk's body (of an accepted file).
-    std::string_view Fmt() const;
+    std::string_view Fmt() const { return m_fmt; }
     // Copies up to n further bytes of the dataSize bytes of whole blocks to
     // out; fewer at their end, and at the end of the file or after a read
     // error when the file changed since it was checked.
@@ -106,7 +108,7 @@ public:
 
 private:
     std::FILE* m_file = nullptr;
-    std::string m_start;    // the file's first bytes, as far as they were read
+    std::string m_fmt;      // the fmt chunk's body
     std::size_t m_next = 0; // offset in the file of the next sample byte
     WavCheck m_check;
 };

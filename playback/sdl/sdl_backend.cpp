@@ -79,20 +79,20 @@ bool SdlAudioBackend::Play(const std::string& path) {
     if (m_device == 0)
         return Fail("the audio device is not open");
 
-    auto file = std::make_unique<WavFile>(path);
-    const WavCheck& check = file->Check();
-    if (!check.ok())
-        return Fail(check.error == WavError::Unreadable ? check.message
-                                                        : path + ": " + check.message);
     std::unique_ptr<ClipStream> stream;
     std::vector<std::uint8_t> clip;
     std::string error;
     try {
+        auto file = std::make_unique<WavFile>(path);
+        const WavCheck& check = file->Check();
+        if (!check.ok())
+            return Fail(check.error == WavError::Unreadable ? check.message
+                                                            : path + ": " + check.message);
         stream = std::make_unique<ClipStream>(*m_sdl, std::move(file), m_spec, m_gain);
         if (stream->Start(error))
             stream->Next(clip, error);
     } catch (const std::bad_alloc&) {
-        error = "not enough memory to convert it";
+        error = "not enough memory to play it";
     }
     if (!error.empty())
         return Fail(path + ": " + error);

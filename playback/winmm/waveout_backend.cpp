@@ -96,44 +96,49 @@ bool WaveOutBackend::SetMasterGain(int level) {
 bool WaveOutBackend::Play(const std::string& path) {
     if (!m_open)
         return Fail("the audio device is not open");
-    WavFile file(path);
-    const WavCheck& check = file.Check();
-    if (!check.ok())
-        return Fail(check.error == WavError::Unreadable ? check.message
-                                                        : path + ": " + check.message);
-    auto device = std::make_unique<Device>();
+    // Reading and converting a clip allocates its size and more: a clip that
+    // does not fit in memory fails like an unreadable one.
     try {
-        std::string data(check.info.dataSize, '\0');
-        data.resize(file.ReadData(data.data(), data.size()));
-        std::string error;
-        if (!ToPcm16(check.info, data, device->samples) &&
-            !AcmDecodeToPcm16(file.Fmt(), data, device->samples, error))
-            return Fail(path + ": " + error);
-    } catch (const std::bad_alloc&) {
-        return Fail(path + ": not enough memory to convert it");
-    }
-    ApplySampleGain(device->samples, SampleFormat::S16, m_gain);
+        WavFile file(path);
+        const WavCheck& check = file.Check();
+        if (!check.ok())
+            return Fail(check.error == WavError::Unreadable ? check.message
+                                                            : path + ": " + check.message);
+        auto device = std::make_unique<Device>();
+        {
+            std::string data(check.info.dataSize, '\0');
+            data.resize(file.ReadData(data.data(), data.size()));
+            std::string error;
+            if (!ToPcm16(check.info, data, device->samples) &&
+                !AcmDecodeToPcm16(file.Fmt(), data, device->samples, error))
+                return Fail(path + ": " + error);
+        }
+        ApplySampleGain(device->samples, SampleFormat::S16, m_gain);
 
-    if (device->samples.empty()) {
-        StopAll();
-        return true; // a clip without samples plays as silence
+        if (device->samples.empty()) {
+            StopAll();
+            return true; // a clip without samples plays as silence
+        }
+        const WAVEFORMATEXTENSIBLE format = Pcm16Format(check.info);
+        MMRESULT rc =
+            waveOutOpen(&device->handle, WAVE_MAPPER, &format.Format, 0, 0, CALLBACK_NULL);
+        if (rc != MMSYSERR_NOERROR) {
+            device->handle = nullptr;
+            return Fail(path + ": cannot open the wave output device: " + DeviceError(rc));
+        }
+        device->header.lpData = reinterpret_cast<LPSTR>(device->samples.data());
+        device->header.dwBufferLength = static_cast<DWORD>(device->samples.size());
+        rc = waveOutPrepareHeader(device->handle, &device->header, sizeof(device->header));
+        if (rc != MMSYSERR_NOERROR)
+            return Fail(path + ": the wave output device refused it: " + DeviceError(rc));
+        StopAll(); // the clip that sounds is cut off
+        rc = waveOutWrite(device->handle, &device->header, sizeof(device->header));
+        if (rc != MMSYSERR_NOERROR)
+            return Fail(path + ": the wave output device refused it: " + DeviceError(rc));
+        m_device = std::move(device);
+    } catch (const std::bad_alloc&) {
+        return Fail(path + ": not enough memory to play it");
     }
-    const WAVEFORMATEXTENSIBLE format = Pcm16Format(check.info);
-    MMRESULT rc = waveOutOpen(&device->handle, WAVE_MAPPER, &format.Format, 0, 0, CALLBACK_NULL);
-    if (rc != MMSYSERR_NOERROR) {
-        device->handle = nullptr;
-        return Fail(path + ": cannot open the wave output device: " + DeviceError(rc));
-    }
-    device->header.lpData = reinterpret_cast<LPSTR>(device->samples.data());
-    device->header.dwBufferLength = static_cast<DWORD>(device->samples.size());
-    rc = waveOutPrepareHeader(device->handle, &device->header, sizeof(device->header));
-    if (rc != MMSYSERR_NOERROR)
-        return Fail(path + ": the wave output device refused it: " + DeviceError(rc));
-    StopAll(); // the clip that sounds is cut off
-    rc = waveOutWrite(device->handle, &device->header, sizeof(device->header));
-    if (rc != MMSYSERR_NOERROR)
-        return Fail(path + ": the wave output device refused it: " + DeviceError(rc));
-    m_device = std::move(device);
     m_lastError.clear();
     return true;
 }

@@ -11,10 +11,14 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include "playback/audio/audio.h"
 #include "playback/audio/audio_backend.h"
@@ -258,4 +262,29 @@ TEST_F(SdlBackendTest, OddRateClipJoinsUpWithoutConvertingSecondsInACallback) {
             << "they differ from byte "
             << std::mismatch(joined.begin(), joined.end(), whole.begin()).first - joined.begin();
     }
+}
+
+// A clip whose data follows a 1 GiB chunk (a sparse file) plays, bit for bit,
+// in a child process that has 512 MiB of memory: of address space, or under
+// AddressSanitizer (whose shadow takes terabytes of it) for each allocation.
+TEST_F(SdlBackendTest, ClipAfterAHugeChunkPlaysInLittleMemory) {
+    const std::string clip = dir / "junk.wav";
+    const std::string head =
+        testsupport::RiffWave(testsupport::WavFmt(1, 1, 44100, 2, 16)) + "JUNK";
+    testsupport::WriteFile(clip, head + testsupport::Le(1u << 30, 4));
+    ASSERT_EQ(truncate(clip.c_str(), static_cast<off_t>(head.size() + 4 + (1u << 30))), 0);
+    std::ofstream(clip, std::ios::app) << testsupport::WavData(std::string(1600, '\x40'));
+    const std::string asan = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
+    setenv("ASAN_OPTIONS", (asan + ":max_allocation_size_mb=512").c_str(), 1);
+    GTEST_FLAG_SET(death_test_style, "threadsafe"); // a new process, which reads ASAN_OPTIONS
+    const auto play = [&] {
+#ifndef __SANITIZE_ADDRESS__
+        const rlimit limit{512u << 20, 512u << 20};
+        setrlimit(RLIMIT_AS, &limit);
+#endif
+        const double peak = Peak(CaptureThroughModule(clip, 60, "junk.raw"));
+        std::exit(HasFailure() || peak != 0x4040 ? 1 : 0);
+    };
+    EXPECT_EXIT(play(), testing::ExitedWithCode(0), "");
+    setenv("ASAN_OPTIONS", asan.c_str(), 1);
 }
