@@ -22,6 +22,8 @@ void SetFileFaultPlan(FileFaultPlan* plan) {
 
 int FileFault(FileCall call) {
     FileFaultPlan* plan = g_faultPlan.load(std::memory_order_acquire);
+    if (plan && plan->before)
+        plan->before(call);
     if (!plan || ++plan->calls[static_cast<std::size_t>(call)] != plan->nth || call != plan->call)
         return 0;
     plan->hit = true;
