@@ -128,24 +128,64 @@ WholeRead ReadWholeFile(const std::string& path, std::string& data, int* error) 
     return WholeRead::Ok;
 }
 
+namespace {
+
+// The final target of a symbolic link (the path itself for anything else, and
+// for a link whose target cannot be opened).
+std::string FinalTarget(const std::string& path) {
+    const std::wstring name = Widen(path);
+    const DWORD attributes = GetFileAttributesW(name.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return path;
+    Handle h(CreateFileW(name.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    wchar_t resolved[MAX_PATH * 4];
+    const DWORD n = h.Valid() ? GetFinalPathNameByHandleW(h.Get(), resolved, MAX_PATH * 4,
+                                                          FILE_NAME_NORMALIZED | VOLUME_NAME_DOS)
+                              : 0;
+    if (n == 0 || n >= MAX_PATH * 4)
+        return path;
+    std::wstring_view target(resolved, n);
+    if (target.starts_with(L"\\\\?\\") && target.size() > 6 && target[5] == L':')
+        target.remove_prefix(4); // \\?\C:\... as C:\...
+    return win32::Narrow(target);
+}
+
+// The attributes a replacement takes over from the file it replaces.
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                  FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+} // namespace
+
 namespace detail {
+
+bool NoSpace(int error) {
+    return error == ENOSPC;
+}
 
 struct SystemFile::Impl {
     Handle file;
     std::string target;
-    std::string temporary; // "" when the target is written directly
+    std::string temporary;                      // "" when the target is written directly
+    bool direct = false;                        // the target itself is written
+    DWORD attributes = INVALID_FILE_ATTRIBUTES; // of the file replaced
 };
 
 SystemFile::SystemFile() : m_impl(std::make_unique<Impl>()) {}
 
 SystemFile::~SystemFile() {
+    Discard();
+}
+
+void SystemFile::Discard() {
     m_impl->file.Close();
     if (!m_impl->temporary.empty())
         DeleteFileW(Widen(m_impl->temporary).c_str());
+    m_impl->temporary.clear();
 }
 
-bool SystemFile::IsOpen() const {
-    return m_impl->file.Valid();
+bool SystemFile::Direct() const {
+    return m_impl->direct;
 }
 
 const std::string& SystemFile::Target() const {
@@ -154,8 +194,8 @@ const std::string& SystemFile::Target() const {
 
 int SystemFile::Open(const std::string& path, bool /*append*/, bool* replacing) {
     Impl& f = *m_impl;
-    f.target = path;
-    const std::wstring name = Widen(path);
+    f.target = FinalTarget(path);
+    const std::wstring name = Widen(f.target);
     const DWORD attributes = GetFileAttributesW(name.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if (attributes & FILE_ATTRIBUTE_DIRECTORY)
@@ -172,9 +212,11 @@ int SystemFile::Open(const std::string& path, bool /*append*/, bool* replacing) 
             return LastErrno();
         if (GetFileType(probe.Get()) != FILE_TYPE_DISK) {
             f.file.Reset(probe.Release());
+            f.direct = true;
             return 0;
         }
         *replacing = true;
+        f.attributes = attributes;
     } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
         return LastErrno();
     }
@@ -186,25 +228,61 @@ int SystemFile::Write(std::string_view bytes) {
     return WriteAll(m_impl->file.Get(), bytes);
 }
 
-int SystemFile::Commit(int error) {
+int SystemFile::Commit(int error, bool replace, bool* refused) {
     Impl& f = *m_impl;
     auto fail = [&error](int code) {
         if (error == 0)
             error = code;
     };
-    if (error == 0 && !f.temporary.empty() && !FlushFileBuffers(f.file.Get()))
+    if (error == 0 && !f.direct && !FlushFileBuffers(f.file.Get()))
         fail(LastErrno());
     if (!f.file.Close())
         fail(LastErrno());
-    if (f.temporary.empty())
+    if (f.direct)
         return error;
-    if (error == 0 && !MoveFileExW(Widen(f.temporary).c_str(), Widen(f.target).c_str(),
-                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        fail(LastErrno());
+    const std::wstring temporary = Widen(f.temporary), target = Widen(f.target);
+    if (error == 0 && f.attributes != INVALID_FILE_ATTRIBUTES)
+        SetFileAttributesW(temporary.c_str(), f.attributes & kKeptAttributes);
+    // A target another program holds open without delete sharing cannot be
+    // replaced until it lets go (a sharing violation, or access denied for a
+    // target Open found writable): a few tries over about 100 ms.
+    for (int attempt = 0; error == 0; ++attempt) {
+        if (MoveFileExW(temporary.c_str(), target.c_str(),
+                        (replace ? MOVEFILE_REPLACE_EXISTING : 0) | MOVEFILE_WRITE_THROUGH))
+            break;
+        const DWORD code = GetLastError();
+        const bool inUse = replace && f.attributes != INVALID_FILE_ATTRIBUTES &&
+                           (code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED);
+        if (!inUse || attempt == 4) {
+            *refused = inUse;
+            fail(win32::ErrnoOf(code));
+        } else {
+            Sleep(25);
+        }
+    }
     if (error != 0)
-        DeleteFileW(Widen(f.temporary).c_str());
+        Discard();
     f.temporary.clear();
     return error;
+}
+
+int SystemFile::Overwrite(std::string_view bytes, bool* opened) {
+    Impl& f = *m_impl;
+    f.file.Reset(CreateFileW(Widen(f.target).c_str(), GENERIC_WRITE, kShareAll, nullptr,
+                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f.file.Valid())
+        return LastErrno();
+    *opened = true;
+    int error = WriteAll(f.file.Get(), bytes);
+    if (error == 0 && !(SetEndOfFile(f.file.Get()) && FlushFileBuffers(f.file.Get())))
+        error = LastErrno();
+    if (!f.file.Close() && error == 0)
+        error = LastErrno();
+    return error;
+}
+
+void SystemFile::RemoveTarget() {
+    DeleteFileW(Widen(m_impl->target).c_str());
 }
 
 } // namespace detail
