@@ -46,7 +46,8 @@ constexpr int IDS_REMOTE_LOG_TITLE = 134;
 constexpr int IDS_RECOGNITION_CLIP_TITLE = 135;
 constexpr int IDS_SEND_FILE_TITLE = 136;
 constexpr int IDS_SAVE_PROGRAM_TITLE = 137;
-// A reason line: a write in place failed part way, the old bytes were put back.
+// A write in place failed part way and the old bytes were put back: a reason
+// line of IDS_SETTINGS_WRITE_FAILED, or a message after IDS_PROGRAM_WRITE_FAILED.
 constexpr int IDS_FILE_MAY_BE_DAMAGED = 138;
 } // namespace ids
 

@@ -310,9 +310,10 @@ TEST_F(FileFaultsTest, FirstStartKeepsASettingsFileMadeMeanwhile) {
 }
 
 // In a private mount namespace: a card of 256 KiB holding an old 150 KiB clip,
-// and the settings file bind-mounted from it. A clip or record that fits in
-// place is written, as is a setting; a clip that does not fit leaves no file,
-// and a setting that does not leaves the old bytes, said to be possibly damaged.
+// and the settings file and a program bind-mounted from it. A clip or record
+// that fits in place is written, as is a setting; a clip that does not fit
+// leaves no file, and a setting or program that does not leaves the old bytes,
+// said to be possibly damaged.
 TEST_F(FileFaultsTest, FullCardAndBindMountedSettings) {
     std::fflush(stdout);
     if (const pid_t child = ::fork(); child == 0) {
@@ -324,9 +325,10 @@ TEST_F(FileFaultsTest, FullCardAndBindMountedSettings) {
             Put("card/ADDON/TEMP.wav", std::string(150 << 10, 'o'));
             ::chmod((m_dir / "card/ADDON/TEMP.wav").c_str(), 0640);
             Put("card/bound.ini", SettingsText());
-            ASSERT_EQ(::mount((m_dir / "card/bound.ini").c_str(), (m_dir / "Voxlet.ini").c_str(),
-                              nullptr, MS_BIND, nullptr),
-                      0);
+            Put("card/bound.TM4", "old program");
+            for (const auto& [from, to] : {std::pair{"card/bound.ini", "Voxlet.ini"},
+                                           std::pair{"card/bound.TM4", "old.TM4"}})
+                ASSERT_EQ(::mount((m_dir / from).c_str(), (m_dir / to).c_str(), 0, MS_BIND, 0), 0);
             Put("clip.wav", std::string(150 << 10, 'n'));
             Put("big.wav", std::string(300 << 10, 'b'));
             auto run = [this](std::function<bool()> f) { return Run({"", f, {}}); };
@@ -354,6 +356,12 @@ TEST_F(FileFaultsTest, FullCardAndBindMountedSettings) {
                             std::string::npos)
                 << out.text;
             EXPECT_TRUE(out.tree["card/bound.ini"] == settings);
+            out = run([this] {
+                return WriteClipProgram(m_dir / "old.TM4", "a.wav", 5, 600000, 0, false, Player());
+            });
+            EXPECT_TRUE(!out.result && out.shown == (std::vector{112, 138}) &&
+                        out.tree["card/bound.TM4"] == "old program")
+                << out.text;
             out = run(send("big.wav"));
             EXPECT_TRUE(!out.result && out.shown == std::vector{126}) << out.text;
             EXPECT_TRUE(fs::exists(m_dir / "card/ADDON/REMOTE.LOG") &&
