@@ -268,8 +268,10 @@ int SystemFile::Commit(int error, bool replace, bool* refused) {
 
 int SystemFile::Overwrite(std::string_view bytes, bool* opened) {
     Impl& f = *m_impl;
+    // A file made anew (the old one removed) takes over its attributes.
+    const DWORD kept = f.attributes == INVALID_FILE_ATTRIBUTES ? 0 : f.attributes & kKeptAttributes;
     f.file.Reset(CreateFileW(Widen(f.target).c_str(), GENERIC_WRITE, kShareAll, nullptr,
-                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                             OPEN_ALWAYS, kept ? kept : FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!f.file.Valid())
         return LastErrno();
     *opened = true;
