@@ -46,9 +46,7 @@ enum class FileKind {
 // a successful Commit removes its temporary file.
 //
 // A symbolic link is followed, through every link of a chain, to the final
-// target, which is written (on POSIX created when the link dangles; on Windows
-// a link whose target is missing is not read yet and is replaced); the link
-// stays.
+// target, which is written (created when the link dangles); the link stays.
 // A replaced file keeps its permission bits and, when allowed, its owner (best
 // effort: a file system without them, such as a FAT card, keeps its own), on
 // every path above; on Windows it keeps its attributes (hidden, system). A new

@@ -9,7 +9,9 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstddef>
 #include <windows.h>
+#include <winioctl.h>
 
 namespace platform {
 
@@ -130,25 +132,63 @@ WholeRead ReadWholeFile(const std::string& path, std::string& data, int* error) 
 
 namespace {
 
-// The final target of a symbolic link (the path itself for anything else, and
-// for a link whose target cannot be opened).
+// The path a symbolic link names, read from the link itself (a link whose
+// target is missing cannot be opened through): "" for anything else.
+std::string LinkText(const std::string& path) {
+    Handle h(CreateFileW(Widen(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    struct SymbolicLink { // the symbolic-link form of REPARSE_DATA_BUFFER
+        ULONG tag;
+        USHORT dataLength, reserved, substituteOffset, substituteLength, printOffset, printLength;
+        ULONG flags;
+        WCHAR names[1];
+    };
+    alignas(SymbolicLink) BYTE buffer[MAXIMUM_REPARSE_DATA_BUFFER_SIZE];
+    DWORD got = 0;
+    if (!h.Valid() || !DeviceIoControl(h.Get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, buffer,
+                                       sizeof buffer, &got, nullptr))
+        return {};
+    const auto* link = reinterpret_cast<const SymbolicLink*>(buffer);
+    const std::size_t names = offsetof(SymbolicLink, names);
+    if (got < names || link->tag != IO_REPARSE_TAG_SYMLINK ||
+        names + link->printOffset + link->printLength > got || link->printLength == 0)
+        return {};
+    const std::string text = win32::Narrow(
+        std::wstring_view(link->names + link->printOffset / 2, link->printLength / 2));
+    if (!(link->flags & SYMLINK_FLAG_RELATIVE))
+        return text;
+    const std::size_t slash = path.find_last_of("\\/");
+    return (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + text;
+}
+
+// The final target of a symbolic link, through every link of a chain (the
+// path itself for anything else).
 std::string FinalTarget(const std::string& path) {
-    const std::wstring name = Widen(path);
-    const DWORD attributes = GetFileAttributesW(name.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        return path;
-    Handle h(CreateFileW(name.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
-                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    wchar_t resolved[MAX_PATH * 4];
-    const DWORD n = h.Valid() ? GetFinalPathNameByHandleW(h.Get(), resolved, MAX_PATH * 4,
-                                                          FILE_NAME_NORMALIZED | VOLUME_NAME_DOS)
-                              : 0;
-    if (n == 0 || n >= MAX_PATH * 4)
-        return path;
-    std::wstring_view target(resolved, n);
-    if (target.starts_with(L"\\\\?\\") && target.size() > 6 && target[5] == L':')
-        target.remove_prefix(4); // \\?\C:\... as C:\...
-    return win32::Narrow(target);
+    std::string target = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        const std::wstring name = Widen(target);
+        const DWORD attributes = GetFileAttributesW(name.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            return target;
+        Handle h(CreateFileW(name.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        wchar_t resolved[MAX_PATH * 4];
+        const DWORD n = h.Valid()
+                            ? GetFinalPathNameByHandleW(h.Get(), resolved, MAX_PATH * 4,
+                                                        FILE_NAME_NORMALIZED | VOLUME_NAME_DOS)
+                            : 0;
+        if (n > 0 && n < MAX_PATH * 4) {
+            std::wstring_view full(resolved, n);
+            if (full.starts_with(L"\\\\?\\") && full.size() > 6 && full[5] == L':')
+                full.remove_prefix(4); // \\?\C:\... as C:\...
+            return win32::Narrow(full);
+        }
+        std::string next = LinkText(target); // a link whose target is missing
+        if (next.empty())
+            return target;
+        target = std::move(next);
+    }
+    return target;
 }
 
 // The attributes a replacement takes over from the file it replaces.

@@ -83,7 +83,8 @@ TEST(Profile, WritesThatCannotBeMadeFail) {
 
 // A replaced file keeps its permission bits (POSIX) or hidden attribute
 // (Windows), also while another program holds it open as fopen("rb") does,
-// which on Windows refuses the rename; a symbolic link is followed.
+// which on Windows refuses the rename; a symbolic link is followed, and one
+// whose target is missing creates it.
 TEST(Profile, WriteKeepsTheFileAndFollowsSymlinks) {
     testsupport::TempDir dir;
     const std::string path = dir / "test.ini";
@@ -107,9 +108,12 @@ TEST(Profile, WriteKeepsTheFileAndFollowsSymlinks) {
     fs::create_symlink(path, dir / "link.ini", error);
     if (error)
         GTEST_SKIP() << "no symbolic links here (Wine makes none): " << error.message();
+    fs::create_symlink("new.ini", dir / "dangling.ini");
     ASSERT_TRUE(ProfileWriteString("S", "k", "4", dir / "link.ini"));
-    EXPECT_TRUE(fs::is_symlink(dir / "link.ini"));
+    ASSERT_TRUE(ProfileWriteString("S", "k", "5", dir / "dangling.ini"));
+    EXPECT_TRUE(fs::is_symlink(dir / "link.ini") && fs::is_symlink(dir / "dangling.ini"));
     EXPECT_EQ(ReadFile(path), "[S]\r\nk=4\r\n");
+    EXPECT_EQ(ReadFile(dir / "new.ini"), "[S]\r\nk=5\r\n");
 }
 
 TEST(Profile, HookSeesSuccessfulKeyWritesOnly) {
