@@ -20,6 +20,9 @@ std::string WriteFailureReason(const platform::ProfileWriteError& error) {
     case platform::ProfileWriteFault::NotEncodable:
         return std::string(LoadStringId(ids::IDS_SETTING_NOT_ENCODABLE));
     default:
+        if (error.mayBeDamaged)
+            return error.systemText + "\n" +
+                   std::string(LoadStringId(ids::IDS_FILE_MAY_BE_DAMAGED));
         return error.systemText;
     }
 }

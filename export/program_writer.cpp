@@ -39,6 +39,8 @@ public:
     bool Failed() const { return m_file.Error() != 0; }
     // Puts the file in place; false when any write or the close failed.
     bool Close() { return m_file.Commit() == 0; }
+    // A write in place failed part way: the old bytes were put back.
+    bool Damaged() const { return m_file.Damaged(); }
 
 private:
     platform::WholeFileWriter m_file;
@@ -64,8 +66,10 @@ void PutPause(ProgramFile& file, int pauseMs) {
         file.Put(program_format::Pause(pauseMs / 20));
 }
 
-void ShowWriteFailed(platform::Prompts& prompts) {
+void ShowWriteFailed(platform::Prompts& prompts, bool damaged = false) {
     ShowOkMessage(prompts, ids::IDS_PROGRAM_WRITE_FAILED, platform::MsgIcon::None);
+    if (damaged)
+        ShowOkMessage(prompts, ids::IDS_FILE_MAY_BE_DAMAGED, platform::MsgIcon::None);
 }
 
 void ShowWritten(platform::Prompts& prompts) {
@@ -234,7 +238,7 @@ ExportPlayListLine ParseExportPlayListLine(std::string_view row) {
 static bool FinishProgram(ProgramFile& file, platform::Prompts& prompts) {
     file.Put(program_format::Trailer());
     if (!file.Close()) {
-        ShowWriteFailed(prompts);
+        ShowWriteFailed(prompts, file.Damaged());
         return false;
     }
     ShowWritten(prompts);
@@ -292,7 +296,7 @@ bool WritePlayListProgram(const std::string& programPath, const CVoicePlayer& pl
                               CatalogueNamedForMode(player.ClipList().mode));
                 // The partial file could not even be written as far as it went.
                 if (!written)
-                    ShowWriteFailed(prompts);
+                    ShowWriteFailed(prompts, file.Damaged());
                 return false;
             }
             PutClipBody(file, entry->rawFile, Wrap32(std::int64_t{entry->nSeconds} * 1000),

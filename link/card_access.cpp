@@ -76,13 +76,15 @@ platform::FileDialogSpec Chooser(std::string initialName) {
 
 // Writes a record whole or not at all, so that a failed write leaves the
 // card's previous record (a FIFO, which a stand-in for the robot may read, is
-// written directly); false unless every byte reached the file.
+// written directly; on a full card it is overwritten in place); false unless
+// every byte reached the file.
 bool WriteRecord(std::string_view path, const std::string& iniPath,
                  const std::array<std::uint8_t, REMOTE_COMMAND_SIZE>& bytes) {
     const auto disk = OnDisk(path, iniPath);
-    return disk && platform::WriteWholeFile(
-                       *disk, std::string_view(reinterpret_cast<const char*>(bytes.data()),
-                                               bytes.size())) == 0;
+    return disk &&
+           platform::WriteWholeFile(
+               *disk, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+               platform::FileKind::Record) == 0;
 }
 
 // Where the second card's record goes: a path that starts with a drive letter
@@ -108,9 +110,10 @@ bool CopyToCard(const std::string& source, const std::string& destination,
     std::FILE* in = platform::OpenDataFile(source);
     if (!in)
         return false;
-    // Whole or not at all: a copy that fails leaves no partial file on the card.
+    // A copy that fails leaves no partial file on the card; the old copy's
+    // space is reused when the card is too full for both.
     platform::WholeFileWriter out;
-    int error = out.Open(*target, false);
+    int error = out.Open(*target, false, platform::FileKind::Scratch);
     char chunk[65536];
     std::size_t n = 0;
     while (error == 0 && (n = std::fread(chunk, 1, sizeof chunk, in)) > 0)

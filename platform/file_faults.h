@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 
 namespace platform {
 
@@ -19,6 +20,9 @@ struct FileFaultPlan {
     // Calls made so far, per kind; true once the failing call was made.
     std::array<int, 5> calls{};
     bool hit = false;
+    // Called at every counted call before it is made (another program
+    // acting at that moment).
+    std::function<void(FileCall)> before{};
 };
 
 // Installs the plan for every writer of the process until it is removed

@@ -32,11 +32,13 @@
 // - Lines the write adds (a new key, a new section, the line break put after a
 //   last line that had none) end in CR LF, whatever the file uses elsewhere. A
 //   replaced key line keeps its own line end (CR LF when it had none).
-// - Writes replace the file whole or not at all (platform::WholeFileWriter: a
-//   temporary file in the same folder renamed over the old one, permissions and,
-//   when allowed, owner carried over; a symbolic link is followed and its target
-//   replaced; a hard link to the old file keeps the old contents). Like Windows,
-//   a file that is not writable is not written.
+// - Writes replace the file whole or not at all (platform::WholeFileWriter, a
+//   precious file: a temporary file in the same folder renamed over the old
+//   one, permissions and, when allowed, owner carried over; a symbolic link is
+//   followed and its target replaced; a hard link to the old file keeps the old
+//   contents; a file that cannot be renamed over is written in place and, when
+//   that fails, its old bytes written back and the failure marked as possibly
+//   damaging). Like Windows, a file that is not writable is not written.
 // - A deletion that finds nothing to delete changes nothing and returns true.
 // - A write that leaves a CP932 file with no byte sequence that is not valid
 //   UTF-8, but with other non-ASCII bytes, stores the file converted to UTF-8,
@@ -473,10 +475,12 @@ bool AddsLines(std::string_view section, std::optional<std::string_view> key,
     return key && (hasBreak(*key) || TrimBlanks(*key).starts_with('['));
 }
 
-// Why a write failed: the fault and, for ProfileWriteFault::System, the errno value.
+// Why a write failed: the fault and, for ProfileWriteFault::System, the errno
+// value and whether the file may be damaged.
 struct WriteFailure {
     ProfileWriteFault fault = ProfileWriteFault::None;
     int error = 0;
+    bool damaged = false;
 };
 
 WriteFailure SystemFailure(int error) {
@@ -544,8 +548,9 @@ WriteFailure WriteLocked(std::string_view section, std::optional<std::string_vie
         const std::size_t bom = updated.starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0;
         updated = updated.substr(0, bom) + Cp932ToUtf8(std::string_view(updated).substr(bom));
     }
-    const int error = WriteWholeFile(path, updated);
-    return error ? SystemFailure(error) : WriteFailure{};
+    bool damaged = false;
+    const int error = WriteWholeFile(path, updated, FileKind::Precious, &damaged);
+    return error ? WriteFailure{ProfileWriteFault::System, error, damaged} : WriteFailure{};
 }
 
 } // namespace
@@ -563,6 +568,7 @@ bool ProfileWriteString(std::string_view section, std::optional<std::string_view
     if (error) {
         error->fault = failure.fault;
         error->systemText = failure.error ? std::strerror(failure.error) : "";
+        error->mayBeDamaged = failure.damaged;
     }
     const bool ok = failure.fault == ProfileWriteFault::None;
     if (ok && key && value && onWritten)

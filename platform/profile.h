@@ -38,7 +38,8 @@ enum class ProfileWriteFault {
 };
 struct ProfileWriteError {
     ProfileWriteFault fault = ProfileWriteFault::None;
-    std::string systemText; // System: the system's description of the cause
+    std::string systemText;    // System: the system's description of the cause
+    bool mayBeDamaged = false; // System: a write in place failed part way
 };
 
 // Writes key=value into [section], creating the file (CR LF line ends) and the
@@ -47,7 +48,8 @@ struct ProfileWriteError {
 // deletes the key; a null key deletes the section. A write never adds a line
 // or a section of its own making: a name or value with a line break is refused.
 // Returns false, with the file unchanged and *error (when given) saying why,
-// when the write is refused or the file cannot be written. A value the file
+// when the write is refused or the file cannot be written (a file written in
+// place gets its old bytes back, best effort: error->mayBeDamaged). A value the file
 // took is then given to onWritten (section, key, value), for transcripts.
 using ProfileWriteHook =
     std::function<void(std::string_view section, std::string_view key, std::string_view value)>;

@@ -34,12 +34,14 @@ bool IsFile(const std::string& path) {
     return fs::is_regular_file(FsPath(path), error);
 }
 
-// Copies the bytes of from into to, whole or not at all, so a program starting
-// at the same time never reads half a file.
+// Copies the bytes of from into to, whole or not at all and only where
+// nothing is there yet, so a program starting at the same time never reads
+// half a file, and a file another one has just made (and may have written a
+// setting to) is used as it is.
 void CopySettings(const std::string& from, const std::string& to) {
     std::string bytes;
     if (ReadWholeFile(from, bytes) == WholeRead::Ok)
-        (void)WriteWholeFile(to, bytes);
+        (void)CreateWholeFile(to, bytes);
 }
 
 } // namespace

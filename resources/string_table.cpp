@@ -11,8 +11,8 @@ struct StringEntry {
     std::string_view text;
 };
 
-// Entries 101 to 137, in the order of their ids. Line breaks are "\n".
-constexpr std::array<StringEntry, 37> kStrings = {{
+// Entries 101 to 138, in the order of their ids. Line breaks are "\n".
+constexpr std::array<StringEntry, 38> kStrings = {{
     {101, "バージョン情報 Voxlet(&A)..."},
     {102, "認識語データファイルの読み込みに失敗しました"},
     {103, "再生する音声をリストボックスから選んでください"},
@@ -63,6 +63,7 @@ constexpr std::array<StringEntry, 37> kStrings = {{
     {135, "音声認識ファイル(NF01.wav)を選んでください"},
     {136, "ティコに送るファイルを選んでください"},
     {137, "ティコプログラムの保存先を指定してください"},
+    {138, "書込みの途中で失敗したため、ファイルが壊れている可能性があります。"},
 }};
 
 } // namespace

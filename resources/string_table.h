@@ -1,6 +1,6 @@
 // The string table (entries 101 to 127, 128 to 130 for failed settings
-// writes, 131 to 137 for the data folder and the file choosers' titles) and
-// message boxes by entry.
+// writes, 131 to 137 for the data folder and the file choosers' titles, 138
+// for a file written in place that may be damaged) and message boxes by entry.
 #pragma once
 
 #include <string>
@@ -46,6 +46,9 @@ constexpr int IDS_REMOTE_LOG_TITLE = 134;
 constexpr int IDS_RECOGNITION_CLIP_TITLE = 135;
 constexpr int IDS_SEND_FILE_TITLE = 136;
 constexpr int IDS_SAVE_PROGRAM_TITLE = 137;
+// A write in place failed part way and the old bytes were put back: a reason
+// line of IDS_SETTINGS_WRITE_FAILED, or a message after IDS_PROGRAM_WRITE_FAILED.
+constexpr int IDS_FILE_MAY_BE_DAMAGED = 138;
 } // namespace ids
 
 // The text of an entry ("" for an id the table does not hold).

@@ -9,7 +9,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -76,17 +76,25 @@ void SyncFolder(const std::string& folder) {
         ::fsync(fd.Get()); // best effort: the rename itself has happened
 }
 
-// The file a write should replace: a symbolic link is followed to its target.
-std::string WriteTarget(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
-            std::string target(resolved);
-            std::free(resolved);
+// The file a write should replace: a symbolic link is followed through every
+// link of a chain to its final target, which need not exist yet.
+std::string WriteTarget(const std::string& path, int* error) {
+    std::string target = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
             return target;
+        std::string link(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
+        const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+        if (n < 0 || static_cast<std::size_t>(n) >= link.size()) {
+            *error = n < 0 ? errno : ENAMETOOLONG;
+            return {};
         }
+        link.resize(static_cast<std::size_t>(n));
+        target = link.starts_with('/') ? link : FolderOf(target) + "/" + link;
     }
-    return path;
+    *error = ELOOP;
+    return {};
 }
 
 // Creates a file of a fresh name in the folder; the mode goes through the umask.
@@ -160,24 +168,65 @@ WholeRead ReadWholeFile(const std::string& path, std::string& data, int* error) 
 
 namespace detail {
 
+bool NoSpace(int error) {
+    return error == ENOSPC || error == EDQUOT;
+}
+
 struct SystemFile::Impl {
     Fd fd;
     std::string target;
     std::string temporary;  // "" when the target is written directly
+    bool direct = false;    // the target itself is written
     bool replacing = false; // an existing file is replaced; `old` is its status
     struct stat old {};
+
+    // Gives the file the replaced file's owner (first: it may clear set-id
+    // bits) and permission bits, best effort.
+    void KeepOwnerAndMode(int file) const {
+        if (!replacing)
+            return;
+        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
+            (void)::fchown(file, old.st_uid, old.st_gid);
+        (void)::fchmod(file, old.st_mode & 07777);
+    }
+    // Syncs and closes the file; its failure counts unless error is set.
+    int SyncAndClose(int error) {
+        if (error == 0)
+            error = Checked(FileCall::Sync, [&] { return ::fsync(fd.Get()); });
+        const int closeError = fd.Close() ? 0 : errno;
+        const int fault = error == 0 ? FileFault(FileCall::Close) : 0;
+        return error ? error : fault ? fault : closeError;
+    }
+    int PutInPlace(bool replace) {
+        if (replace)
+            return Checked(FileCall::Rename,
+                           [&] { return ::rename(temporary.c_str(), target.c_str()); });
+        const int error = Checked(FileCall::Rename, [&] {
+            return ::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(),
+                               RENAME_NOREPLACE);
+        });
+        if (error != EINVAL && error != ENOSYS && error != ENOTSUP)
+            return error;
+        // A file system without the flag: a link fails where a file is.
+        return ::link(temporary.c_str(), target.c_str()) == 0 ? 0 : errno;
+    }
 };
 
 SystemFile::SystemFile() : m_impl(std::make_unique<Impl>()) {}
 
 SystemFile::~SystemFile() {
+    Discard();
+}
+
+void SystemFile::Discard() {
     m_impl->fd.Close();
     if (!m_impl->temporary.empty())
         ::unlink(m_impl->temporary.c_str());
+    m_impl->temporary.clear();
 }
 
-bool SystemFile::IsOpen() const {
-    return m_impl->fd.Get() >= 0;
+bool SystemFile::Direct() const {
+    return m_impl->direct;
 }
 
 const std::string& SystemFile::Target() const {
@@ -186,7 +235,10 @@ const std::string& SystemFile::Target() const {
 
 int SystemFile::Open(const std::string& path, bool append, bool* replacing) {
     Impl& f = *m_impl;
-    f.target = WriteTarget(path);
+    int error = 0;
+    f.target = WriteTarget(path, &error);
+    if (error)
+        return error;
     struct stat st {};
     if (::stat(f.target.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
@@ -196,7 +248,8 @@ int SystemFile::Open(const std::string& path, bool append, bool* replacing) {
                 return fault;
             f.fd.Reset(::open(f.target.c_str(),
                               O_WRONLY | O_CLOEXEC | O_NOCTTY | (append ? O_APPEND : O_TRUNC)));
-            return f.fd.Get() < 0 ? errno : 0;
+            f.direct = f.fd.Get() >= 0;
+            return f.direct ? 0 : errno;
         }
         // As opening it would: a file that is not writable is not replaced
         // (a rename would replace it regardless of its own permissions).
@@ -207,54 +260,58 @@ int SystemFile::Open(const std::string& path, bool append, bool* replacing) {
     } else if (errno != ENOENT) {
         return errno;
     }
+    *replacing = f.replacing;
     // A replacement is private until it gets the old file's permission bits.
     f.fd.Reset(CreateTemporary(FolderOf(f.target), f.replacing ? 0600 : 0666, f.temporary));
-    if (f.fd.Get() < 0)
-        return errno;
-    *replacing = f.replacing;
-    return 0;
+    return f.fd.Get() < 0 ? errno : 0;
 }
 
 int SystemFile::Write(std::string_view bytes) {
     return WriteAll(m_impl->fd.Get(), bytes);
 }
 
-int SystemFile::Commit(int error) {
+int SystemFile::Commit(int error, bool replace, bool* refused) {
     Impl& f = *m_impl;
-    auto fail = [&error](int code) {
-        if (error == 0)
-            error = code;
-    };
-    // Its failure counts unless an earlier one does.
-    auto close = [&] {
+    if (error == 0 && !f.direct)
+        f.KeepOwnerAndMode(f.fd.Get());
+    if (f.direct) {
+        // Its failure counts unless an earlier one does.
         const int closeError = f.fd.Close() ? 0 : errno;
         const int fault = error == 0 ? FileFault(FileCall::Close) : 0;
-        fail(fault ? fault : closeError);
-    };
-    if (f.temporary.empty()) {
-        close();
-        return error;
+        return error ? error : fault ? fault : closeError;
     }
-    if (error == 0 && f.replacing) {
-        // Owner first (it may clear set-id bits), then the permission bits.
-        if (f.old.st_uid != ::geteuid() || f.old.st_gid != ::getegid())
-            (void)::fchown(f.fd.Get(), f.old.st_uid, f.old.st_gid);
-        (void)::fchmod(f.fd.Get(), f.old.st_mode & 07777);
+    error = f.SyncAndClose(error);
+    if (error == 0) {
+        error = f.PutInPlace(replace);
+        *refused = replace && (error == EBUSY || error == EXDEV);
     }
-    if (error == 0)
-        fail(Checked(FileCall::Sync, [&] { return ::fsync(f.fd.Get()); }));
-    close();
-    if (error == 0)
-        fail(Checked(FileCall::Rename,
-                     [&] { return ::rename(f.temporary.c_str(), f.target.c_str()); }));
     if (error != 0) {
-        ::unlink(f.temporary.c_str());
-        f.temporary.clear();
+        Discard();
         return error;
     }
     f.temporary.clear();
     SyncFolder(FolderOf(f.target));
     return 0;
+}
+
+int SystemFile::Overwrite(std::string_view bytes, bool* opened) {
+    Impl& f = *m_impl;
+    if (const int fault = FileFault(FileCall::Open))
+        return fault;
+    f.fd.Reset(::open(f.target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY,
+                      f.replacing ? f.old.st_mode & 0777 : 0666));
+    if (f.fd.Get() < 0)
+        return errno;
+    *opened = true;
+    f.KeepOwnerAndMode(f.fd.Get());
+    int error = WriteAll(f.fd.Get(), bytes);
+    if (error == 0 && ::ftruncate(f.fd.Get(), static_cast<off_t>(bytes.size())) != 0)
+        error = errno;
+    return f.SyncAndClose(error);
+}
+
+void SystemFile::RemoveTarget() {
+    ::unlink(m_impl->target.c_str());
 }
 
 } // namespace detail

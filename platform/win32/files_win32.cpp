@@ -9,7 +9,9 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstddef>
 #include <windows.h>
+#include <winioctl.h>
 
 namespace platform {
 
@@ -128,24 +130,102 @@ WholeRead ReadWholeFile(const std::string& path, std::string& data, int* error) 
     return WholeRead::Ok;
 }
 
+namespace {
+
+// The path a symbolic link names, read from the link itself (a link whose
+// target is missing cannot be opened through): "" for anything else.
+std::string LinkText(const std::string& path) {
+    Handle h(CreateFileW(Widen(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    struct SymbolicLink { // the symbolic-link form of REPARSE_DATA_BUFFER
+        ULONG tag;
+        USHORT dataLength, reserved, substituteOffset, substituteLength, printOffset, printLength;
+        ULONG flags;
+        WCHAR names[1];
+    };
+    alignas(SymbolicLink) BYTE buffer[MAXIMUM_REPARSE_DATA_BUFFER_SIZE];
+    DWORD got = 0;
+    if (!h.Valid() || !DeviceIoControl(h.Get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, buffer,
+                                       sizeof buffer, &got, nullptr))
+        return {};
+    const auto* link = reinterpret_cast<const SymbolicLink*>(buffer);
+    const std::size_t names = offsetof(SymbolicLink, names);
+    if (got < names || link->tag != IO_REPARSE_TAG_SYMLINK ||
+        names + link->printOffset + link->printLength > got || link->printLength == 0)
+        return {};
+    const std::string text = win32::Narrow(
+        std::wstring_view(link->names + link->printOffset / 2, link->printLength / 2));
+    if (!(link->flags & SYMLINK_FLAG_RELATIVE))
+        return text;
+    const std::size_t slash = path.find_last_of("\\/");
+    return (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + text;
+}
+
+// The final target of a symbolic link, through every link of a chain (the
+// path itself for anything else).
+std::string FinalTarget(const std::string& path) {
+    std::string target = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        const std::wstring name = Widen(target);
+        const DWORD attributes = GetFileAttributesW(name.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            return target;
+        Handle h(CreateFileW(name.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        wchar_t resolved[MAX_PATH * 4];
+        const DWORD n = h.Valid()
+                            ? GetFinalPathNameByHandleW(h.Get(), resolved, MAX_PATH * 4,
+                                                        FILE_NAME_NORMALIZED | VOLUME_NAME_DOS)
+                            : 0;
+        if (n > 0 && n < MAX_PATH * 4) {
+            std::wstring_view full(resolved, n);
+            if (full.starts_with(L"\\\\?\\") && full.size() > 6 && full[5] == L':')
+                full.remove_prefix(4); // \\?\C:\... as C:\...
+            return win32::Narrow(full);
+        }
+        std::string next = LinkText(target); // a link whose target is missing
+        if (next.empty())
+            return target;
+        target = std::move(next);
+    }
+    return target;
+}
+
+// The attributes a replacement takes over from the file it replaces.
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                  FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+} // namespace
+
 namespace detail {
+
+bool NoSpace(int error) {
+    return error == ENOSPC;
+}
 
 struct SystemFile::Impl {
     Handle file;
     std::string target;
-    std::string temporary; // "" when the target is written directly
+    std::string temporary;                      // "" when the target is written directly
+    bool direct = false;                        // the target itself is written
+    DWORD attributes = INVALID_FILE_ATTRIBUTES; // of the file replaced
 };
 
 SystemFile::SystemFile() : m_impl(std::make_unique<Impl>()) {}
 
 SystemFile::~SystemFile() {
+    Discard();
+}
+
+void SystemFile::Discard() {
     m_impl->file.Close();
     if (!m_impl->temporary.empty())
         DeleteFileW(Widen(m_impl->temporary).c_str());
+    m_impl->temporary.clear();
 }
 
-bool SystemFile::IsOpen() const {
-    return m_impl->file.Valid();
+bool SystemFile::Direct() const {
+    return m_impl->direct;
 }
 
 const std::string& SystemFile::Target() const {
@@ -154,8 +234,8 @@ const std::string& SystemFile::Target() const {
 
 int SystemFile::Open(const std::string& path, bool /*append*/, bool* replacing) {
     Impl& f = *m_impl;
-    f.target = path;
-    const std::wstring name = Widen(path);
+    f.target = FinalTarget(path);
+    const std::wstring name = Widen(f.target);
     const DWORD attributes = GetFileAttributesW(name.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if (attributes & FILE_ATTRIBUTE_DIRECTORY)
@@ -172,9 +252,11 @@ int SystemFile::Open(const std::string& path, bool /*append*/, bool* replacing) 
             return LastErrno();
         if (GetFileType(probe.Get()) != FILE_TYPE_DISK) {
             f.file.Reset(probe.Release());
+            f.direct = true;
             return 0;
         }
         *replacing = true;
+        f.attributes = attributes;
     } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
         return LastErrno();
     }
@@ -186,25 +268,63 @@ int SystemFile::Write(std::string_view bytes) {
     return WriteAll(m_impl->file.Get(), bytes);
 }
 
-int SystemFile::Commit(int error) {
+int SystemFile::Commit(int error, bool replace, bool* refused) {
     Impl& f = *m_impl;
     auto fail = [&error](int code) {
         if (error == 0)
             error = code;
     };
-    if (error == 0 && !f.temporary.empty() && !FlushFileBuffers(f.file.Get()))
+    if (error == 0 && !f.direct && !FlushFileBuffers(f.file.Get()))
         fail(LastErrno());
     if (!f.file.Close())
         fail(LastErrno());
-    if (f.temporary.empty())
+    if (f.direct)
         return error;
-    if (error == 0 && !MoveFileExW(Widen(f.temporary).c_str(), Widen(f.target).c_str(),
-                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        fail(LastErrno());
+    const std::wstring temporary = Widen(f.temporary), target = Widen(f.target);
+    if (error == 0 && f.attributes != INVALID_FILE_ATTRIBUTES)
+        SetFileAttributesW(temporary.c_str(), f.attributes & kKeptAttributes);
+    // A target another program holds open without delete sharing cannot be
+    // replaced until it lets go (a sharing violation, or access denied for a
+    // target Open found writable): a few tries over about 100 ms.
+    for (int attempt = 0; error == 0; ++attempt) {
+        if (MoveFileExW(temporary.c_str(), target.c_str(),
+                        (replace ? MOVEFILE_REPLACE_EXISTING : 0) | MOVEFILE_WRITE_THROUGH))
+            break;
+        const DWORD code = GetLastError();
+        const bool inUse = replace && f.attributes != INVALID_FILE_ATTRIBUTES &&
+                           (code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED);
+        if (!inUse || attempt == 4) {
+            *refused = inUse;
+            fail(win32::ErrnoOf(code));
+        } else {
+            Sleep(25);
+        }
+    }
     if (error != 0)
-        DeleteFileW(Widen(f.temporary).c_str());
+        Discard();
     f.temporary.clear();
     return error;
+}
+
+int SystemFile::Overwrite(std::string_view bytes, bool* opened) {
+    Impl& f = *m_impl;
+    // A file made anew (the old one removed) takes over its attributes.
+    const DWORD kept = f.attributes == INVALID_FILE_ATTRIBUTES ? 0 : f.attributes & kKeptAttributes;
+    f.file.Reset(CreateFileW(Widen(f.target).c_str(), GENERIC_WRITE, kShareAll, nullptr,
+                             OPEN_ALWAYS, kept ? kept : FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f.file.Valid())
+        return LastErrno();
+    *opened = true;
+    int error = WriteAll(f.file.Get(), bytes);
+    if (error == 0 && !(SetEndOfFile(f.file.Get()) && FlushFileBuffers(f.file.Get())))
+        error = LastErrno();
+    if (!f.file.Close() && error == 0)
+        error = LastErrno();
+    return error;
+}
+
+void SystemFile::RemoveTarget() {
+    DeleteFileW(Widen(m_impl->target).c_str());
 }
 
 } // namespace detail

@@ -5,18 +5,22 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <set>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "export/program_writer.h"
 #include "platform/file_faults.h"
 #include "platform/paths.h"
+#include "resources/string_table.h"
 #include "support/player_fixture.h"
 
 namespace fs = std::filesystem;
@@ -32,6 +36,7 @@ struct Step {
     bool reports;                  // its failure makes the operation return false
     const char* section = nullptr; // a settings write: the key whose value stays in memory
     const char* key = nullptr;
+    std::set<int> recovers = {EBUSY}; // errors of its temporary file it writes around
 };
 
 struct Row {
@@ -57,6 +62,8 @@ protected:
         Put("prog.TM4", "program");
         Put("bin/Voxlet.ini", "[SOUND]\r\nDEFAULT=9\r\n");
         fs::create_directories(m_dir / "user");
+        fs::create_directories(m_dir / "linked");
+        fs::create_symlink("linked/new.TM4", m_dir / "link.TM4"); // dangling
         m_before = Snapshot();
     }
     void TearDown() override {
@@ -76,12 +83,13 @@ protected:
         };
         auto choose = [this](const char* name) { m_prompts->QueueChoice(m_dir / name); };
         const Step remoteDir{"Voxlet.ini", 128, false, "REMOTE", "REMOTE_DIR"},
-            record{"card/ADDON/REMOTE.LOG", 108, true};
+            record{"card/ADDON/REMOTE.LOG", 108, true, nullptr, nullptr, {EBUSY, ENOSPC}};
         const Step tm4{"old.TM4", 112, true};
         return {
             {"export new", exportTo("new.TM4", false), {{"new.TM4", 112, true}}},
             {"export replace", exportTo("old.TM4", false), {tm4}},
             {"export append", exportTo("old.TM4", true), {tm4}},
+            {"export through a link", exportTo("link.TM4", false), {{"linked/new.TM4", 112, true}}},
             {"setting",
              [this] { return Player().WriteSetting("SOUND", "DEFAULT", "7"); },
              {{"Voxlet.ini", 128, true, "SOUND", "DEFAULT"}}},
@@ -98,16 +106,20 @@ protected:
              {record, remoteDir}},
             {"clip copy",
              send("clip.wav"),
-             {{"card/ADDON/TEMP.wav", 126, true}, record, remoteDir}},
+             {{"card/ADDON/TEMP.wav", 126, true, nullptr, nullptr, {EBUSY, ENOSPC}},
+              record,
+              remoteDir}},
             {"program copy",
              send("prog.TM4"),
-             {{"card/ADDON/TEMP.TM4", 117, true}, record, remoteDir}},
+             {{"card/ADDON/TEMP.TM4", 117, true, nullptr, nullptr, {EBUSY, ENOSPC}},
+              record,
+              remoteDir}},
             {"first start copies the settings",
              [this] {
                  return !platform::LocateSettingsFile({m_dir / "bin/", false, m_dir / "user/"})
                              .empty();
              },
-             {{"user/Voxlet.ini", 0, false}}},
+             {{"user/Voxlet.ini", 0, false, nullptr, nullptr, {}}}},
         };
     }
 
@@ -115,7 +127,9 @@ protected:
         Tree tree;
         for (const auto& e : fs::recursive_directory_iterator(m_dir.Path()))
             tree[e.path().string().substr(m_dir.Path().size() + 1)] =
-                e.is_directory() ? "/" : testsupport::ReadFile(e.path());
+                e.is_symlink()     ? "-> " + fs::read_symlink(e.path()).string()
+                : e.is_directory() ? "/"
+                                   : testsupport::ReadFile(e.path());
         return tree;
     }
     void Restore() {
@@ -123,8 +137,9 @@ protected:
         for (const auto& e : fs::directory_iterator(m_dir.Path()))
             fs::remove_all(e.path());
         for (const auto& [name, bytes] : m_before)
-            bytes == "/" ? (void)fs::create_directories(m_dir / name)
-                         : testsupport::WriteFile(m_dir / name, bytes);
+            bytes == "/"              ? (void)fs::create_directories(m_dir / name)
+            : bytes.starts_with("->") ? fs::create_symlink(bytes.substr(3), m_dir / name)
+                                      : testsupport::WriteFile(m_dir / name, bytes);
     }
     // The modes of every folder (the working folder too) and file.
     void Modes(mode_t folders, mode_t files) {
@@ -191,23 +206,27 @@ protected:
     std::string m_cleanValue; // of the key of the row's settings write
 };
 
-// Every row with the file seam failing at each of its calls in turn, then in
-// read-only folders (it fails at its first step) and read-only files (at its
-// first step whose file exists).
+// Every row with the file seam failing at each of its calls in turn (the nth
+// call of a kind is its nth step's, which writes around the errors it
+// recovers from: a clean run then), then in read-only folders (it fails at its
+// first step) and read-only files (at its first step whose file exists). A
+// clean run changes its steps' files and no other.
 void FileFaultsTest::RunTable() {
     const struct {
         const char* name;
         FileCall call;
         int error;
-    } kinds[] = {{"open", FileCall::Open, EACCES},
-                 {"write", FileCall::Write, ENOSPC},
-                 {"fsync", FileCall::Sync, EIO},
-                 {"close", FileCall::Close, EIO},
-                 {"rename", FileCall::Rename, EXDEV}};
+    } kinds[] = {{"open", FileCall::Open, EACCES},    {"write", FileCall::Write, ENOSPC},
+                 {"fsync", FileCall::Sync, EIO},      {"close", FileCall::Close, EIO},
+                 {"rename", FileCall::Rename, EROFS}, {"rename refused", FileCall::Rename, EBUSY}};
     for (const Row& row : Rows()) {
         SCOPED_TRACE(row.name);
         m_clean = Run(row);
         ASSERT_TRUE(m_clean.result);
+        Tree changed = m_before;
+        for (const Step& step : row.steps)
+            changed[step.file] = m_clean.tree[step.file];
+        EXPECT_TRUE(m_clean.tree == changed) << "a clean run changed other files";
         for (const Step& step : row.steps)
             if (step.key)
                 m_cleanValue = Player().ReadSetting(step.section, step.key, "");
@@ -220,7 +239,9 @@ void FileFaultsTest::RunTable() {
                 platform::SetFileFaultPlan(&plan);
                 const Outcome out = Run(row);
                 platform::SetFileFaultPlan(nullptr);
-                failed.insert(Check(row, out, plan.hit, error));
+                const bool recovered = plan.hit && n <= static_cast<int>(row.steps.size()) &&
+                                       row.steps[n - 1].recovers.count(error);
+                failed.insert(Check(row, out, plan.hit && !recovered, error));
                 Restore();
                 if (!plan.hit)
                     break;
@@ -252,8 +273,82 @@ TEST_F(FileFaultsTest, EveryWriteLosesNothingWhereverItFails) {
         return RunTable();
     ASSERT_EQ(::chown(m_dir.Path().c_str(), 65534, 65534), 0);
     for (const auto& e : fs::recursive_directory_iterator(m_dir.Path()))
-        ASSERT_EQ(::chown(e.path().c_str(), 65534, 65534), 0);
+        ASSERT_EQ(::lchown(e.path().c_str(), 65534, 65534), 0);
     ASSERT_TRUE(::setegid(65534) == 0 && ::seteuid(65534) == 0) << "cannot become nobody";
     RunTable();
     ASSERT_TRUE(::seteuid(0) == 0 && ::setegid(0) == 0);
+}
+
+// A settings file another instance makes while this one copies the first
+// settings is kept: the copy goes in place only where nothing is.
+TEST_F(FileFaultsTest, FirstStartKeepsASettingsFileMadeMeanwhile) {
+    platform::FileFaultPlan plan;
+    plan.before = [this](FileCall call) {
+        if (call == FileCall::Rename)
+            Put("user/Voxlet.ini", "[SOUND]\r\nDEFAULT=3\r\n");
+    };
+    platform::SetFileFaultPlan(&plan);
+    EXPECT_EQ(platform::LocateSettingsFile({m_dir / "bin/", false, m_dir / "user/"}),
+              m_dir / "user/Voxlet.ini");
+    EXPECT_EQ(testsupport::ReadFile(m_dir / "user/Voxlet.ini"), "[SOUND]\r\nDEFAULT=3\r\n");
+}
+
+// In a private mount namespace: a card of 256 KiB holding an old 150 KiB clip,
+// and the settings file and a program bind-mounted from it. A clip or record
+// that fits in place is written, as is a setting; a clip that does not fit
+// leaves no file, and a setting or program that does not leaves the old bytes,
+// said to be possibly damaged.
+TEST_F(FileFaultsTest, FullCardAndBindMountedSettings) {
+    if (!std::getenv("VOXLET_PRIVATE_MOUNTS")) { // run again in a namespace of its own
+        if (std::system("unshare -rm true") != 0)
+            GTEST_SKIP() << "the system gives no private user and mount namespace (unshare -rm)";
+        EXPECT_EQ(std::system(("VOXLET_PRIVATE_MOUNTS=1 unshare -rm " +
+                               fs::read_symlink("/proc/self/exe").string() +
+                               " --gtest_filter=FileFaultsTest.FullCard*")
+                                  .c_str()),
+                  0);
+        return;
+    }
+    ASSERT_EQ(::mount("card", (m_dir / "card").c_str(), "tmpfs", 0, "size=256k"), 0);
+    Put("card/ADDON/REMOTE.LOG", "old record");
+    Put("card/ADDON/TEMP.wav", std::string(150 << 10, 'o'));
+    ::chmod((m_dir / "card/ADDON/TEMP.wav").c_str(), 0640);
+    Put("card/bound.ini", SettingsText());
+    Put("card/bound.TM4", "old program");
+    for (const auto& [from, to] :
+         {std::pair{"card/bound.ini", "Voxlet.ini"}, std::pair{"card/bound.TM4", "old.TM4"}})
+        ASSERT_EQ(::mount((m_dir / from).c_str(), (m_dir / to).c_str(), 0, MS_BIND, 0), 0);
+    Put("clip.wav", std::string(150 << 10, 'n'));
+    Put("big.wav", std::string(300 << 10, 'b'));
+    auto run = [this](std::function<bool()> f) { return Run({"", f, {}}); };
+    auto send = [this](const char* clip) {
+        return [=, this] { return Player().SendCardFile(m_dir / clip, Dialog()); };
+    };
+    Outcome out =
+        run([&] { return send("clip.wav")() && Player().WriteSetting("SOUND", "DEFAULT", "7"); });
+    EXPECT_TRUE(out.result && out.shown.empty() &&
+                out.tree["card/ADDON/TEMP.wav"] == out.tree["clip.wav"] &&
+                out.tree["card/bound.ini"].find("DEFAULT=7") != std::string::npos);
+    EXPECT_EQ(fs::status(m_dir / "card/ADDON/TEMP.wav").permissions(), fs::perms(0640));
+    std::ofstream(m_dir / "card/fill") << out.tree["big.wav"]; // to the last byte
+    out = run([this] { return Player().SendCardCommand(std::nullopt, 1, 3, 0); });
+    EXPECT_TRUE(out.result && out.shown.empty() && out.tree["card/ADDON/REMOTE.LOG"].size() == 16)
+        << out.text;
+    const std::string settings = out.tree["card/bound.ini"];
+    out = run([this] { return Player().WriteSetting("SOUND", "DEFAULT", std::string(9000, '8')); });
+    EXPECT_TRUE(!out.result && out.shown == std::vector{128} &&
+                out.text.find(LoadStringId(ids::IDS_FILE_MAY_BE_DAMAGED)) != std::string::npos)
+        << out.text;
+    EXPECT_TRUE(out.tree["card/bound.ini"] == settings);
+    out = run([this] {
+        return WriteClipProgram(m_dir / "old.TM4", "a.wav", 5, 600000, 0, false, Player());
+    });
+    EXPECT_TRUE(!out.result && out.shown == (std::vector{112, 138}) &&
+                out.tree["card/bound.TM4"] == "old program")
+        << out.text;
+    out = run(send("big.wav"));
+    EXPECT_TRUE(!out.result && out.shown == std::vector{126}) << out.text;
+    EXPECT_TRUE(fs::exists(m_dir / "card/ADDON/REMOTE.LOG") &&
+                std::distance(fs::directory_iterator(m_dir / "card/ADDON"), {}) == 1)
+        << "a partial clip or a temporary file is left";
 }

@@ -31,11 +31,14 @@ bool UnderWine();
 // A path written with '/' as this system spells the paths it builds.
 std::string Native(std::string path);
 
-// Faults that only some systems can produce. MakeFifo: false where there are
+// Faults and file attributes that only some systems have. MakeFifo: false where there are
 // no FIFOs (Windows). MakeReadOnly: false when writes would still succeed
 // (POSIX permission bits do not stop root).
 bool MakeFifo(const std::string& path);
 bool MakeReadOnly(const std::string& path);
+// Hide marks a file hidden: false where files have no such attribute (POSIX).
+bool Hide(const std::string& path);
+bool Hidden(const std::string& path);
 
 // Writes bytes to a file (creating parent folders); reads a whole file.
 void WriteFile(const std::string& path, std::string_view bytes);

@@ -25,6 +25,14 @@ bool MakeReadOnly(const std::string& path) {
     return ::chmod(path.c_str(), 0444) == 0 && ::geteuid() != 0;
 }
 
+bool Hide(const std::string& /*path*/) {
+    return false;
+}
+
+bool Hidden(const std::string& /*path*/) {
+    return false;
+}
+
 std::string SystemCp932(std::string_view utf8) {
     iconv_t cd = iconv_open("CP932", "UTF-8");
     if (cd == reinterpret_cast<iconv_t>(-1))

@@ -21,6 +21,15 @@ bool MakeReadOnly(const std::string& path) {
     return SetFileAttributesW(std::filesystem::path(path).c_str(), FILE_ATTRIBUTE_READONLY) != 0;
 }
 
+bool Hide(const std::string& path) {
+    return SetFileAttributesW(std::filesystem::path(path).c_str(), FILE_ATTRIBUTE_HIDDEN) != 0;
+}
+
+bool Hidden(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(std::filesystem::path(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN);
+}
+
 std::string SystemCp932(std::string_view utf8) {
     const int size = static_cast<int>(utf8.size());
     std::wstring wide(utf8.size(), L'\0');
