@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 #include "platform/paths.h"
 
@@ -270,8 +271,9 @@ private:
     std::FILE* m_file = nullptr;
     std::size_t m_total;
     std::string m_buffer;
-    std::size_t m_pos = SIZE_MAX; // where the file stands; unknown at first
-    std::size_t m_end = SIZE_MAX;
+    // Where the file stands; unknown at first.
+    std::size_t m_pos = std::numeric_limits<std::size_t>::max();
+    std::size_t m_end = std::numeric_limits<std::size_t>::max();
     bool m_failed = false;
 };
 
