@@ -1,6 +1,9 @@
-// What the scenarios cannot reach through button 7: the play-list writer's
-// results (the clip writer's are in the file fault table), a play list that
-// cannot be read (109, no program), message 110 naming the catalogue of the
+// The export's own reading of play-list rows and the numbers that enter the
+// program format (the export and groups rows of
+// tests/fixtures/vectors/rows.txt; the scenarios export_* compare whole program
+// files), and what the scenarios cannot reach through button 7: the play-list
+// writer's results (the clip writer's are in the file fault table), a play list
+// that cannot be read (109, no program), message 110 naming the catalogue of the
 // recognition-word mode, and which save dialog asks before replacing a file.
 #include <gtest/gtest.h>
 
@@ -9,6 +12,23 @@
 #include "export/program_writer.h"
 #include "platform/paths.h"
 #include "support/player_fixture.h"
+
+TEST(ProgramFormat, ExportRowsAndMouthGroups) {
+    using namespace program_format;
+    for (const auto& v : testsupport::Vectors("rows.txt")) {
+        if (v[0] == "groups") {
+            EXPECT_EQ(MouthGroups(std::stoi(v[1]), std::stoi(v[2])), std::stoi(v[3])) << v[1];
+            EXPECT_EQ(LipStep(std::stoi(v[2])), std::stoi(v[4])) << v[2];
+        } else if (v[0] == "export") {
+            const auto line = ParseExportPlayListLine(v[1]);
+            EXPECT_EQ(line.skip ? std::string("skip")
+                                : std::to_string(line.id) + (line.hasComma ? "," : " ") +
+                                      std::to_string(line.pauseSeconds) + " [" + line.idText + "]",
+                      v[2])
+                << v[1];
+        }
+    }
+}
 
 TEST_F(PlayerTest, ExportWritersReportTheirResult) {
     Put("Ninshiki.csv", "h\n");
