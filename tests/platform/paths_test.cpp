@@ -23,10 +23,12 @@ struct KeepCurrentFolder {
 };
 } // namespace
 
-// The cut, resolve, relative and exists vectors of
-// tests/fixtures/vectors/paths.txt, below a data tree as copied from a Windows
-// disk that is the current folder.
-TEST(Paths, SeparatorsCutsAndLookupWithoutRegardToCase) {
+// The vectors of tests/fixtures/vectors/paths.txt but the settings ones: cut,
+// resolve, relative and exists below a data tree as copied from a Windows disk
+// that is the current folder, list in its folder Prog, drive through a settings
+// file, userdir in the environment given. The tree's file lies on the mount of
+// every path below the tree, whatever its case, and of a relative path.
+TEST(Paths, VectorsSeparatorsAndMountRoots) {
     EXPECT_EQ(ToNativePath("\\\\voice\\ninshiki/口.wav"),
               testsupport::Native("//voice/ninshiki/口.wav"));
     EXPECT_EQ(JoinPath({"/base", "voice\\ninshiki", "nf01.wav"}),
@@ -39,7 +41,19 @@ TEST(Paths, SeparatorsCutsAndLookupWithoutRegardToCase) {
         WriteFile(dir / name, "");
     for (const char* folder : {"addon", "dup", "DUP", "Dup"})
         fs::create_directories(dir / folder);
+    for (const char* name : {"b.TM4", "A.tm4", "c.Tm4", "a.tm4x", "d.wav", "tm4", "x.tm4.bak",
+                             "e.old.TM4", ".tm4", "x.wav", "X.WAV", "X.wav", "y.wav", "W.wav"})
+        WriteFile(dir / ("Prog/" + std::string(name)), "x");
+    fs::create_directories(dir / "Prog/folder.tm4");
+    if (!testsupport::WindowsBuild()) {
+        fs::create_symlink("b.TM4", dir / "Prog/link.tm4");
+        fs::create_symlink("missing.tm4", dir / "Prog/dangling.tm4");
+    }
+    const std::string ini = dir / "drives.ini";
+    WriteFile(ini, "[Settings]\r\nE=/wrong\r\n[DRIVES]\r\nE=/media/me/CARD\r\nf=/mnt/f/\r\nG=\r\n"
+                   "W=\\srv\\share\r\n[Other]\r\nH=/mnt/h\r\n");
     KeepCurrentFolder keep(dir.Path());
+    const char* const system = testsupport::WindowsBuild() ? "windows" : "posix";
     for (const auto& v : testsupport::Vectors("paths.txt")) {
         if (v[0] == "cut") {
             EXPECT_EQ(CutAtLastSeparator(v[1]), v[2]) << v[1];
@@ -51,30 +65,41 @@ TEST(Paths, SeparatorsCutsAndLookupWithoutRegardToCase) {
             EXPECT_EQ(ResolvePath(dir / v[1]), dir / v[2]) << v[1];
         } else if (v[0] == "relative" && !testsupport::WindowsBuild()) {
             EXPECT_EQ(ResolvePath(v[1]), v[2]) << v[1];
+        } else if (v[0] == "list" && (v[1] == "all" || v[1] == system)) {
+            KeepCurrentFolder inProg(dir / "Prog");
+            EXPECT_EQ(ListFilesWithExtension(v[2], v[3]), Names(v.begin() + 4, v.end())) << v[2];
+        } else if (v[0] == "drive" && v[1] == system) {
+            const auto resolved = v[3] == "@none" ? std::nullopt : std::optional(v[3]);
+            EXPECT_EQ(ResolveDriveLetter(v[2], ini), resolved) << v[2];
+            if (v[2].size() == 2 && v[2][1] == ':') {
+                EXPECT_EQ(DriveRoot(v[2][0], ini), resolved) << v[2];
+            }
+        } else if (v[0] == "userdir" && v[1] == system) {
+            std::map<std::string, std::string> env;
+            std::istringstream pairs(v[2]);
+            for (std::string pair; std::getline(pairs, pair, ';');)
+                env[pair.substr(0, pair.find('='))] = pair.substr(pair.find('=') + 1);
+            const auto lookup = [&env](const char* name) -> const char* {
+                const auto it = env.find(name);
+                return it == env.end() ? nullptr : it->second.c_str();
+            };
+            EXPECT_EQ(UserSettingsFolder(lookup), v[3]) << v[2];
         }
     }
     EXPECT_EQ(ResolvePath(""), "");
     EXPECT_FALSE(PathExists(""));
-}
+    for (char letter : {'1', ':', '\0'})
+        EXPECT_EQ(DriveRoot(letter, ini), std::nullopt) << letter;
+    EXPECT_EQ(DriveRoot('E', dir / "missing.ini").has_value(), testsupport::WindowsBuild());
 
-// ---- ListFilesWithExtension ----
-
-// The list vectors of tests/fixtures/vectors/paths.txt.
-TEST(ListFilesWithExtension, MatchesCaseInsensitivelyAndSorts) {
-    TempDir dir;
-    for (const char* name : {"b.TM4", "A.tm4", "c.Tm4", "a.tm4x", "d.wav", "tm4", "x.tm4.bak",
-                             "e.old.TM4", ".tm4", "x.wav", "X.WAV", "X.wav", "y.wav", "W.wav"})
-        WriteFile(dir / ("Prog/" + std::string(name)), "x");
-    fs::create_directories(dir / "Prog/folder.tm4");
-    if (!testsupport::WindowsBuild()) {
-        fs::create_symlink("b.TM4", dir / "Prog/link.tm4");
-        fs::create_symlink("missing.tm4", dir / "Prog/dangling.tm4");
-    }
-    KeepCurrentFolder keep(dir / "Prog");
-    for (const auto& v : testsupport::Vectors("paths.txt"))
-        if (v[0] == "list" && v[1] != (testsupport::WindowsBuild() ? "posix" : "windows")) {
-            EXPECT_EQ(ListFilesWithExtension(v[2], v[3]), Names(v.begin() + 4, v.end())) << v[2];
-        }
+    const std::string file = fs::canonical(dir / "Voice/NINSHIKI/nf01.WAV").string();
+    const std::string root = MountRootOf(dir / "Voice/NINSHIKI/nf01.WAV");
+    ASSERT_TRUE(root.ends_with(kPathSeparator) && file.starts_with(root)) << root << file;
+    EXPECT_EQ(MountRootOf(dir / "voice\\ninshiki\\NF01.wav"), root);
+    EXPECT_EQ(MountRootOf(dir / "Voice/new/deeper/b.wav"), root);
+    EXPECT_EQ(MountRootOf("not-there.txt"), root);
+    const std::string top = testsupport::WindowsBuild() ? "C:\\" : "/";
+    EXPECT_EQ(MountRootOf(top), top);
 }
 
 // ---- executable folder and settings file ----
@@ -117,60 +142,4 @@ TEST(Paths, SettingsFileRule) {
     fs::create_directories(dir / "user/Voxlet.ini/x");
     LocateSettingsFile({dir / "bin/", false, dir / "user/"});
     EXPECT_EQ(std::distance(fs::directory_iterator(dir / "user"), {}), 1); // the folder alone
-}
-
-// The userdir vectors of tests/fixtures/vectors/paths.txt.
-TEST(Paths, UserSettingsFolderFollowsXdgOrAppData) {
-    for (const auto& v : testsupport::Vectors("paths.txt")) {
-        if (v[0] != "userdir" || (v[1] == "windows") != testsupport::WindowsBuild())
-            continue;
-        std::map<std::string, std::string> env;
-        std::istringstream pairs(v[2]);
-        for (std::string pair; std::getline(pairs, pair, ';');)
-            env[pair.substr(0, pair.find('='))] = pair.substr(pair.find('=') + 1);
-        const auto lookup = [&env](const char* name) -> const char* {
-            const auto it = env.find(name);
-            return it == env.end() ? nullptr : it->second.c_str();
-        };
-        EXPECT_EQ(UserSettingsFolder(lookup), v[3]) << v[2];
-    }
-}
-
-// ---- drive letters ----
-
-TEST(DriveLetters, MapThroughTheDrivesSection) {
-    TempDir dir;
-    const std::string ini = dir / "Voxlet.ini";
-    WriteFile(ini, "[Settings]\r\nE=/wrong\r\n[DRIVES]\r\nE=/media/me/CARD\r\nf=/mnt/f/\r\nG=\r\n"
-                   "W=\\srv\\share\r\n[Other]\r\nH=/mnt/h\r\n");
-    for (const auto& v : testsupport::Vectors("paths.txt")) {
-        if (v[0] != "drive" || v[1] != (testsupport::WindowsBuild() ? "windows" : "posix"))
-            continue;
-        const auto resolved = v[3] == "@none" ? std::nullopt : std::optional(v[3]);
-        EXPECT_EQ(ResolveDriveLetter(v[2], ini), resolved) << v[2];
-        if (v[2].size() == 2 && v[2][1] == ':') {
-            EXPECT_EQ(DriveRoot(v[2][0], ini), resolved) << v[2];
-        }
-    }
-    for (char letter : {'1', ':', '\0'})
-        EXPECT_EQ(DriveRoot(letter, ini), std::nullopt) << letter;
-    EXPECT_EQ(DriveRoot('E', dir / "missing.ini").has_value(), testsupport::WindowsBuild());
-}
-
-// ---- mount roots ----
-
-TEST(MountRootOf, IsAPrefixOfAnExistingPath) {
-    TempDir dir;
-    WriteFile(dir / "Card/VOICE/a.wav", "x");
-    const std::string realPath = fs::canonical(dir / "Card/VOICE/a.wav").string();
-    const std::string root = MountRootOf(dir / "Card/VOICE/a.wav");
-    ASSERT_TRUE(root.ends_with(kPathSeparator) && realPath.starts_with(root)) << root << realPath;
-    // The folder, a case-insensitive spelling and a missing file below it lie on
-    // the same mount; so do relative paths.
-    EXPECT_EQ(MountRootOf(dir / "card\\voice\\A.WAV"), root);
-    EXPECT_EQ(MountRootOf(dir / "Card/VOICE/new/deeper/b.wav"), root);
-    const std::string top = testsupport::WindowsBuild() ? "C:\\" : "/";
-    EXPECT_EQ(MountRootOf(top), top);
-    KeepCurrentFolder keep(dir.Path());
-    EXPECT_EQ(MountRootOf("not-there.txt"), root);
 }
