@@ -50,8 +50,9 @@ TEST(Paths, VectorsSeparatorsAndMountRoots) {
         fs::create_symlink("missing.tm4", dir / "Prog/dangling.tm4");
     }
     const std::string ini = dir / "drives.ini";
-    WriteFile(ini, "[Settings]\r\nE=/wrong\r\n[DRIVES]\r\nE=/media/me/CARD\r\nf=/mnt/f/\r\nG=\r\n"
-                   "W=\\srv\\share\r\n[Other]\r\nH=/mnt/h\r\n");
+    WriteFile(ini,
+              "[Settings]\r\nE=/wrong\r\n[DRIVES]\r\n1=/mnt/1\r\nE=/media/me/CARD\r\nf=/mnt/f/\r\n"
+              "G=\r\nW=\\srv\\share\r\n[Other]\r\nH=/mnt/h\r\n");
     KeepCurrentFolder keep(dir.Path());
     const char* const system = testsupport::WindowsBuild() ? "windows" : "posix";
     for (const auto& v : testsupport::Vectors("paths.txt")) {
