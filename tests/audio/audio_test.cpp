@@ -10,29 +10,24 @@
 #include <sstream>
 #include <string>
 
-#include "playback/audio/audio_backend.h"
 #include "playback/audio/recording_backend.h"
 #include "support/test_support.h"
 
 namespace {
 
-// The level vectors of tests/fixtures/vectors/volume.txt.
-TEST(VolumeLevel, MapsClampsAndTruncatesTowardZero) {
-    for (const auto& v : testsupport::Vectors("volume.txt")) {
-        if (v[0] != "level")
-            continue;
-        AudioState s;
-        s.levelMax = std::stoi(v[1]);
-        s.levelMin = std::stoi(v[2]);
-        EXPECT_EQ(VolumeLevel(s, std::stoi(v[3])), std::stoi(v[4]))
-            << v[1] << " " << v[2] << " " << v[3];
-    }
-}
-
-// Each run starts with a fresh module and back end; the failure reporter and
-// the steps write their own lines between the back end's.
-TEST(PcAudio, RunsOfRequestsGiveTheirTranscripts) {
+// The level rows: the gain level of a trackbar percentage. The run rows: each
+// starts with a fresh module and back end; the failure reporter and the steps
+// write their own lines between the back end's.
+TEST(PcAudio, LevelsAndRunsOfRequestsGiveTheirTranscripts) {
     for (const auto& v : testsupport::Vectors("audio.txt")) {
+        if (v[0] == "level") {
+            AudioState s;
+            s.levelMax = std::stoi(v[1]);
+            s.levelMin = std::stoi(v[2]);
+            EXPECT_EQ(VolumeLevel(s, std::stoi(v[3])), std::stoi(v[4]))
+                << v[1] << " " << v[2] << " " << v[3];
+            continue;
+        }
         testsupport::TempDir dir;
         testsupport::WriteFile(dir / "good.wav", testsupport::MakeWav(22050, 200));
         testsupport::WriteFile(dir / "other.wav", testsupport::MakeWav(8000, 80, 3000));

@@ -16,9 +16,7 @@
 #include "ui/wx/wx_prompts.h"
 #include "ui/wx/wx_template_dialog.h"
 
-using ::testing::AllOf;
 using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 using ::testing::Pair;
 using namespace platform;
 
