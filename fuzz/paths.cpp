@@ -6,22 +6,6 @@
 #include "fuzz.h"
 #include "platform/paths.h"
 
-namespace {
-// A settings file mapping E: and a small tree the case fallback can find.
-const std::string& Settings() {
-    static const std::string ini = [] {
-        const std::string tree = fuzz::Scratch() + "tree/";
-        std::filesystem::create_directories(tree + "Voice/Ninshiki");
-        fuzz::WriteFile(tree + "Voice/Clip.WAV", "");
-        fuzz::WriteFile(tree + "voice.csv", "");
-        FUZZ_CHECK(platform::SetCurrentFolder(tree));
-        fuzz::WriteFile(fuzz::Scratch() + "drives.ini", "[DRIVES]\r\nE=/media/card\r\n");
-        return fuzz::Scratch() + "drives.ini";
-    }();
-    return ini;
-}
-} // namespace
-
 void FuzzOne(std::string_view path) {
     const std::string native = platform::ToNativePath(path);
     FUZZ_CHECK(native.size() == path.size() && native.find('\\') == native.npos);
@@ -36,7 +20,17 @@ void FuzzOne(std::string_view path) {
     else
         FUZZ_CHECK(folder.empty());
 
-    const auto drive = platform::ResolveDriveLetter(path, Settings());
+    // A settings file mapping E: and a small tree the case fallback can find.
+    static const std::string ini = [] {
+        const std::string tree = fuzz::Scratch() + "tree/";
+        std::filesystem::create_directories(tree + "Voice/Ninshiki");
+        fuzz::WriteFile(tree + "Voice/Clip.WAV", "");
+        fuzz::WriteFile(tree + "voice.csv", "");
+        FUZZ_CHECK(platform::SetCurrentFolder(tree));
+        fuzz::WriteFile(fuzz::Scratch() + "drives.ini", "[DRIVES]\r\nE=/media/card\r\n");
+        return fuzz::Scratch() + "drives.ini";
+    }();
+    const auto drive = platform::ResolveDriveLetter(path, ini);
     if (!platform::HasDriveLetter(path))
         FUZZ_CHECK(drive == path);
     else if ((path[0] | 0x20) == 'e')
