@@ -18,7 +18,6 @@ void FuzzOne(std::string_view bytes) {
         all += *row;
         if (ParseCatalogueRow(*row, ~0u, entry) == RowResult::Skipped)
             continue;
-        FUZZ_CHECK(!entry.pszText.empty() && entry.wFlags < 0x1000);
         for (std::string_view text : {entry.pszText, entry.pszExtra, entry.pszFile})
             FUZZ_CHECK(platform::IsValidUtf8(text) && text.find_first_of(",\n") == text.npos);
         std::string_view fourth = *row;
