@@ -151,7 +151,6 @@ TEST_F(TemplateDialogTest, UserInputReachesTheLogic) {
                 ElementsAre(Pair(11, kNotifyClicked), Pair(11, kNotifyClicked),
                             Pair(12, kNotifyClicked), Pair(40, kNotifySelChange), Pair(50, 0),
                             Pair(20, kNotifyDoubleClick), Pair(kIdOk, kNotifyClicked)));
-    EXPECT_EQ(d.Result(), kIdOk);
 }
 
 // The leak checker still sees the program's own leaks under the GUI tests'
