@@ -97,14 +97,12 @@ TEST(WxFileDialogs, OpenAndSaveRunTheStandardDialogs) {
     EXPECT_THAT(cancelText, ::testing::StartsWith("キャンセル"));
     EXPECT_EQ(wildcard, "ﾌﾟﾛｸﾞﾗﾑﾌｧｲﾙ|*.[tT][mM]4");
 
+    // Without the prompt; the name proposed is the initial one with the default
+    // extension, and accepting it saves under that name.
     spec.overwritePrompt = false;
-    wxTEST_DIALOG(chosen = prompts.FileSave(spec), choose(out / "prog"));
-    EXPECT_FALSE(style & wxFD_OVERWRITE_PROMPT);
-
-    // The name proposed is the initial one with the default extension, and
-    // accepting it saves under that name.
     spec.initialName = out.Path() + "\\greetings";
     wxTEST_DIALOG(chosen = prompts.FileSave(spec), choose(""));
+    EXPECT_FALSE(style & wxFD_OVERWRITE_PROMPT);
     EXPECT_EQ(proposed, "greetings.TM4");
     EXPECT_EQ(chosen, out / "greetings.TM4");
 
