@@ -1,6 +1,6 @@
 #include "link/remote_command.h"
 
-#include "core/voice_player.h"
+#include "core/player_state.h"
 
 namespace {
 

@@ -11,29 +11,34 @@ import shutil
 import subprocess
 import sys
 
-# The layer of a path is that of its longest matching prefix.
-LAYERS = {name: uses.split() for name, uses in {
-    "platform": "",
-    "platform/curl": "platform",
-    "platform/wininet": "platform",
-    "resources": "platform",
-    "playback/audio": "platform resources",
-    "playback/sdl": "platform playback/audio",
-    "playback/winmm": "platform playback/audio",
-    "core": "platform resources playback/audio",
-    "link": "platform resources core",
-    "playback": "platform resources playback/audio core link",
-    "export": "platform resources core",
-    "ui": "platform resources playback/audio core link playback export",
-    "ui/wx": "platform resources platform/curl playback/audio playback/sdl core link playback "
-             "export ui",
-    "ui/win32": "platform resources playback/audio playback/winmm core link playback export ui",
+# Each layer: the paths it holds (folders, or files named without their
+# extension) and the layers it may include. A path's layer is that of its
+# longest matching path. The layers follow the libraries (cmake/Layers.cmake);
+# "types" are the core's header-only types (what a program gives the player,
+# the player's state, the dialog's ids), which the robot link's protocol, below
+# the player, uses too.
+LAYERS = {name: (paths.split(), uses.split()) for name, (paths, uses) in {
+    "platform": ("platform", ""),
+    "curl": ("platform/curl", "platform"),
+    "wininet": ("platform/wininet", "platform"),
+    "resources": ("resources", "platform"),
+    "audio": ("playback/audio", "platform resources"),
+    "sdl": ("playback/sdl", "platform audio"),
+    "winmm": ("playback/winmm", "platform audio"),
+    "types": ("core/services core/player_state core/main_dialog core/voice_entry",
+              "platform resources audio"),
+    "link": ("link/remote_command link/flashair_client", "platform resources audio types"),
+    # The player: its members in core/, playback/ and link/.
+    "player": ("core playback link", "platform resources audio types link"),
+    "export": ("export", "platform resources audio types link player"),
+    "ui": ("ui", "platform resources audio types link player export"),
+    "wx": ("ui/wx", "platform resources curl audio sdl types link player export ui"),
+    "win32": ("ui/win32", "platform resources audio winmm types link player export ui"),
     # Tools (the headless host among them) may use every layer; no layer uses them.
-    "tools": "platform resources platform/curl playback/audio playback/sdl core link playback "
-             "export ui ui/wx",
+    "tools": ("tools", "platform resources curl audio sdl types link player export ui wx"),
 }.items()}
-# A back end's system headers (by prefix) and the one folder that may include them.
-BACKENDS = {"curl/": "platform/curl", "wininet.h": "platform/wininet"}
+# A back end's system headers (by prefix) and the one layer that may include them.
+BACKENDS = {"curl/": "curl", "wininet.h": "wininet"}
 INCLUDE = re.compile(r'^\s*#\s*include\s+([<"])([^>"]+)')
 
 # The toolkit-free layers, without the back ends of other systems and the
@@ -57,7 +62,9 @@ def sources(root):
 
 
 def layer_of(path):
-    return max((p for p in LAYERS if path == p or path.startswith(p + "/")), key=len, default=None)
+    held = [(len(p), name) for name, (paths, _) in LAYERS.items() for p in paths
+            if path == p or path.startswith((p + "/", p + "."))]
+    return max(held, default=(0, None))[1]
 
 
 def layers(root):
@@ -69,12 +76,12 @@ def layers(root):
             if not match:
                 continue
             if match[1] == "<":
-                bad += [f"{rel}:{number}: only {home} includes <{prefix}...>: {line.strip()}"
+                bad += [f"{rel}:{number}: only {LAYERS[home][0][0]} includes <{prefix}...>: {line.strip()}"
                         for prefix, home in BACKENDS.items()
                         if match[2].startswith(prefix) and own != home]
                 continue
             used = layer_of(match[2])
-            if own is not None and used is not None and used != own and used not in LAYERS[own]:
+            if own is not None and used is not None and used != own and used not in LAYERS[own][1]:
                 bad.append(f"{rel}:{number}: {own} includes {used}: {line.strip()}")
     return bad, "every include stays within its layer or below"
 
