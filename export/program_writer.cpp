@@ -198,18 +198,6 @@ int MouthGroups(int lengthMs, int remoteInterval) {
     return groups > 0 ? groups : 0;
 }
 
-std::string ClipSequence(std::string_view path, int id, int lengthMs, int pauseMs,
-                         int remoteInterval) {
-    std::string out =
-        SoundBlock(id) + PlayClip(path) + LipHead(LipStep(remoteInterval) / 40) + Copy();
-    const int groups = MouthGroups(lengthMs, remoteInterval);
-    for (int i = 0; i < groups; ++i)
-        out += Mouth50() + Copy() + Mouth0() + Copy();
-    if (pauseMs > 0)
-        out += Pause(pauseMs / 20);
-    return out;
-}
-
 } // namespace program_format
 
 ExportPlayListLine ParseExportPlayListLine(std::string_view row) {

@@ -38,12 +38,6 @@ int LipStep(int remoteInterval);
 // lengthMs / S (32-bit, truncated), none when that is 0 or below.
 int MouthGroups(int lengthMs, int remoteInterval);
 
-// A whole clip sequence: SOUND_BLOCK(id), PLAY_CLIP(path), LIP_HEAD(S / 40),
-// COPY, the groups, and PAUSE(pauseMs / 20) when pauseMs > 0. Meant for
-// short clips and tests; the writers stream the same bytes.
-std::string ClipSequence(std::string_view path, int id, int lengthMs, int pauseMs,
-                         int remoteInterval);
-
 } // namespace program_format
 
 // Writes one clip sequence into the program file, HEADER before it unless

@@ -21,10 +21,7 @@ bool RecordingAudioBackend::Open(void*) {
 
 bool RecordingAudioBackend::SetMasterGain(int level) {
     Emit("audio gain " + std::to_string(level));
-    if (m_options.failGain)
-        return false;
-    m_gain = level;
-    return true;
+    return !m_options.failGain;
 }
 
 bool RecordingAudioBackend::Play(const std::string& path) {
@@ -33,7 +30,6 @@ bool RecordingAudioBackend::Play(const std::string& path) {
     if (check.ok()) {
         m_lastError.clear();
         m_playing = true;
-        m_current = path;
     } else {
         m_lastError = check.message; // what sounded before goes on
     }
@@ -47,12 +43,10 @@ bool RecordingAudioBackend::IsPlaying() const {
 
 void RecordingAudioBackend::StopAll() {
     m_playing = false;
-    m_current.clear();
     Emit("audio stop");
 }
 
 void RecordingAudioBackend::Close() {
     m_playing = false;
-    m_current.clear();
     Emit("audio close");
 }

@@ -37,10 +37,6 @@ public:
 
     // Why the last Play failed (empty after a successful one).
     const std::string& LastError() const { return m_lastError; }
-    // The last gain that was set (0 before any).
-    int Gain() const { return m_gain; }
-    // The path of the clip that counts as sounding (empty when none).
-    const std::string& Current() const { return m_current; }
 
 private:
     void Emit(const std::string& line);
@@ -48,7 +44,5 @@ private:
     LineSink m_sink;
     Options m_options;
     bool m_playing = false;
-    int m_gain = 0;
-    std::string m_current;
     std::string m_lastError;
 };

@@ -61,9 +61,6 @@ public:
 
     // Why the last Open or Play failed.
     const std::string& LastError() const { return m_lastError; }
-    // The format of the open device (valid after a successful Open).
-    const SDL_AudioSpec& DeviceSpec() const { return m_spec; }
-    int Gain() const { return m_gain; }
 
     // ApplySampleGain (sample_gain.h) on samples of an SDL format; false for
     // a format it does not know.

@@ -90,7 +90,6 @@ private:
     Seen Look(const std::string& path) const;
     void Take(const std::string& content);
     void Carry(const std::array<std::uint8_t, 16>& record);
-    void PollPipe(const std::string& path, const Seen& seen);
     void ClosePipe();
     const CatalogueRow* Find(int id, bool recognition) const;
     void Sound(const std::array<std::uint8_t, 16>& record, const CatalogueRow* row,

@@ -1,9 +1,9 @@
 #include "ui/wx/voxlet_app.h"
 
 #include "core/start_folder.h"
-#include "platform/curl/curl_transport.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
+#include "platform/system_http.h"
 #include "playback/audio/audio_backend.h"
 #include "ui/voxlet_dlg.h"
 #include "ui/wx/wx_desktop.h"
@@ -41,11 +41,10 @@ bool CVoxletApp::InitInstance() {
     m_quit = std::make_unique<voxwx::QuitOnSignals>();
     m_quit->Install();
     m_prompts = std::make_unique<voxwx::WxPrompts>();
-    const std::string settingsPath =
-        m_settingsPath.empty() ? platform::SettingsFilePath() : m_settingsPath;
+    const std::string settingsPath = platform::SettingsFilePath();
     EnterDataFolder(platform::ExecutableFolder(), settingsPath);
     if (!m_http)
-        m_http = std::make_unique<CurlTransport>();
+        m_http = platform::NewSystemHttpTransport();
 #ifdef VOXLET_HAVE_SDL
     PcAudio audio(std::make_unique<SdlAudioBackend>());
 #else

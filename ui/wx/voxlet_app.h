@@ -5,8 +5,6 @@
 #include <wx/app.h>
 
 #include <memory>
-#include <string>
-#include <utility>
 
 namespace platform {
 class HttpTransport;
@@ -47,11 +45,7 @@ public:
     // The signal that ended the last InitInstance, or 0.
     static int QuitSignal() { return s_quitSignal; }
 
-    // The settings file InitInstance gives the dialog ("": SettingsFilePath()).
-    void SetSettingsFile(std::string path) { m_settingsPath = std::move(path); }
-
 private:
-    std::string m_settingsPath;
     std::unique_ptr<voxwx::WxPrompts> m_prompts;
     std::unique_ptr<platform::HttpTransport> m_http;
     std::unique_ptr<voxwx::QuitOnSignals> m_quit;

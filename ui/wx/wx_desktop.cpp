@@ -4,9 +4,7 @@
 #include <cstdlib>
 #include <initializer_list>
 
-#ifdef __WXGTK__
 #include <gtk/gtk.h>
-#endif
 
 namespace voxwx {
 
@@ -20,7 +18,6 @@ bool UseJapaneseToolkitTexts() {
     return false;
 }
 
-#ifdef __WXGTK__
 namespace {
 constexpr const char* kKeptVisible = "voxlet-focus-visible";
 
@@ -53,8 +50,5 @@ void KeepFocusVisible() {
     g_signal_add_emission_hook(g_signal_lookup("map", GTK_TYPE_WIDGET), 0, OnWidgetMapped, nullptr,
                                nullptr);
 }
-#else
-void KeepFocusVisible() {}
-#endif
 
 } // namespace voxwx

@@ -13,9 +13,7 @@
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 
-#ifdef __WXGTK__
 #include <gtk/gtk.h>
-#endif
 
 #include <algorithm>
 #include <cmath>
@@ -58,7 +56,6 @@ bool HasLabel(ControlKind kind) {
 // controls to the icon, whatever the template says).
 constexpr int kIconPixels = 32;
 
-#ifdef __WXGTK__
 // GTK's default theme pads controls for touch-sized layouts; a dialog laid out
 // in dialog units needs the compact metrics of the platform it was drawn for.
 // Scoped to our dialogs by a style class, so file choosers keep their look.
@@ -91,7 +88,6 @@ void OnGtkRadioClicked(GtkButton* button, gpointer data) {
     static_cast<WxTemplateDialog*>(data)->RadioClicked(
         button, gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(button)) != FALSE);
 }
-#endif
 
 } // namespace
 
@@ -112,9 +108,7 @@ WxTemplateDialog::WxTemplateDialog(wxWindow* parent, platform::ModalDialogLogic&
     Create(parent, wxID_ANY, ToWx(m_template.caption), wxDefaultPosition, wxDefaultSize,
            wxDEFAULT_DIALOG_STYLE | extraStyle);
     SetFont(DialogFont(m_template.fontName, m_template.fontPoints));
-#ifdef __WXGTK__
     InstallCompactStyle(GetHandle());
-#endif
     BuildControls();
     ArrangeControls(true);
 
@@ -157,19 +151,12 @@ void WxTemplateDialog::BuildControls() {
             w->Hide();
         m_items.push_back({&c, w, std::string(c.label)});
     }
-#ifdef __WXGTK__
     for (const auto& item : m_items) {
         if (item.tpl->kind != ControlKind::Radio)
             continue;
         m_radioWidgets[item.window->GetHandle()] = item.tpl->id;
         g_signal_connect(item.window->GetHandle(), "clicked", G_CALLBACK(OnGtkRadioClicked), this);
     }
-#else
-    Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent& event) {
-        if (const Item* item = Find(event.GetId()); item && !m_settingRadio)
-            Route(item->tpl->id, platform::kNotifyClicked);
-    });
-#endif
 }
 
 wxWindow* WxTemplateDialog::CreateControl(const ControlTemplate& c) {
@@ -214,10 +201,8 @@ wxWindow* WxTemplateDialog::CreateControl(const ControlTemplate& c) {
             new wxSlider(this, wid, 0, 0, 100, wxDefaultPosition, wxDefaultSize,
                          ((c.flags & platform::kVertical) ? wxSL_VERTICAL : wxSL_HORIZONTAL) |
                              wxSL_AUTOTICKS | wxSL_BOTH);
-#ifdef __WXGTK__
         // A trackbar's channel is not filled up to the thumb.
         gtk_scale_set_has_origin(GTK_SCALE(slider->GetHandle()), FALSE);
-#endif
         return slider;
     }
     case ControlKind::Combo:
@@ -517,7 +502,6 @@ void WxTemplateDialog::TrackSetTicFreq(int id, int freq) {
     if (!slider || freq <= 0)
         return;
     slider->SetTickFreq(freq);
-#ifdef __WXGTK__
     // wx draws the marks on one side; the trackbar has them on both.
     GtkScale* scale = GTK_SCALE(slider->GetHandle());
     const bool vertical = slider->HasFlag(wxSL_VERTICAL);
@@ -525,7 +509,6 @@ void WxTemplateDialog::TrackSetTicFreq(int id, int freq) {
         gtk_scale_add_mark(scale, value, vertical ? GTK_POS_LEFT : GTK_POS_TOP, nullptr);
     for (int value : {slider->GetMin(), slider->GetMax()}) // wx leaves out the ends
         gtk_scale_add_mark(scale, value, vertical ? GTK_POS_RIGHT : GTK_POS_BOTTOM, nullptr);
-#endif
 }
 
 void WxTemplateDialog::TrackSetPos(int id, int pos) {
@@ -760,7 +743,6 @@ void WxTemplateDialog::OnListDoubleClick(wxCommandEvent& event) {
         event.Skip();
         return;
     }
-#ifdef __WXGTK__
     // GTK activates a row on Enter or Space too; a Windows list box sends
     // kNotifyDoubleClick for a double-click only (Enter goes to the default button).
     if (GdkEvent* current = gtk_get_current_event()) {
@@ -769,7 +751,6 @@ void WxTemplateDialog::OnListDoubleClick(wxCommandEvent& event) {
         if (fromKey)
             return;
     }
-#endif
     if (item->tpl->flags & platform::kNotify)
         Route(item->tpl->id, platform::kNotifyDoubleClick);
 }

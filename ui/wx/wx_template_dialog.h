@@ -115,10 +115,6 @@ public:
     const std::vector<std::pair<int, std::string>>& SystemMenuItems() const { return m_systemMenu; }
     // Carries out a system command as the context menu does.
     void SystemCommand(int command);
-    // The factor by which the dialog-unit layout was widened (x) and
-    // heightened (y) so that no label clips (1 when nothing needed room).
-    double LayoutScaleX() const { return m_scaleX; }
-    double LayoutScaleY() const { return m_scaleY; }
 
     // The dialog whose modal loop runs innermost (nullptr when none): the
     // parent of message boxes and nested dialogs.
