@@ -1,13 +1,13 @@
 // Benchmark row: one play command to 8 FlashAir cards that each answer after
 // 20 ms, beside the same command to one of them (the floor), in alternating
 // rounds; voxlet-card emulators on loopback, the player's SendFlashAirCommand
-// over the libcurl transport.
+// over the system's transport.
 #include <fstream>
 #include <thread>
 
 #include "bench_row.h"
 #include "core/voice_player.h"
-#include "platform/curl/curl_transport.h"
+#include "platform/system_http.h"
 #include "tools/headless/headless_prompts.h"
 
 constexpr int kCards = 8;
@@ -32,13 +32,13 @@ int main() {
     int failures = 0;
     platform::HeadlessPrompts prompts(
         [&](const std::string& line) { failures += line.starts_with("message"); });
-    CurlTransport http;
+    const auto http = platform::NewSystemHttpTransport();
     PcAudio audio;
     std::ofstream("Voxlet.ini") << "[REMOTE]\nCONNECT_TYPE=2\nFLASHAIR=" << hosts << "\n";
     Services services;
     services.prompts = &prompts;
     services.audio = &audio;
-    services.http = &http;
+    services.http = http.get();
     services.settingsPath = dir / "Voxlet.ini";
     CVoicePlayer player(services);
     failures = 0; // those of the construction (no catalogue here) do not count
