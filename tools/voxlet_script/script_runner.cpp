@@ -49,7 +49,7 @@ int ParseInt(const std::string& text) {
 // resources/control_ids.h): "3" and "play" are the same button of the main
 // dialog.
 int ControlId(const HeadlessDialogHost& host, const std::string& word) {
-    if (word.empty() || !std::islower(static_cast<unsigned char>(word[0])))
+    if (word.empty() || !std::isalpha(static_cast<unsigned char>(word[0])))
         return ParseInt(word);
     const int dialog = host.Template().id;
     if (const auto id = FindControlId(dialog, word))
@@ -271,10 +271,11 @@ void ScriptRunner::Execute(const std::string& line) {
 }
 
 // `expect ID WHAT...` or `expect timer PERIOD|off`: silent when every WHAT
-// holds for control ID (a number or a name) of the dialog on top, else a script error naming the
-// first that does not. WHAT: enabled, disabled, shown, hidden, checked,
-// unchecked, text="T" (as `state` shows it: a list's selected item, a
-// trackbar's position), sel=N, count=N, itemN="T" (lists and combos).
+// holds for control ID (a number or a name) of the dialog on top, else a
+// script error naming the first that does not. WHAT: enabled, disabled,
+// shown, hidden, checked, unchecked, text="T" (as `state` shows it: a list's
+// selected item, a trackbar's position), sel=N, count=N, itemN="T" (lists and
+// combos).
 void ScriptRunner::Expect(const HeadlessDialogHost& host, const std::string& args) {
     std::vector<std::string> what;
     for (std::size_t i = args.find_first_not_of(' '); i != std::string::npos;
