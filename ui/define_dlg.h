@@ -7,29 +7,9 @@
 #pragma once
 
 #include "platform/prompts.h"
+#include "resources/control_ids.h" // ctl::settings
 
 class CVoicePlayer;
-
-// Control ids of the settings dialog.
-namespace ctl::settings {
-constexpr int kOk = 1;
-constexpr int kCancel = 2;
-constexpr int kRemoteFile = 3;
-constexpr int kRecognitionFile = 4;
-constexpr int kDataFolder = 5;
-constexpr int kIntervalCombo = 1025;
-constexpr int kInterfaceCombo = 1030;
-// The model radios: 1036 + model - 1 for models 1 to 4 (3 and 4 hidden).
-constexpr int kModel1Radio = 1036;
-constexpr int kModel2Radio = 1037;
-// The voice-set check boxes, one a bit of [DATA] VERSION.
-constexpr int kTikoBox = 1032;
-constexpr int kTikoCartBox = 1033;
-constexpr int kSora2Box = 1034;
-constexpr int kSora2DxBox = 1035;
-constexpr int kTikoWalkBox = 1041;
-constexpr int kRecognitionPlay = 1040;
-} // namespace ctl::settings
 
 class CDefineDlg final : public platform::ModalDialogLogic {
 public:

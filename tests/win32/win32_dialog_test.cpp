@@ -69,7 +69,7 @@ void UseOwnDesktop() {
 }
 
 // Every template's controls have the table's states, combo items and labels;
-// on the main window (list 1000, trackbar 1024, button 3) the list and the
+// on the main window (list, trackbar, play button) the list and the
 // trackbar also keep the seam's ranges, and the dialog manager's messages reach
 // the logic (events -1: a timer, -2: a system command, -3: the trackbar).
 TEST(Win32Dialog, BuildsEveryTemplateAndRoutesMessages) {
@@ -95,21 +95,23 @@ TEST(Win32Dialog, BuildsEveryTemplateAndRoutesMessages) {
             }
             if (!main)
                 return;
-            host.ListAdd(1000, "a");
-            host.ListAdd(1000, "b");
-            host.ListSetSel(1000, 1);
-            EXPECT_EQ(host.ListGetText(1000, host.ListGetSel(1000)), "b");
-            host.ListSetSel(1000, 5);
-            EXPECT_EQ(host.ListGetSel(1000), -1);
-            host.TrackSetPos(1024, 250);
-            EXPECT_EQ(host.TrackGetPos(1024), 100);
+            using ctl::kClipList, ctl::kPlay, ctl::kVolume;
+            host.ListAdd(kClipList, "a");
+            host.ListAdd(kClipList, "b");
+            host.ListSetSel(kClipList, 1);
+            EXPECT_EQ(host.ListGetText(kClipList, host.ListGetSel(kClipList)), "b");
+            host.ListSetSel(kClipList, 5);
+            EXPECT_EQ(host.ListGetSel(kClipList), -1);
+            host.TrackSetPos(kVolume, 250);
+            EXPECT_EQ(host.TrackGetPos(kVolume), 100);
             host.AppendSystemMenuItem(IDM_ABOUTBOX, "about");
-            const HWND list = GetDlgItem(hwnd, 1000);
-            SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(1000, LBN_SELCHANGE), (LPARAM)list);
-            SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(1000, LBN_DBLCLK), (LPARAM)list);
-            SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(3, BN_CLICKED), (LPARAM)GetDlgItem(hwnd, 3));
+            const HWND list = GetDlgItem(hwnd, kClipList);
+            SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(kClipList, LBN_SELCHANGE), (LPARAM)list);
+            SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(kClipList, LBN_DBLCLK), (LPARAM)list);
+            SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(kPlay, BN_CLICKED),
+                         (LPARAM)GetDlgItem(hwnd, kPlay));
             SendMessageW(hwnd, WM_TIMER, 7, 0);
-            SendMessageW(hwnd, WM_VSCROLL, SB_THUMBTRACK, (LPARAM)GetDlgItem(hwnd, 1024));
+            SendMessageW(hwnd, WM_VSCROLL, SB_THUMBTRACK, (LPARAM)GetDlgItem(hwnd, kVolume));
             SendMessageW(hwnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
             HELPINFO help{};
             help.cbSize = sizeof(help);
@@ -123,8 +125,9 @@ TEST(Win32Dialog, BuildsEveryTemplateAndRoutesMessages) {
         EXPECT_EQ(logic.destroyed, 1) << t->id;
         using P = std::pair<int, int>;
         EXPECT_EQ(logic.events,
-                  (main ? std::vector{P(1000, kNotifyDoubleClick), P(3, kNotifyClicked), P(-1, 7),
-                                      P(-3, 0), P(-2, IDM_ABOUTBOX), P(-2, IDM_ABOUTBOX),
+                  (main ? std::vector{P(ctl::kClipList, kNotifyDoubleClick),
+                                      P(ctl::kPlay, kNotifyClicked), P(-1, 7), P(-3, 0),
+                                      P(-2, IDM_ABOUTBOX), P(-2, IDM_ABOUTBOX),
                                       P(kIdCancel, kNotifyClicked)}
                         : std::vector<P>{}));
     }

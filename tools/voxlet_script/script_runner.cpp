@@ -1,5 +1,6 @@
 #include "tools/voxlet_script/script_runner.h"
 
+#include <cctype>
 #include <regex>
 #include <sstream>
 #include <stdexcept>
@@ -7,6 +8,7 @@
 #include "platform/paths.h"
 #include "playback/audio/audio_backend.h"
 #include "playback/audio/recording_backend.h"
+#include "resources/control_ids.h"
 #include "resources/templates.h"
 #include "ui/voxlet_dlg.h"
 
@@ -41,6 +43,18 @@ int ParseInt(const std::string& text) {
     if (used == 0 || used != text.size())
         throw ScriptError("not a number: " + text);
     return value;
+}
+
+// A control of `host`'s dialog by its number or by its name (see
+// resources/control_ids.h): "3" and "play" are the same button of the main
+// dialog.
+int ControlId(const HeadlessDialogHost& host, const std::string& word) {
+    if (word.empty() || !std::isalpha(static_cast<unsigned char>(word[0])))
+        return ParseInt(word);
+    const int dialog = host.Template().id;
+    if (const auto id = FindControlId(dialog, word))
+        return *id;
+    throw ScriptError("no control named " + word + " in dialog " + std::to_string(dialog));
 }
 
 std::string Trim(const std::string& s) {
@@ -197,17 +211,17 @@ void ScriptRunner::Execute(const std::string& line) {
 
     if (cmd == "click") {
         argCount(1);
-        const int id = ParseInt(w[1]);
+        const int id = ControlId(*top.host, w[1]);
         if (!top.host->UserClick(id)) {
-            Log("ignored: " + w[1]);
+            Log("ignored: " + std::to_string(id));
             return;
         }
         top.logic->OnCommand(*top.host, id, platform::kNotifyClicked);
     } else if (cmd == "combo") {
         argCount(2);
-        const int id = ParseInt(w[1]);
+        const int id = ControlId(*top.host, w[1]);
         if (!top.host->UserCanUse(id)) {
-            Log("ignored: " + w[1]);
+            Log("ignored: " + std::to_string(id));
             return;
         }
         top.host->ComboSetSel(id, ParseInt(w[2]));
@@ -257,10 +271,11 @@ void ScriptRunner::Execute(const std::string& line) {
 }
 
 // `expect ID WHAT...` or `expect timer PERIOD|off`: silent when every WHAT
-// holds for control ID of the dialog on top, else a script error naming the
-// first that does not. WHAT: enabled, disabled, shown, hidden, checked,
-// unchecked, text="T" (as `state` shows it: a list's selected item, a
-// trackbar's position), sel=N, count=N, itemN="T" (lists and combos).
+// holds for control ID (a number or a name) of the dialog on top, else a
+// script error naming the first that does not. WHAT: enabled, disabled,
+// shown, hidden, checked, unchecked, text="T" (as `state` shows it: a list's
+// selected item, a trackbar's position), sel=N, count=N, itemN="T" (lists and
+// combos).
 void ScriptRunner::Expect(const HeadlessDialogHost& host, const std::string& args) {
     std::vector<std::string> what;
     for (std::size_t i = args.find_first_not_of(' '); i != std::string::npos;
@@ -287,7 +302,7 @@ void ScriptRunner::Expect(const HeadlessDialogHost& host, const std::string& arg
             fail(actual);
         return;
     }
-    const int id = ParseInt(what[0]);
+    const int id = ControlId(host, what[0]);
     const auto* tpl = host.Template().Find(id);
     if (!tpl)
         throw ScriptError("no control " + what[0]);
