@@ -28,7 +28,6 @@ int ZeroDbPosition(int volumeMin, int volumeMax) {
 
 void CVoicePlayer::InitPlayer(DialogHost& dlg) {
     PcAudio& audio = *m_services.audio;
-    audio.State().busy = false;
     audio.SetFailureReporter([&prompts = *m_services.prompts] {
         ShowOkMessage(prompts, ids::IDS_AUDIO_PLAY_FAILED, platform::MsgIcon::Error);
     });

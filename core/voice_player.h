@@ -102,8 +102,6 @@ public:
     const FlashAirTargets& Targets() const { return m_targets; }
     const VoiceCatalogue& Catalogue() const { return m_catalogue; }
     const ClipListView& ClipList() const { return m_view; }
-    // Whether the volume trackbar moved since the last clip played on the PC.
-    bool VolumeChanged() const { return m_volumeChanged; }
 
     // The settings dialog's changes: each is kept and written to the settings
     // file at once. SetVoiceSets writes only a change, and tells whether it was one.
@@ -132,6 +130,9 @@ private:
     int RouteMargin() const;
     // 100 minus the volume trackbar's position.
     int VolumePercent(const platform::DialogHost& dlg) const;
+    // Plays a clip on the PC; percent becomes the master volume only when the
+    // trackbar moved since the last clip that PC audio took.
+    void PlayClip(const std::string& path, int percent);
     // Edit 1026 shows the clip's sound id, or its file name.
     void ShowClip(platform::DialogHost& dlg, const VoiceEntry& entry, bool showId);
     // A random row that list and random play may take; nullptr when none can.
