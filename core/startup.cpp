@@ -29,6 +29,12 @@ int ZeroDbPosition(int volumeMin, int volumeMax) {
     return static_cast<int>(std::clamp<std::int64_t>(pos, 0, 100));
 }
 
+// Ticks every ten positions; the stored position, or 0 dB when none is stored.
+void PlaceVolumeTrackbar(DialogHost& dlg, int stored, int volumeMin, int volumeMax) {
+    dlg.TrackSetTicFreq(ctl::kVolume, kVolumeTickStep);
+    dlg.TrackSetPos(ctl::kVolume, stored == -1 ? ZeroDbPosition(volumeMin, volumeMax) : stored);
+}
+
 // Opens PC audio for the dialog's window; a failure is told (message 124) and
 // the program goes on, every later play reporting its own failure (125).
 void OpenPcAudio(PcAudio& audio, platform::Prompts& prompts, void* window) {
@@ -63,11 +69,8 @@ std::string CVoicePlayer::RecognitionClipPath() const {
 void CVoicePlayer::InitPlayer(DialogHost& dlg) {
     OpenPcAudio(*m_services.audio, *m_services.prompts, dlg.NativeHandle());
 
-    dlg.TrackSetTicFreq(ctl::kVolume, kVolumeTickStep);
-    int pos = ReadSettingInt("SOUND", "DEFAULT", -1);
-    if (pos == -1)
-        pos = ZeroDbPosition(m_settings.volumeMin, m_settings.volumeMax);
-    dlg.TrackSetPos(ctl::kVolume, pos);
+    PlaceVolumeTrackbar(dlg, ReadSettingInt("SOUND", "DEFAULT", -1), m_settings.volumeMin,
+                        m_settings.volumeMax);
 
     m_settings.route = KnownRoute(ReadSettingInt("REMOTE", "CONNECT_TYPE", CONNECT_SOUND));
     // Before the recognition check, which may change the route.
