@@ -186,14 +186,31 @@ bool CVoicePlayer::LoadMode(int mode, DialogHost& dlg) {
         dlg.SetItemText(label.radio, label.text);
 
     m_view.mode = mode;
-
-    dlg.EnableItem(ctl::kTikoWalkRadio,
-                   mode == MODE_VOICE || model2 || (m_settings.voiceSets & VOICE_SET_TIKO_WALK));
-    dlg.EnableItem(
-        ctl::kProgramRadio,
-        (mode == MODE_NINSHIKI && m_settings.route != CONNECT_SOUND) ||
-            (mode == MODE_VOICE && (model2 || (m_settings.voiceSets & VOICE_SET_TIKO_CART))));
-    dlg.EnableItem(ctl::kPhotoMailRadio, model2);
-    dlg.EnableItem(ctl::kKarutaRadio, model2 || (m_settings.voiceSets & VOICE_SET_SORA2_DX));
+    EnableCategoryRadios(dlg, RadioRefresh::ModeShown);
     return true;
+}
+
+void CVoicePlayer::EnableCategoryRadios(DialogHost& dlg, RadioRefresh when) {
+    const bool model2 = m_settings.model == 2;
+    const bool voiceMode = m_view.mode == MODE_VOICE;
+    const bool robotRoute = m_settings.route != CONNECT_SOUND;
+    // On purpose the program radio can stay disabled on a robot route until
+    // the next mode change, in two cases: OK in the settings dialog enables it
+    // only for a model other than 1, and at start it is set from the stored
+    // route before the recognition check, whose switch to FlashAir it misses.
+    if (when == RadioRefresh::SettingsClosed) {
+        dlg.EnableItem(ctl::kProgramRadio, m_settings.model != 1 && robotRoute);
+        return;
+    }
+    dlg.EnableItem(ctl::kKarutaRadio, model2 || (m_settings.voiceSets & VOICE_SET_SORA2_DX));
+    // Before a reload the walk radio follows the model and voice sets alone;
+    // the mode's rule comes with the catalogue.
+    const bool walkByMode = voiceMode && when == RadioRefresh::ModeShown;
+    dlg.EnableItem(ctl::kTikoWalkRadio,
+                   walkByMode || model2 || (m_settings.voiceSets & VOICE_SET_TIKO_WALK));
+    if (when == RadioRefresh::NewCatalogue)
+        return;
+    dlg.EnableItem(ctl::kProgramRadio,
+                   voiceMode ? model2 || (m_settings.voiceSets & VOICE_SET_TIKO_CART) : robotRoute);
+    dlg.EnableItem(ctl::kPhotoMailRadio, model2);
 }

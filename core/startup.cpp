@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "platform/dialog_host.h"
 #include "platform/paths.h"
@@ -15,6 +17,8 @@ using platform::DialogHost;
 namespace {
 constexpr int kDefaultTrackPos = 40; // 0 dB on the default scale
 constexpr int kVolumeTickStep = 10;  // a tick mark every ten positions
+// The recognition clip whose presence marks a usable voice folder.
+constexpr std::string_view kRecognitionMarker = "NF01.wav";
 
 // The trackbar position that stands for 0 dB on the scale min..max.
 int ZeroDbPosition(int volumeMin, int volumeMax) {
@@ -24,44 +28,70 @@ int ZeroDbPosition(int volumeMin, int volumeMax) {
     const std::int64_t pos = static_cast<std::int64_t>(volumeMax) * 100 / span;
     return static_cast<int>(std::clamp<std::int64_t>(pos, 0, 100));
 }
-} // namespace
 
-void CVoicePlayer::InitPlayer(DialogHost& dlg) {
-    PcAudio& audio = *m_services.audio;
-    audio.State().busy = false;
-    audio.SetFailureReporter([&prompts = *m_services.prompts] {
+// Ticks every ten positions; the stored position, or 0 dB when none is stored.
+void PlaceVolumeTrackbar(DialogHost& dlg, int stored, int volumeMin, int volumeMax) {
+    dlg.TrackSetTicFreq(ctl::kVolume, kVolumeTickStep);
+    dlg.TrackSetPos(ctl::kVolume, stored == -1 ? ZeroDbPosition(volumeMin, volumeMax) : stored);
+}
+
+// Opens PC audio for the dialog's window; a failure is told (message 124) and
+// the program goes on, every later play reporting its own failure (125).
+void OpenPcAudio(PcAudio& audio, platform::Prompts& prompts, void* window) {
+    audio.SetFailureReporter([&prompts] {
         ShowOkMessage(prompts, ids::IDS_AUDIO_PLAY_FAILED, platform::MsgIcon::Error);
     });
-    if (!audio.Open(dlg.NativeHandle()))
-        ShowOkMessage(*m_services.prompts, ids::IDS_AUDIO_INIT_FAILED, platform::MsgIcon::Error);
+    if (!audio.Open(window))
+        ShowOkMessage(prompts, ids::IDS_AUDIO_INIT_FAILED, platform::MsgIcon::Error);
+}
 
-    dlg.TrackSetTicFreq(ctl::kVolume, kVolumeTickStep);
-    int pos = ReadSettingInt("SOUND", "DEFAULT", -1);
-    if (pos == -1)
-        pos = ZeroDbPosition(m_settings.volumeMin, m_settings.volumeMax);
-    dlg.TrackSetPos(ctl::kVolume, pos);
+// A route no interface has (a hand edit, or the -1 an empty interface combo
+// used to store) is the PC route, so the settings dialog always has a
+// selection to store.
+int KnownRoute(int route) {
+    return route < CONNECT_SOUND || route > CONNECT_FLASHAIR ? CONNECT_SOUND : route;
+}
 
-    m_settings.route = ReadSettingInt("REMOTE", "CONNECT_TYPE", CONNECT_SOUND);
-    // A value no route has (a hand edit, or the -1 an empty interface combo
-    // used to store) is the PC route, so the settings dialog always has a
-    // selection to store.
-    if (m_settings.route < CONNECT_SOUND || m_settings.route > CONNECT_FLASHAIR)
-        m_settings.route = CONNECT_SOUND;
-    if (m_settings.route != CONNECT_SOUND)
-        dlg.EnableItem(ctl::kProgramRadio, true);
-    const bool model2 = m_settings.model == 2;
-    if (model2 || (m_settings.voiceSets & VOICE_SET_SORA2_DX))
-        dlg.EnableItem(ctl::kKarutaRadio, true);
-    if (model2 || (m_settings.voiceSets & VOICE_SET_TIKO_WALK))
-        dlg.EnableItem(ctl::kTikoWalkRadio, true);
-    if (model2)
-        dlg.EnableItem(ctl::kPhotoMailRadio, true);
+// Several FlashAir cards: the play buttons send to all, to each or to one.
+void LabelSendButtons(DialogHost& dlg) {
+    dlg.SetItemText(ctl::kPlay, labels::kSendToAll);
+    dlg.SetItemText(ctl::kContinuousGroup, labels::kSendEach);
+    dlg.SetItemText(ctl::kListPlay, labels::kSendFirst);
+    dlg.SetItemText(ctl::kRandomPlay, labels::kSendSecond);
+}
+} // namespace
 
+std::string CVoicePlayer::RecognitionClipPath() const {
+    return platform::JoinPath(
+        {m_settings.voiceFolder, RecognitionFolderName(), std::string(kRecognitionMarker)});
+}
+
+void CVoicePlayer::InitPlayer(DialogHost& dlg) {
+    OpenPcAudio(*m_services.audio, *m_services.prompts, dlg.NativeHandle());
+
+    PlaceVolumeTrackbar(dlg, ReadSettingInt("SOUND", "DEFAULT", -1), m_settings.volumeMin,
+                        m_settings.volumeMax);
+
+    m_settings.route = KnownRoute(ReadSettingInt("REMOTE", "CONNECT_TYPE", CONNECT_SOUND));
+    // Before the recognition check, which may change the route.
+    EnableCategoryRadios(dlg, RadioRefresh::ModeShown);
+
+    if (!FindRecognitionClips(dlg))
+        return;
+
+    if (m_targets.hosts.size() > 1)
+        LabelSendButtons(dlg);
+    if (m_settings.model == 2) {
+        dlg.SetItemText(ctl::kKarutaRadio, labels::kBoardGame);
+        dlg.SetItemText(ctl::kProgramRadio, labels::kVoice);
+    }
+    ShowFirstCategory(dlg);
+}
+
+bool CVoicePlayer::FindRecognitionClips(DialogHost& dlg) {
     // Asked until the clips are found or the user takes another way; a data
     // folder chosen here is entered and its catalogue loaded, then checked.
-    while (m_settings.route == CONNECT_SOUND &&
-           !platform::PathExists(
-               platform::JoinPath({m_settings.voiceFolder, RecognitionFolderName(), "NF01.wav"}))) {
+    while (m_settings.route == CONNECT_SOUND && !platform::PathExists(RecognitionClipPath())) {
         platform::MessageStyle style;
         style.buttons = platform::MsgButtons::YesNo;
         style.icon = platform::MsgIcon::Question;
@@ -80,22 +110,11 @@ void CVoicePlayer::InitPlayer(DialogHost& dlg) {
             WriteSetting("REMOTE", "CONNECT_TYPE", "2");
         } else if (!SelectVoiceFolder()) {
             dlg.PostClose();
-            return;
+            return false;
         }
         break;
     }
-
-    if (m_targets.hosts.size() > 1) {
-        dlg.SetItemText(ctl::kPlay, labels::kSendToAll);
-        dlg.SetItemText(ctl::kContinuousGroup, labels::kSendEach);
-        dlg.SetItemText(ctl::kListPlay, labels::kSendFirst);
-        dlg.SetItemText(ctl::kRandomPlay, labels::kSendSecond);
-    }
-    if (model2) {
-        dlg.SetItemText(ctl::kKarutaRadio, labels::kBoardGame);
-        dlg.SetItemText(ctl::kProgramRadio, labels::kVoice);
-    }
-    ShowFirstCategory(dlg);
+    return true;
 }
 
 void CVoicePlayer::SaveSettings(DialogHost& dlg) {
@@ -107,8 +126,7 @@ void CVoicePlayer::SaveSettings(DialogHost& dlg) {
 bool CVoicePlayer::SelectVoiceFolder() {
     platform::FileDialogSpec spec;
     spec.defaultExt = "wav";
-    spec.initialName =
-        platform::JoinPath({m_settings.voiceFolder, RecognitionFolderName(), "NF01.wav"});
+    spec.initialName = RecognitionClipPath();
     spec.filter = filters::kRecognitionClip;
     spec.hideReadOnly = true;
     spec.title = LoadStringId(ids::IDS_RECOGNITION_CLIP_TITLE);

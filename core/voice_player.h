@@ -22,6 +22,13 @@ class DialogHost;
 // The settings file's name beside the executable.
 inline constexpr std::string_view SETTINGS_FILE_NAME = "Voxlet.ini";
 
+// When the category radios' enabled states are set (EnableCategoryRadios).
+enum class RadioRefresh {
+    ModeShown,      // at start and after every mode change: each radio by its rule
+    SettingsClosed, // the settings dialog's OK in recognition-word mode
+    NewCatalogue    // the model, voice sets or data folder changed, before the reload
+};
+
 class CVoicePlayer {
 public:
     // Reads the settings and the first catalogue; services outlives the player.
@@ -44,9 +51,14 @@ public:
     bool ChangeMode(int mode, platform::DialogHost& dlg);
     void ChangeCategory(platform::DialogHost& dlg, int c);
     void ShowFirstCategory(platform::DialogHost& dlg);
+    // Enables the category radios that the mode, the model, the voice sets and
+    // the route offer, as far as the occasion sets them.
+    void EnableCategoryRadios(platform::DialogHost& dlg, RadioRefresh when);
 
     // Start-up and shut-down
     void InitPlayer(platform::DialogHost& dlg);
+    // Ends continuous play, closes PC audio and stores the volume trackbar's
+    // position: what the program does as its dialog goes away.
     void SaveSettings(platform::DialogHost& dlg);
     bool SelectVoiceFolder();
     // The user chooses the data folder (one that holds Ninshiki.csv): it
@@ -102,8 +114,6 @@ public:
     const FlashAirTargets& Targets() const { return m_targets; }
     const VoiceCatalogue& Catalogue() const { return m_catalogue; }
     const ClipListView& ClipList() const { return m_view; }
-    // Whether the volume trackbar moved since the last clip played on the PC.
-    bool VolumeChanged() const { return m_volumeChanged; }
 
     // The settings dialog's changes: each is kept and written to the settings
     // file at once. SetVoiceSets writes only a change, and tells whether it was one.
@@ -125,6 +135,11 @@ public:
 private:
     // The random generator of random play (0..32767), seeded at construction.
     int NextRandom();
+    // Until the recognition clips are found: asks for the data folder, the
+    // FlashAir route or the voice folder. False when the program closes.
+    bool FindRecognitionClips(platform::DialogHost& dlg);
+    // The recognition clip whose presence marks a usable voice folder.
+    std::string RecognitionClipPath() const;
     // ChangeMode without leaving the hidden catalogue.
     bool LoadMode(int mode, platform::DialogHost& dlg);
     void ListEntries(platform::DialogHost& dlg, int c);
@@ -132,6 +147,9 @@ private:
     int RouteMargin() const;
     // 100 minus the volume trackbar's position.
     int VolumePercent(const platform::DialogHost& dlg) const;
+    // Plays a clip on the PC; percent becomes the master volume only when the
+    // trackbar moved since the last clip that PC audio took.
+    void PlayClip(const std::string& path, int percent);
     // Edit 1026 shows the clip's sound id, or its file name.
     void ShowClip(platform::DialogHost& dlg, const VoiceEntry& entry, bool showId);
     // A random row that list and random play may take; nullptr when none can.

@@ -39,8 +39,9 @@ struct RemoteCommand {
 int EffectiveRemoteInterval(int remoteInterval);
 
 // Builds the record for one command :
-// mode is the player's m_nMode, remoteInterval its m_nRemoteInterval, length
-// the clip's length L in whole seconds, volume the percentage V (0..100).
+// mode is the clip list's mode (MODE_NINSHIKI or MODE_VOICE), remoteInterval
+// the REMOTE_INTERVAL setting in milliseconds, length the clip's length L in
+// whole seconds, volume the percentage V (0..100).
 // targetTime stays 0; the FlashAir route sets it per card.
 RemoteCommand BuildRemoteCommand(RemoteRoute route, int mode, int remoteInterval, std::int16_t code,
                                  std::int16_t length, std::int16_t volume);

@@ -98,14 +98,14 @@ void CVoicePlayer::PlaySelected(DialogHost& dlg) {
     ShowClip(dlg, entry, m_settings.route != CONNECT_SOUND || entry.nSeconds == 0);
     const int volume = VolumePercent(dlg);
     if (m_settings.route == CONNECT_SOUND) {
-        m_services.audio->Play(m_volumeChanged, ClipPath(entry), volume);
+        PlayClip(ClipPath(entry), volume);
         return;
     }
 
     platform::BusyScope busy(dlg);
     if (m_settings.recognitionVoice && m_view.mode == MODE_NINSHIKI) {
         // The recognition word sounds on the PC first; the thread waits for it.
-        m_services.audio->Play(m_volumeChanged, ClipPath(entry), volume);
+        PlayClip(ClipPath(entry), volume);
         if (entry.nSeconds > 1)
             m_services.sleep((entry.nSeconds - 1) * 1000);
     }

@@ -35,6 +35,12 @@ int CVoicePlayer::VolumePercent(const DialogHost& dlg) const {
     return 100 - dlg.TrackGetPos(ctl::kVolume);
 }
 
+void CVoicePlayer::PlayClip(const std::string& path, int percent) {
+    const std::optional<int> moved = m_volumeChanged ? std::optional(percent) : std::nullopt;
+    if (m_services.audio->Play(path, moved))
+        m_volumeChanged = false;
+}
+
 bool CVoicePlayer::OpenPlayList(std::string_view name) {
     m_sequence.playList.reset();
     auto reader = std::make_unique<platform::TextRowReader>(
@@ -212,7 +218,7 @@ bool CVoicePlayer::SendStepClip(DialogHost& dlg, const SequenceStep& step) {
             return false;
         }
     } else {
-        m_services.audio->Play(m_volumeChanged, ClipPath(clip), volume);
+        PlayClip(ClipPath(clip), volume);
     }
     return true;
 }

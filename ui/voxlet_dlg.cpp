@@ -161,7 +161,7 @@ void CVoxletDlg::OnSettings(DialogHost& dlg) {
             dlg.CheckItem(ctl::kProgramRadio, false);
             p.ShowFirstCategory(dlg);
         }
-        dlg.EnableItem(ctl::kProgramRadio, stored.model != 1 && stored.route != CONNECT_SOUND);
+        p.EnableCategoryRadios(dlg, RadioRefresh::SettingsClosed);
     }
     if (voiceSetsChanged || dataFolderChanged)
         ShowNewCatalogue(dlg);
@@ -169,13 +169,10 @@ void CVoxletDlg::OnSettings(DialogHost& dlg) {
 
 void CVoxletDlg::ShowNewCatalogue(DialogHost& dlg) {
     CVoicePlayer& p = *m_player;
-    const PlayerSettings& stored = p.Settings();
     if (p.ClipList().category >= 0)
         dlg.CheckItem(ctl::kFirstCategory + p.ClipList().category, false);
     dlg.CheckItem(ctl::kFirstCategory, true);
-    const bool model2 = stored.model == 2;
-    dlg.EnableItem(ctl::kKarutaRadio, model2 || (stored.voiceSets & VOICE_SET_SORA2_DX));
-    dlg.EnableItem(ctl::kTikoWalkRadio, model2 || (stored.voiceSets & VOICE_SET_TIKO_WALK));
+    p.EnableCategoryRadios(dlg, RadioRefresh::NewCatalogue);
     p.ChangeMode(p.ClipList().mode, dlg);
 }
 

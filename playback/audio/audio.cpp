@@ -7,7 +7,8 @@
 
 namespace {
 
-// Everything but busy back to the state before Open.
+// Everything but busy back to the state before Open: a Close from within a
+// request's failure message leaves busy to that request to clear.
 void ResetState(AudioState& state) {
     const bool busy = state.busy;
     state = AudioState{};
@@ -40,7 +41,7 @@ int VolumeLevel(const AudioState& state, int percent) {
 
 bool PcAudio::Open(void* window) {
     AudioState& state = m_state;
-    ResetState(state);
+    state = AudioState{};
     AudioBackend* backend = m_backend.get();
     if (!backend)
         return false;
@@ -55,20 +56,20 @@ bool PcAudio::StartClip(const std::string& path) {
     if (!backend)
         return false; // Open failed or never ran: nothing to play with
 
-    // 1. Release the clip before (cuts off one that still sounds).
+    // The clip before is released (cut off when it still sounds).
     if (state.segmentLoaded) {
         backend->StopAll();
         state.segmentLoaded = false;
     }
-    // 2. The master volume, only when a different percentage was requested; it
-    //    counts as applied even when setting it fails.
+    // The master gain, only when a different percentage was requested; it
+    // counts as applied even when setting it fails.
     if (state.requestedPercent != state.appliedPercent) {
         state.appliedPercent = state.requestedPercent;
         if (!backend->SetMasterGain(VolumeLevel(state, state.appliedPercent)))
             return false;
     }
-    // 3./4. Read the file anew and start it once. A clip that does not fit in
-    //    memory fails like an unreadable one, whatever the back end.
+    // The file is read anew and started once. A clip that does not fit in
+    // memory fails like an unreadable one, whatever the back end.
     try {
         if (!backend->Play(path))
             return false;
@@ -93,23 +94,22 @@ void PcAudio::SetClipVolume(int percent) {
     m_state.requestedPercent = percent;
 }
 
-void PcAudio::Play(bool& volumeChanged, const std::string& path, int percent) {
+bool PcAudio::Play(const std::string& path, std::optional<int> newPercent) {
     AudioState& state = m_state;
     if (state.busy) {
         // A nested request: the earlier one cannot finish while this one runs
         // on the same thread, so it is not waited for; the sounding clip is
         // stopped and this request is dropped.
         StopClip();
-        return;
+        return false;
     }
-    if (volumeChanged) {
-        SetClipVolume(percent);
-        volumeChanged = false;
-    }
+    if (newPercent)
+        SetClipVolume(*newPercent);
     state.busy = true;
     if (!StartClip(path) && m_reporter)
         m_reporter();
     m_state.busy = false;
+    return true;
 }
 
 void PcAudio::Close() {

@@ -2,19 +2,18 @@
 // reporter) that plays one WAV clip at a time at a master volume given as a
 // percentage. A program's composition root owns it and puts it in its Services.
 //
-// The module runs on the main dialog's thread only. It reaches the sound output
-// through its AudioBackend (audio_backend.h) in place of DirectMusic:
-//   Open       -> Open
-//   StartClip  -> StopAll (when a clip was loaded), SetMasterGain (only when the
-//                 requested percentage differs from the applied one), Play
-//   StopClip   -> IsPlaying, StopAll (only when a clip was loaded and sounds)
-//   Close      -> StopAll (when a clip was loaded), Close
-// After a failed (or never made) Open no play reaches the back end: every
-// Play reports a failure.
+// The module runs on the main dialog's thread only and reaches the sound
+// output only through its AudioBackend (audio_backend.h): a clip starts after
+// the one before is stopped (when one was loaded), the master gain is set
+// only when the requested percentage differs from the applied one, and a stop
+// touches the back end only when a clip was loaded and still sounds. After a
+// failed (or never made) Open no play reaches the back end: every Play
+// reports a failure.
 #pragma once
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "playback/audio/audio_backend.h"
@@ -48,32 +47,28 @@ public:
     PcAudio(const PcAudio&) = delete;
     PcAudio& operator=(const PcAudio&) = delete;
 
-    AudioState& State() { return m_state; }
+    const AudioState& State() const { return m_state; }
     // Replaces the back end (the SDL one in the program, a recording one in
     // tests); the module forgets that the old one was opened (the old one's
     // destructor releases its device).
     void SetBackend(std::unique_ptr<AudioBackend> backend);
-    AudioBackend* Backend() const { return m_backend.get(); }
 
-    // Resets the state (levels -1500..1000, requested 0, applied -1, no clip; busy
-    // is left alone, InitPlayer clears it) and opens the back end. false
-    // when there is no back end or its Open fails; the program goes on and
-    // every later Play fails.
+    // Resets the state (levels -1500..1000, requested 0, applied -1, no clip,
+    // no request being carried out) and opens the back end. false when there
+    // is no back end or its Open fails; the program goes on and every later
+    // Play fails.
     bool Open(void* window);
 
-    // Plays a clip; volumeChanged is the player's flag that the volume moved since
-    // the last clip (read and cleared).
-    // 1. When busy (a request is still being carried out; on the one thread this
-    //    can only be a nested request, made while the failure message of an earlier
-    //    request is open): StopClip, then the request is dropped. Nothing waits, as
-    //    the earlier request cannot finish while this one runs; the dropped request
-    //    reports nothing and leaves volumeChanged as it is.
-    // 2. When volumeChanged: SetClipVolume(percent) and clear volumeChanged.
-    //    Otherwise percent is not looked at.
-    // 3. Set busy, StartClip(path); when it returns false call the failure reporter
-    //    (busy is still set while it runs); clear busy. Returns once the clip has
-    //    started; it does not wait for its end.
-    void Play(bool& volumeChanged, const std::string& path, int percent);
+    // Plays a clip; newPercent is the volume the trackbar moved to since the
+    // last clip, or nothing when it did not move (the master gain then stays).
+    // While an earlier request is being carried out (on the one thread only a
+    // request made while its failure message is open) the sounding clip is
+    // stopped and this request is dropped: nothing waits, it reports nothing,
+    // and false tells the caller that newPercent was not taken over.
+    // Otherwise the clip is started and true returned, also when it failed to
+    // start: the failure reporter has then run (with busy still set). Returns
+    // once the clip has started; it does not wait for its end.
+    [[nodiscard]] bool Play(const std::string& path, std::optional<int> newPercent);
 
     // Stops what sounds when a clip was loaded, closes the back end (once per
     // Open that reached it) and resets the state to Closed. It never waits: a

@@ -468,37 +468,3 @@ std::size_t WavFile::ReadData(char* out, std::size_t n) {
 WavCheck CheckWavFile(const std::string& path) {
     return WavFile(path).Check();
 }
-
-const char* WavErrorName(WavError error) {
-    switch (error) {
-    case WavError::None:
-        return "ok";
-    case WavError::Unreadable:
-        return "file cannot be read";
-    case WavError::TooShort:
-        return "file too short";
-    case WavError::NotRiff:
-        return "not a RIFF file";
-    case WavError::NotWave:
-        return "not a WAVE file";
-    case WavError::TruncatedChunk:
-        return "truncated chunk";
-    case WavError::NoFmtChunk:
-        return "no fmt chunk";
-    case WavError::FmtTooSmall:
-        return "fmt chunk too small";
-    case WavError::UnsupportedFormat:
-        return "unsupported format";
-    case WavError::BadChannels:
-        return "bad channel count";
-    case WavError::BadSampleRate:
-        return "bad sample rate";
-    case WavError::BadBitsPerSample:
-        return "bad sample size";
-    case WavError::BadBlockAlign:
-        return "bad block size";
-    case WavError::NoDataChunk:
-        return "no data chunk";
-    }
-    return "unknown";
-}

@@ -119,6 +119,3 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
 
 // Validates the file (WavFile's verdict); Unreadable when it cannot be read.
 WavCheck CheckWavFile(const std::string& path);
-
-// A short name of the error ("not a RIFF file", ...).
-const char* WavErrorName(WavError error);

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -41,8 +42,8 @@ TEST(PcAudio, LevelsAndRunsOfRequestsGiveTheirTranscripts) {
             audio.SetBackend(std::move(b));
         };
         install({});
-        // The player's m_bVolumeChanged starts true (core/voice_player.h); a
-        // request made from the reporter has a flag of its own.
+        // The player's volume flag starts true and is cleared when a request
+        // takes the volume; a request made from the reporter has a flag of its own.
         bool changed = true, nestedChanged = true;
         std::function<void()> onFailure;
         audio.SetFailureReporter([&] {
@@ -52,8 +53,10 @@ TEST(PcAudio, LevelsAndRunsOfRequestsGiveTheirTranscripts) {
         });
         const auto play = [&](bool& flag, const std::string& step) {
             const auto colon = step.find(':', 5);
-            audio.Play(flag, dir / (step.substr(5, colon - 5) + ".wav"),
-                       std::stoi(step.substr(colon + 1)));
+            const std::optional<int> moved =
+                flag ? std::optional(std::stoi(step.substr(colon + 1))) : std::nullopt;
+            if (audio.Play(dir / (step.substr(5, colon - 5) + ".wav"), moved))
+                flag = false;
         };
         std::istringstream steps(v[1]);
         for (std::string s; steps >> s;) {
@@ -71,8 +74,6 @@ TEST(PcAudio, LevelsAndRunsOfRequestsGiveTheirTranscripts) {
                 audio.StopClip();
             else if (s == "close")
                 audio.Close();
-            else if (s == "busy" || s == "idle")
-                audio.State().busy = s == "busy";
             else if (s == "state")
                 line("state opened=" + std::to_string(audio.State().opened) +
                      " busy=" + std::to_string(audio.State().busy) +
@@ -90,7 +91,7 @@ TEST(PcAudio, LevelsAndRunsOfRequestsGiveTheirTranscripts) {
             else if (s == "no-backend")
                 audio.SetBackend(nullptr);
             else if (s == "on-failure:nest") // a request from the reporter
-                onFailure = [&] { audio.Play(nestedChanged, dir / "other.wav", 100); };
+                onFailure = [&] { play(nestedChanged, "play:other:100"); };
             else if (s == "on-failure:close") // the program shuts down while message 125 is open
                 onFailure = [&] { audio.Close(); };
             else

@@ -82,14 +82,13 @@ protected:
         int failures = 0;
         audio.SetFailureReporter([&] { ++failures; });
         EXPECT_TRUE(audio.Open(nullptr)) << sdl.LastError();
-        bool volumeChanged = true;
-        audio.Play(volumeChanged, clip, percent);
+        EXPECT_TRUE(audio.Play(clip, percent));
         EXPECT_EQ(failures, 0) << sdl.LastError();
         // The device thread hands out the clip on its own.
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (audio.Backend()->IsPlaying() && std::chrono::steady_clock::now() < end)
+        while (sdl.IsPlaying() && std::chrono::steady_clock::now() < end)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        EXPECT_FALSE(audio.Backend()->IsPlaying());
+        EXPECT_FALSE(sdl.IsPlaying());
         audio.Close(); // closing the device flushes the file
         return S16(out);
     }
