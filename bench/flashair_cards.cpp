@@ -43,9 +43,9 @@ int main() {
     CVoicePlayer player(services);
     failures = 0; // those of the construction (no catalogue here) do not count
     const auto [all, one] = bench::Alternate(15, [&](bool floor) -> std::vector<double> {
-        player.SelectFlashAirCard(floor ? 0 : -1);
         const auto start = std::chrono::steady_clock::now();
-        player.SendFlashAirCommand(100, 123, 3);
+        player.SendFlashAirCommand(
+            RouteSend::Record(123, 3, 100, floor ? std::optional('1') : std::nullopt));
         return {bench::MsSince(start)};
     });
     if (failures > 0)

@@ -113,6 +113,8 @@ void CVoicePlayer::ChangeCategory(DialogHost& dlg, int c) {
     if (m_sequence.kind != SequenceKind::None)
         StopSequence(dlg);
     dlg.ListReset(ctl::kClipList);
+    const int shown = m_view.category;
+    m_view.category = c;
 
     if (m_view.mode == MODE_NINSHIKI && c == CATEGORY_PROGRAMS) {
         dlg.ListAdd(ctl::kClipList, LoadStringId(ids::IDS_OTHER_FOLDER));
@@ -124,7 +126,7 @@ void CVoicePlayer::ChangeCategory(DialogHost& dlg, int c) {
         for (const auto& name : platform::ListFilesWithExtension(folder, "wav"))
             dlg.ListAdd(ctl::kClipList, name);
         dlg.ListSetSel(ctl::kClipList, 0);
-    } else if (m_view.mode == MODE_VOICE && !m_catalogue.hidden && c == CATEGORY_PLAY_LISTS) {
+    } else if (PlayListsShowing()) {
         const std::string folder = platform::JoinPath({m_settings.voiceFolder, "play_list"});
         for (const auto& name : platform::ListFilesWithExtension(folder, "txt"))
             dlg.ListAdd(ctl::kClipList, name.substr(0, name.rfind('.')));
@@ -134,8 +136,7 @@ void CVoicePlayer::ChangeCategory(DialogHost& dlg, int c) {
         ListEntries(dlg, c);
     }
 
-    if (m_view.mode == MODE_NINSHIKI &&
-        (m_view.category == CATEGORY_PROGRAMS || c == CATEGORY_PROGRAMS)) {
+    if (m_view.mode == MODE_NINSHIKI && (shown == CATEGORY_PROGRAMS || c == CATEGORY_PROGRAMS)) {
         dlg.SetItemText(ctl::kPlay, c == CATEGORY_PROGRAMS && m_settings.model == 1
                                         ? labels::kRun
                                         : labels::kPlay);
@@ -148,7 +149,11 @@ void CVoicePlayer::ChangeCategory(DialogHost& dlg, int c) {
         dlg.SetItemText(ctl::kPlay, m_view.mode == MODE_VOICE && c == CATEGORY_PLAY_LISTS
                                         ? labels::kPlay
                                         : labels::kSendToAll);
-    m_view.category = c;
+}
+
+bool CVoicePlayer::PlayListsShowing() const {
+    return m_view.mode == MODE_VOICE && !m_catalogue.hidden &&
+           m_view.category == CATEGORY_PLAY_LISTS;
 }
 
 void CVoicePlayer::ShowFirstCategory(DialogHost& dlg) {

@@ -69,7 +69,6 @@ struct RobotLinkSettings {
 struct FlashAirTargets {
     std::vector<std::string> hosts;                 // at most MAX_TARGETS
     std::optional<std::vector<std::int16_t>> times; // one per host when FLASHAIR_TIME is set
-    int selected = -1;                              // the card sends go to; -1 every card
 };
 
 // The loaded catalogue.

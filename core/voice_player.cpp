@@ -64,7 +64,6 @@ void CVoicePlayer::LoadRemoteSettings() {
     m_link.remoteMargin = ReadSettingInt("REMOTE", "REMOTE_MERGIN", 1000);
     const std::string alt = ReadSetting("REMOTE", "ALTERNAME_DRIVE", "");
     m_link.altDrive = alt.empty() ? 0 : alt[0];
-    m_targets.selected = -1;
 
     // A present but empty key is one target with an empty name; only a
     // missing key gives the factory name.

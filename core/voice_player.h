@@ -29,6 +29,31 @@ enum class RadioRefresh {
     NewCatalogue    // the model, voice sets or data folder changed, before the reload
 };
 
+// One send down the robot route: the record of a clip (its code, length in
+// seconds and volume, 0..100), or, when file is set, a program or a clip
+// chosen in the program category, put on the card and then started by its
+// record (code and length from the file; the volume for a clip only).
+// card, when one is chosen, names where it goes: on the FlashAir route '1'..'9'
+// the card at that place in the target table (any other name sends nothing),
+// on the drive route the drive letter whose ADDON\REMOTE.LOG takes a record.
+// Without one, every FlashAir card, or the drive route's own card.
+struct RouteSend {
+    static RouteSend Record(std::int16_t code, std::int16_t length, std::int16_t volume,
+                            std::optional<char> card = std::nullopt) {
+        return {code, length, volume, card, {}};
+    }
+    static RouteSend File(std::string file, std::int16_t volume,
+                          std::optional<char> card = std::nullopt) {
+        return {0, 0, volume, card, std::move(file)};
+    }
+
+    std::int16_t code = 0;
+    std::int16_t length = 0;
+    std::int16_t volume = 0;
+    std::optional<char> card;
+    std::string file;
+};
+
 class CVoicePlayer {
 public:
     // Reads the settings and the first catalogue; services outlives the player.
@@ -66,21 +91,30 @@ public:
     // its catalogues. False when cancelled or refused.
     bool SelectDataFolder();
 
-    // Play commands and the sequencer
-    void PlaySelected(platform::DialogHost& dlg);
+    // Play commands and the sequencer. card: the one FlashAir card that
+    // buttons 4 and 5 send the selection to (a play list's first line too).
+    void PlaySelected(platform::DialogHost& dlg, std::optional<char> card = std::nullopt);
     void StartSequence(platform::DialogHost& dlg, SequenceKind kind);
     void StopSequence(platform::DialogHost& dlg);
     bool OpenPlayList(std::string_view name);
-    void OnSequenceTick(platform::DialogHost& dlg);
+    void OnSequenceTick(platform::DialogHost& dlg, std::optional<char> card = std::nullopt);
+    // Whether the clip list shows the play lists: the play-list category of
+    // Tiko-voice mode, outside the hidden catalogue.
+    bool PlayListsShowing() const;
 
-    // Robot link: FlashAir cards
-    void SendFlashAirCommand(std::int16_t volume, std::int16_t code, std::int16_t length);
-    bool SendFlashAirFile(const std::string& path, platform::DialogHost& dlg);
-    // Robot link: the card reached as a drive or folder. overridePath, when
-    // given, is the REMOTE.LOG to write ("E:\ADDON\REMOTE.LOG" from a play list).
-    bool SendCardCommand(const std::optional<std::string>& overridePath, std::int16_t code,
-                         std::int16_t length, std::int16_t volume);
-    bool SendCardFile(const std::string& path, platform::DialogHost& dlg);
+    // Robot link: the route the settings choose, FlashAir or drive (the PC
+    // route sends nothing). False when the send stopped short (the user has
+    // been told); on the FlashAir route a record that a card fails to take is
+    // told and the other cards go on, so a record send there gives true.
+    [[nodiscard]] bool SendToRobot(const RouteSend& send);
+    // FlashAir cards; a card that fails is told, the others get it all the same.
+    void SendFlashAirCommand(const RouteSend& send);
+    // False when the file could not be read or a card did not take it (then
+    // no card gets the record).
+    [[nodiscard]] bool SendFlashAirFile(const RouteSend& send);
+    // The card reached as a drive or folder; a file goes to the route's own card.
+    [[nodiscard]] bool SendCardCommand(const RouteSend& send);
+    [[nodiscard]] bool SendCardFile(const RouteSend& send);
     void SelectRemoteFile();
 
     // Helpers shared by the operations
@@ -125,9 +159,6 @@ public:
 
     // The volume trackbar moved: the next clip on the PC sets the gain anew.
     void OnVolumeMoved() { m_volumeChanged = true; }
-    // The card that FlashAir sends go to from now on (an index of the target
-    // table), or every card (-1).
-    void SelectFlashAirCard(int card) { m_targets.selected = card; }
     // Switches to the hidden catalogue in Tiko-voice mode, first category
     // checked, as playing its row (sound id 1000) does. ChangeMode leaves it.
     bool OpenHiddenCatalogue(platform::DialogHost& dlg);
@@ -145,8 +176,8 @@ private:
     void ListEntries(platform::DialogHost& dlg, int c);
     // The margin added to a clip's length on the current route.
     int RouteMargin() const;
-    // 100 minus the volume trackbar's position.
-    int VolumePercent(const platform::DialogHost& dlg) const;
+    // 100 minus the volume trackbar's position: the volume of a clip, 0..100.
+    std::int16_t VolumePercent(const platform::DialogHost& dlg) const;
     // Plays a clip on the PC; percent becomes the master volume only when the
     // trackbar moved since the last clip that PC audio took.
     void PlayClip(const std::string& path, int percent);
@@ -155,7 +186,7 @@ private:
     // A random row that list and random play may take; nullptr when none can.
     const VoiceEntry* DrawRandomEntry();
     // Sends a program or clip file chosen in the program category.
-    void SendProgramFile(platform::DialogHost& dlg, int selection);
+    void SendProgramFile(platform::DialogHost& dlg, int selection, std::optional<char> card);
     // One sequencer tick in steps: take what the running sequence plays next,
     // send it down the route, and the timer period that follows it.
     struct SequenceStep;
@@ -164,7 +195,8 @@ private:
     StepTaken TakePlayListLine(platform::DialogHost& dlg, SequenceStep& step);
     StepTaken TakeListEntry(platform::DialogHost& dlg, SequenceStep& step);
     // False when the send failed and the sequence stopped.
-    bool SendStepClip(platform::DialogHost& dlg, const SequenceStep& step);
+    bool SendStepClip(platform::DialogHost& dlg, const SequenceStep& step,
+                      std::optional<char> card);
     std::int64_t StepPeriod(const SequenceStep& step) const;
     const Services& m_services;
     PlayerSettings m_settings;

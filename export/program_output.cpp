@@ -42,8 +42,7 @@ void ProgramOutput(const CVoicePlayer& player, platform::DialogHost& dlg) {
     }
     // The whole list text, however long: it names the file and the program.
     const std::string text = dlg.ListGetText(ctl::kClipList, selection);
-    const bool playList = player.ClipList().mode == MODE_VOICE && !player.Catalogue().hidden &&
-                          dlg.IsItemChecked(ctl::kPlayListRadio);
+    const bool playList = player.PlayListsShowing();
 
     platform::FileDialogSpec spec;
     spec.defaultExt = "TM4";

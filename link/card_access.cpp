@@ -11,8 +11,8 @@
 #include <string>
 
 #include "core/voice_player.h"
+#include "link/card_files.h"
 #include "link/remote_command.h"
-#include "platform/dialog_host.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
@@ -21,19 +21,16 @@
 
 namespace {
 
-constexpr std::string_view kAddon = "ADDON";
-constexpr std::string_view kRemoteLog = "REMOTE.LOG";
-constexpr std::string_view kProgramName = "TEMP.TM4";
-constexpr std::string_view kClipName = "TEMP.wav";
 constexpr std::string_view kVoicePlayerProgram = "音声再生.TM4";
 
-// m_link.remoteDir + "ADDON" + separator + name, by plain concatenation.
+// A file of the card whose folder path (m_link.remoteDir) is given.
 std::string CardFile(const std::string& remoteDir, std::string_view name) {
-    std::string path = remoteDir;
-    path += kAddon;
-    path += platform::kPathSeparator;
-    path += name;
-    return path;
+    return CardPath(remoteDir, platform::kPathSeparator, name);
+}
+
+// The record of the card a play list names by its drive letter ("E:\ADDON\REMOTE.LOG").
+std::string NamedCardRecord(char letter) {
+    return CardPath(std::string{letter, ':', '\\'}, '\\', kRecordFile);
 }
 
 // The path as this platform opens it: a drive letter mapped through [DRIVES]
@@ -95,7 +92,7 @@ bool WriteRecord(std::string_view path, const std::string& iniPath,
 std::string SecondCardPath(const std::string& path, char letter) {
     if (platform::HasDriveLetter(path))
         return letter + path.substr(1);
-    return CardFile(std::string{letter, ':', platform::kPathSeparator}, kRemoteLog);
+    return CardFile(std::string{letter, ':', platform::kPathSeparator}, kRecordFile);
 }
 
 // CopyFile with replacing: the source (a data path) to the destination. An
@@ -136,12 +133,11 @@ std::int16_t ClipSeconds(const std::string& source) {
 
 } // namespace
 
-bool CVoicePlayer::SendCardCommand(const std::optional<std::string>& overridePath,
-                                   std::int16_t code, std::int16_t length, std::int16_t volume) {
-    std::string path = CardFile(m_link.remoteDir, kRemoteLog);
+bool CVoicePlayer::SendCardCommand(const RouteSend& send) {
+    std::string path = CardFile(m_link.remoteDir, kRecordFile);
 
-    if (!overridePath && (m_link.remoteDir.empty() || !CardFileExists(path, m_settings.iniPath))) {
-        const auto chosen = m_services.prompts->FileOpen(Chooser(std::string(kRemoteLog)));
+    if (!send.card && (m_link.remoteDir.empty() || !CardFileExists(path, m_settings.iniPath))) {
+        const auto chosen = m_services.prompts->FileOpen(Chooser(std::string(kRecordFile)));
         if (!chosen)
             return false;
         if (!CardFileExists(*chosen, m_settings.iniPath)) {
@@ -150,11 +146,11 @@ bool CVoicePlayer::SendCardCommand(const std::optional<std::string>& overridePat
             return false;
         }
         m_link.remoteDir = ParentRule(*chosen);
-        path = CardFile(m_link.remoteDir, kRemoteLog);
+        path = CardFile(m_link.remoteDir, kRecordFile);
     }
 
     // The voice-playback program is looked for on the main card, also when
-    // the record goes to an override path.
+    // the record goes to a card a play list names.
     if (m_view.mode == MODE_VOICE && m_settings.model == 1 &&
         !CardFileExists(CardFile(m_link.remoteDir, kVoicePlayerProgram), m_settings.iniPath)) {
         ShowOkMessage(*m_services.prompts, ids::IDS_PLAYER_PROGRAM_MISSING,
@@ -162,12 +158,12 @@ bool CVoicePlayer::SendCardCommand(const std::optional<std::string>& overridePat
         return false;
     }
 
-    const RemoteCommand command = BuildRemoteCommand(RemoteRoute::Card, m_view.mode,
-                                                     m_link.remoteInterval, code, length, volume);
+    const RemoteCommand command = BuildRemoteCommand(
+        RemoteRoute::Card, m_view.mode, m_link.remoteInterval, send.code, send.length, send.volume);
     const auto bytes = command.Bytes();
 
-    if (overridePath)
-        path = *overridePath;
+    if (send.card)
+        path = NamedCardRecord(*send.card);
     if (!WriteRecord(path, m_settings.iniPath, bytes)) {
         ShowOkMessage(*m_services.prompts, ids::IDS_REMOTE_WRITE_FAILED, platform::MsgIcon::None);
         return false;
@@ -177,18 +173,16 @@ bool CVoicePlayer::SendCardCommand(const std::optional<std::string>& overridePat
     if (m_link.altDrive != 0)
         (void)WriteRecord(SecondCardPath(path, m_link.altDrive), m_settings.iniPath, bytes);
 
-    if (!overridePath)
+    if (!send.card)
         WriteSetting("REMOTE", "REMOTE_DIR", m_link.remoteDir);
     return true;
 }
 
-bool CVoicePlayer::SendCardFile(const std::string& path, platform::DialogHost& dlg) {
+bool CVoicePlayer::SendCardFile(const RouteSend& send) {
     if (m_link.remoteDir.empty() ||
-        !CardFileExists(CardFile(m_link.remoteDir, kRemoteLog), m_settings.iniPath)) {
-        std::string initial(kAddon);
-        initial += platform::kPathSeparator;
-        initial += kRemoteLog;
-        const auto chosen = m_services.prompts->FileOpen(Chooser(initial));
+        !CardFileExists(CardFile(m_link.remoteDir, kRecordFile), m_settings.iniPath)) {
+        const auto chosen = m_services.prompts->FileOpen(
+            Chooser(CardPath("", platform::kPathSeparator, kRecordFile)));
         if (!chosen)
             return false;
         // The folder that holds the chosen ADDON folder, not the mount root:
@@ -197,27 +191,25 @@ bool CVoicePlayer::SendCardFile(const std::string& path, platform::DialogHost& d
         m_link.remoteDir = ParentRule(*chosen);
     }
 
-    if (!path.empty() && path.back() == '4') {
-        if (!CopyToCard(path, CardFile(m_link.remoteDir, kProgramName), m_settings.iniPath)) {
+    if (IsProgramFile(send.file)) {
+        if (!CopyToCard(send.file, CardFile(m_link.remoteDir, kProgramFile), m_settings.iniPath)) {
             ShowOkMessage(*m_services.prompts, ids::IDS_PROGRAM_COPY_FAILED,
                           platform::MsgIcon::None);
             return false;
         }
-        return SendCardCommand(std::nullopt, REMOTE_CODE_PROGRAM, 0, 0);
+        return SendCardCommand(RouteSend::Record(REMOTE_CODE_PROGRAM, 0, 0));
     }
 
-    if (!CopyToCard(path, CardFile(m_link.remoteDir, kClipName), m_settings.iniPath)) {
+    if (!CopyToCard(send.file, CardFile(m_link.remoteDir, kClipFile), m_settings.iniPath)) {
         ShowOkMessage(*m_services.prompts, ids::IDS_CLIP_COPY_FAILED, platform::MsgIcon::None);
         return false;
     }
-    const std::int16_t seconds = ClipSeconds(path);
-    const auto volume = static_cast<std::int16_t>(100 - dlg.TrackGetPos(ctl::kVolume));
-    return SendCardCommand(std::nullopt, REMOTE_CODE_WAV, seconds, volume);
+    return SendCardCommand(RouteSend::Record(REMOTE_CODE_WAV, ClipSeconds(send.file), send.volume));
 }
 
 void CVoicePlayer::SelectRemoteFile() {
     const auto chosen =
-        m_services.prompts->FileOpen(Chooser(CardFile(m_link.remoteDir, kRemoteLog)));
+        m_services.prompts->FileOpen(Chooser(CardFile(m_link.remoteDir, kRecordFile)));
     if (!chosen)
         return;
     m_link.remoteDir = ParentRule(*chosen);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "link/card_files.h"
 #include "platform/prompts.h"
 #include "resources/string_table.h"
 
@@ -114,15 +115,6 @@ bool HttpGetReply(const Services& services, const std::string& url, char* reply,
     return result.ok;
 }
 
-bool HttpPostFile(const Services& services, const std::string& url, const std::string& name,
-                  const void* bytes, std::size_t size) {
-    const std::string body = BuildFlashAirBody(name, bytes, size);
-    const platform::HttpResult result =
-        services.http ? services.http->Post(url, ContentType(), body) : NoTransport();
-    Report(services, {PostOutcome(url, name, size, result)});
-    return result.ok;
-}
-
 bool PutFlashAirFile(const Services& services, const std::string& host, const std::string& name,
                      const void* bytes, std::size_t size, bool intoAddon, bool reportErrors) {
     return PutFlashAirFiles(services, {{host, bytes, size}}, name, intoAddon, reportErrors).front();
@@ -146,9 +138,10 @@ std::vector<bool> PutFlashAirFiles(const Services& services,
             built = &upload;
         }
         const std::string url = "http://" + upload.host + "/upload.cgi";
-        chains.push_back({{url + "?UPDIR=/" + (intoAddon ? "ADDON" : ""), kFolderReplySize},
-                          std::string(kSuccess),
-                          {url, ContentType(), bodies.back()}});
+        chains.push_back(
+            {{url + "?UPDIR=/" + std::string(intoAddon ? kCardFolder : ""), kFolderReplySize},
+             std::string(kSuccess),
+             {url, ContentType(), bodies.back()}});
     }
     std::vector<platform::HttpGetPostResult> results;
     if (services.http)

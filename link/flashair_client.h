@@ -21,8 +21,9 @@ inline constexpr std::string_view FLASHAIR_BOUNDARY = "========================"
 // ":port") under the given name. intoAddon selects the folder /ADDON (clear:
 // the card's root). True when the folder request was answered "SUCCESS" and
 // the POST completed without a transport failure.
-bool PutFlashAirFile(const Services& services, const std::string& host, const std::string& name,
-                     const void* bytes, std::size_t size, bool intoAddon, bool reportErrors);
+[[nodiscard]] bool PutFlashAirFile(const Services& services, const std::string& host,
+                                   const std::string& name, const void* bytes, std::size_t size,
+                                   bool intoAddon, bool reportErrors);
 
 // One card's share of PutFlashAirFiles.
 struct FlashAirUpload {
@@ -39,9 +40,10 @@ struct FlashAirUpload {
 // card. Afterwards the trace lines are written in card order (each card's GET
 // line, then its POST line), then the failure messages are shown in card
 // order.
-std::vector<bool> PutFlashAirFiles(const Services& services,
-                                   const std::vector<FlashAirUpload>& uploads,
-                                   const std::string& name, bool intoAddon, bool reportErrors);
+[[nodiscard]] std::vector<bool> PutFlashAirFiles(const Services& services,
+                                                 const std::vector<FlashAirUpload>& uploads,
+                                                 const std::string& name, bool intoAddon,
+                                                 bool reportErrors);
 
 // GETs the URL and keeps the first bytes of the reply, at most capacity; a
 // zero byte follows them when they do not fill the buffer. True when no
@@ -49,12 +51,6 @@ std::vector<bool> PutFlashAirFiles(const Services& services,
 // only when reportErrors is set.
 bool HttpGetReply(const Services& services, const std::string& url, char* reply,
                   std::size_t capacity, bool reportErrors);
-
-// One multipart POST of the bytes under the name to the upload URL. True when
-// no transport failure occurred (the status code is not examined); a failure
-// always shows its message.
-bool HttpPostFile(const Services& services, const std::string& url, const std::string& name,
-                  const void* bytes, std::size_t size);
 
 // The POST body for a name and the file's bytes (six pieces, in order).
 std::string BuildFlashAirBody(std::string_view name, const void* bytes, std::size_t size);

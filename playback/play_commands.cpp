@@ -18,7 +18,7 @@ void CVoicePlayer::ShowClip(DialogHost& dlg, const VoiceEntry& entry, bool showI
                                               : std::string(platform::BaseName(entry.pszFile)));
 }
 
-void CVoicePlayer::SendProgramFile(DialogHost& dlg, int selection) {
+void CVoicePlayer::SendProgramFile(DialogHost& dlg, int selection, std::optional<char> card) {
     std::string file;
     if (selection == 0) {
         platform::FileDialogSpec spec;
@@ -44,10 +44,22 @@ void CVoicePlayer::SendProgramFile(DialogHost& dlg, int selection) {
     if (m_settings.route == CONNECT_SOUND)
         return; // the PC route plays no program files
     platform::BusyScope busy(dlg);
-    if (m_settings.route == CONNECT_FLASHAIR)
-        SendFlashAirFile(file, dlg);
-    else
-        SendCardFile(file, dlg);
+    // A send that fails has told the user why; the dialog stays as it is.
+    (void)SendToRobot(RouteSend::File(file, VolumePercent(dlg), card));
+}
+
+bool CVoicePlayer::SendToRobot(const RouteSend& send) {
+    switch (m_settings.route) {
+    case CONNECT_FLASHAIR:
+        if (!send.file.empty())
+            return SendFlashAirFile(send);
+        SendFlashAirCommand(send);
+        return true;
+    case CONNECT_USB:
+        return send.file.empty() ? SendCardCommand(send) : SendCardFile(send);
+    default:
+        return true; // the PC route sends nothing to the robot
+    }
 }
 
 bool CVoicePlayer::OpenHiddenCatalogue(DialogHost& dlg) {
@@ -62,7 +74,7 @@ bool CVoicePlayer::OpenHiddenCatalogue(DialogHost& dlg) {
     return LoadMode(MODE_VOICE, dlg);
 }
 
-void CVoicePlayer::PlaySelected(DialogHost& dlg) {
+void CVoicePlayer::PlaySelected(DialogHost& dlg, std::optional<char> card) {
     const int selection = dlg.ListGetSel(ctl::kClipList);
     if (selection < 0) {
         ShowOkMessage(*m_services.prompts, ids::IDS_SELECT_CLIP, platform::MsgIcon::None);
@@ -70,17 +82,16 @@ void CVoicePlayer::PlaySelected(DialogHost& dlg) {
     }
     const std::string text = dlg.ListGetText(ctl::kClipList, selection);
 
-    if (m_view.mode == MODE_VOICE && !m_catalogue.hidden &&
-        dlg.IsItemChecked(ctl::kPlayListRadio)) {
+    if (PlayListsShowing()) {
         if (OpenPlayList(text)) {
             dlg.EnableItem(ctl::kPlay, false);
             dlg.EnableItem(ctl::kStop, true);
-            OnSequenceTick(dlg);
+            OnSequenceTick(dlg, card);
         }
         return;
     }
     if (m_view.mode == MODE_NINSHIKI && m_view.category == CATEGORY_PROGRAMS) {
-        SendProgramFile(dlg, selection);
+        SendProgramFile(dlg, selection, card);
         return;
     }
 
@@ -96,7 +107,7 @@ void CVoicePlayer::PlaySelected(DialogHost& dlg) {
     }
 
     ShowClip(dlg, entry, m_settings.route != CONNECT_SOUND || entry.nSeconds == 0);
-    const int volume = VolumePercent(dlg);
+    const std::int16_t volume = VolumePercent(dlg);
     if (m_settings.route == CONNECT_SOUND) {
         PlayClip(ClipPath(entry), volume);
         return;
@@ -110,9 +121,6 @@ void CVoicePlayer::PlaySelected(DialogHost& dlg) {
             m_services.sleep((entry.nSeconds - 1) * 1000);
     }
 
-    if (m_settings.route == CONNECT_FLASHAIR)
-        SendFlashAirCommand(static_cast<std::int16_t>(volume), entry.nSoundId, entry.nSeconds);
-    else
-        SendCardCommand(std::nullopt, entry.nSoundId, entry.nSeconds,
-                        static_cast<std::int16_t>(volume));
+    // A send that fails has told the user why; the dialog stays as it is.
+    (void)SendToRobot(RouteSend::Record(entry.nSoundId, entry.nSeconds, volume, card));
 }

@@ -31,8 +31,8 @@ int CVoicePlayer::RouteMargin() const {
     return m_settings.route == CONNECT_SOUND ? m_settings.intervalMargin : m_link.remoteMargin;
 }
 
-int CVoicePlayer::VolumePercent(const DialogHost& dlg) const {
-    return 100 - dlg.TrackGetPos(ctl::kVolume);
+std::int16_t CVoicePlayer::VolumePercent(const DialogHost& dlg) const {
+    return static_cast<std::int16_t>(100 - dlg.TrackGetPos(ctl::kVolume));
 }
 
 void CVoicePlayer::PlayClip(const std::string& path, int percent) {
@@ -56,9 +56,7 @@ bool CVoicePlayer::OpenPlayList(std::string_view name) {
 void CVoicePlayer::StartSequence(DialogHost& dlg, SequenceKind kind) {
     if (m_settings.route == CONNECT_FLASHAIR && m_targets.hosts.size() > 1) {
         // Buttons 4 and 5 send the selection once, to the first or second card.
-        m_targets.selected = kind == SequenceKind::List ? 0 : 1;
-        PlaySelected(dlg);
-        m_targets.selected = -1;
+        PlaySelected(dlg, kind == SequenceKind::List ? '1' : '2');
         return;
     }
     m_sequence.kind = kind;
@@ -152,8 +150,7 @@ CVoicePlayer::StepTaken CVoicePlayer::TakeListEntry(DialogHost& dlg, SequenceSte
         dlg.ListSetSel(ctl::kClipList, m_sequence.listPos);
         const std::string text = dlg.ListGetText(ctl::kClipList, m_sequence.listPos);
         ++m_sequence.listPos;
-        if (m_view.mode == MODE_VOICE && !m_catalogue.hidden &&
-            dlg.IsItemChecked(ctl::kPlayListRadio)) {
+        if (PlayListsShowing()) {
             if (OpenPlayList(text))
                 return StepTaken::PlayListOpened;
             dlg.ListSetSel(ctl::kClipList, -1);
@@ -188,39 +185,25 @@ CVoicePlayer::StepTaken CVoicePlayer::TakeStep(DialogHost& dlg, SequenceStep& st
     return StepTaken::Stopped;
 }
 
-bool CVoicePlayer::SendStepClip(DialogHost& dlg, const SequenceStep& step) {
+bool CVoicePlayer::SendStepClip(DialogHost& dlg, const SequenceStep& step,
+                                std::optional<char> card) {
     const VoiceEntry& clip = *step.clip;
     const bool showId = m_settings.route != CONNECT_SOUND ||
                         (m_view.mode == MODE_NINSHIKI && m_view.category == CATEGORY_PROGRAMS);
     ShowClip(dlg, clip, showId);
-    const int volume = VolumePercent(dlg);
-    const std::optional<char>& target = step.target;
-    std::optional<platform::BusyScope> busy;
-    if (m_settings.route == CONNECT_FLASHAIR || m_settings.route == CONNECT_USB)
-        busy.emplace(dlg);
-    if (m_settings.route == CONNECT_FLASHAIR) {
-        if (!target) {
-            SendFlashAirCommand(static_cast<std::int16_t>(volume), clip.nSoundId, clip.nSeconds);
-        } else if (*target >= '1' && *target <= '9' &&
-                   static_cast<std::size_t>(*target - '1') < m_targets.hosts.size()) {
-            m_targets.selected = *target - '1';
-            SendFlashAirCommand(static_cast<std::int16_t>(volume), clip.nSoundId, clip.nSeconds);
-            m_targets.selected = -1;
-        }
-        // A target that names no configured card sends nothing; its wait applies.
-    } else if (m_settings.route == CONNECT_USB) {
-        std::optional<std::string> command;
-        if (target)
-            command = std::string(1, *target) + ":\\ADDON\\REMOTE.LOG";
-        if (!SendCardCommand(command, clip.nSoundId, clip.nSeconds,
-                             static_cast<std::int16_t>(volume))) {
-            StopSequence(dlg);
-            return false;
-        }
-    } else {
+    const std::int16_t volume = VolumePercent(dlg);
+    if (m_settings.route == CONNECT_SOUND) {
         PlayClip(ClipPath(clip), volume);
+        return true;
     }
-    return true;
+    platform::BusyScope busy(dlg);
+    // A play-list line's target names the card; a FlashAir target that names
+    // no configured card sends nothing, and its wait applies.
+    if (SendToRobot(RouteSend::Record(clip.nSoundId, clip.nSeconds, volume,
+                                      step.target ? step.target : card)))
+        return true;
+    StopSequence(dlg);
+    return false;
 }
 
 std::int64_t CVoicePlayer::StepPeriod(const SequenceStep& step) const {
@@ -233,7 +216,7 @@ std::int64_t CVoicePlayer::StepPeriod(const SequenceStep& step) const {
     return static_cast<std::int64_t>(step.clip->nSeconds) * 1000 + RouteMargin();
 }
 
-void CVoicePlayer::OnSequenceTick(DialogHost& dlg) {
+void CVoicePlayer::OnSequenceTick(DialogHost& dlg, std::optional<char> card) {
     SequenceStep step;
     StepTaken taken = StepTaken::PlayListOpened;
     // A play list that list play opens plays its first line in this same
@@ -245,7 +228,7 @@ void CVoicePlayer::OnSequenceTick(DialogHost& dlg) {
     }
     if (taken == StepTaken::Stopped)
         return;
-    if (step.clip && !SendStepClip(dlg, step))
+    if (step.clip && !SendStepClip(dlg, step, card))
         return;
     dlg.SetTimer(SEQUENCE_TIMER, ClampPeriod(StepPeriod(step)));
 }

@@ -79,7 +79,7 @@ protected:
             };
         };
         auto send = [this](const char* name) {
-            return [=, this] { return Player().SendCardFile(m_dir / name, Dialog()); };
+            return [=, this] { return Player().SendCardFile(RouteSend::File(m_dir / name, 0)); };
         };
         auto choose = [this](const char* name) { m_prompts->QueueChoice(m_dir / name); };
         const Step remoteDir{"Voxlet.ini", 128, false, "REMOTE", "REMOTE_DIR"},
@@ -102,7 +102,7 @@ protected:
              },
              {remoteDir}},
             {"card record",
-             [this] { return Player().SendCardCommand(std::nullopt, 1, 3, 0); },
+             [this] { return Player().SendCardCommand(RouteSend::Record(1, 3, 0)); },
              {record, remoteDir}},
             {"clip copy",
              send("clip.wav"),
@@ -322,7 +322,7 @@ TEST_F(FileFaultsTest, FullCardAndBindMountedSettings) {
     Put("big.wav", std::string(300 << 10, 'b'));
     auto run = [this](std::function<bool()> f) { return Run({"", f, {}}); };
     auto send = [this](const char* clip) {
-        return [=, this] { return Player().SendCardFile(m_dir / clip, Dialog()); };
+        return [=, this] { return Player().SendCardFile(RouteSend::File(m_dir / clip, 0)); };
     };
     Outcome out =
         run([&] { return send("clip.wav")() && Player().WriteSetting("SOUND", "DEFAULT", "7"); });
@@ -331,7 +331,7 @@ TEST_F(FileFaultsTest, FullCardAndBindMountedSettings) {
                 out.tree["card/bound.ini"].find("DEFAULT=7") != std::string::npos);
     EXPECT_EQ(fs::status(m_dir / "card/ADDON/TEMP.wav").permissions(), fs::perms(0640));
     std::ofstream(m_dir / "card/fill") << out.tree["big.wav"]; // to the last byte
-    out = run([this] { return Player().SendCardCommand(std::nullopt, 1, 3, 0); });
+    out = run([this] { return Player().SendCardCommand(RouteSend::Record(1, 3, 0)); });
     EXPECT_TRUE(out.result && out.shown.empty() && out.tree["card/ADDON/REMOTE.LOG"].size() == 16)
         << out.text;
     const std::string settings = out.tree["card/bound.ini"];

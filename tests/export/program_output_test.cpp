@@ -62,9 +62,9 @@ TEST_F(PlayerTest, OnlyAPlayListsSaveDialogAsksBeforeReplacing) {
     InMode(MODE_VOICE);
     m_services.prompts = &saves;
     auto& dlg = Dialog();
-    dlg.ListSetSel(ctl::kClipList, dlg.ListAdd(ctl::kClipList, "list"));
     for (const bool playList : {true, false}) {
-        dlg.CheckItem(ctl::kPlayListRadio, playList);
+        Player().ChangeCategory(dlg, playList ? CATEGORY_PLAY_LISTS : 0);
+        dlg.ListSetSel(ctl::kClipList, dlg.ListAdd(ctl::kClipList, "list"));
         ProgramOutput(Player(), dlg);
     }
     EXPECT_EQ(saves.overwritePrompts, (std::vector<bool>{true, false}));

@@ -11,17 +11,24 @@ using Lines = std::vector<std::string>;
 
 TEST_F(LinkTest, UnwritableRecordGives108) {
     // A folder where the file should be: it exists, but cannot be written.
+    // The drive P that a play list names is a plain file; drive Q's record is
+    // a device that takes no byte (on Windows both are drives that do not
+    // exist, and fail all the same).
     const testsupport::TempDir cards;
     std::filesystem::create_directories(cards / "card/ADDON/REMOTE.LOG");
     testsupport::WriteFile(cards / "plain", "x");
+    std::filesystem::create_directories(cards / "full/ADDON");
+    std::error_code noLinks;
+    std::filesystem::create_symlink("/dev/full", cards / "full/ADDON/REMOTE.LOG", noLinks);
     Player().WriteSetting("REMOTE", "REMOTE_DIR", cards / "card/");
+    Player().WriteSetting("DRIVES", "P", cards / "plain");
+    Player().WriteSetting("DRIVES", "Q", cards / "full");
     Player().LoadRemoteSettings();
-    for (const std::optional<std::string>& path :
-         {std::optional<std::string>(),
-          std::optional<std::string>(cards / "plain/ADDON/REMOTE.LOG"),
-          std::optional<std::string>("/dev/full")}) {
+    for (const std::optional<char> card :
+         {std::optional<char>(), std::optional('P'), std::optional('Q')}) {
         m_log.clear();
-        EXPECT_FALSE(Player().SendCardCommand(path, 123, 3, 100)) << path.value_or("remote folder");
+        EXPECT_FALSE(Player().SendCardCommand(RouteSend::Record(123, 3, 100, card)))
+            << card.value_or('-');
         EXPECT_EQ(m_log,
                   Lines{"message 108 none: リモートファイルの書込みに失敗しました。\\nティコと"
                         "USB接続されている事を確認してください。 -> OK"});
@@ -36,7 +43,7 @@ TEST_F(LinkTest, CopiesThatFailLeaveTheCardAsItWas) {
     Player().LoadRemoteSettings();
     m_log.clear();
     const auto send = [this](const char* name) {
-        return Player().SendCardFile(m_dir / name, Dialog());
+        return Player().SendCardFile(RouteSend::File(m_dir / name, 0));
     };
     // Missing sources: a program (117), a clip (126).
     EXPECT_FALSE(send("missing.TM4"));
@@ -48,7 +55,6 @@ TEST_F(LinkTest, CopiesThatFailLeaveTheCardAsItWas) {
     // An empty file is copied as an empty file, and announced as 3 s long.
     testsupport::WriteFile(card + "/ADDON/TEMP.wav", "an older clip");
     testsupport::WriteFile(m_dir / "empty.wav", "");
-    Dialog().TrackSetPos(ctl::kVolume, 100);
     EXPECT_TRUE(send("empty.wav"));
     EXPECT_EQ(testsupport::ReadFile(card + "/ADDON/TEMP.wav"), "");
     EXPECT_EQ(linktest::Hex(testsupport::ReadFile(card + "/ADDON/REMOTE.LOG")),

@@ -24,7 +24,9 @@ protected:
         LinkTest::SetUp();
         m_services.http = &m_fake;
     }
-    bool SendFile(const std::string& path) { return Player().SendFlashAirFile(path, Dialog()); }
+    bool SendFile(const std::string& path, std::int16_t volume = 0) {
+        return Player().SendFlashAirFile(RouteSend::File(path, volume));
+    }
     // The record in the i-th exchange, an upload of REMOTE.LOG.
     std::string RecordIn(std::size_t i) const {
         return Hex(m_fake.sent[i].substr(m_fake.sent[i].size() - 48, 16));
@@ -40,7 +42,7 @@ TEST_F(FlashAirRouteTest, EveryCardGetsTheFileAndAnyFailureStopsEveryCommand) {
     // Each card its own FLASHAIR_TIME word (a missing one is 0).
     Settings("[REMOTE]\nFLASHAIR=a,b,c\nFLASHAIR_TIME=32767,-1\n");
     m_fake.replies = {yes, yes, yes, yes, yes, yes};
-    InMode(MODE_NINSHIKI).SendFlashAirCommand(50, 123, 3);
+    InMode(MODE_NINSHIKI).SendFlashAirCommand(RouteSend::Record(123, 3, 50));
     EXPECT_EQ((Lines{RecordIn(1), RecordIn(3), RecordIn(5)}),
               (Lines{"FE FF 7B 00 00 00 00 00 00 00 FF 7F 00 00 00 00",
                      "FE FF 7B 00 00 00 00 00 00 00 FF FF 00 00 00 00",
@@ -66,7 +68,7 @@ TEST_F(FlashAirRouteTest, EveryCardGetsTheFileAndAnyFailureStopsEveryCommand) {
                             linktest::kFailure + "d: y] -> OK"}));
 }
 
-TEST_F(FlashAirRouteTest, FilesGetTheirNameLengthAndTheTrackbarVolumeOrMessage122) {
+TEST_F(FlashAirRouteTest, FilesGetTheirNameLengthAndVolumeOrMessage122) {
     Settings("[REMOTE]\nFLASHAIR=a\n");
     testsupport::WriteFile(m_dir / "prog/clip.WAV", linktest::Clip(10 * 176400)); // 11 s
     testsupport::WriteFile(m_dir / "tiny.wav", "RIFF1234WAVE");
@@ -77,11 +79,12 @@ TEST_F(FlashAirRouteTest, FilesGetTheirNameLengthAndTheTrackbarVolumeOrMessage12
     for (const auto& v : testsupport::Vectors("flashair_files.txt")) {
         SCOPED_TRACE(v[1]);
         InMode(v[0] == "voice" ? MODE_VOICE : MODE_NINSHIKI);
-        Dialog().TrackSetPos(ctl::kVolume, std::stoi(v[4]));
         m_fake.sent.clear();
         m_fake.replies.assign(4, {true, "SUCCESS", ""});
         m_log.clear();
-        EXPECT_EQ(SendFile(v[2].empty() ? m_dir / v[1] : v[2]), !v[5].empty());
+        EXPECT_EQ(SendFile(v[2].empty() ? m_dir / v[1] : v[2],
+                           static_cast<std::int16_t>(std::stoi(v[4]))),
+                  !v[5].empty());
         if (v[5].empty()) { // nothing is sent
             EXPECT_EQ(m_log,
                       Lines{"message 122 none: ティコプログラムの読み込みに失敗しました。 -> OK"});
@@ -107,7 +110,7 @@ TEST_F(LinkTest, CardsThatNeverAnswerEachFailAtTheirTimeOut) {
     m_http->SetTimeouts(platform::HttpTimeouts{2000, 1});
     // That the cards are waited for together, not one after another, is
     // AStalledCardHoldsBackNoOtherCard's to show, by order, not by time.
-    InMode(MODE_VOICE).SendFlashAirCommand(100, 123, 3);
+    InMode(MODE_VOICE).SendFlashAirCommand(RouteSend::Record(123, 3, 100));
     ASSERT_EQ(Messages().size(), 5u);
     // Wine's WinINet reports a receive time-out as the end of the connection
     // (Windows: "The operation timed out").
@@ -131,7 +134,8 @@ TEST_F(LinkTest, AStalledCardHoldsBackNoOtherCard) {
     CardProcess card(root.Path());
     Settings("[REMOTE]\nFLASHAIR=" + host + "," + card.Host() + "\n");
     CVoicePlayer& player = InMode(MODE_VOICE);
-    auto send = std::async(std::launch::async, [&] { player.SendFlashAirCommand(100, 123, 3); });
+    auto send = std::async(std::launch::async,
+                           [&] { player.SendFlashAirCommand(RouteSend::Record(123, 3, 100)); });
     auto held = stalled.Readable(20000) ? stalled.Accept() : testsupport::Socket();
     bool stored = false;
     for (int i = 0; i < 2000 && !stored; ++i) {
