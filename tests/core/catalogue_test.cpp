@@ -7,14 +7,37 @@
 #include "playback/play_list_line.h"
 #include "support/test_support.h"
 
-// The catalogue and sequence rows of tests/fixtures/vectors/rows.txt.
+namespace {
+
+// A catalogue row of tests/fixtures/vectors/rows.txt by its columns'
+// names: catalogue|ROW|MASK|TEXT|ID|SECONDS|CATEGORY|FLAGS, where a TEXT of
+// "@skip" (a row skipped) ends the row.
+struct CatalogueCase {
+    explicit CatalogueCase(const std::vector<std::string>& v)
+        : row(v.at(1)), mask(std::stoul(v.at(2), nullptr, 16)), taken(v.at(3) != "@skip") {
+        if (!taken)
+            return;
+        text = v.at(3), id = v.at(4), seconds = v.at(5), category = v.at(6);
+        flags = std::stoul(v.at(7), nullptr, 16);
+    }
+    std::string row;
+    unsigned long mask;
+    bool taken;
+    std::string text, id, seconds, category;
+    unsigned long flags = 0;
+};
+
+} // namespace
+
 TEST(CatalogueRow, RowsTakenAndTheirFields) {
     for (const auto& v : testsupport::Vectors("rows.txt")) {
         if (v[0] != "catalogue")
             continue;
+        const CatalogueCase c(v);
+        SCOPED_TRACE(c.row);
         VoiceEntry parsed;
-        const RowResult result = ParseCatalogueRow(v[1], std::stoul(v[2], nullptr, 16), parsed);
-        ASSERT_EQ(result, v[3] == "@skip" ? RowResult::Skipped : RowResult::Taken) << v[1];
+        const RowResult result = ParseCatalogueRow(c.row, c.mask, parsed);
+        ASSERT_EQ(result, c.taken ? RowResult::Taken : RowResult::Skipped);
         if (result != RowResult::Taken)
             continue;
         // A copy, assigned again, keeps its texts once the original is gone;
@@ -23,12 +46,13 @@ TEST(CatalogueRow, RowsTakenAndTheirFields) {
         VoiceEntry e(parsed);
         e = parsed;
         parsed = VoiceEntry();
-        EXPECT_TRUE(e.rawFile == raw && v[1].find("," + raw + ",") != std::string::npos) << v[1];
-        EXPECT_EQ(std::string(e.pszText) + "|" + std::to_string(e.nSoundId) + "|" +
-                      std::to_string(e.nSeconds) + "|" + std::to_string(e.byCategory),
-                  v[3] + "|" + v[4] + "|" + v[5] + "|" + v[6])
-            << v[1];
-        EXPECT_EQ(e.wFlags, std::stoul(v[7], nullptr, 16)) << v[1];
+        EXPECT_EQ(e.rawFile, raw);
+        EXPECT_NE(c.row.find("," + raw + ","), std::string::npos) << raw;
+        EXPECT_EQ(e.pszText, c.text);
+        EXPECT_EQ(std::to_string(e.nSoundId), c.id);
+        EXPECT_EQ(std::to_string(e.nSeconds), c.seconds);
+        EXPECT_EQ(std::to_string(e.byCategory), c.category);
+        EXPECT_EQ(e.wFlags, c.flags);
     }
 }
 
