@@ -7,37 +7,19 @@
 #include "playback/play_list_line.h"
 #include "support/test_support.h"
 
-namespace {
-
-// A catalogue row of tests/fixtures/vectors/rows.txt by its columns'
-// names: catalogue|ROW|MASK|TEXT|ID|SECONDS|CATEGORY|FLAGS, where a TEXT of
+// The columns of a catalogue row in tests/fixtures/vectors/rows.txt; a TEXT of
 // "@skip" (a row skipped) ends the row.
-struct CatalogueCase {
-    explicit CatalogueCase(const std::vector<std::string>& v)
-        : row(v.at(1)), mask(std::stoul(v.at(2), nullptr, 16)), taken(v.at(3) != "@skip") {
-        if (!taken)
-            return;
-        text = v.at(3), id = v.at(4), seconds = v.at(5), category = v.at(6);
-        flags = std::stoul(v.at(7), nullptr, 16);
-    }
-    std::string row;
-    unsigned long mask;
-    bool taken;
-    std::string text, id, seconds, category;
-    unsigned long flags = 0;
-};
-
-} // namespace
+enum CatalogueColumn { kKind, kRow, kMask, kText, kId, kSeconds, kCategory, kFlags };
 
 TEST(CatalogueRow, RowsTakenAndTheirFields) {
     for (const auto& v : testsupport::Vectors("rows.txt")) {
-        if (v[0] != "catalogue")
+        if (v[kKind] != "catalogue")
             continue;
-        const CatalogueCase c(v);
-        SCOPED_TRACE(c.row);
+        SCOPED_TRACE(v[kRow]);
         VoiceEntry parsed;
-        const RowResult result = ParseCatalogueRow(c.row, c.mask, parsed);
-        ASSERT_EQ(result, c.taken ? RowResult::Taken : RowResult::Skipped);
+        const RowResult result =
+            ParseCatalogueRow(v[kRow], std::stoul(v[kMask], nullptr, 16), parsed);
+        ASSERT_EQ(result, v[kText] == "@skip" ? RowResult::Skipped : RowResult::Taken);
         if (result != RowResult::Taken)
             continue;
         // A copy, assigned again, keeps its texts once the original is gone;
@@ -47,12 +29,11 @@ TEST(CatalogueRow, RowsTakenAndTheirFields) {
         e = parsed;
         parsed = VoiceEntry();
         EXPECT_EQ(e.rawFile, raw);
-        EXPECT_NE(c.row.find("," + raw + ","), std::string::npos) << raw;
-        EXPECT_EQ(e.pszText, c.text);
-        EXPECT_EQ(std::to_string(e.nSoundId), c.id);
-        EXPECT_EQ(std::to_string(e.nSeconds), c.seconds);
-        EXPECT_EQ(std::to_string(e.byCategory), c.category);
-        EXPECT_EQ(e.wFlags, c.flags);
+        EXPECT_NE(v[kRow].find("," + raw + ","), std::string::npos) << raw;
+        EXPECT_EQ(std::string(e.pszText) + "|" + std::to_string(e.nSoundId) + "|" +
+                      std::to_string(e.nSeconds) + "|" + std::to_string(e.byCategory),
+                  v[kText] + "|" + v[kId] + "|" + v[kSeconds] + "|" + v[kCategory]);
+        EXPECT_EQ(e.wFlags, std::stoul(v[kFlags], nullptr, 16));
     }
 }
 
