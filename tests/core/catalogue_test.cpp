@@ -7,14 +7,19 @@
 #include "playback/play_list_line.h"
 #include "support/test_support.h"
 
-// The catalogue and sequence rows of tests/fixtures/vectors/rows.txt.
+// The columns of a catalogue row in tests/fixtures/vectors/rows.txt; a TEXT of
+// "@skip" (a row skipped) ends the row.
+enum CatalogueColumn { kKind, kRow, kMask, kText, kId, kSeconds, kCategory, kFlags };
+
 TEST(CatalogueRow, RowsTakenAndTheirFields) {
     for (const auto& v : testsupport::Vectors("rows.txt")) {
-        if (v[0] != "catalogue")
+        if (v[kKind] != "catalogue")
             continue;
+        SCOPED_TRACE(v[kRow]);
         VoiceEntry parsed;
-        const RowResult result = ParseCatalogueRow(v[1], std::stoul(v[2], nullptr, 16), parsed);
-        ASSERT_EQ(result, v[3] == "@skip" ? RowResult::Skipped : RowResult::Taken) << v[1];
+        const RowResult result =
+            ParseCatalogueRow(v[kRow], std::stoul(v[kMask], nullptr, 16), parsed);
+        ASSERT_EQ(result, v[kText] == "@skip" ? RowResult::Skipped : RowResult::Taken);
         if (result != RowResult::Taken)
             continue;
         // A copy, assigned again, keeps its texts once the original is gone;
@@ -23,12 +28,12 @@ TEST(CatalogueRow, RowsTakenAndTheirFields) {
         VoiceEntry e(parsed);
         e = parsed;
         parsed = VoiceEntry();
-        EXPECT_TRUE(e.rawFile == raw && v[1].find("," + raw + ",") != std::string::npos) << v[1];
+        EXPECT_EQ(e.rawFile, raw);
+        EXPECT_NE(v[kRow].find("," + raw + ","), std::string::npos) << raw;
         EXPECT_EQ(std::string(e.pszText) + "|" + std::to_string(e.nSoundId) + "|" +
                       std::to_string(e.nSeconds) + "|" + std::to_string(e.byCategory),
-                  v[3] + "|" + v[4] + "|" + v[5] + "|" + v[6])
-            << v[1];
-        EXPECT_EQ(e.wFlags, std::stoul(v[7], nullptr, 16)) << v[1];
+                  v[kText] + "|" + v[kId] + "|" + v[kSeconds] + "|" + v[kCategory]);
+        EXPECT_EQ(e.wFlags, std::stoul(v[kFlags], nullptr, 16));
     }
 }
 

@@ -53,7 +53,8 @@ void ExpectCp932Crlf(const std::string& path) {
     const std::string bytes = testsupport::ReadFile(path);
     std::string text = platform::Cp932ToUtf8(bytes);
     std::erase(text, '\r');
-    EXPECT_TRUE(testsupport::Cp932Crlf(text) == bytes && bytes.ends_with("\r\n")) << path;
+    EXPECT_EQ(testsupport::Cp932Crlf(text), bytes) << path;
+    EXPECT_TRUE(bytes.ends_with("\r\n")) << path;
 }
 
 void CheckDemoSet(const std::string& dir) {
@@ -157,7 +158,8 @@ TEST(RobotStandIn, PlayListsReachEachRobotInOrder) {
                                    work / "run.script" + "'",
                                demo, work / "log");
         const std::string out = testsupport::ReadFile(work / "log");
-        ASSERT_TRUE(ran && out.find("message") == std::string::npos) << out; // no message box
+        ASSERT_TRUE(ran) << out;
+        ASSERT_EQ(out.find("message"), std::string::npos) << out; // no message box
         // "1:," / "E:," lines go to the first robot, "2:," / "F:," lines to the
         // second; a line without a target goes to both FlashAir cards (with
         // each card's FLASHAIR_TIME) but to the chosen card folder (E) only,

@@ -173,8 +173,9 @@ protected:
     // index of the failing step, -1 for none.
     int Check(const Row& row, const Outcome& out, bool faulted, int error) {
         if (!faulted) {
-            EXPECT_TRUE(out.result && out.shown == m_clean.shown && out.tree == m_clean.tree)
-                << out.text;
+            EXPECT_TRUE(out.result) << out.text;
+            EXPECT_EQ(out.shown, m_clean.shown);
+            EXPECT_TRUE(out.tree == m_clean.tree) << "the files differ from a run without fault";
             return -1;
         }
         std::size_t k = 0;
@@ -274,9 +275,11 @@ TEST_F(FileFaultsTest, EveryWriteLosesNothingWhereverItFails) {
     ASSERT_EQ(::chown(m_dir.Path().c_str(), 65534, 65534), 0);
     for (const auto& e : fs::recursive_directory_iterator(m_dir.Path()))
         ASSERT_EQ(::lchown(e.path().c_str(), 65534, 65534), 0);
-    ASSERT_TRUE(::setegid(65534) == 0 && ::seteuid(65534) == 0) << "cannot become nobody";
+    ASSERT_EQ(::setegid(65534), 0) << "cannot become nobody";
+    ASSERT_EQ(::seteuid(65534), 0) << "cannot become nobody";
     RunTable();
-    ASSERT_TRUE(::seteuid(0) == 0 && ::setegid(0) == 0);
+    ASSERT_EQ(::seteuid(0), 0);
+    ASSERT_EQ(::setegid(0), 0);
 }
 
 // A settings file another instance makes while this one copies the first
@@ -326,29 +329,33 @@ TEST_F(FileFaultsTest, FullCardAndBindMountedSettings) {
     };
     Outcome out =
         run([&] { return send("clip.wav")() && Player().WriteSetting("SOUND", "DEFAULT", "7"); });
-    EXPECT_TRUE(out.result && out.shown.empty() &&
-                out.tree["card/ADDON/TEMP.wav"] == out.tree["clip.wav"] &&
-                out.tree["card/bound.ini"].find("DEFAULT=7") != std::string::npos);
+    EXPECT_TRUE(out.result);
+    EXPECT_EQ(out.shown, std::vector<int>{});
+    EXPECT_TRUE(out.tree["card/ADDON/TEMP.wav"] == out.tree["clip.wav"]) << "the clip's bytes";
+    EXPECT_NE(out.tree["card/bound.ini"].find("DEFAULT=7"), std::string::npos);
     EXPECT_EQ(fs::status(m_dir / "card/ADDON/TEMP.wav").permissions(), fs::perms(0640));
     std::ofstream(m_dir / "card/fill") << out.tree["big.wav"]; // to the last byte
     out = run([this] { return Player().SendCardCommand(RouteSend::Record(1, 3, 0)); });
-    EXPECT_TRUE(out.result && out.shown.empty() && out.tree["card/ADDON/REMOTE.LOG"].size() == 16)
-        << out.text;
+    EXPECT_TRUE(out.result);
+    EXPECT_EQ(out.shown, std::vector<int>{}) << out.text;
+    EXPECT_EQ(out.tree["card/ADDON/REMOTE.LOG"].size(), 16u);
     const std::string settings = out.tree["card/bound.ini"];
     out = run([this] { return Player().WriteSetting("SOUND", "DEFAULT", std::string(9000, '8')); });
-    EXPECT_TRUE(!out.result && out.shown == std::vector{128} &&
-                out.text.find(LoadStringId(ids::IDS_FILE_MAY_BE_DAMAGED)) != std::string::npos)
+    EXPECT_FALSE(out.result);
+    EXPECT_EQ(out.shown, std::vector{128});
+    EXPECT_NE(out.text.find(LoadStringId(ids::IDS_FILE_MAY_BE_DAMAGED)), std::string::npos)
         << out.text;
-    EXPECT_TRUE(out.tree["card/bound.ini"] == settings);
+    EXPECT_EQ(out.tree["card/bound.ini"], settings);
     out = run([this] {
         return WriteClipProgram(m_dir / "old.TM4", "a.wav", 5, 600000, 0, false, Player());
     });
-    EXPECT_TRUE(!out.result && out.shown == (std::vector{112, 138}) &&
-                out.tree["card/bound.TM4"] == "old program")
-        << out.text;
+    EXPECT_FALSE(out.result);
+    EXPECT_EQ(out.shown, (std::vector{112, 138}));
+    EXPECT_EQ(out.tree["card/bound.TM4"], "old program");
     out = run(send("big.wav"));
-    EXPECT_TRUE(!out.result && out.shown == std::vector{126}) << out.text;
-    EXPECT_TRUE(fs::exists(m_dir / "card/ADDON/REMOTE.LOG") &&
-                std::distance(fs::directory_iterator(m_dir / "card/ADDON"), {}) == 1)
+    EXPECT_FALSE(out.result);
+    EXPECT_EQ(out.shown, std::vector{126});
+    EXPECT_TRUE(fs::exists(m_dir / "card/ADDON/REMOTE.LOG"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir / "card/ADDON"), {}), 1)
         << "a partial clip or a temporary file is left";
 }

@@ -91,7 +91,7 @@ TEST(WxFileDialogs, OpenAndSaveRunTheStandardDialogs) {
     std::optional<std::string> chosen;
     wxTEST_DIALOG(chosen = prompts.FileSave(spec), choose(out / "prog"));
     EXPECT_EQ(chosen, out / "prog.TM4");
-    EXPECT_TRUE((style & wxFD_SAVE) && (style & wxFD_OVERWRITE_PROMPT));
+    EXPECT_EQ(style & (wxFD_SAVE | wxFD_OVERWRITE_PROMPT), wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     EXPECT_EQ(title, "名前を付けて保存");
     // GTK's own texts in Japanese under LANG=C.
     EXPECT_THAT(cancelText, ::testing::StartsWith("キャンセル"));

@@ -128,7 +128,8 @@ TEST_F(TemplateDialogTest, UserInputReachesTheLogic) {
     d.ListAdd(20, "second");
     for (int id : {11, 11, 12, 30}) // 11 again when checked: still a click; 30 is disabled
         guitest::Click(d.Control(id));
-    EXPECT_TRUE(d.IsItemChecked(11) && d.IsItemChecked(12));
+    EXPECT_TRUE(d.IsItemChecked(11));
+    EXPECT_TRUE(d.IsItemChecked(12));
     // The toolkit's notifications of a choice and of a slider the user moves.
     for (auto [id, type] : {std::pair{40, wxEVT_CHOICE}, std::pair{50, wxEVT_SLIDER}}) {
         wxCommandEvent event(type, d.Control(id)->GetId());

@@ -63,21 +63,20 @@ TEST_F(LinkTest, AConnectionNotMadeGivesUpAtTheConnectTimeOut) {
     auto listener = testsupport::Socket::Listen(0);
     const auto queued = testsupport::Socket::Connect(listener.Port());
     const std::string url = "http://127.0.0.1:" + std::to_string(listener.Port()) + "/";
-    m_http->SetTimeouts(platform::HttpTimeouts{1000, 5});
-    const auto start = std::chrono::steady_clock::now();
+    // Every other limit (30 s, 60 s) lies beyond a 20 s guard against a hang:
+    // only the connect time-out ends the wait before it.
+    m_http->SetTimeouts(platform::HttpTimeouts{1000});
     auto get = std::async(std::launch::async, [&] { return m_http->Get(url, 16); });
-    if (get.wait_for(std::chrono::seconds(8)) != std::future_status::ready)
+    const bool returned = get.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    if (!returned)
         listener.Close(); // refused from now on: the transport waited on
     const platform::HttpResult result = get.get();
-    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    EXPECT_TRUE(returned) << "the connect time-out did not end the wait";
     EXPECT_FALSE(result.ok);
     EXPECT_NE(result.error.find(testsupport::WindowsBuild() ? "The operation timed out"
                                                             : "Timeout was reached"),
               std::string::npos)
         << result.error;
-    // Not before the connect time-out, and well before the transfer's.
-    EXPECT_GE(took.count(), 0.9);
-    EXPECT_LT(took.count(), 3.0);
 }
 
 TEST_F(LinkTest, APeerThatTricklesFailsAtTheExchangesDeadline) {

@@ -158,12 +158,17 @@ std::string HeadlessDialogHost::ComboGetText(int id) const {
 
 void HeadlessDialogHost::SetTimer(int timerId, int periodMs) {
     m_timers[timerId] = periodMs;
+    m_killed.erase(timerId);
     m_log("timer set " + std::to_string(timerId) + " " + std::to_string(periodMs));
 }
 
+// A timer killed again before it is set again logs its kill once: the
+// repeat changes nothing, and how often the player makes sure its timer is
+// stopped is not part of what it does.
 void HeadlessDialogHost::KillTimer(int timerId) {
     m_timers.erase(timerId);
-    m_log("timer kill " + std::to_string(timerId));
+    if (m_killed.insert(timerId).second)
+        m_log("timer kill " + std::to_string(timerId));
 }
 
 int HeadlessDialogHost::TimerPeriod(int timerId) const {

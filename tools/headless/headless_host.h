@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,7 @@ private:
     Log m_log;
     std::vector<Control> m_controls;
     std::map<int, int> m_timers;
+    std::set<int> m_killed; // killed and not set since
     bool m_ended = false;
     int m_result = 0;
     bool m_closePosted = false;
