@@ -27,7 +27,7 @@ LAYERS = {name: (paths.split(), uses.split()) for name, (paths, uses) in {
     "winmm": ("playback/winmm", "platform audio"),
     "types": ("core/services core/player_state core/main_dialog core/voice_entry",
               "platform resources audio"),
-    "link": ("link/remote_command link/flashair_client", "platform resources audio types"),
+    "link": ("link/remote_command link/flashair_client link/card_files", "platform resources audio types"),
     # The player: its members in core/, playback/ and link/.
     "player": ("core playback link", "platform resources audio types link"),
     "export": ("export", "platform resources audio types link player"),
