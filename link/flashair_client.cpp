@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 #include "link/card_files.h"
 #include "platform/prompts.h"
@@ -100,19 +99,6 @@ std::string BuildFlashAirBody(std::string_view name, const void* bytes, std::siz
     body += FLASHAIR_BOUNDARY;
     body += "--\r\n";
     return body;
-}
-
-bool HttpGetReply(const Services& services, const std::string& url, char* reply,
-                  std::size_t capacity, bool reportErrors) {
-    const platform::HttpResult result =
-        services.http ? services.http->Get(url, capacity) : NoTransport();
-    const std::size_t count = std::min(result.reply.size(), capacity);
-    if (count > 0)
-        std::memcpy(reply, result.reply.data(), count);
-    if (result.ok && count < capacity)
-        reply[count] = '\0';
-    Report(services, {GetOutcome(url, result, capacity, reportErrors)});
-    return result.ok;
 }
 
 bool PutFlashAirFile(const Services& services, const std::string& host, const std::string& name,

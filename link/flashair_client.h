@@ -45,13 +45,6 @@ struct FlashAirUpload {
                                                  const std::string& name, bool intoAddon,
                                                  bool reportErrors);
 
-// GETs the URL and keeps the first bytes of the reply, at most capacity; a
-// zero byte follows them when they do not fill the buffer. True when no
-// transport failure occurred; a failure shows "FlashAirとの通信に失敗しました[TEXT]"
-// only when reportErrors is set.
-bool HttpGetReply(const Services& services, const std::string& url, char* reply,
-                  std::size_t capacity, bool reportErrors);
-
 // The POST body for a name and the file's bytes (six pieces, in order).
 std::string BuildFlashAirBody(std::string_view name, const void* bytes, std::size_t size);
 

@@ -2,8 +2,6 @@
 // what the trace shows, which failures are reported.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "link/flashair_client.h"
 #include "link/link_fixture.h"
 
@@ -57,16 +55,6 @@ TEST_F(LinkTest, FlashAirProtocolRunsOverAnyTransport) {
         EXPECT_EQ(HttpLines(), c.trace);
         EXPECT_EQ(Messages(), c.messages);
     }
-    // A reply fills at most the capacity, without a terminator when it is full.
-    linktest::FakeTransport fake;
-    fake.replies = {{true, std::string(100, 'S'), ""}, {true, "ab", ""}};
-    m_services.http = &fake;
-    char reply[17];
-    std::memset(reply, '#', sizeof reply);
-    EXPECT_TRUE(HttpGetReply(m_services, "http://card/x", reply, 16, true));
-    EXPECT_EQ(std::string(reply, 17), std::string(16, 'S') + "#");
-    EXPECT_TRUE(HttpGetReply(m_services, "http://card/x", reply, 16, true));
-    EXPECT_EQ(std::string(reply, 4), std::string("ab\0S", 4));
     // Without a transport every exchange fails with a message, and nothing crashes.
     m_services.http = nullptr;
     m_log.clear();
