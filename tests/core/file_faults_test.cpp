@@ -119,7 +119,7 @@ protected:
                  return !platform::LocateSettingsFile({m_dir / "bin/", false, m_dir / "user/"})
                              .empty();
              },
-             {{"user/Voxlet.ini", 0, false, nullptr, nullptr, {}}}},
+             {{"user/Voxlet.ini", 0, false, nullptr, nullptr, {EINVAL}}}},
         };
     }
 
@@ -216,9 +216,13 @@ void FileFaultsTest::RunTable() {
         const char* name;
         FileCall call;
         int error;
-    } kinds[] = {{"open", FileCall::Open, EACCES},    {"write", FileCall::Write, ENOSPC},
-                 {"fsync", FileCall::Sync, EIO},      {"close", FileCall::Close, EIO},
-                 {"rename", FileCall::Rename, EROFS}, {"rename refused", FileCall::Rename, EBUSY}};
+    } kinds[] = {{"open", FileCall::Open, EACCES},
+                 {"write", FileCall::Write, ENOSPC},
+                 {"fsync", FileCall::Sync, EIO},
+                 {"close", FileCall::Close, EIO},
+                 {"rename", FileCall::Rename, EROFS},
+                 {"rename refused", FileCall::Rename, EBUSY},
+                 {"rename without RENAME_NOREPLACE", FileCall::Rename, EINVAL}};
     for (const Row& row : Rows()) {
         SCOPED_TRACE(row.name);
         m_clean = Run(row);
