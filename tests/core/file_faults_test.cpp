@@ -19,6 +19,7 @@
 
 #include "export/program_writer.h"
 #include "platform/file_faults.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "resources/string_table.h"
 #include "support/player_fixture.h"
@@ -120,6 +121,9 @@ protected:
                              .empty();
              },
              {{"user/Voxlet.ini", 0, false, nullptr, nullptr, {EINVAL}}}},
+            {"create where nothing is",
+             [this] { return platform::CreateWholeFile(m_dir / "user/new.ini", "new") == 0; },
+             {{"user/new.ini", 0, true, nullptr, nullptr, {EINVAL}}}},
         };
     }
 
