@@ -207,8 +207,12 @@ struct SystemFile::Impl {
         });
         if (error != EINVAL && error != ENOSYS && error != ENOTSUP)
             return error;
-        // A file system without the flag: a link fails where a file is.
-        return ::link(temporary.c_str(), target.c_str()) == 0 ? 0 : errno;
+        // A file system without the flag: a link fails where a file is, and
+        // the temporary name goes once the file has its own.
+        if (::link(temporary.c_str(), target.c_str()) != 0)
+            return errno;
+        ::unlink(temporary.c_str());
+        return 0;
     }
 };
 

@@ -19,6 +19,7 @@
 
 #include "export/program_writer.h"
 #include "platform/file_faults.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "resources/string_table.h"
 #include "support/player_fixture.h"
@@ -119,7 +120,10 @@ protected:
                  return !platform::LocateSettingsFile({m_dir / "bin/", false, m_dir / "user/"})
                              .empty();
              },
-             {{"user/Voxlet.ini", 0, false, nullptr, nullptr, {}}}},
+             {{"user/Voxlet.ini", 0, false, nullptr, nullptr, {EINVAL}}}},
+            {"create where nothing is",
+             [this] { return platform::CreateWholeFile(m_dir / "user/new.ini", "new") == 0; },
+             {{"user/new.ini", 0, true, nullptr, nullptr, {EINVAL}}}},
         };
     }
 
@@ -217,9 +221,13 @@ void FileFaultsTest::RunTable() {
         const char* name;
         FileCall call;
         int error;
-    } kinds[] = {{"open", FileCall::Open, EACCES},    {"write", FileCall::Write, ENOSPC},
-                 {"fsync", FileCall::Sync, EIO},      {"close", FileCall::Close, EIO},
-                 {"rename", FileCall::Rename, EROFS}, {"rename refused", FileCall::Rename, EBUSY}};
+    } kinds[] = {{"open", FileCall::Open, EACCES},
+                 {"write", FileCall::Write, ENOSPC},
+                 {"fsync", FileCall::Sync, EIO},
+                 {"close", FileCall::Close, EIO},
+                 {"rename", FileCall::Rename, EROFS},
+                 {"rename refused", FileCall::Rename, EBUSY},
+                 {"rename without RENAME_NOREPLACE", FileCall::Rename, EINVAL}};
     for (const Row& row : Rows()) {
         SCOPED_TRACE(row.name);
         m_clean = Run(row);

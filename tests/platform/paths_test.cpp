@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <map>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 using namespace platform;
@@ -20,13 +21,23 @@ struct KeepCurrentFolder {
     explicit KeepCurrentFolder(const std::string& now) { fs::current_path(now); }
     ~KeepCurrentFolder() { fs::current_path(old); }
 };
+
+// True when root is the mount point that holds the path: on the path's device,
+// and either "/" or a folder whose parent lies on another device.
+bool IsMountPointOf(const std::string& root, const std::string& path) {
+    struct stat r = {}, p = {}, up = {};
+    if (::stat(root.c_str(), &r) != 0 || ::stat(path.c_str(), &p) != 0 || r.st_dev != p.st_dev)
+        return false;
+    return root == "/" || (::stat((root + "..").c_str(), &up) == 0 && up.st_dev != r.st_dev);
+}
 } // namespace
 
 // The vectors of tests/fixtures/vectors/paths.txt but the settings ones: cut,
 // resolve, relative and exists below a data tree as copied from a Windows disk
 // that is the current folder, list in its folder Prog, drive through a settings
 // file, userdir in the environment given. The tree's file lies on the mount of
-// every path below the tree, whatever its case, and of a relative path.
+// every path below the tree, whatever its case, and of a relative path: the
+// nearest mount point (its own), and a path below no existing folder is on "/".
 TEST(Paths, VectorsSeparatorsAndMountRoots) {
     EXPECT_EQ(ToNativePath("\\\\voice\\ninshiki/口.wav"),
               testsupport::Native("//voice/ninshiki/口.wav"));
@@ -34,7 +45,7 @@ TEST(Paths, VectorsSeparatorsAndMountRoots) {
               testsupport::Native("/base/voice/ninshiki/nf01.wav"));
     EXPECT_EQ(JoinPath({}), "");
     EXPECT_EQ(JoinPath({"a/", "", "b"}), testsupport::Native("a///b")); // as "%s\\%s" would give
-    TempDir dir;
+    TempDir dir(true); // in memory where there is such a mount: not on that of "/"
     for (const char* name :
          {"Voice/NINSHIKI/nf01.WAV", "Voice/Catalog.csv", "ＡＢ.txt", "口パク.WAV"})
         WriteFile(dir / name, "");
@@ -98,8 +109,15 @@ TEST(Paths, VectorsSeparatorsAndMountRoots) {
     EXPECT_EQ(MountRootOf(dir / "voice\\ninshiki\\NF01.wav"), root);
     EXPECT_EQ(MountRootOf(dir / "Voice/new/deeper/b.wav"), root);
     EXPECT_EQ(MountRootOf("not-there.txt"), root);
+    EXPECT_EQ(MountRootOf(root), root);
     const std::string top = testsupport::WindowsBuild() ? "C:\\" : "/";
     EXPECT_EQ(MountRootOf(top), top);
+    if (!testsupport::WindowsBuild()) {
+        EXPECT_TRUE(IsMountPointOf(root, file)) << root;
+        const std::string temp = fs::temp_directory_path().string();
+        EXPECT_TRUE(IsMountPointOf(MountRootOf(temp), temp)) << MountRootOf(temp);
+        EXPECT_EQ(MountRootOf("/voxlet-no-such-folder/x"), "/");
+    }
 }
 
 // ---- executable folder and settings file ----

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 using platform::Cp932ToUtf8;
@@ -63,4 +64,22 @@ TEST(Text, Vectors) {
     }
     EXPECT_EQ(RowsOf("a\x1A" + std::string(70000, 'b')), Rows{"a"});
     EXPECT_EQ(RowsOf("abcdefg\r\nhi\r\n", 3), (Rows{"abc", "def", "g\n", "hi\n"}));
+}
+
+// A thread's converters, the system's descriptors among them, go when the
+// thread ends: threads that convert leave the heap as they found it (a
+// descriptor left open holds some 30 KB).
+TEST(Text, ThreadsReleaseTheirConverters) {
+    std::string text;
+    const auto convert = [&text] { text = Cp932ToUtf8(Utf8ToCp932("口パク①")); };
+    std::size_t before = 0, after = 0;
+    if (!testsupport::HeapInUse(before))
+        GTEST_SKIP() << "the system does not tell the heap in use";
+    std::thread(convert).join(); // what a first use loads stays loaded
+    EXPECT_EQ(text, "口パク①");
+    ASSERT_TRUE(testsupport::HeapInUse(before));
+    for (int i = 0; i < 16; ++i)
+        std::thread(convert).join();
+    ASSERT_TRUE(testsupport::HeapInUse(after));
+    EXPECT_LT(after, before + 16 * 1024) << after - before;
 }

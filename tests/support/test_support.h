@@ -39,6 +39,9 @@ bool MakeReadOnly(const std::string& path);
 // Hide marks a file hidden: false where files have no such attribute (POSIX).
 bool Hide(const std::string& path);
 bool Hidden(const std::string& path);
+// The bytes the C heap has handed out and not taken back, over all its arenas:
+// false where the system does not tell (Windows).
+bool HeapInUse(std::size_t& bytes);
 
 // Writes bytes to a file (creating parent folders); reads a whole file.
 void WriteFile(const std::string& path, std::string_view bytes);

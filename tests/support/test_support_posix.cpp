@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <iconv.h>
+#include <malloc.h>
 #include <spawn.h>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -19,6 +20,11 @@ bool UnderWine() {
 
 bool MakeFifo(const std::string& path) {
     return ::mkfifo(path.c_str(), 0600) == 0;
+}
+
+bool HeapInUse(std::size_t& bytes) {
+    bytes = ::mallinfo2().uordblks;
+    return true;
 }
 
 bool MakeReadOnly(const std::string& path) {

@@ -17,6 +17,10 @@ bool MakeFifo(const std::string& /*path*/) {
     return false;
 }
 
+bool HeapInUse(std::size_t& /*bytes*/) {
+    return false;
+}
+
 bool MakeReadOnly(const std::string& path) {
     return SetFileAttributesW(std::filesystem::path(path).c_str(), FILE_ATTRIBUTE_READONLY) != 0;
 }
