@@ -2,16 +2,13 @@
 // well-formed reply (after at most one 100 Continue) unless it did not arrive
 // whole, and every stored file lies below the card root.
 #include <algorithm>
-#include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <thread>
-#include <unistd.h>
 
 #include "fuzz.h"
+#include "support/loopback.h"
 #include "tools/voxlet_card/card_server.h"
 
 namespace {
@@ -45,21 +42,15 @@ int Port() {
 } // namespace
 
 void FuzzOne(std::string_view input) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(Port()));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     const unsigned stored = g_stored;
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    FUZZ_CHECK(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
-    FUZZ_CHECK(send(fd, input.data(), input.size(), MSG_NOSIGNAL) ==
-               static_cast<ssize_t>(input.size()));
-    shutdown(fd, SHUT_WR);
+    const auto connection = testsupport::Socket::Connect(Port());
+    FUZZ_CHECK(connection.Valid());
+    connection.Send(input);
+    connection.ShutdownWrite();
     std::string reply;
     char chunk[4096];
-    for (ssize_t n; (n = recv(fd, chunk, sizeof chunk, 0)) > 0;)
+    for (long n; (n = connection.Receive(chunk, sizeof chunk)) > 0;)
         reply.append(chunk, static_cast<std::size_t>(n));
-    close(fd);
 
     constexpr std::string_view kContinue = "HTTP/1.1 100 Continue\r\n\r\n";
     if (reply.starts_with(kContinue))

@@ -42,34 +42,27 @@ TEST(PcAudio, LevelsAndRunsOfRequestsGiveTheirTranscripts) {
             audio.SetBackend(std::move(b));
         };
         install({});
-        // The player's volume flag starts true and is cleared when a request
-        // takes the volume; a request made from the reporter has a flag of its own.
-        bool changed = true, nestedChanged = true;
         std::function<void()> onFailure;
         audio.SetFailureReporter([&] {
             line("failure busy=" + std::to_string(audio.State().busy));
             if (onFailure)
                 onFailure();
         });
-        const auto play = [&](bool& flag, const std::string& step) {
+        // play:FILE, or play:FILE:PERCENT when the trackbar moved since the last clip.
+        const auto play = [&](const std::string& step) {
             const auto colon = step.find(':', 5);
-            const std::optional<int> moved =
-                flag ? std::optional(std::stoi(step.substr(colon + 1))) : std::nullopt;
-            if (audio.Play(dir / (step.substr(5, colon - 5) + ".wav"), moved))
-                flag = false;
+            const auto percent = colon == std::string::npos
+                                     ? std::nullopt
+                                     : std::optional(std::stoi(step.substr(colon + 1)));
+            if (!audio.Play(dir / (step.substr(5, colon - 5) + ".wav"), percent))
+                line("dropped");
         };
         std::istringstream steps(v[1]);
         for (std::string s; steps >> s;) {
             if (s == "open")
                 line("open " + std::to_string(audio.Open(nullptr)));
             else if (s.starts_with("play:"))
-                play(changed, s);
-            else if (s.starts_with("nest:")) // play:FILE:PERCENT with the reporter's flag
-                play(nestedChanged, s.replace(0, 5, "play:"));
-            else if (s == "changed")
-                changed = true;
-            else if (s == "flags")
-                line("flags " + std::to_string(changed) + std::to_string(nestedChanged));
+                play(s);
             else if (s == "stop")
                 audio.StopClip();
             else if (s == "close")
@@ -91,7 +84,7 @@ TEST(PcAudio, LevelsAndRunsOfRequestsGiveTheirTranscripts) {
             else if (s == "no-backend")
                 audio.SetBackend(nullptr);
             else if (s == "on-failure:nest") // a request from the reporter
-                onFailure = [&] { play(nestedChanged, "play:other:100"); };
+                onFailure = [&] { play("play:other:100"); };
             else if (s == "on-failure:close") // the program shuts down while message 125 is open
                 onFailure = [&] { audio.Close(); };
             else

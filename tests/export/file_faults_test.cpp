@@ -73,14 +73,15 @@ protected:
         PlayerTest::TearDown();
     }
 
+    // Sends the file to the card folder at volume word 0.
+    std::function<bool()> Send(const char* name) {
+        return [=, this] { return Player().SendCardFile(RouteSend::File(m_dir / name, 0)); };
+    }
     std::vector<Row> Rows() {
         auto exportTo = [this](const char* name, bool append) {
             return [=, this] {
                 return WriteClipProgram(m_dir / name, "a.wav", 5, 1000, 0, append, Player());
             };
-        };
-        auto send = [this](const char* name) {
-            return [=, this] { return Player().SendCardFile(RouteSend::File(m_dir / name, 0)); };
         };
         auto choose = [this](const char* name) { m_prompts->QueueChoice(m_dir / name); };
         const Step remoteDir{"Voxlet.ini", 128, false, "REMOTE", "REMOTE_DIR"},
@@ -106,12 +107,12 @@ protected:
              [this] { return Player().SendCardCommand(RouteSend::Record(1, 3, 0)); },
              {record, remoteDir}},
             {"clip copy",
-             send("clip.wav"),
+             Send("clip.wav"),
              {{"card/ADDON/TEMP.wav", 126, true, nullptr, nullptr, {EBUSY, ENOSPC}},
               record,
               remoteDir}},
             {"program copy",
-             send("prog.TM4"),
+             Send("prog.TM4"),
              {{"card/ADDON/TEMP.TM4", 117, true, nullptr, nullptr, {EBUSY, ENOSPC}},
               record,
               remoteDir}},
@@ -332,11 +333,8 @@ TEST_F(FileFaultsTest, FullCardAndBindMountedSettings) {
     Put("clip.wav", std::string(150 << 10, 'n'));
     Put("big.wav", std::string(300 << 10, 'b'));
     auto run = [this](std::function<bool()> f) { return Run({"", f, {}}); };
-    auto send = [this](const char* clip) {
-        return [=, this] { return Player().SendCardFile(RouteSend::File(m_dir / clip, 0)); };
-    };
     Outcome out =
-        run([&] { return send("clip.wav")() && Player().WriteSetting("SOUND", "DEFAULT", "7"); });
+        run([&] { return Send("clip.wav")() && Player().WriteSetting("SOUND", "DEFAULT", "7"); });
     EXPECT_TRUE(out.result);
     EXPECT_EQ(out.shown, std::vector<int>{});
     EXPECT_TRUE(out.tree["card/ADDON/TEMP.wav"] == out.tree["clip.wav"]) << "the clip's bytes";
@@ -360,7 +358,7 @@ TEST_F(FileFaultsTest, FullCardAndBindMountedSettings) {
     EXPECT_FALSE(out.result);
     EXPECT_EQ(out.shown, (std::vector{112, 138}));
     EXPECT_EQ(out.tree["card/bound.TM4"], "old program");
-    out = run(send("big.wav"));
+    out = run(Send("big.wav"));
     EXPECT_FALSE(out.result);
     EXPECT_EQ(out.shown, std::vector{126});
     EXPECT_TRUE(fs::exists(m_dir / "card/ADDON/REMOTE.LOG"));

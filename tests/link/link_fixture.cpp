@@ -1,7 +1,6 @@
 #include "link/link_fixture.h"
 
 #include <chrono>
-#include <cstdio>
 #include <functional>
 
 #include "link/flashair_client.h"
@@ -47,11 +46,9 @@ std::string Clip(std::int32_t chunkSize, std::int32_t byteRate) {
 
 std::string Hex(std::string_view bytes) {
     std::string out;
-    for (unsigned char c : bytes) {
-        char hex[4];
-        std::snprintf(hex, sizeof hex, "%02X", c);
-        out += (out.empty() ? "" : " ") + std::string(hex);
-    }
+    for (unsigned char c : bytes)
+        out += (out.empty() ? "" : " ") +
+               std::string{"0123456789ABCDEF"[c >> 4], "0123456789ABCDEF"[c & 15]};
     return out;
 }
 
