@@ -13,6 +13,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace platform {
 
@@ -44,6 +45,15 @@ std::optional<std::string> FindIgnoringCase(const std::string& folder, std::stri
     }
     closedir(dir);
     return best;
+}
+
+// The folder that holds path: "/" for a name in the root, "." for a bare name.
+// A new string each time, never a copy into the string it is taken from.
+std::string ParentOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return std::string(".");
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
 bool IsAsciiLetter(char c) {
@@ -148,20 +158,13 @@ std::optional<std::string> DriveRoot(char letter, const std::string& iniPath) {
 
 std::string MountRootOf(std::string_view path) {
     // The nearest existing ancestor of the (case-resolved) path.
-    std::string existing = ResolvePath(path);
-    if (existing.empty())
-        existing = ".";
+    std::string resolved = ResolvePath(path);
+    std::string existing = resolved.empty() ? std::string(".") : std::move(resolved);
     struct stat st;
     while (stat(existing.c_str(), &st) != 0) {
         if (existing == "." || existing == "/")
             return "/";
-        const std::size_t slash = existing.rfind('/');
-        if (slash == std::string::npos)
-            existing = ".";
-        else if (slash == 0)
-            existing = "/";
-        else
-            existing.resize(slash);
+        existing = ParentOf(existing);
     }
 
     char* real = realpath(existing.c_str(), nullptr);
@@ -173,16 +176,14 @@ std::string MountRootOf(std::string_view path) {
         return "/";
     if (!S_ISDIR(st.st_mode) && current != "/") {
         // A file: its folder holds it (a file that is itself a mount point is not a root).
-        const std::size_t slash = current.rfind('/');
-        current = slash == 0 ? std::string("/") : current.substr(0, slash);
+        current = ParentOf(current);
         if (stat(current.c_str(), &st) != 0)
             return "/";
     }
     const dev_t device = st.st_dev;
     // Walk up while the parent lies on the same device.
     while (current != "/") {
-        const std::size_t slash = current.rfind('/');
-        const std::string parent = slash == 0 ? std::string("/") : current.substr(0, slash);
+        const std::string parent = ParentOf(current);
         struct stat parentStat;
         if (stat(parent.c_str(), &parentStat) != 0 || parentStat.st_dev != device)
             break;
