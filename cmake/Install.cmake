@@ -41,34 +41,5 @@ install(FILES ${man_outputs} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # installed.
 install(DIRECTORY ${VOXLET_DEMO_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/voxlet/demo)
 
-# The Debian package (./scripts/package): CPack's DEB generator from the same
-# install rules; dpkg-shlibdeps finds the library dependencies.
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME voxlet)
-set(CPACK_PACKAGE_VENDOR "Voxlet")
-set(CPACK_PACKAGE_CONTACT "Voxlet developers <voxlet@example.org>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "voice player and sender for the hobby robot Tiko")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Voxlet plays the recorded voice clips of the hobby robot Tiko on the PC, sends them\n"
-    "to the robot (through its memory card or to FlashAir cards over Wi-Fi), runs timed\n"
-    "sequences and play lists, and exports robot programs. Japanese user interface.\n"
-    "Includes a demo voice set, a FlashAir card emulator and robot stand-in\n"
-    "(voxlet-card) and a headless scenario runner (voxlet-script).")
-string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
-set(CPACK_STRIP_FILES ON)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION sound)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Not seen by shlibdeps either: libcurl, which the HTTP transport loads with
-# dlopen on the first exchange (either of Debian's flavours, at least the
-# version built against), SDL2, which PC audio loads with dlopen when it
-# opens, and the Japanese locale the toolkit's own texts (file choosers) are
-# read in whatever the system language.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libcurl4 (>= ${VOXLET_CURL_VERSION}) | libcurl3-gnutls (>= ${VOXLET_CURL_VERSION}), locales-all")
-if(VOXLET_SDL)
-  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libsdl2-2.0-0 (>= ${VOXLET_SDL_VERSION})")
-endif()
-# Not found by shlibdeps: the font the window's Japanese text falls back to.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk")
-include(CPack)
+# The Debian package (./scripts/package): cmake/DebianPackage.cmake.
+include(${CMAKE_CURRENT_LIST_DIR}/DebianPackage.cmake)

@@ -66,7 +66,7 @@ constexpr ControlTemplate kAboutControls[] = {
     {IDR_MAINFRAME, ControlKind::Icon, 14, 14, 21, 20, kNone, ""},
     {-1, ControlKind::Static, 42, 14, 114, 8, kNone, "Voxlet Version 5.40"},
     {-1, ControlKind::Static, 42, 26, 114, 18, kNone,
-     "Copyright (C) Voxlet developers\nFree to use with your robot"},
+     "Copyright (C) Voxlet developers\nMIT License"},
     {about::kOk, ControlKind::DefButton, 114, 52, 50, 14, kStartsGroup | kTabStop, "OK"},
 };
 

@@ -21,7 +21,7 @@ CVoxletApp::CVoxletApp() = default;
 CVoxletApp::~CVoxletApp() = default;
 
 bool CVoxletApp::OnInit() {
-    voxwx::UseJapaneseToolkitTexts();
+    voxwx::SetUpLocale();
     voxwx::KeepFocusVisible();
     return true;
 }

@@ -3,12 +3,20 @@
 #include <clocale>
 #include <cstdlib>
 #include <initializer_list>
+#include <string_view>
+
+#include <langinfo.h>
 
 #include <gtk/gtk.h>
 
 namespace voxwx {
 
-bool UseJapaneseToolkitTexts() {
+bool SetUpLocale() {
+    std::setlocale(LC_ALL, "");
+    std::setlocale(LC_NUMERIC, "C");
+    const std::string_view codeset = nl_langinfo(CODESET);
+    if (codeset != "UTF-8")
+        std::setlocale(LC_CTYPE, "C.UTF-8");
     // Set first: the catalogue lookup reads it at each translation, and a
     // locale change drops what it had already looked up.
     setenv("LANGUAGE", "ja", 1);
