@@ -13,6 +13,9 @@
 #include <wx/window.h>
 
 #include <functional>
+#include <string>
+
+#include <gtk/gtk.h>
 
 #include "support/test_support.h"
 
@@ -46,6 +49,40 @@ inline void Click(const wxWindow* window, int button = 1, wxPoint at = wxDefault
     button == 2 ? sim.MouseDblClick()
                 : sim.MouseClick(button == 3 ? wxMOUSE_BTN_RIGHT : wxMOUSE_BTN_LEFT);
     Pump(60);
+}
+
+// Runs action, which shows one message box for real; the box's window title,
+// its name for assistive technology and its text as GTK shows them, and the
+// box answered with response.
+struct ShownBox {
+    std::string title, name, text;
+};
+inline ShownBox AnswerRealMessageBox(const std::function<void()>& action, int response) {
+    ShownBox shown;
+    wxTimer answer;
+    answer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        GList* windows = gtk_window_list_toplevels();
+        for (GList* w = windows; w; w = w->next) {
+            if (!GTK_IS_MESSAGE_DIALOG(w->data) || !gtk_widget_get_mapped(GTK_WIDGET(w->data)))
+                continue;
+            const gchar* title = gtk_window_get_title(GTK_WINDOW(w->data));
+            shown.title = title ? title : "";
+            const gchar* name = atk_object_get_name(gtk_widget_get_accessible(GTK_WIDGET(w->data)));
+            shown.name = name ? name : "";
+            gchar* text = nullptr;
+            g_object_get(w->data, "text", &text, nullptr);
+            shown.text = text ? text : "";
+            g_free(text);
+            gtk_dialog_response(GTK_DIALOG(w->data), response);
+            answer.Stop();
+        }
+        g_list_free(windows);
+    });
+    answer.Start(50);
+    ++g_realDialogsAllowed;
+    action();
+    --g_realDialogsAllowed;
+    return shown;
 }
 
 // A modal dialog of type T that wxTEST_DIALOG expects: fn looks at it and

@@ -143,3 +143,22 @@ TEST_F(MainWindowTest, StartUpFocusAndTheAboutBox) {
         EXPECT_FALSE(window.HasEnded());
     }
 }
+
+// A settings write that fails (here the volume saved as the window closes,
+// into a folder that is gone) names the system's reason in Japanese, whatever
+// the system language (the tests run under LANG=C), in a box titled with the
+// program's name.
+TEST_F(MainWindowTest, AFailedSettingsWriteGivesItsReasonInJapanese) {
+    m_services.settingsPath = m_dir / "gone/Voxlet.ini";
+    auto& window = Start("");
+    const auto shown = guitest::AnswerRealMessageBox(
+        [&window] {
+            window.Close();
+            window.FinishDialog();
+        },
+        GTK_RESPONSE_OK);
+    EXPECT_EQ(shown.title + "|" + shown.name, "voxlet_gui_tests|voxlet_gui_tests");
+    EXPECT_THAT(shown.text, testing::StartsWith("設定ファイル[" + m_dir / "gone/Voxlet.ini" +
+                                                "]の書込みに失敗しました。\n"
+                                                "そのようなファイルやディレクトリはありません\n"));
+}

@@ -53,6 +53,21 @@ TEST(WxMessages, CaptionIsTheApplicationNameAndAnswersMapToIds) {
     }
 }
 
+// Whatever its icon, a box shown for real carries the program's name as its
+// window title and as its name for a screen reader (GTK would name it after
+// the icon).
+TEST(WxMessages, EveryBoxShownIsTitledWithTheApplicationName) {
+    for (const MsgIcon icon :
+         {MsgIcon::Error, MsgIcon::Warning, MsgIcon::Info, MsgIcon::Question, MsgIcon::None}) {
+        const MessageStyle style{MsgButtons::Ok, icon, 0, {}};
+        const auto shown = guitest::AnswerRealMessageBox(
+            [&style] { voxwx::WxPrompts().Message(113, "書出し", style); }, GTK_RESPONSE_OK);
+        EXPECT_EQ(shown.title + "|" + shown.name, "voxlet_gui_tests|voxlet_gui_tests")
+            << static_cast<int>(icon);
+        EXPECT_EQ(shown.text, "書出し");
+    }
+}
+
 TEST(WxFileDialogs, OpenAndSaveRunTheStandardDialogs) {
     voxwx::WxPrompts prompts;
     testsupport::TempDir out;

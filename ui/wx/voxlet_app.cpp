@@ -23,6 +23,7 @@ CVoxletApp::~CVoxletApp() = default;
 bool CVoxletApp::OnInit() {
     voxwx::SetUpLocale();
     voxwx::KeepFocusVisible();
+    voxwx::NameMessageBoxesByTitle();
     return true;
 }
 

@@ -47,16 +47,35 @@ gboolean OnWidgetMapped(GSignalInvocationHint*, guint, const GValue* params, gpo
     }
     return TRUE; // stays installed
 }
+
+// GTK names a message box after its icon (エラー, 情報, 質問) for assistive
+// technology; it is read out under its title, the program's name, instead.
+gboolean OnMessageBoxMapped(GSignalInvocationHint*, guint, const GValue* params, gpointer) {
+    GObject* object = G_OBJECT(g_value_get_object(&params[0]));
+    if (GTK_IS_MESSAGE_DIALOG(object))
+        if (const gchar* title = gtk_window_get_title(GTK_WINDOW(object)))
+            atk_object_set_name(gtk_widget_get_accessible(GTK_WIDGET(object)), title);
+    return TRUE;
+}
+
+void OnEveryMap(GSignalEmissionHook hook) {
+    g_type_class_unref(g_type_class_ref(GTK_TYPE_WINDOW)); // the signal exists from here on
+    g_signal_add_emission_hook(g_signal_lookup("map", GTK_TYPE_WIDGET), 0, hook, nullptr, nullptr);
+}
 } // namespace
 
 void KeepFocusVisible() {
     static bool installed = false;
-    if (installed)
-        return;
+    if (!installed)
+        OnEveryMap(OnWidgetMapped);
     installed = true;
-    g_type_class_unref(g_type_class_ref(GTK_TYPE_WINDOW)); // the signal exists from here on
-    g_signal_add_emission_hook(g_signal_lookup("map", GTK_TYPE_WIDGET), 0, OnWidgetMapped, nullptr,
-                               nullptr);
+}
+
+void NameMessageBoxesByTitle() {
+    static bool installed = false;
+    if (!installed)
+        OnEveryMap(OnMessageBoxMapped);
+    installed = true;
 }
 
 } // namespace voxwx

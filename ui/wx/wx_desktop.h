@@ -22,4 +22,8 @@ bool SetUpLocale();
 // Call after the toolkit has started.
 void KeepFocusVisible();
 
+// Every message box is named for assistive technology by its title, the
+// program's name, as sighted users see it. Call after the toolkit has started.
+void NameMessageBoxesByTitle();
+
 } // namespace voxwx
