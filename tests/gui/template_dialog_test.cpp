@@ -7,6 +7,8 @@
 #include <wx/choice.h>
 #include <wx/slider.h>
 
+#include <gtk/gtk.h>
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -33,6 +35,7 @@ constexpr ControlTemplate kControls[] = {
     {30, ControlKind::Button, 90, 88, 40, 14, kTabStop | kDisabled, "Off"},
     {40, ControlKind::Combo, 70, 50, 60, 40, kTabStop, "", kItems},
     {50, ControlKind::Trackbar, 170, 5, 15, 60, kVertical, ""},
+    {-1, ControlKind::Static, 135, 30, 30, 8, kNone, "Level"},
 };
 const DialogTemplate kTemplate{900, "Test dialog", 190, 110, "MS UI Gothic", 9, kControls};
 
@@ -152,6 +155,18 @@ TEST_F(TemplateDialogTest, UserInputReachesTheLogic) {
                 ElementsAre(Pair(11, kNotifyClicked), Pair(11, kNotifyClicked),
                             Pair(12, kNotifyClicked), Pair(40, kNotifySelChange), Pair(50, 0),
                             Pair(20, kNotifyDoubleClick), Pair(kIdOk, kNotifyClicked)));
+}
+
+// A control without a label of its own is named for screen readers by the
+// static text left of it on its row; one with none such stays unnamed.
+TEST_F(TemplateDialogTest, UnlabelledControlsTakeTheNameOfTheLabelBeside) {
+    auto& d = Make();
+    auto name = [&d](int id) {
+        const gchar* n = atk_object_get_name(gtk_widget_get_accessible(d.Control(id)->GetHandle()));
+        return std::string(n ? n : "");
+    };
+    EXPECT_EQ(name(50), "Level");
+    EXPECT_EQ(name(20), "");
 }
 
 // The leak checker still sees the program's own leaks under the GUI tests'

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "resources/accessible_names.h"
 #include "ui/wx/wx_font.h"
 #include "ui/wx/wx_icons.h"
 #include "ui/wx/wx_text.h"
@@ -89,6 +90,16 @@ void OnGtkRadioClicked(GtkButton* button, gpointer data) {
         button, gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(button)) != FALSE);
 }
 
+// A control without a label of its own is named for screen readers, on the
+// widget that takes the focus (a list's rows, not their scrolled frame) too.
+void NameForScreenReaders(wxWindow& window, std::string_view name) {
+    if (name.empty())
+        return;
+    const std::string text(name);
+    for (GtkWidget* widget : {window.GetHandle(), window.GetConnectWidget()})
+        atk_object_set_name(gtk_widget_get_accessible(widget), text.c_str());
+}
+
 } // namespace
 
 class WxTemplateDialog::Timer final : public wxTimer {
@@ -150,6 +161,8 @@ void WxTemplateDialog::BuildControls() {
         if (c.flags & platform::kHidden)
             w->Hide();
         m_items.push_back({&c, w, std::string(c.label)});
+        if (!HasLabel(c.kind))
+            NameForScreenReaders(*w, AccessibleName(m_template, c));
     }
     for (const auto& item : m_items) {
         if (item.tpl->kind != ControlKind::Radio)
