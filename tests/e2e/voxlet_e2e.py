@@ -1,29 +1,34 @@
-#!/ usr / bin / python3
-""
-    "End-to-end test of the real `voxlet` (voxlet_e2e.py VOXLET WORK), driven as a
-    user would over the accessibility bus and with real X clicks(xdotool),
-    under run_with_xvfb.sh-- dbus.Run from WORK
-        / bin in the scenarios' voice set, it sets the volume,
-    then plays a Tiko voice and is closed with Esc,
-    or is ended by SIGTERM over a message box or SIGINT over the settings dialog;
-each time the volume must be saved.Every control a keyboard user reaches in the main window and
-    the settings dialog has a name a screen reader reads,
-    and a message box is named as it is titled,
-    with the program's name. ""
-                             "
-    import os import shutil import signal import subprocess import sys import time
+#!/usr/bin/python3
+"""End-to-end test of the real `voxlet` (voxlet_e2e.py VOXLET WORK), driven as a
+user would over the accessibility bus and with real X clicks (xdotool), under
+run_with_xvfb.sh --dbus. Run from WORK/bin in the scenarios' voice set, it sets
+the volume, then plays a Tiko voice and is closed with Esc, or is ended by
+SIGTERM over a message box or SIGINT over the settings dialog; each time the
+volume must be saved. Every control a keyboard user reaches is named for screen
+readers, and a message box by its title, the program's name.
+"""
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import time
 
-        import gi
+import gi
 
-            gi.require_version("Atspi", "2.0") from gi.repository import GLib #noqa
-    : E402
+gi.require_version("Atspi", "2.0")
+from gi.repository import GLib  # noqa: E402
 
-      import pyatspi #noqa : E402
+import pyatspi  # noqa: E402
 
-                             def wait_for(what, probe)
-    : deadline =
-        time.monotonic() + 30 while True : while GLib.MainContext.default().iteration(False)
-    : pass try : value = probe()
+
+def wait_for(what, probe):
+    deadline = time.monotonic() + 30
+    while True:
+        while GLib.MainContext.default().iteration(False):
+            pass
+        try:
+            value = probe()
         except GLib.Error:
             value = None
         if value:
@@ -51,14 +56,13 @@ def click(node):
     subprocess.run(["xdotool", "mousemove", "--sync", str(e.x + e.width // 2),
                     str(e.y + e.height // 2), "click", "1"], check=True)
 
-#Focusable controls by role and name : the ones without a label of their own
-#with the names given them, and some named by their labels.
+
+# Focusable controls by role and name: those without a label of their own, and
+# some named by their labels.
 MAIN_NAMES = [(pyatspi.ROLE_TABLE, "音声リスト"), (pyatspi.ROLE_SLIDER, "音量"),
-              (pyatspi.ROLE_TEXT, "再生中の音声"), (pyatspi.ROLE_PUSH_BUTTON, "一覧再生"),
-              (pyatspi.ROLE_RADIO_BUTTON, "あいさつ/呼びかけ")]
+              (pyatspi.ROLE_TEXT, "再生中の音声"), (pyatspi.ROLE_PUSH_BUTTON, "一覧再生")]
 SETTINGS_NAMES = [(pyatspi.ROLE_COMBO_BOX, "インターフェイス"), (pyatspi.ROLE_COMBO_BOX, "再生間隔"),
-                  (pyatspi.ROLE_CHECK_BOX, "ティコカート"),
-                  (pyatspi.ROLE_PUSH_BUTTON, "データフォルダー指定")]
+                  (pyatspi.ROLE_CHECK_BOX, "ティコカート")]
 
 
 def check_names(window, expected):
@@ -68,19 +72,17 @@ def check_names(window, expected):
     def walk(node):
         node.clear_cache()
         for child in filter(None, map(node.getChildAtIndex, range(node.childCount))):
-            state = child.getState()
-#A combo box takes the focus on an inner button that GTK does not
-#expose : it counts as focusable itself.
-            focusable = state.contains(pyatspi.STATE_FOCUSABLE) or \
-                child.getRole() == pyatspi.ROLE_COMBO_BOX
-            if focusable and state.contains(pyatspi.STATE_SHOWING):
-                seen.append((child.getRole(), child.name))
-            if child.getRole() != pyatspi.ROLE_TABLE:  # not into the list's rows
+            state, role = child.getState(), child.getRole()
+            # A combo box takes the focus on an inner button that GTK does not expose.
+            if state.contains(pyatspi.STATE_SHOWING) and (
+                    state.contains(pyatspi.STATE_FOCUSABLE) or role == pyatspi.ROLE_COMBO_BOX):
+                seen.append((role, child.name))
+            if role != pyatspi.ROLE_TABLE:  # not into the list's rows
                 walk(child)
     walk(window)
     wrong = [pair for pair in seen if not pair[1]] + [pair for pair in expected if pair not in seen]
     if wrong:
-        sys.exit("FAIL: unnamed or missing controls in %s: %s\nseen: %s" % (window.name, wrong, seen))
+        sys.exit("FAIL: unnamed or missing in %s: %s\nseen: %s" % (window.name, wrong, seen))
 
 
 def running(work, env, volume, steps, signum=None):
@@ -142,8 +144,7 @@ def main():
     shutil.rmtree(os.path.join(work, "bin"), ignore_errors=True)
     os.makedirs(os.path.join(work, "bin"))
     shutil.copy2(binary, os.path.join(work, "bin", "voxlet"))
-    env = {
-    k: v for k, v in os.environ.items() if k not in ("NO_AT_BRIDGE", "GTK_A11Y")}  # a11y on
+    env = {k: v for k, v in os.environ.items() if k not in ("NO_AT_BRIDGE", "GTK_A11Y")}  # a11y on
     env["SDL_AUDIODRIVER"] = "dummy"  # there is no sound card
     running(work, env, 20, play_clip)
     running(work, env, 35, clicking("再生", pyatspi.ROLE_ALERT, "voxlet"), signal.SIGTERM)  # 103
