@@ -1,19 +1,22 @@
 #!/usr/bin/env bash
-# check_install.sh BUILD_DIR WORK_DIR PROGRAM...: a `cmake --install` into a
-# staged prefix below WORK_DIR holds the programs, menu entry, icons, AppStream
-# data, man pages and demo set; the validators accept the menu entry and the
-# AppStream data; the staged voxlet-script, started in a folder without voice
-# data, plays from the staged demo set and writes nothing into it. Exits 77
-# (skipped) when a validator is not installed, after every other check passed.
+# check_install.sh CPACK BUILD_DIR WORK_DIR LICENSE PROGRAM...: the Debian
+# package CPack makes of the build, unpacked below WORK_DIR, holds the
+# programs, menu entry, icons, AppStream data, man pages and demo set, a
+# machine-readable copyright file with LICENSE's text and a changelog.Debian.gz
+# of its version; its description lines fit 80 columns; the validators and
+# lintian accept it; the unpacked voxlet-script, started in a folder without
+# voice data, plays from the unpacked demo set and writes nothing into it.
+# Exits 77 (skipped) when a checker is not installed, after every other check.
 set -uo pipefail
-build="$1" work="$2"
-shift 2
+cpack="$1" build="$2" work="$3" licence="$4"
+shift 4
 rm -rf "$work"
 mkdir -p "$work/empty"
-prefix="$work/stage/usr"
+prefix="$work/root/usr"
 share="$prefix/share"
 fail() { echo "FAIL: $*"; exit 1; }
-cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work/install.log"; fail "cmake --install"; }
+"$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 || fail "$(cat "$work/cpack.log")"
+deb="$(ls "$work"/voxlet_*.deb)" && dpkg-deb -x "$deb" "$work/root" || fail "no package"
 
 expected=(applications/voxlet.desktop metainfo/org.example.Voxlet.metainfo.xml
           icons/hicolor/scalable/apps/voxlet.svg icons/hicolor/{16x16,32x32,48x48,256x256}/apps/voxlet.png
@@ -39,10 +42,21 @@ missing=()
 validate() { # validate TOOL ARG...: fails when TOOL refuses the file, notes it when not installed
     if command -v "$1" >/dev/null; then "$@" || fail "$1"; else missing+=("$1"); fi
 }
+copyright="$share/doc/voxlet/copyright"
+head -n 1 "$copyright" | grep -qx "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ||
+    fail "copyright: not the machine-readable format"
+diff <(tail -n +5 "$licence") <(sed -n '/^License: Expat$/,$p' "$copyright" | tail -n +2 | sed 's/^ //; s/^\.$//') ||
+    fail "copyright: the licence text differs from LICENSE"
+logged="$(zcat "$share/doc/voxlet/changelog.Debian.gz" | dpkg-parsechangelog -l - -S Version)"
+[ "$logged" = "$(dpkg-deb -f "$deb" Version)" ] || fail "changelog version '$logged'"
+long="$(dpkg-deb -f "$deb" Description | awk 'length > 80')"
+[ -z "$long" ] || fail "description lines over 80 columns: $long"
+
 validate desktop-file-validate "$share/applications/voxlet.desktop"
 validate appstreamcli validate --no-net "$share/metainfo/org.example.Voxlet.metainfo.xml"
+validate lintian --fail-on error,warning "$deb"
 if [ ${#missing[@]} -gt 0 ]; then
     echo "SKIPPED: ${missing[*]} not installed (scripts/deps.sh test installs them); files checked"
     exit 77
 fi
-echo "installed files present and valid"
+echo "$(basename "$deb"), $(stat -c %s "$deb") bytes: files present and valid"

@@ -51,9 +51,8 @@ inline void Click(const wxWindow* window, int button = 1, wxPoint at = wxDefault
     Pump(60);
 }
 
-// Runs action, which shows one message box for real; the box's window title,
-// its name for assistive technology and its text as GTK shows them, and the
-// box answered with response.
+// Runs action, which shows one message box for real, and answers the box with
+// response; its window title, its name for assistive technology and its text.
 struct ShownBox {
     std::string title, name, text;
 };
@@ -63,18 +62,14 @@ inline ShownBox AnswerRealMessageBox(const std::function<void()>& action, int re
     answer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
         GList* windows = gtk_window_list_toplevels();
         for (GList* w = windows; w; w = w->next) {
-            if (!GTK_IS_MESSAGE_DIALOG(w->data) || !gtk_widget_get_mapped(GTK_WIDGET(w->data)))
-                continue;
-            const gchar* title = gtk_window_get_title(GTK_WINDOW(w->data));
-            shown.title = title ? title : "";
-            const gchar* name = atk_object_get_name(gtk_widget_get_accessible(GTK_WIDGET(w->data)));
-            shown.name = name ? name : "";
-            gchar* text = nullptr;
-            g_object_get(w->data, "text", &text, nullptr);
-            shown.text = text ? text : "";
-            g_free(text);
-            gtk_dialog_response(GTK_DIALOG(w->data), response);
-            answer.Stop();
+            if (GTK_IS_MESSAGE_DIALOG(w->data) && gtk_widget_get_mapped(GTK_WIDGET(w->data))) {
+                gchar* text = nullptr;
+                g_object_get(w->data, "text", &text, nullptr);
+                shown = {gtk_window_get_title(GTK_WINDOW(w->data)),
+                         atk_object_get_name(gtk_widget_get_accessible(GTK_WIDGET(w->data))), text};
+                g_free(text);
+                gtk_dialog_response(GTK_DIALOG(w->data), response);
+            }
         }
         g_list_free(windows);
     });

@@ -100,6 +100,28 @@ void NameForScreenReaders(wxWindow& window, std::string_view name) {
         atk_object_set_name(gtk_widget_get_accessible(widget), text.c_str());
 }
 
+// A closed drop-down list as high as its font makes it: measured with a line
+// of text chosen (GTK asks an empty text part for no height at all) and
+// without the size set before, then left with its items and choice as they
+// were. The toolkit reports no choice made by the program.
+int ClosedComboHeight(wxChoice& combo) {
+    GtkWidget* box = combo.GetHandle();
+    const int count = static_cast<int>(combo.GetCount());
+    const int chosen = combo.GetSelection();
+    combo.Append(wxString::FromUTF8("Agあ"));
+    combo.SetSelection(count);
+    int width = 0;
+    int height = 0;
+    gtk_widget_get_size_request(box, &width, &height);
+    gtk_widget_set_size_request(box, -1, -1);
+    int natural = 0;
+    gtk_widget_get_preferred_height(box, nullptr, &natural);
+    gtk_widget_set_size_request(box, width, height);
+    combo.Delete(static_cast<unsigned>(count));
+    combo.SetSelection(chosen);
+    return natural;
+}
+
 } // namespace
 
 class WxTemplateDialog::Timer final : public wxTimer {
@@ -323,7 +345,7 @@ void WxTemplateDialog::ArrangeControls(bool grow) {
         case ControlKind::Combo:
             // A drop-down list's template height is its dropped height; the
             // closed box is as high as the font makes it.
-            r.height = item.window->GetBestSize().y;
+            r.height = ClosedComboHeight(*static_cast<wxChoice*>(item.window));
             break;
         case ControlKind::Icon:
             r.width = r.height = kIconPixels;
