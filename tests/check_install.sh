@@ -1,12 +1,10 @@
 #!/usr/bin/env bash
-# check_install.sh CPACK BUILD_DIR WORK_DIR LICENSE PROGRAM...: the Debian
-# package CPack makes of the build, unpacked below WORK_DIR, holds the
-# programs, menu entry, icons, AppStream data, man pages and demo set, a
-# machine-readable copyright file with LICENSE's text and a changelog.Debian.gz
-# of its version; its description lines fit 80 columns; the validators and
-# lintian accept it; the unpacked voxlet-script, started in a folder without
-# voice data, plays from the unpacked demo set and writes nothing into it.
-# Exits 77 (skipped) when a checker is not installed, after every other check.
+# check_install.sh CPACK BUILD_DIR WORK_DIR LICENSE PROGRAM...: CPack's Debian
+# package of the build, unpacked below WORK_DIR, holds every installed file, a
+# machine-readable copyright file with LICENSE's text and a changelog of its
+# version; its description fits 80 columns; the validators and lintian accept
+# it; its voxlet-script, run in a folder without voice data, plays from its demo
+# set and writes nothing into it. 77 (skipped) without a validator.
 set -uo pipefail
 cpack="$1" build="$2" work="$3" licence="$4"
 shift 4
@@ -43,14 +41,11 @@ validate() { # validate TOOL ARG...: fails when TOOL refuses the file, notes it 
     if command -v "$1" >/dev/null; then "$@" || fail "$1"; else missing+=("$1"); fi
 }
 copyright="$share/doc/voxlet/copyright"
-head -n 1 "$copyright" | grep -qx "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ||
-    fail "copyright: not the machine-readable format"
+[ "$(head -n 1 "$copyright")" = "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ] || fail "copyright format"
 diff <(tail -n +5 "$licence") <(sed -n '/^License: Expat$/,$p' "$copyright" | tail -n +2 | sed 's/^ //; s/^\.$//') ||
     fail "copyright: the licence text differs from LICENSE"
-logged="$(zcat "$share/doc/voxlet/changelog.Debian.gz" | dpkg-parsechangelog -l - -S Version)"
-[ "$logged" = "$(dpkg-deb -f "$deb" Version)" ] || fail "changelog version '$logged'"
-long="$(dpkg-deb -f "$deb" Description | awk 'length > 80')"
-[ -z "$long" ] || fail "description lines over 80 columns: $long"
+[ "$(zcat "${copyright%/*}/changelog.Debian.gz" | dpkg-parsechangelog -l - -S Version)" = "$(dpkg-deb -f "$deb" Version)" ] || fail "changelog"
+dpkg-deb -f "$deb" Description | awk 'length > 80 { print; long = 1 } END { exit long }' || fail "description too wide"
 
 validate desktop-file-validate "$share/applications/voxlet.desktop"
 validate appstreamcli validate --no-net "$share/metainfo/org.example.Voxlet.metainfo.xml"

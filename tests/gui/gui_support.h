@@ -52,26 +52,23 @@ inline void Click(const wxWindow* window, int button = 1, wxPoint at = wxDefault
 }
 
 // Runs action, which shows one message box for real, and answers the box with
-// response; its window title, its name for assistive technology and its text.
-struct ShownBox {
-    std::string title, name, text;
-};
-inline ShownBox AnswerRealMessageBox(const std::function<void()>& action, int response) {
-    ShownBox shown;
+// response; "title|name|text": its window title, its name for assistive
+// technology and its text.
+inline std::string AnswerRealMessageBox(const std::function<void()>& action, int response) {
+    std::string shown;
     wxTimer answer;
     answer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
-        GList* windows = gtk_window_list_toplevels();
+        g_autoptr(GList) windows = gtk_window_list_toplevels();
         for (GList* w = windows; w; w = w->next) {
             if (GTK_IS_MESSAGE_DIALOG(w->data) && gtk_widget_get_mapped(GTK_WIDGET(w->data))) {
-                gchar* text = nullptr;
+                g_autofree gchar* text = nullptr;
                 g_object_get(w->data, "text", &text, nullptr);
-                shown = {gtk_window_get_title(GTK_WINDOW(w->data)),
-                         atk_object_get_name(gtk_widget_get_accessible(GTK_WIDGET(w->data))), text};
-                g_free(text);
+                shown = std::string(gtk_window_get_title(GTK_WINDOW(w->data))) + "|" +
+                        atk_object_get_name(gtk_widget_get_accessible(GTK_WIDGET(w->data))) + "|" +
+                        text;
                 gtk_dialog_response(GTK_DIALOG(w->data), response);
             }
         }
-        g_list_free(windows);
     });
     answer.Start(50);
     ++g_realDialogsAllowed;

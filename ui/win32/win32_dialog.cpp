@@ -6,7 +6,9 @@
 #include <algorithm>
 
 #include "platform/win32/wide.h"
+#include "resources/accessible_names.h"
 #include "resources/templates.h"
+#include "ui/win32/win32_accessible_names.h"
 #include "ui/win32/win32_dialog_template.h"
 
 using platform::ControlKind;
@@ -140,6 +142,9 @@ void Win32Dialog::InitDialog() {
             Send(c.id, c.kind, TBM_SETRANGE, FALSE, MAKELPARAM(kTrackMin, kTrackMax));
         for (std::string_view item : c.items)
             ComboAdd(c.id, item);
+        if (c.kind == ControlKind::List || c.kind == ControlKind::Edit ||
+            c.kind == ControlKind::Trackbar || c.kind == ControlKind::Combo)
+            NameForScreenReaders(Control(c.id), AccessibleName(m_template, c));
     }
     m_logic.OnInitDialog(*this);
 }
