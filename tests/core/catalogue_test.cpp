@@ -1,6 +1,7 @@
 // Catalogue rows: which rows are taken and what each field holds, also in a
 // copy that outlives the row read (the scenario catalogue_long_rows holds long
-// and odd rows in a file); how the sequencer reads play-list rows.
+// and odd rows in a file); how the sequencer reads play-list rows; which
+// catalogue a mode and model choose.
 #include <gtest/gtest.h>
 
 #include "core/catalogue.h"
@@ -11,11 +12,26 @@
 // "@skip" (a row skipped) ends the row.
 enum CatalogueColumn { kKind, kRow, kMask, kText, kId, kSeconds, kCategory, kFlags };
 
-TEST(CatalogueRow, RowsTakenAndTheirFields) {
+TEST(CatalogueRow, RowsTakenAndTheirFieldsPlayListRowsAndTheCatalogueChosen) {
     for (const auto& v : testsupport::Vectors("rows.txt")) {
+        SCOPED_TRACE(v[kRow]);
+        if (v[kKind] == "sequence") {
+            const PlayListLine l = ClassifyPlayListLine(v[1]);
+            std::string read = "skip";
+            if (l.kind != PlayListLine::Kind::Skip)
+                read = std::string(l.kind == PlayListLine::Kind::Target ? "T" : "P") +
+                       (l.target ? std::string(1, l.target) : "-") + " " + std::to_string(l.id) +
+                       (l.hasComma ? "," + std::to_string(l.extraSeconds) : "") + " [" +
+                       l.IdText() + "]";
+            EXPECT_EQ(read, v[2]);
+        } else if (v[kKind] == "choice") {
+            const CatalogueChoice c = ChooseCatalogue(
+                v[1] == "hidden", std::stoi(v[2]), std::stoi(v[3]), std::stoul(v[4], nullptr, 16));
+            EXPECT_EQ(c.file, v[5]);
+            EXPECT_EQ(c.mask, std::stoul(v[6], nullptr, 16));
+        }
         if (v[kKind] != "catalogue")
             continue;
-        SCOPED_TRACE(v[kRow]);
         VoiceEntry parsed;
         const RowResult result =
             ParseCatalogueRow(v[kRow], std::stoul(v[kMask], nullptr, 16), parsed);
@@ -35,29 +51,4 @@ TEST(CatalogueRow, RowsTakenAndTheirFields) {
                   v[kText] + "|" + v[kId] + "|" + v[kSeconds] + "|" + v[kCategory]);
         EXPECT_EQ(e.wFlags, std::stoul(v[kFlags], nullptr, 16));
     }
-}
-
-TEST(PlayListLine, Rows) {
-    for (const auto& v : testsupport::Vectors("rows.txt")) {
-        if (v[0] != "sequence")
-            continue;
-        const PlayListLine l = ClassifyPlayListLine(v[1]);
-        std::string read = "skip";
-        if (l.kind != PlayListLine::Kind::Skip)
-            read = std::string(l.kind == PlayListLine::Kind::Target ? "T" : "P") +
-                   (l.target ? std::string(1, l.target) : "-") + " " + std::to_string(l.id) +
-                   (l.hasComma ? "," + std::to_string(l.extraSeconds) : "") + " [" + l.IdText() +
-                   "]";
-        EXPECT_EQ(read, v[2]) << v[1];
-    }
-}
-
-TEST(CatalogueChoice, FileAndMaskByModeModelAndHiddenCatalogue) {
-    EXPECT_EQ(ChooseCatalogue(false, 0, 1, 6).file, ".\\Ninshiki.csv");
-    EXPECT_EQ(ChooseCatalogue(false, 0, 1, 6).mask, 7u);
-    EXPECT_EQ(ChooseCatalogue(false, 0, 2, 6).mask, 0x20u);
-    EXPECT_EQ(ChooseCatalogue(false, 1, 2, 0x22).file, ".\\voice2.csv");
-    EXPECT_EQ(ChooseCatalogue(false, 1, 2, 0x22).mask, 0x23u);
-    EXPECT_EQ(ChooseCatalogue(false, 1, 1, 1).file, ".\\voice.csv");
-    EXPECT_EQ(ChooseCatalogue(true, 1, 2, 1).file, ".\\ura_voice.csv");
 }

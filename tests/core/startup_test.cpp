@@ -1,12 +1,14 @@
 // The settings read at construction, start-up against the main dialog and
-// shut-down.
+// shut-down, and the layout of the dialogs.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 
 #include "core/start_folder.h"
 #include "platform/dialog_host.h"
 #include "platform/paths.h"
+#include "resources/templates.h"
 #include "support/player_fixture.h"
 
 // The trackbar vectors of tests/fixtures/vectors/volume.txt.
@@ -87,4 +89,30 @@ TEST_F(PlayerTest, SettingsAreReadAtConstructionAndFlashAirListsAreBounded) {
     Settings("[REMOTE]\nFLASHAIR=" + std::string(10240, 'x') + "\nREMOTE_MERGIN=250\n");
     EXPECT_EQ(Player().Link().remoteMargin, 250);
     EXPECT_EQ(Player().Targets().hosts[0].size(), 2047u); // bounded by its 2048-byte buffer
+}
+
+// The vectors of tests/fixtures/vectors/templates.txt: each listed control,
+// the next with its id after the last row's, has its kind, rectangle and
+// states; other controls between and after them and a larger dialog pass.
+TEST(DialogTemplates, ListedControlsKeepKindPlaceStatesAndOrder) {
+    constexpr const char* kKinds[] = {"button", "default", "radio",    "check", "group", "static",
+                                      "list",   "edit",    "trackbar", "combo", "icon"};
+    // i: in the dialog of the last size row, the place after the last control.
+    for (std::size_t i = 0; const auto& v : testsupport::Vectors("templates.txt")) {
+        const auto& t = v[0] == "main" ? MainDialogTemplate() : DefineDialogTemplate();
+        if (v[1] == "size") {
+            EXPECT_GE(t.w, std::stoi(v[2])) << v[0];
+            EXPECT_GE(t.h, std::stoi(v[3])) << v[0];
+            i = 0;
+            continue;
+        }
+        while (i < t.controls.size() && t.controls[i].id != std::stoi(v[1]))
+            ++i;
+        ASSERT_LT(i, t.controls.size()) << v[0] << ": no control " << v[1] << " after the last";
+        const auto& c = t.controls[i++];
+        std::ostringstream got;
+        got << kKinds[static_cast<int>(c.kind)] << '|' << c.x << ',' << c.y << ',' << c.w << ','
+            << c.h << '|' << std::hex << c.flags;
+        EXPECT_EQ(got.str(), v[2] + '|' + v[3] + '|' + v[4]) << v[0] << ' ' << v[1];
+    }
 }

@@ -126,6 +126,11 @@ void HeadlessDialogHost::TrackSetTicFreq(int id, int freq) {
         c->ticFreq = freq;
 }
 
+int HeadlessDialogHost::TrackTicFreq(int id) const {
+    const auto* c = Find(id);
+    return c ? c->ticFreq : 0;
+}
+
 void HeadlessDialogHost::TrackSetPos(int id, int pos) {
     if (auto* c = Find(id))
         c->pos = std::clamp(pos, 0, 100);

@@ -40,6 +40,8 @@ public:
     void TrackSetTicFreq(int id, int freq) override;
     void TrackSetPos(int id, int pos) override;
     int TrackGetPos(int id) const override;
+    // The trackbar's tick step (1 until set).
+    int TrackTicFreq(int id) const;
 
     void ComboReset(int id) override;
     int ComboAdd(int id, std::string_view text) override;

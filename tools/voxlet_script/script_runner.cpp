@@ -341,11 +341,13 @@ void ScriptRunner::Expect(const HeadlessDialogHost& host, const std::string& arg
             fail("sel=" + std::to_string(sel));
         else if (key == "count" && ParseInt(value) != count)
             fail("count=" + std::to_string(count));
+        else if (key == "ticks" && ParseInt(value) != host.TrackTicFreq(id))
+            fail("ticks=" + std::to_string(host.TrackTicFreq(id)));
         else if (key.starts_with("item") && key.size() > 4) {
             const int index = ParseInt(key.substr(4));
             if (value != quoted(item(index)))
                 fail(key + "=" + quoted(item(index)));
-        } else if (key != "text" && key != "sel" && key != "count")
+        } else if (key != "text" && key != "sel" && key != "count" && key != "ticks")
             throw ScriptError("expect cannot check " + w);
     }
 }
