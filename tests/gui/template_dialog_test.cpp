@@ -33,6 +33,7 @@ constexpr ControlTemplate kControls[] = {
     {30, ControlKind::Button, 90, 88, 40, 14, kTabStop | kDisabled, "Off"},
     {40, ControlKind::Combo, 70, 50, 60, 40, kTabStop, "", kItems},
     {50, ControlKind::Trackbar, 170, 5, 15, 60, kVertical, ""},
+    {60, ControlKind::Edit, 5, 70, 60, 12, kTabStop | kBorder, ""},
 };
 const DialogTemplate kTemplate{900, "Test dialog", 190, 110, "MS UI Gothic", 9, kControls};
 
@@ -136,6 +137,10 @@ TEST_F(TemplateDialogTest, UserInputReachesTheLogic) {
         event.SetEventObject(d.Control(id));
         d.Control(id)->GetEventHandler()->ProcessEvent(event);
     }
+    // Typed text reaches the logic as the field's text.
+    d.Control(60)->SetFocus();
+    wxUIActionSimulator().Text("a,b:80");
+    ASSERT_TRUE(guitest::WaitFor([&d] { return d.GetItemText(60) == "a,b:80"; }));
     d.SetItemText(12, "Relabelled");
     EXPECT_EQ(d.Control(12)->GetLabel(), "Relabelled");
     guitest::Click(d.Control(20), 2, {10, 8}); // a double click on "first"
