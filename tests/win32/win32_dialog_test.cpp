@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <string_view>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -92,6 +93,11 @@ TEST(Win32Dialog, BuildsEveryTemplateAndRoutesMessages) {
                            c.kind != ControlKind::Trackbar && c.kind != ControlKind::Icon) {
                     EXPECT_EQ(host.GetItemText(c.id), c.label);
                 }
+            }
+            if (t == &DefineDialogTemplate()) { // typed text reaches the logic
+                for (const wchar_t ch : std::wstring_view(L"a,b:80"))
+                    SendMessageW(GetDlgItem(hwnd, ctl::settings::kCardsField), WM_CHAR, ch, 0);
+                EXPECT_EQ(host.GetItemText(ctl::settings::kCardsField), "a,b:80");
             }
             if (!main)
                 return;
