@@ -135,10 +135,11 @@ public:
     std::string ReadSetting(std::string_view section, std::string_view key,
                             std::string_view def) const;
     int ReadSettingInt(std::string_view section, std::string_view key, int def) const;
-    // Stores a settings value, or removes the key when there is none. A write that fails leaves the
-    // file as it was, keeps the value for this session (ReadSetting gives it back) and tells the
-    // user once per session and settings file, with the reason; the caller goes
-    // on as after a write that succeeded. Returns whether the file took it.
+    // Stores a settings value, or removes the key when there is none. A write
+    // that fails leaves the file as it was, keeps the value (or its absence)
+    // for this session (ReadSetting gives it back) and tells the user once per
+    // session and settings file, with the reason; the caller goes on as after
+    // a write that succeeded. Returns whether the file took it.
     bool WriteSetting(std::string_view section, std::string_view key,
                       std::optional<std::string_view> value);
 

@@ -98,6 +98,8 @@ TEST(Win32Dialog, BuildsEveryTemplateAndRoutesMessages) {
                 for (const wchar_t ch : std::wstring_view(L"a,b:80"))
                     SendMessageW(GetDlgItem(hwnd, ctl::settings::kCardsField), WM_CHAR, ch, 0);
                 EXPECT_EQ(host.GetItemText(ctl::settings::kCardsField), "a,b:80");
+                SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(ctl::settings::kCardTest, BN_CLICKED),
+                             (LPARAM)GetDlgItem(hwnd, ctl::settings::kCardTest));
             }
             if (!main)
                 return;
@@ -135,7 +137,9 @@ TEST(Win32Dialog, BuildsEveryTemplateAndRoutesMessages) {
                                       P(ctl::kPlay, kNotifyClicked), P(-1, 7), P(-3, 0),
                                       P(-2, IDM_ABOUTBOX), P(-2, IDM_ABOUTBOX),
                                       P(kIdCancel, kNotifyClicked)}
-                        : std::vector<P>{}));
+                   : t == &DefineDialogTemplate()
+                       ? std::vector{P(ctl::settings::kCardTest, kNotifyClicked)}
+                       : std::vector<P>{}));
     }
 }
 
