@@ -142,13 +142,37 @@ void CVoicePlayer::ChangeCategory(DialogHost& dlg, int c) {
                                         : labels::kPlay);
         dlg.EnableItem(ctl::kProgramOutput, c != CATEGORY_PROGRAMS);
     }
-    if (m_targets.hosts.size() <= 1)
+    ShowPlayButtons(dlg, c);
+}
+
+void CVoicePlayer::ShowPlayButtons(DialogHost& dlg, int c) {
+    if (!SeveralFlashAirCards())
         dlg.EnableItem(ctl::kListPlay, !(m_view.mode == MODE_NINSHIKI && c >= CATEGORY_FIRST_FLAG &&
                                          c <= CATEGORY_PROGRAMS));
     else
         dlg.SetItemText(ctl::kPlay, m_view.mode == MODE_VOICE && c == CATEGORY_PLAY_LISTS
                                         ? labels::kPlay
                                         : labels::kSendToAll);
+}
+
+void CVoicePlayer::LabelRouteButtons(DialogHost& dlg) {
+    const bool several = SeveralFlashAirCards();
+    dlg.SetItemText(ctl::kContinuousGroup, several ? labels::kSendEach : labels::kContinuousPlay);
+    dlg.SetItemText(ctl::kListPlay, several ? labels::kSendFirst : labels::kListPlay);
+    dlg.SetItemText(ctl::kRandomPlay, several ? labels::kSendSecond : labels::kRandomPlay);
+    const int c = m_view.category;
+    if (c < 0)
+        return; // no category shown yet
+    // Single sends need button 4 in every category; button 3 gets back the
+    // text its category gives it.
+    if (several)
+        dlg.EnableItem(ctl::kListPlay, true);
+    else
+        dlg.SetItemText(ctl::kPlay, m_view.mode == MODE_NINSHIKI && c == CATEGORY_PROGRAMS &&
+                                            m_settings.model == 1
+                                        ? labels::kRun
+                                        : labels::kPlay);
+    ShowPlayButtons(dlg, c);
 }
 
 bool CVoicePlayer::PlayListsShowing() const {
@@ -165,7 +189,7 @@ void CVoicePlayer::ShowFirstCategory(DialogHost& dlg) {
         dlg.SetItemText(ctl::kPlay, labels::kPlay);
         dlg.EnableItem(ctl::kProgramOutput, true);
     }
-    if (m_targets.hosts.size() < 2)
+    if (!SeveralFlashAirCards())
         dlg.EnableItem(ctl::kListPlay, true);
     else
         dlg.SetItemText(ctl::kPlay, labels::kSendToAll);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/main_dialog.h"
@@ -40,6 +41,10 @@ enum class SequenceKind { None = 0, List = 1, Random = 2 };
 
 // FlashAir cards that [REMOTE] FLASHAIR may list; names beyond are dropped.
 constexpr int MAX_TARGETS = 128;
+// The bytes of [REMOTE] FLASHAIR that are read; the rest is not seen.
+constexpr std::size_t MAX_TARGET_LIST_BYTES = 2047;
+// The card that a missing [REMOTE] FLASHAIR stands for: the factory network name.
+inline constexpr std::string_view DEFAULT_FLASHAIR_HOST = "flashair";
 
 // The settings the player reads when it is made (the route when it starts
 // against the dialog); the settings dialog changes some of them.

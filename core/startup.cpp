@@ -79,7 +79,7 @@ void CVoicePlayer::InitPlayer(DialogHost& dlg) {
     if (!FindRecognitionClips(dlg))
         return;
 
-    if (m_targets.hosts.size() > 1)
+    if (SeveralFlashAirCards())
         LabelSendButtons(dlg);
     if (m_settings.model == 2) {
         dlg.SetItemText(ctl::kKarutaRadio, labels::kBoardGame);

@@ -9,9 +9,7 @@
 
 namespace {
 constexpr std::size_t kSettingBuffer = 260;
-constexpr std::size_t kTargetListBuffer = 2048;
-// The FlashAir card's factory network name.
-constexpr std::string_view kDefaultFlashAirHost = "flashair";
+constexpr std::size_t kTargetListBuffer = MAX_TARGET_LIST_BYTES + 1;
 
 std::string WriteFailureReason(const platform::ProfileWriteError& error) {
     switch (error.fault) {
@@ -67,8 +65,8 @@ void CVoicePlayer::LoadRemoteSettings() {
 
     // A present but empty key is one target with an empty name; only a
     // missing key gives the factory name.
-    const std::string hosts = platform::ProfileReadString(
-        "REMOTE", "FLASHAIR", kDefaultFlashAirHost, kTargetListBuffer, m_settings.iniPath);
+    const std::string hosts =
+        ReadSettingSized("REMOTE", "FLASHAIR", DEFAULT_FLASHAIR_HOST, kTargetListBuffer);
     m_targets.hosts.clear();
     for (auto piece : SplitAtCommas(hosts)) {
         if (m_targets.hosts.size() == MAX_TARGETS)
@@ -105,21 +103,26 @@ void CVoicePlayer::LoadListDefaults(int mode) {
 
 std::string CVoicePlayer::ReadSetting(std::string_view section, std::string_view key,
                                       std::string_view def) const {
+    return ReadSettingSized(section, key, def, kSettingBuffer);
+}
+
+std::string CVoicePlayer::ReadSettingSized(std::string_view section, std::string_view key,
+                                           std::string_view def, std::size_t buffer) const {
     const auto unsaved = m_unsavedSettings.find({std::string(section), std::string(key)});
     if (unsaved != m_unsavedSettings.end())
-        return unsaved->second;
-    return platform::ProfileReadString(section, key, def, kSettingBuffer, m_settings.iniPath);
+        return unsaved->second ? *unsaved->second : std::string(def);
+    return platform::ProfileReadString(section, key, def, buffer, m_settings.iniPath);
 }
 
 int CVoicePlayer::ReadSettingInt(std::string_view section, std::string_view key, int def) const {
     const auto unsaved = m_unsavedSettings.find({std::string(section), std::string(key)});
     if (unsaved != m_unsavedSettings.end())
-        return AtoiLike(unsaved->second);
+        return unsaved->second ? AtoiLike(*unsaved->second) : def;
     return platform::ProfileReadInt(section, key, def, m_settings.iniPath);
 }
 
 bool CVoicePlayer::WriteSetting(std::string_view section, std::string_view key,
-                                std::string_view value) {
+                                std::optional<std::string_view> value) {
     std::pair<std::string, std::string> name{section, key};
     platform::ProfileWriteError error;
     if (platform::ProfileWriteString(section, key, value, m_settings.iniPath, &error,
@@ -127,7 +130,7 @@ bool CVoicePlayer::WriteSetting(std::string_view section, std::string_view key,
         m_unsavedSettings.erase(name);
         return true;
     }
-    m_unsavedSettings[std::move(name)] = value;
+    m_unsavedSettings[std::move(name)] = value ? std::optional<std::string>(*value) : std::nullopt;
     if (m_settingsFailureShown.insert(m_settings.iniPath).second)
         ShowOkMessage(*m_services.prompts, ids::IDS_SETTINGS_WRITE_FAILED, platform::MsgIcon::None,
                       m_settings.iniPath, WriteFailureReason(error));
@@ -155,6 +158,20 @@ void CVoicePlayer::SetRoute(int route) {
 void CVoicePlayer::SetDefaultInterval(int seconds) {
     m_settings.defaultInterval = seconds;
     WriteSetting("PLAY", "DEFAULT_INTERVAL", std::to_string(seconds));
+}
+
+std::string CVoicePlayer::FlashAirCardList() const {
+    return ReadSettingSized("REMOTE", "FLASHAIR", "", kTargetListBuffer);
+}
+
+void CVoicePlayer::SetFlashAirCards(std::string_view list) {
+    WriteSetting("REMOTE", "FLASHAIR",
+                 list.empty() ? std::nullopt : std::optional<std::string_view>(list));
+    LoadRemoteSettings();
+}
+
+bool CVoicePlayer::SeveralFlashAirCards() const {
+    return m_settings.route == CONNECT_FLASHAIR && m_targets.hosts.size() > 1;
 }
 
 void CVoicePlayer::SetRecognitionVoice(bool on) {

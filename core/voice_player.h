@@ -135,11 +135,13 @@ public:
     std::string ReadSetting(std::string_view section, std::string_view key,
                             std::string_view def) const;
     int ReadSettingInt(std::string_view section, std::string_view key, int def) const;
-    // Stores a settings value. A write that fails leaves the file as it was,
-    // keeps the value for this session (ReadSetting gives it back) and tells the
-    // user once per session and settings file, with the reason; the caller goes
-    // on as after a write that succeeded. Returns whether the file took it.
-    bool WriteSetting(std::string_view section, std::string_view key, std::string_view value);
+    // Stores a settings value, or removes the key when there is none. A write
+    // that fails leaves the file as it was, keeps the value (or its absence)
+    // for this session (ReadSetting gives it back) and tells the user once per
+    // session and settings file, with the reason; the caller goes on as after
+    // a write that succeeded. Returns whether the file took it.
+    bool WriteSetting(std::string_view section, std::string_view key,
+                      std::optional<std::string_view> value);
 
     // What the player holds, for reading.
     const Services& GetServices() const { return m_services; }
@@ -156,6 +158,19 @@ public:
     void SetRoute(int route);
     void SetDefaultInterval(int seconds);
     void SetRecognitionVoice(bool on);
+    // [REMOTE] FLASHAIR as stored ("" when missing), and a new one: an empty
+    // list removes the key (the factory name then stands for the one card).
+    // The target table is read anew at once.
+    std::string FlashAirCardList() const;
+    void SetFlashAirCards(std::string_view list);
+
+    // Whether the play buttons address single cards: the FlashAir route with
+    // more than one card listed. The buttons' labels, button 3's text and
+    // button 4's enabling follow it.
+    bool SeveralFlashAirCards() const;
+    // The route or the card list changed: the play buttons' labels, texts and
+    // enabling are set anew for the category shown.
+    void LabelRouteButtons(platform::DialogHost& dlg);
 
     // The volume trackbar moved: the next clip on the PC sets the gain anew.
     void OnVolumeMoved() { m_volumeChanged = true; }
@@ -174,6 +189,10 @@ private:
     // ChangeMode without leaving the hidden catalogue.
     bool LoadMode(int mode, platform::DialogHost& dlg);
     void ListEntries(platform::DialogHost& dlg, int c);
+    // Button 3's text (several cards) or button 4's enabling (otherwise) for category c.
+    void ShowPlayButtons(platform::DialogHost& dlg, int c);
+    std::string ReadSettingSized(std::string_view section, std::string_view key,
+                                 std::string_view def, std::size_t buffer) const;
     // The margin added to a clip's length on the current route.
     int RouteMargin() const;
     // 100 minus the volume trackbar's position: the volume of a clip, 0..100.
@@ -208,7 +227,8 @@ private:
     bool m_volumeChanged = true;
     std::uint32_t m_randomState = 0;
     // Values whose write failed, by section and key, in force for this session.
-    std::map<std::pair<std::string, std::string>, std::string> m_unsavedSettings;
+    // A value of none: a removal that failed.
+    std::map<std::pair<std::string, std::string>, std::optional<std::string>> m_unsavedSettings;
     // Settings files whose write failure the user has been told of.
     std::set<std::string> m_settingsFailureShown;
 };

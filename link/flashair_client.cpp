@@ -14,10 +14,12 @@ constexpr std::string_view kNoTransport = "no HTTP transport is installed";
 // The reply of the folder request that matters.
 constexpr std::size_t kFolderReplySize = 16;
 
-std::string Printable(const char* bytes, std::size_t n) {
+} // namespace
+
+std::string PrintableBytes(std::string_view bytes) {
     std::string out;
-    for (std::size_t i = 0; i < n; ++i) {
-        const auto c = static_cast<unsigned char>(bytes[i]);
+    for (const char byte : bytes) {
+        const auto c = static_cast<unsigned char>(byte);
         if (c < 0x20 || c > 0x7E || c == '"' || c == '\\') {
             char hex[8];
             std::snprintf(hex, sizeof hex, "\\x%02X", c);
@@ -28,6 +30,8 @@ std::string Printable(const char* bytes, std::size_t n) {
     }
     return out;
 }
+
+namespace {
 
 // What one exchange leaves once its batch is over: its trace line and, when
 // it failed and is reported, its message.
@@ -42,7 +46,9 @@ Outcome GetOutcome(const std::string& url, const platform::HttpResult& result, s
         return {"http get " + url + " -> error " + result.error,
                 reportErrors ? result.error : std::string()};
     const std::size_t count = std::min(result.reply.size(), capacity);
-    return {"http get " + url + " -> \"" + Printable(result.reply.data(), count) + "\"", {}};
+    return {"http get " + url + " -> \"" +
+                PrintableBytes(std::string_view(result.reply).substr(0, count)) + "\"",
+            {}};
 }
 
 Outcome PostOutcome(const std::string& url, const std::string& name, std::size_t size,
@@ -72,6 +78,14 @@ void Report(const Services& services, const std::vector<Outcome>& outcomes) {
 // The transport's failure when there is none.
 platform::HttpResult NoTransport() {
     return platform::HttpResult{false, {}, std::string(kNoTransport)};
+}
+
+// The card's upload.cgi, and its folder request.
+std::string UploadUrl(const std::string& host) {
+    return "http://" + host + "/upload.cgi";
+}
+std::string FolderRequestUrl(const std::string& host, bool intoAddon) {
+    return UploadUrl(host) + "?UPDIR=/" + std::string(intoAddon ? kCardFolder : "");
 }
 
 std::string ContentType() {
@@ -123,11 +137,10 @@ std::vector<bool> PutFlashAirFiles(const Services& services,
             bodies.push_back(BuildFlashAirBody(name, upload.bytes, upload.size));
             built = &upload;
         }
-        const std::string url = "http://" + upload.host + "/upload.cgi";
         chains.push_back(
-            {{url + "?UPDIR=/" + std::string(intoAddon ? kCardFolder : ""), kFolderReplySize},
+            {{FolderRequestUrl(upload.host, intoAddon), kFolderReplySize},
              std::string(kSuccess),
-             {url, ContentType(), bodies.back()}});
+             platform::HttpPostRequest{UploadUrl(upload.host), ContentType(), bodies.back()}});
     }
     std::vector<platform::HttpGetPostResult> results;
     if (services.http)
@@ -150,11 +163,36 @@ std::vector<bool> PutFlashAirFiles(const Services& services,
                   uploads[i].host));
         if (results[i].post) {
             outcomes.push_back(
-                named(PostOutcome(chains[i].post.url, name, uploads[i].size, *results[i].post),
+                named(PostOutcome(chains[i].post->url, name, uploads[i].size, *results[i].post),
                       uploads[i].host));
             ok[i] = results[i].post->ok;
         }
     }
     Report(services, outcomes);
     return ok;
+}
+
+std::vector<platform::HttpResult> RequestFlashAirFolders(const Services& services,
+                                                         const std::vector<std::string>& hosts) {
+    std::vector<platform::HttpGetPostRequest> chains;
+    for (const std::string& host : hosts)
+        chains.push_back({{FolderRequestUrl(host, true), kFolderReplySize}, {}, std::nullopt});
+    std::vector<platform::HttpGetPostResult> batch;
+    if (services.http && !chains.empty())
+        batch = services.http->GetPostAll(chains);
+    else
+        batch.assign(chains.size(), {NoTransport(), std::nullopt});
+    std::vector<platform::HttpResult> results;
+    std::vector<Outcome> outcomes;
+    for (std::size_t i = 0; i < chains.size(); ++i) {
+        outcomes.push_back(GetOutcome(chains[i].get.url, batch[i].get, kFolderReplySize, false));
+        results.push_back(std::move(batch[i].get));
+        results.back().reply.resize(std::min(results.back().reply.size(), kFolderReplySize));
+    }
+    Report(services, outcomes);
+    return results;
+}
+
+bool FolderRequestAccepted(const platform::HttpResult& result) {
+    return platform::PostFollows(result, kSuccess);
 }

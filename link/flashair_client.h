@@ -45,6 +45,20 @@ struct FlashAirUpload {
                                                  const std::string& name, bool intoAddon,
                                                  bool reportErrors);
 
+// The folder request of PutFlashAirFile (into /ADDON) alone, to each card as
+// one batch of the transport: what a connection test sends, and nothing more.
+// One result per host, in order, its reply cut to the bytes the upload
+// looks at; the trace gets each card's line as PutFlashAirFiles writes it;
+// nothing is shown.
+std::vector<platform::HttpResult> RequestFlashAirFolders(const Services& services,
+                                                         const std::vector<std::string>& hosts);
+// Whether a folder request's reply lets an upload go on ("SUCCESS").
+bool FolderRequestAccepted(const platform::HttpResult& result);
+
+// Bytes as the trace shows them: 0x20..0x7E as they are, except " and \,
+// which like every other byte become \xNN.
+std::string PrintableBytes(std::string_view bytes);
+
 // The POST body for a name and the file's bytes (six pieces, in order).
 std::string BuildFlashAirBody(std::string_view name, const void* bytes, std::size_t size);
 

@@ -20,9 +20,9 @@ HttpTransport::GetPostAll(const std::vector<HttpGetPostRequest>& chains) {
     std::vector<HttpGetPostResult> results;
     for (const auto& chain : chains) {
         HttpGetPostResult result{Get(chain.get.url, chain.get.replyCapacity), std::nullopt};
-        if (PostFollows(result.get, chain.postWhenReplyStartsWith))
+        if (chain.post && PostFollows(result.get, chain.postWhenReplyStartsWith))
             result.post =
-                Post(chain.post.url, chain.post.contentType, std::string(chain.post.body));
+                Post(chain.post->url, chain.post->contentType, std::string(chain.post->body));
         results.push_back(std::move(result));
     }
     return results;

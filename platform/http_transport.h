@@ -58,11 +58,12 @@ struct HttpPostRequest {
 };
 
 // One chain of a batch: the GET, then the POST when the GET succeeded with a
-// reply that starts with postWhenReplyStartsWith.
+// reply that starts with postWhenReplyStartsWith. Without a POST the chain is
+// the GET alone.
 struct HttpGetPostRequest {
     HttpGetRequest get;
     std::string postWhenReplyStartsWith;
-    HttpPostRequest post;
+    std::optional<HttpPostRequest> post;
 };
 
 struct HttpGetPostResult {

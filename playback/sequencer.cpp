@@ -54,7 +54,7 @@ bool CVoicePlayer::OpenPlayList(std::string_view name) {
 }
 
 void CVoicePlayer::StartSequence(DialogHost& dlg, SequenceKind kind) {
-    if (m_settings.route == CONNECT_FLASHAIR && m_targets.hosts.size() > 1) {
+    if (SeveralFlashAirCards()) {
         // Buttons 4 and 5 send the selection once, to the first or second card.
         PlaySelected(dlg, kind == SequenceKind::List ? '1' : '2');
         return;

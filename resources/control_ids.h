@@ -50,7 +50,8 @@
     X(ContinuousGroup, 1041)
 
 // The settings dialog. Model radios: 1036 + model - 1 for models 1 to 4.
-// The voice-set check boxes: one a bit of [DATA] VERSION.
+// The voice-set check boxes: one a bit of [DATA] VERSION. The cards field
+// edits [REMOTE] FLASHAIR; the card-test button tests what it holds.
 #define VOXLET_SETTINGS_CONTROL_IDS(X)                                                             \
     X(Ok, 1)                                                                                       \
     X(Cancel, 2)                                                                                   \
@@ -68,7 +69,9 @@
     X(Model3Radio, 1038)                                                                           \
     X(Model4Radio, 1039)                                                                           \
     X(RecognitionPlay, 1040)                                                                       \
-    X(TikoWalkBox, 1041)
+    X(TikoWalkBox, 1041)                                                                           \
+    X(CardTest, 6)                                                                                 \
+    X(CardsField, 1042)
 
 // The about box.
 #define VOXLET_ABOUT_CONTROL_IDS(X) X(Ok, 1)

@@ -8,8 +8,11 @@
 namespace labels {
 
 // Button 3 (play) in its three roles, and the FlashAir several-card texts of
-// group box 1041 and buttons 4 and 5.
+// group box 1041 and buttons 4 and 5, and the texts these go back to.
 inline constexpr std::string_view kPlay = "再生";
+inline constexpr std::string_view kContinuousPlay = "連続再生";
+inline constexpr std::string_view kListPlay = "一覧再生";
+inline constexpr std::string_view kRandomPlay = "ランダム再生";
 inline constexpr std::string_view kRun = "実行";
 inline constexpr std::string_view kSendToAll = "全送信";
 inline constexpr std::string_view kSendEach = "個別送信";

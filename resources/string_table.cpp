@@ -11,8 +11,8 @@ struct StringEntry {
     std::string_view text;
 };
 
-// Entries 101 to 138, in the order of their ids. Line breaks are "\n".
-constexpr std::array<StringEntry, 38> kStrings = {{
+// Entries 101 to 148, in the order of their ids. Line breaks are "\n".
+constexpr std::array<StringEntry, 48> kStrings = {{
     {101, "バージョン情報 Voxlet(&A)..."},
     {102, "認識語データファイルの読み込みに失敗しました"},
     {103, "再生する音声をリストボックスから選んでください"},
@@ -64,6 +64,21 @@ constexpr std::array<StringEntry, 38> kStrings = {{
     {136, "ティコに送るファイルを選んでください"},
     {137, "ティコプログラムの保存先を指定してください"},
     {138, "書込みの途中で失敗したため、ファイルが壊れている可能性があります。"},
+    {139, texts::kCardsFieldLabel},
+    {140, texts::kCardTestLabel},
+    {141,
+     "FlashAirカードの%1番目の名前がありません。\nカンマの間に名前を入れるか、カンマを消してくだ"
+     "さい。"},
+    {142, "FlashAirカード「%1」の名前に使えない文字があります。\n名前には英数字、-、.、_"
+          "が使えます(IPv6アドレスは[ ]で囲みます)。"},
+    {143, "FlashAirカード「%1」のポート番号が正しくありません。\nポート番号は1から65535までです。"},
+    {144, "FlashAirカードは%1枚までしか指定できません。"},
+    {145, "FlashAirカードの指定は%1バイトまでです。"},
+    {146,
+     "FlashAirカードの一覧が変わりました。\nFLASHAIR_TIMEの値はカードの順番に対応しているため、"
+     "設定ファイルの値を確認してください。"},
+    {147, "接続テストの結果:\n%1"},
+    {148, "応答: %1"},
 }};
 
 } // namespace

@@ -1,6 +1,7 @@
 // The string table (entries 101 to 127, 128 to 130 for failed settings
 // writes, 131 to 137 for the data folder and the file choosers' titles, 138
-// for a file written in place that may be damaged) and message boxes by entry.
+// for a file written in place that may be damaged, 139 to 148 for the FlashAir
+// cards of the settings dialog) and message boxes by entry.
 #pragma once
 
 #include <string>
@@ -49,7 +50,29 @@ constexpr int IDS_SAVE_PROGRAM_TITLE = 137;
 // A write in place failed part way and the old bytes were put back: a reason
 // line of IDS_SETTINGS_WRITE_FAILED, or a message after IDS_PROGRAM_WRITE_FAILED.
 constexpr int IDS_FILE_MAY_BE_DAMAGED = 138;
+// The settings dialog's cards field and card-test button (their labels).
+constexpr int IDS_CARDS_FIELD = 139;
+constexpr int IDS_CARD_TEST = 140;
+// A card list refused: the entry's place (%1), the entry (%1), the most
+// names (%1) or bytes (%1) a list may hold.
+constexpr int IDS_CARD_NAME_EMPTY = 141;
+constexpr int IDS_CARD_NAME_INVALID = 142;
+constexpr int IDS_CARD_PORT_INVALID = 143;
+constexpr int IDS_CARD_LIST_TOO_MANY = 144;
+constexpr int IDS_CARD_LIST_TOO_LONG = 145;
+// The card list changed while [REMOTE] FLASHAIR_TIME holds values.
+constexpr int IDS_CARD_TIMES_BY_POSITION = 146;
+// The card test's report (%1: a line per card) and a reply other than
+// SUCCESS (%1: its first bytes).
+constexpr int IDS_CARD_TEST_REPORT = 147;
+constexpr int IDS_CARD_TEST_REPLY = 148;
 } // namespace ids
+
+// Entries that a dialog template shows as labels too.
+namespace texts {
+inline constexpr std::string_view kCardsFieldLabel = "FlashAirカード";
+inline constexpr std::string_view kCardTestLabel = "接続テスト";
+} // namespace texts
 
 // The text of an entry ("" for an id the table does not hold).
 std::string_view LoadStringId(int id);

@@ -1,6 +1,7 @@
 #include "resources/templates.h"
 
 #include "resources/control_ids.h"
+#include "resources/string_table.h"
 
 using platform::ControlKind;
 using platform::ControlTemplate;
@@ -72,7 +73,7 @@ constexpr ControlTemplate kAboutControls[] = {
 
 constexpr std::string_view kInterfaceItems[] = {"音声", "USB/シミュレーター", "FlashAir"};
 
-// Settings dialog: 244 x 154 dialog units.
+// Settings dialog: 244 x 172 dialog units.
 constexpr ControlTemplate kDefineControls[] = {
     {settings::kOk, ControlKind::DefButton, 113, 133, 50, 14, kPush, "OK"},
     {settings::kCancel, ControlKind::Button, 187, 133, 50, 14, kPush, "キャンセル"},
@@ -98,6 +99,11 @@ constexpr ControlTemplate kDefineControls[] = {
     {settings::kTikoWalkBox, ControlKind::Check, 192, 56, 40, 13, kTabStop, "ティコウォーク"},
     {settings::kRecognitionFile, ControlKind::Button, 141, 18, 63, 14, kPush, "認識ファイル指定"},
     {settings::kDataFolder, ControlKind::Button, 7, 133, 70, 14, kPush, "データフォルダー指定"},
+    // A row below the others for the FlashAir cards; the dialog grew by it.
+    {-1, ControlKind::Static, 7, 155, 50, 9, kStartsGroup, texts::kCardsFieldLabel},
+    {settings::kCardsField, ControlKind::Edit, 60, 153, 117, 12, kStartsGroup | kTabStop | kBorder,
+     ""},
+    {settings::kCardTest, ControlKind::Button, 180, 152, 57, 14, kPush, texts::kCardTestLabel},
 };
 
 const DialogTemplate kMainDialog{
@@ -105,7 +111,7 @@ const DialogTemplate kMainDialog{
 const DialogTemplate kAboutDialog{
     IDD_ABOUTBOX, "バージョン情報 Voxlet", 171, 73, "MS UI Gothic", 9, kAboutControls};
 
-const DialogTemplate kDefineDialog{IDD_DEFINE_DIALOG, "設定ダイアログ", 244, 154, "MS Shell Dlg", 8,
+const DialogTemplate kDefineDialog{IDD_DEFINE_DIALOG, "設定ダイアログ", 244, 172, "MS Shell Dlg", 8,
                                    kDefineControls};
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "core/numbers.h"
 #include "core/voice_player.h"
+#include "link/flashair_setup.h"
 #include "platform/dialog_host.h"
 #include "resources/labels.h"
 #include "resources/string_table.h"
@@ -64,6 +65,9 @@ void CDefineDlg::OnInitDialog(DialogHost& dlg) {
         dlg.CheckItem(kRecognitionPlay, true);
     if (settings.route != CONNECT_SOUND)
         dlg.EnableItem(kRecognitionPlay, true);
+
+    m_storedCards = p.FlashAirCardList();
+    dlg.SetItemText(kCardsField, m_storedCards);
 }
 
 void CDefineDlg::OnCommand(DialogHost& dlg, int id, int notification) {
@@ -89,6 +93,9 @@ void CDefineDlg::OnCommand(DialogHost& dlg, int id, int notification) {
     case kDataFolder:
         m_dataFolderChanged = m_player.SelectDataFolder() || m_dataFolderChanged;
         break;
+    case kCardTest:
+        TestFlashAirCards(m_player.GetServices(), dlg, dlg.GetItemText(kCardsField));
+        break;
     default:
         break;
     }
@@ -96,6 +103,17 @@ void CDefineDlg::OnCommand(DialogHost& dlg, int id, int notification) {
 
 void CDefineDlg::OnOkButton(DialogHost& dlg) {
     CVoicePlayer& p = m_player;
+
+    // A card list that cannot be stored keeps the dialog open, nothing stored.
+    const std::string cards = dlg.GetItemText(kCardsField);
+    const bool cardsChanged = cards != m_storedCards;
+    if (cardsChanged) {
+        const CardListFault fault = CheckFlashAirCardList(cards);
+        if (fault.kind != CardListFault::Kind::None) {
+            ShowCardListFault(*p.GetServices().prompts, fault);
+            return;
+        }
+    }
 
     const int model = dlg.IsItemChecked(kModel2Radio) ? 2 : 1;
     if (model != p.Settings().model) {
@@ -116,6 +134,13 @@ void CDefineDlg::OnOkButton(DialogHost& dlg) {
     p.SetRoute(dlg.ComboGetSel(kInterfaceCombo));
     p.SetDefaultInterval(AtoiLike(dlg.ComboGetText(kIntervalCombo)));
     p.SetRecognitionVoice(dlg.IsItemChecked(kRecognitionPlay));
+    if (cardsChanged) {
+        p.SetFlashAirCards(cards);
+        // FLASHAIR_TIME's values go by position: the user checks them.
+        if (p.Targets().times)
+            ShowOkMessage(*p.GetServices().prompts, ids::IDS_CARD_TIMES_BY_POSITION,
+                          platform::MsgIcon::None);
+    }
 
     dlg.EndDialog(platform::kIdOk);
 }

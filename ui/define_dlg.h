@@ -2,9 +2,13 @@
 // on OK, stores every value in the player and the settings file at once and
 // tells the main dialog through VoiceSetsChanged whether the voice sets
 // changed. Its three folder buttons store their folders at once; Cancel does
-// not undo them. A data folder chosen here is entered at once: the main
+// not undo them. The FlashAir cards are checked before anything is stored and
+// stored only when their field changed; its test button sends the field's
+// cards the folder request, saved or not. A data folder chosen here is entered at once: the main
 // dialog reloads its catalogues when DataFolderChanged() says so.
 #pragma once
+
+#include <string>
 
 #include "platform/prompts.h"
 #include "resources/control_ids.h" // ctl::settings
@@ -33,6 +37,7 @@ private:
     CVoicePlayer& m_player;
     bool m_voiceSetsChanged = false;
     bool m_dataFolderChanged = false;
+    std::string m_storedCards; // [REMOTE] FLASHAIR when the dialog opened
 };
 
 // The text of an interval item: "連続" for 0, "N秒" otherwise.

@@ -1,5 +1,8 @@
 #include "ui/voxlet_dlg.h"
 
+#include <string>
+#include <vector>
+
 #include "export/program_output.h"
 #include "platform/dialog_host.h"
 #include "platform/dialog_template.h"
@@ -138,6 +141,8 @@ void CVoxletDlg::OnSettings(DialogHost& dlg) {
     CVoicePlayer& p = *m_player;
     bool voiceSetsChanged = false;
     bool dataFolderChanged = false;
+    const int routeBefore = p.Settings().route;
+    const std::vector<std::string> cardsBefore = p.Targets().hosts;
     {
         CDefineDlg settings(p);
         const int result = m_services.prompts->RunModal(settings);
@@ -163,6 +168,8 @@ void CVoxletDlg::OnSettings(DialogHost& dlg) {
         }
         p.EnableCategoryRadios(dlg, RadioRefresh::SettingsClosed);
     }
+    if (p.Settings().route != routeBefore || p.Targets().hosts != cardsBefore)
+        p.LabelRouteButtons(dlg);
     if (voiceSetsChanged || dataFolderChanged)
         ShowNewCatalogue(dlg);
 }

@@ -267,7 +267,7 @@ CurlTransport::GetPostAll(const std::vector<platform::HttpGetPostRequest>& reque
     std::vector<Chain> chains(requests.size());
     for (std::size_t i = 0; i < requests.size(); ++i) {
         chains[i].get = &requests[i].get;
-        chains[i].post = &requests[i].post;
+        chains[i].post = requests[i].post ? &*requests[i].post : nullptr;
         chains[i].postWhen = requests[i].postWhenReplyStartsWith;
     }
     return Run(std::move(chains), Timeouts());

@@ -370,12 +370,15 @@ public:
         std::map<std::pair<const char*, std::size_t>, std::shared_ptr<const std::string>> bodies;
         std::vector<Chain> chains;
         for (const auto& r : requests) {
-            auto& body = bodies[{r.post.body.data(), r.post.body.size()}];
-            if (!body)
-                body = std::make_shared<std::string>(r.post.body);
-            chains.push_back({Exchange{"GET", r.get.url, {}, {}, r.get.replyCapacity},
-                              Exchange{"POST", r.post.url, r.post.contentType, body, 0},
-                              r.postWhenReplyStartsWith});
+            Chain chain{Exchange{"GET", r.get.url, {}, {}, r.get.replyCapacity}, std::nullopt,
+                        r.postWhenReplyStartsWith};
+            if (r.post) {
+                auto& body = bodies[{r.post->body.data(), r.post->body.size()}];
+                if (!body)
+                    body = std::make_shared<std::string>(r.post->body);
+                chain.post = Exchange{"POST", r.post->url, r.post->contentType, body, 0};
+            }
+            chains.push_back(std::move(chain));
         }
         return Batch(std::move(chains), Timeouts());
     }

@@ -14,6 +14,7 @@
 #include "platform/http_transport.h"
 #include "resources/templates.h"
 #include "support/player_fixture.h"
+#include "ui/define_dlg.h"
 #include "ui/voxlet_dlg.h"
 #include "ui/wx/wx_main_window.h"
 #include "ui/wx/wx_prompts.h"
@@ -103,6 +104,30 @@ TEST_F(MainWindowTest, ARobotExchangeRunsUnderTheBusyCursorAfterARepaint) {
     for (const auto& seen : probe.seen)
         EXPECT_EQ(seen, "busy 3"); // the clip's id, painted
     EXPECT_FALSE(wxIsBusy());
+}
+
+// The settings dialog's card test runs under the busy cursor and reports in
+// one message box.
+TEST_F(MainWindowTest, TheCardTestReportsInOneMessageUnderTheBusyCursor) {
+    CDefineDlg logic(Player());
+    m_window = new voxwx::WxTemplateDialog(nullptr, logic);
+    m_window->ShowModeless();
+    ASSERT_TRUE(guitest::WaitFor([this] { return m_window->IsShownOnScreen(); }));
+    m_window->SetItemText(ctl::settings::kCardsField, "a,b:81");
+    BusyProbe probe(*m_window);
+    m_services.http = &probe;
+    wxTEST_DIALOG(guitest::Click(m_window->Control(ctl::settings::kCardTest));
+                  guitest::Pump(100), guitest::Inspect<wxMessageDialog>([](wxMessageDialog* box) {
+                      EXPECT_EQ(box->GetMessage().utf8_string(),
+                                "接続テストの結果:\na: 応答: \nb:81: 応答: ");
+                      return platform::kIdOk;
+                  }));
+    m_services.http = nullptr;
+    EXPECT_EQ(probe.seen, (std::vector<std::string>{"busy ", "busy "}));
+    m_window->FinishDialog(); // gone before its logic
+    m_window->Destroy();
+    guitest::Pump(50);
+    m_window = nullptr;
 }
 
 // The logic's start-up reaches the real controls; the focus stays visibly

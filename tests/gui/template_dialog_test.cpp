@@ -36,6 +36,7 @@ constexpr ControlTemplate kControls[] = {
     {40, ControlKind::Combo, 70, 50, 60, 40, kTabStop, "", kItems},
     {50, ControlKind::Trackbar, 170, 5, 15, 60, kVertical, ""},
     {-1, ControlKind::Static, 135, 30, 30, 8, kNone, "Level"},
+    {60, ControlKind::Edit, 5, 70, 60, 12, kTabStop | kBorder, ""},
 };
 const DialogTemplate kTemplate{900, "Test dialog", 190, 110, "MS UI Gothic", 9, kControls};
 
@@ -146,6 +147,10 @@ TEST_F(TemplateDialogTest, UserInputReachesTheLogic) {
     // Screen readers name the trackbar by the static text left of it.
     EXPECT_STREQ(atk_object_get_name(gtk_widget_get_accessible(d.Control(50)->GetHandle())),
                  "Level");
+    // Typed text reaches the logic as the field's text.
+    d.Control(60)->SetFocus();
+    wxUIActionSimulator().Text("a,b:80");
+    ASSERT_TRUE(guitest::WaitFor([&d] { return d.GetItemText(60) == "a,b:80"; }));
     d.SetItemText(12, "Relabelled");
     EXPECT_EQ(d.Control(12)->GetLabel(), "Relabelled");
     guitest::Click(d.Control(20), 2, {10, 8}); // a double click on "first"

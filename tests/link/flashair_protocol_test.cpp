@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "link/flashair_client.h"
+#include "link/flashair_setup.h"
 #include "link/link_fixture.h"
 
 using Lines = std::vector<std::string>;
@@ -58,4 +59,80 @@ TEST_F(LinkTest, FlashAirProtocolRunsOverAnyTransport) {
     EXPECT_FALSE(PutFlashAirFile(m_services, "card", "A.wav", "a", 1, true, true));
     EXPECT_EQ(Messages(), Lines{"message - none: FlashAirとの通信に失敗しました[card: no HTTP "
                                 "transport is installed] -> OK"});
+}
+
+TEST_F(LinkTest, CardListsTheSettingsDialogStores) {
+    using Kind = CardListFault::Kind;
+    const auto names = [](int n) {
+        std::string list = "c";
+        for (int i = 1; i < n; ++i)
+            list += ",c";
+        return list;
+    };
+    const struct {
+        std::string list;
+        Kind kind;
+        std::size_t position;
+    } cases[] = {
+        {"", Kind::None, 0}, // the factory name
+        {"flashair,192.168.0.10:8080,my_card-2.local", Kind::None, 0},
+        {"[::1]:80,[fe80::1]", Kind::None, 0},
+        {"a,,b", Kind::EmptyName, 2},
+        {"a,b/c", Kind::BadName, 2},
+        {":80", Kind::BadName, 1},
+        {"a:1:2", Kind::BadPort, 1},
+        {"[::1", Kind::BadName, 1},
+        {"[]:80", Kind::BadName, 1},
+        {"[::1]x", Kind::BadName, 1},
+        {"カード", Kind::BadName, 1},
+        {"a:0", Kind::BadPort, 1},
+        {"a:65535,b:65536", Kind::BadPort, 2},
+        {"a:", Kind::BadPort, 1},
+        {"a:+80", Kind::BadPort, 1},
+        {names(MAX_TARGETS), Kind::None, 0},
+        {names(MAX_TARGETS + 1), Kind::TooManyNames, 0},
+        {std::string(MAX_TARGET_LIST_BYTES, 'c'), Kind::None, 0},
+        {std::string(MAX_TARGET_LIST_BYTES + 1, 'c'), Kind::TooLong, 0},
+    };
+    for (const auto& c : cases) {
+        const CardListFault fault = CheckFlashAirCardList(c.list);
+        EXPECT_EQ(fault.kind, c.kind) << c.list.substr(0, 40);
+        EXPECT_EQ(fault.position, c.position) << c.list.substr(0, 40);
+    }
+}
+
+TEST_F(LinkTest, TheConnectionTestSendsOnlyTheFolderRequest) {
+    const HttpResult yes{true, "SUCCESS", ""}, no{true, "NG\r\n", ""}, down{false, "", "refused"};
+    const auto get = [](const std::string& host) {
+        return "GET http://" + host + "/upload.cgi?UPDIR=/ADDON 16";
+    };
+    const struct {
+        std::string list;
+        std::deque<HttpResult> replies;
+        Lines sent, messages;
+    } cases[] = {
+        {"a,b:81,c",
+         {yes, no, down},
+         {get("a"), get("b:81"), get("c")},
+         {"message 147 none: 接続テストの結果:\\na: OK\\nb:81: 応答: NG\\x0D\\x0A\\nc: refused -> "
+          "OK"}},
+        {"",
+         {yes},
+         {get("flashair")},
+         {"message 147 none: 接続テストの結果:\\nflashair: OK -> OK"}},
+        {"a,,b",
+         {},
+         {},
+         {"message 141 none: FlashAirカードの2番目の名前がありません。\\nカンマの間"
+          "に名前を入れるか、カンマを消してください。 -> OK"}},
+    };
+    for (const auto& c : cases) {
+        linktest::FakeTransport fake;
+        fake.replies = c.replies;
+        m_services.http = &fake;
+        m_log.clear();
+        TestFlashAirCards(m_services, Dialog(), c.list);
+        EXPECT_EQ(fake.sent, c.sent);
+        EXPECT_EQ(Messages(), c.messages);
+    }
 }

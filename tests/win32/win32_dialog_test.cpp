@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <string_view>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -93,6 +94,13 @@ TEST(Win32Dialog, BuildsEveryTemplateAndRoutesMessages) {
                     EXPECT_EQ(host.GetItemText(c.id), c.label);
                 }
             }
+            if (t == &DefineDialogTemplate()) { // typed text reaches the logic
+                for (const wchar_t ch : std::wstring_view(L"a,b:80"))
+                    SendMessageW(GetDlgItem(hwnd, ctl::settings::kCardsField), WM_CHAR, ch, 0);
+                EXPECT_EQ(host.GetItemText(ctl::settings::kCardsField), "a,b:80");
+                SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(ctl::settings::kCardTest, BN_CLICKED),
+                             (LPARAM)GetDlgItem(hwnd, ctl::settings::kCardTest));
+            }
             if (!main)
                 return;
             using ctl::kClipList, ctl::kPlay, ctl::kVolume;
@@ -129,7 +137,9 @@ TEST(Win32Dialog, BuildsEveryTemplateAndRoutesMessages) {
                                       P(ctl::kPlay, kNotifyClicked), P(-1, 7), P(-3, 0),
                                       P(-2, IDM_ABOUTBOX), P(-2, IDM_ABOUTBOX),
                                       P(kIdCancel, kNotifyClicked)}
-                        : std::vector<P>{}));
+                   : t == &DefineDialogTemplate()
+                       ? std::vector{P(ctl::settings::kCardTest, kNotifyClicked)}
+                       : std::vector<P>{}));
     }
 }
 

@@ -226,6 +226,20 @@ void ScriptRunner::Execute(const std::string& line) {
         }
         top.host->ComboSetSel(id, ParseInt(w[2]));
         top.logic->OnCommand(*top.host, id, platform::kNotifySelChange);
+    } else if (cmd == "type") {
+        // The rest of the line after the id replaces the field's text.
+        if (w.size() < 2)
+            throw ScriptError("type takes a control id and a text");
+        const int id = ControlId(*top.host, w[1]);
+        const auto* tpl = top.host->Template().Find(id);
+        if (!tpl || tpl->kind != platform::ControlKind::Edit || (tpl->flags & platform::kReadOnly))
+            throw ScriptError("type takes an edit field: " + w[1]);
+        if (!top.host->UserCanUse(id)) {
+            Log("ignored: " + std::to_string(id));
+            return;
+        }
+        const std::size_t at = line.find(w[1], line.find("type") + 4) + w[1].size();
+        top.host->SetItemText(id, Trim(line.substr(at)));
     } else if (cmd == "select") {
         argCount(1);
         main.ListSetSel(ctl::kClipList, ParseInt(w[1]));
