@@ -62,42 +62,23 @@ TEST_F(LinkTest, FlashAirProtocolRunsOverAnyTransport) {
 }
 
 TEST_F(LinkTest, CardListsTheSettingsDialogStores) {
-    using Kind = CardListFault::Kind;
-    const auto names = [](int n) {
+    const char* const kinds[] = {"None",    "EmptyName",    "BadName",
+                                 "BadPort", "TooManyNames", "TooLong"};
+    const auto names = [](std::size_t n) {
         std::string list = "c";
-        for (int i = 1; i < n; ++i)
+        while (--n > 0)
             list += ",c";
         return list;
     };
-    const struct {
-        std::string list;
-        Kind kind;
-        std::size_t position;
-    } cases[] = {
-        {"", Kind::None, 0}, // the factory name
-        {"flashair,192.168.0.10:8080,my_card-2.local", Kind::None, 0},
-        {"[::1]:80,[fe80::1]", Kind::None, 0},
-        {"a,,b", Kind::EmptyName, 2},
-        {"a,b/c", Kind::BadName, 2},
-        {":80", Kind::BadName, 1},
-        {"a:1:2", Kind::BadPort, 1},
-        {"[::1", Kind::BadName, 1},
-        {"[]:80", Kind::BadName, 1},
-        {"[::1]x", Kind::BadName, 1},
-        {"カード", Kind::BadName, 1},
-        {"a:0", Kind::BadPort, 1},
-        {"a:65535,b:65536", Kind::BadPort, 2},
-        {"a:", Kind::BadPort, 1},
-        {"a:+80", Kind::BadPort, 1},
-        {names(MAX_TARGETS), Kind::None, 0},
-        {names(MAX_TARGETS + 1), Kind::TooManyNames, 0},
-        {std::string(MAX_TARGET_LIST_BYTES, 'c'), Kind::None, 0},
-        {std::string(MAX_TARGET_LIST_BYTES + 1, 'c'), Kind::TooLong, 0},
-    };
-    for (const auto& c : cases) {
-        const CardListFault fault = CheckFlashAirCardList(c.list);
-        EXPECT_EQ(fault.kind, c.kind) << c.list.substr(0, 40);
-        EXPECT_EQ(fault.position, c.position) << c.list.substr(0, 40);
+    auto rows = testsupport::Vectors("card_lists.txt");
+    rows.insert(rows.end(), {{names(MAX_TARGETS), "None", "0"},
+                             {names(MAX_TARGETS + 1), "TooManyNames", "0"},
+                             {std::string(MAX_TARGET_LIST_BYTES, 'c'), "None", "0"},
+                             {std::string(MAX_TARGET_LIST_BYTES + 1, 'c'), "TooLong", "0"}});
+    for (const auto& row : rows) {
+        const CardListFault fault = CheckFlashAirCardList(row.at(0));
+        EXPECT_EQ(kinds[static_cast<int>(fault.kind)], row.at(1)) << row[0].substr(0, 40);
+        EXPECT_EQ(fault.position, std::stoul(row.at(2))) << row[0].substr(0, 40);
     }
 }
 
