@@ -21,9 +21,10 @@ packages=(build-essential cmake ninja-build pkg-config libgtest-dev
 for extra in "$@"; do
     case "$extra" in
         # the install test validates the menu entry and the AppStream data,
+        # the Windows installer is built with wixl,
         # the Windows build's tests run under Wine (64-bit), and the fuzz run
         # needs clang and its libFuzzer runtime
-        test) packages+=(desktop-file-utils appstream wine wine64 clang libclang-rt-dev) ;;
+        test) packages+=(desktop-file-utils appstream wine wine64 wixl clang libclang-rt-dev) ;;
         # CPack's DEB generator: dpkg-shlibdeps and file
         package) packages+=(dpkg-dev file) ;;
         *) echo "deps.sh: unknown group $extra" >&2; exit 2 ;;
