@@ -42,6 +42,14 @@ else
     ini="$app/Voxlet.ini"
     [ -f "$app/voxlet.exe" ] || fail "no Voxlet/voxlet.exe in the zip"
     grep -q '^DEFAULT=' "$ini" && fail "the first Voxlet.ini already has a volume"
+    # Texts as Notepad shows them: CR LF throughout, the guide with a BOM.
+    for text in README.txt LICENSE.txt THIRD-PARTY-NOTICES.txt Voxlet.ini tour/script.txt; do
+        grep -qv $'\r$' "$app/$text" && fail "$text has a line without CR LF"
+    done
+    [ "$(head -c 3 "$app/README.txt")" = $'\xEF\xBB\xBF' ] || fail "README.txt has no byte-order mark"
+    # The tour runs from the zip alone.
+    (cd "$app/tour" && "$wine_run" "$prefix" ../voxlet-script.exe --ini Voxlet.ini script.txt) >"$tmp/tour.txt" 2>&1
+    tail -1 "$tmp/tour.txt" | grep -q '^closed' || fail "the tour did not run: $(tail -3 "$tmp/tour.txt")"
     start=(voxlet.exe)
 fi
 
