@@ -47,6 +47,11 @@ else
         grep -qv $'\r$' "$app/$text" && fail "$text has a line without CR LF"
     done
     [ "$(head -c 3 "$app/README.txt")" = $'\xEF\xBB\xBF' ] || fail "README.txt has no byte-order mark"
+    # Each program's version information names its own file and the licence.
+    for exe in voxlet voxlet-script; do
+        strings -el "$app/$exe.exe" | tr '\n' '|' | grep -q "OriginalFilename|$exe.exe|" &&
+            strings -el "$app/$exe.exe" | grep -q 'MIT License' || fail "$exe.exe: no version information of its own"
+    done
     # The tour runs from the zip alone.
     (cd "$app/tour" && "$wine_run" "$prefix" ../voxlet-script.exe --ini Voxlet.ini script.txt) >"$tmp/tour.txt" 2>&1
     tail -1 "$tmp/tour.txt" | grep -q '^closed' || fail "the tour did not run: $(tail -3 "$tmp/tour.txt")"
