@@ -102,7 +102,8 @@ bool FolderIsWritable(const std::string& folder);
 // The installed data folder, the one whose demo/ holds the demo voice set,
 // when that exists; "" otherwise. It is read-only. The install rules put it at
 // executableFolder + "../share/voxlet/"; the Windows zip has the program's own
-// folder (Voxlet\demo\ beside voxlet.exe).
+// folder (Voxlet\demo\ beside voxlet.exe), and the Windows installer
+// share\voxlet\ beside the programs' bin\.
 std::string InstalledDataFolder(const std::string& executableFolder);
 
 // Makes the folder the current folder; false when it cannot.

@@ -3,8 +3,10 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 #ifndef VOXLET_DATA_FROM_BIN
@@ -49,14 +51,24 @@ void CopySettings(const std::string& from, const std::string& to) {
 std::string InstalledDataFolder(const std::string& executableFolder) {
     if (executableFolder.empty())
         return {};
-    const fs::path data = (FsPath(executableFolder) / VOXLET_DATA_FROM_BIN).lexically_normal();
-    std::error_code error;
-    if (!fs::is_directory(data / "demo", error))
-        return {};
-    std::string folder = Utf8Of(data);
-    if (folder.back() != kPathSeparator)
-        folder += kPathSeparator;
-    return folder;
+    // The places the data folder may have, from the programs' folder, in
+    // order and '|'-separated (the Windows zip's and the installer's).
+    std::string_view places = VOXLET_DATA_FROM_BIN;
+    while (!places.empty()) {
+        const std::size_t bar = std::min(places.find('|'), places.size());
+        const std::string_view place = places.substr(0, bar);
+        places.remove_prefix(std::min(bar + 1, places.size()));
+        const fs::path data =
+            (FsPath(executableFolder) / FsPath(std::string(place))).lexically_normal();
+        std::error_code error;
+        if (!fs::is_directory(data / "demo", error))
+            continue;
+        std::string folder = Utf8Of(data);
+        if (folder.back() != kPathSeparator)
+            folder += kPathSeparator;
+        return folder;
+    }
+    return {};
 }
 
 std::string LocateSettingsFile(const SettingsPlaces& places) {

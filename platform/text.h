@@ -29,6 +29,11 @@ std::string Utf8ToCp932(std::string_view utf8, bool* exact = nullptr);
 // True when the bytes are well-formed UTF-8.
 bool IsValidUtf8(std::string_view bytes);
 
+// A text file's bytes as UTF-8, by the settings file's rule, whichever way a
+// Windows editor saved it: a leading UTF-8 byte-order mark is dropped, UTF-8
+// stays as it is, and bytes that are not UTF-8 are decoded as CP932.
+std::string TextFileToUtf8(std::string_view bytes);
+
 // Reads a file the way fgets(buf, 256, f) does on a file opened with "rt" under
 // Windows: CR LF is delivered as LF, a 0x1A byte ends the file, each row holds
 // at most rowLimit (255) bytes, the line end stays part of its row, and the rest

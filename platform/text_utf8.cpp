@@ -1,4 +1,4 @@
-// UTF-8 validation (portable).
+// UTF-8 validation and text files' encodings (portable).
 #include "platform/text.h"
 #include "platform/utf8_scan.h"
 
@@ -59,6 +59,13 @@ bool IsValidUtf8(std::string_view bytes) {
             return false;
     }
     return true;
+}
+
+std::string TextFileToUtf8(std::string_view bytes) {
+    constexpr std::string_view kBom = "\xEF\xBB\xBF";
+    if (bytes.starts_with(kBom))
+        bytes.remove_prefix(kBom.size());
+    return IsValidUtf8(bytes) ? std::string(bytes) : Cp932ToUtf8(bytes);
 }
 
 } // namespace platform

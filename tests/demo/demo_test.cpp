@@ -76,6 +76,7 @@ void CheckDemoSet(const std::string& dir) {
     for (const auto& entry : fs::directory_iterator(dir + "/voice/play_list"))
         ExpectCp932Crlf(entry.path().string());
     ExpectCp932Crlf(dir + "/programs/greetings.TM4");
+    ExpectCp932Crlf(dir + "/Voxlet-demo.ini");
     EXPECT_TRUE(testsupport::ReadFile(dir + "/programs/greetings.TM4").starts_with("<medit>\r\n"));
     EXPECT_TRUE(CheckWavFile(dir + "/programs/fanfare.wav").ok());
     EXPECT_EQ(fs::file_size(dir + "/card/ADDON/REMOTE.LOG"), 0u);

@@ -1,9 +1,11 @@
+#include "platform/console.h"
 #include "platform/text.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -53,6 +55,10 @@ TEST(Text, Vectors) {
             EXPECT_EQ(IsValidUtf8(v[2]), v[1] == "valid");
             continue;
         }
+        if (v[0] == "file") {
+            EXPECT_EQ(platform::TextFileToUtf8(v[1]), v[2]);
+            continue;
+        }
         if (v[0] != "encode") {
             EXPECT_EQ(Cp932ToUtf8(v[1]), v[2]);
         }
@@ -64,6 +70,25 @@ TEST(Text, Vectors) {
     }
     EXPECT_EQ(RowsOf("a\x1A" + std::string(70000, 'b')), Rows{"a"});
     EXPECT_EQ(RowsOf("abcdefg\r\nhi\r\n", 3), (Rows{"abc", "def", "g\n", "hi\n"}));
+}
+
+// The tools' console stream: each write, split at '|', reaches the sink as the
+// whole characters it completes; a flush passes what waits, complete or not.
+TEST(Text, ConsoleStreamPassesWholeCharacters) {
+    const std::vector<std::pair<Rows, Rows>> cases = {
+        {{"a\xE5", "\x8F\xA3!"}, {"a", "\xE5\x8F\xA3!"}},
+        {{"\xF0\x9F", "\x98", "\x80!"}, {"\xF0\x9F\x98\x80!"}},
+        {{"\xFFx\xE5\x41"}, {"\xFFx\xE5\x41"}},
+        {{"ok\xE5\x8F", "@flush", "\xA3"}, {"ok", "\xE5\x8F", "\xA3"}},
+    };
+    for (const auto& [writes, expected] : cases) {
+        Rows passed;
+        platform::Utf8SinkBuf buffer([&](std::string_view text) { passed.emplace_back(text); });
+        std::ostream stream(&buffer);
+        for (const auto& write : writes)
+            write == "@flush" ? stream.flush() : stream.write(write.data(), std::ssize(write));
+        EXPECT_EQ(passed, expected) << writes[0];
+    }
 }
 
 // A thread's converters, the system's descriptors among them, go when the

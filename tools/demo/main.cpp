@@ -231,10 +231,11 @@ private:
         std::string zeros;
         for (int i = 0; i < 23; ++i)
             zeros += i ? ",0" : "0";
-        const std::string ini = "[LIST]\nNINSHIKI1_DEFAULT=" + zeros +
-                                "\nNINSHIKI2_DEFAULT=" + zeros + "\nVOICE_DEFAULT=" + zeros +
-                                "\nVOICE2_DEFAULT=" + zeros +
-                                "\n[REMOTE]\nPROGRAM_FOLDER=programs\n";
+        // CR LF, as the lines the program adds and Windows editors have them.
+        const std::string ini = "[LIST]\r\nNINSHIKI1_DEFAULT=" + zeros +
+                                "\r\nNINSHIKI2_DEFAULT=" + zeros + "\r\nVOICE_DEFAULT=" + zeros +
+                                "\r\nVOICE2_DEFAULT=" + zeros +
+                                "\r\n[REMOTE]\r\nPROGRAM_FOLDER=programs\r\n";
         return WriteBytes(m_out / "Voxlet-demo.ini", ini);
     }
 
