@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "core/catalogue.h"
+#include "core/find_fold.h"
 #include "playback/play_list_line.h"
 #include "support/test_support.h"
 
@@ -50,5 +51,20 @@ TEST(CatalogueRow, RowsTakenAndTheirFieldsPlayListRowsAndTheCatalogueChosen) {
                       std::to_string(e.nSeconds) + "|" + std::to_string(e.byCategory),
                   v[kText] + "|" + v[kId] + "|" + v[kSeconds] + "|" + v[kCategory]);
         EXPECT_EQ(e.wFlags, std::stoul(v[kFlags], nullptr, 16));
+    }
+}
+
+// Finding a clip folds the typed text and each row's texts alike: the folded
+// text of each row of tests/fixtures/vectors/fold.txt, and whether a folded
+// text holds a folded query.
+TEST(FindFold, FoldedTextsAndMatches) {
+    const auto vectors = testsupport::Vectors("fold.txt");
+    ASSERT_GT(vectors.size(), 20u);
+    for (const auto& v : vectors) {
+        SCOPED_TRACE(v[1]);
+        if (v[0] == "fold")
+            EXPECT_EQ(FoldForFind(v[1]), v[2]);
+        else
+            EXPECT_EQ(FoldForFind(v[2]).find(FoldForFind(v[1])) != std::string::npos, v[3] == "1");
     }
 }
