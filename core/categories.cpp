@@ -243,8 +243,10 @@ bool CVoicePlayer::ChangeMode(int mode, DialogHost& dlg) {
 }
 
 bool CVoicePlayer::LoadMode(int mode, DialogHost& dlg) {
-    // Continuous play ends before the list changes.
+    // Continuous play and finding end before the list changes (the found
+    // rows are rows of the catalogue that goes).
     StopSequence(dlg);
+    EndFind(dlg);
     FreeVoices();
     if (!LoadVoiceCsv(mode))
         return false;
