@@ -1,7 +1,7 @@
 // Finding a clip in a 100,000-row catalogue: a one-character query that
 // matches 95% of the rows, filtered and filled into the headless host's list
 // in one batch, beside the batch fill of the same rows alone. Target: a
-// median of at most 50 ms.
+// median of at most 50 ms. The wx window's fill is reported in the notes.
 #include <fstream>
 
 #include "bench_row.h"
@@ -59,9 +59,22 @@ int main() {
     const int count = host.ListCount(ctl::kClipList);
     if (count * 10 < kRows * 9)
         bench::Fail("the query matched " + std::to_string(count) + " rows");
-    char notes[160];
-    std::snprintf(notes, sizeof notes, "%d of %d rows found; target median <= %.0f ms: %s", count,
-                  kRows, kTargetMs, bench::Median(finds[0]) <= kTargetMs ? "met" : "NOT met");
+    // The wx window's fill of the same number of rows, where there is a display.
+    std::string wxFill = "no wx window";
+#ifdef WX_FILL_BIN
+    if (std::getenv("DISPLAY")) {
+        int status = 0;
+        waitpid(bench::Spawn({WX_FILL_BIN}, "wx_fill.txt"), &status, 0);
+        std::string ms;
+        std::getline(std::ifstream("wx_fill.txt"), ms);
+        wxFill = status == 0 && !ms.empty() ? "wx window fill " + ms + " ms (median of 5)"
+                                            : "wx window fill failed";
+    }
+#endif
+    char notes[240];
+    std::snprintf(notes, sizeof notes, "%d of %d rows found; target median <= %.0f ms: %s; %s",
+                  count, kRows, kTargetMs, bench::Median(finds[0]) <= kTargetMs ? "met" : "NOT met",
+                  wxFill.c_str());
     bench::PrintRow("Find a clip in 100k rows (filter + batch fill)", finds[0], fills[0], "ms",
                     " (batch fill alone)", notes);
     return 0;
