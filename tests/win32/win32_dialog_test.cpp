@@ -144,24 +144,19 @@ TEST(Win32Dialog, BuildsEveryTemplateAndRoutesMessages) {
         EXPECT_EQ(voxwin::Win32Dialog(logic).RunModal(), kIdOk) << t->id;
         EXPECT_EQ(logic.destroyed, 1) << t->id;
         using P = std::pair<int, int>;
+        std::vector typed(6, P(ctl::settings::kCardsField, kNotifyEditChange)); // a change a key
+        typed.emplace_back(ctl::settings::kCardTest, kNotifyClicked);
         EXPECT_EQ(
             logic.events,
-            (main ? std::vector{P(ctl::kClipList, kNotifyDoubleClick),
+            (main                           ? std::vector{P(ctl::kClipList, kNotifyDoubleClick),
                                 P(ctl::kPlay, kNotifyClicked), P(ctl::kFindBox, kNotifyEditChange),
                                 P(ctl::kFindBox, kNotifyEditChange),
                                 P(ctl::kFindBox, kNotifyEscapeKey),
                                 P(ctl::kFindBox, kNotifyEnterKey), P(-1, 7), P(-3, 0),
                                 P(-2, IDM_ABOUTBOX), P(-2, IDM_ABOUTBOX),
                                 P(kIdCancel, kNotifyClicked)}
-             : t == &DefineDialogTemplate()
-                 ? std::vector{P(ctl::settings::kCardsField, kNotifyEditChange),
-                               P(ctl::settings::kCardsField, kNotifyEditChange),
-                               P(ctl::settings::kCardsField, kNotifyEditChange),
-                               P(ctl::settings::kCardsField, kNotifyEditChange),
-                               P(ctl::settings::kCardsField, kNotifyEditChange),
-                               P(ctl::settings::kCardsField, kNotifyEditChange),
-                               P(ctl::settings::kCardTest, kNotifyClicked)}
-                 : std::vector<P>{}));
+             : t == &DefineDialogTemplate() ? typed
+                                            : std::vector<P>{}));
     }
 }
 
