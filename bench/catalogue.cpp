@@ -10,7 +10,7 @@
 #include "bench_row.h"
 #include "core/voice_player.h"
 #include "platform/text.h"
-#include "tools/headless/headless_prompts.h"
+#include "player_services.h"
 
 namespace {
 
@@ -61,13 +61,8 @@ int main() {
             return Cost(bench::Spawn({"iconv", "-f", "CP932", "-t", "UTF-8", "big.csv"}));
         const pid_t pid = fork();
         if (pid == 0) {
-            platform::HeadlessPrompts prompts([](const std::string&) {});
-            PcAudio audio;
-            Services services;
-            services.prompts = &prompts;
-            services.audio = &audio;
-            services.settingsPath = dir / "Voxlet.ini";
-            CVoicePlayer player(services); // loads the small catalogue
+            bench::PlayerServices services(dir);
+            CVoicePlayer player(services.services); // loads the small catalogue
             std::filesystem::rename("big.csv", "Ninshiki.csv");
             // From here the peak resident set is the current one.
             std::ofstream("/proc/self/clear_refs") << "5";

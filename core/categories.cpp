@@ -1,7 +1,10 @@
 #include "core/voice_player.h"
 
+#include <algorithm>
 #include <array>
+#include <vector>
 
+#include "core/find_fold.h"
 #include "platform/dialog_host.h"
 #include "platform/paths.h"
 #include "resources/labels.h"
@@ -107,9 +110,41 @@ void CVoicePlayer::ListEntries(DialogHost& dlg, int c) {
         dlg.ListSetSel(ctl::kClipList, m_settings.listDefaults[static_cast<std::size_t>(c)]);
 }
 
+void CVoicePlayer::ListFoundEntries(DialogHost& dlg) {
+    // The categories whose radios can show rows now: the model, the voice
+    // sets and the route have enabled them, and they list catalogue rows.
+    std::vector<int> categories;
+    for (int c = CATEGORY_COUNT - 1; c >= 0; --c) {
+        const bool listsFiles =
+            (m_view.mode == MODE_NINSHIKI && c == CATEGORY_PROGRAMS) ||
+            (m_view.mode == MODE_VOICE && !m_catalogue.hidden && c == CATEGORY_PLAY_LISTS);
+        if (!listsFiles && dlg.IsItemEnabled(ctl::kFirstCategory + c))
+            categories.push_back(c);
+    }
+    m_view.found.clear();
+    std::vector<std::string_view> texts;
+    for (std::size_t i = 0; i < m_catalogue.entries.size(); ++i) {
+        const VoiceEntry& e = m_catalogue.entries[i];
+        if (!std::any_of(categories.begin(), categories.end(),
+                         [&](int c) { return InCategory(e, c, m_catalogue.hidden); }))
+            continue;
+        if (FoldForFind(e.pszText).find(m_view.find) == std::string::npos &&
+            FoldForFind(e.pszExtra).find(m_view.find) == std::string::npos)
+            continue;
+        m_view.found.push_back(i);
+        texts.push_back(e.pszText);
+    }
+    dlg.ListAddAll(ctl::kClipList, texts);
+}
+
 void CVoicePlayer::ChangeCategory(DialogHost& dlg, int c) {
     if (c < 0 || c >= CATEGORY_COUNT)
         return; // no category radio is checked
+    EndFind(dlg);
+    FillList(dlg, c);
+}
+
+void CVoicePlayer::FillList(DialogHost& dlg, int c) {
     if (m_sequence.kind != SequenceKind::None)
         StopSequence(dlg);
     dlg.ListReset(ctl::kClipList);
@@ -128,10 +163,15 @@ void CVoicePlayer::ChangeCategory(DialogHost& dlg, int c) {
         dlg.ListSetSel(ctl::kClipList, 0);
     } else if (PlayListsShowing()) {
         const std::string folder = platform::JoinPath({m_settings.voiceFolder, "play_list"});
-        for (const auto& name : platform::ListFilesWithExtension(folder, "txt"))
-            dlg.ListAdd(ctl::kClipList, name.substr(0, name.rfind('.')));
+        for (const auto& file : platform::ListFilesWithExtension(folder, "txt")) {
+            const std::string name = file.substr(0, file.rfind('.'));
+            if (FoldForFind(name).find(m_view.find) != std::string::npos)
+                dlg.ListAdd(ctl::kClipList, name);
+        }
         if (dlg.ListCount(ctl::kClipList) == 1)
             dlg.ListSetSel(ctl::kClipList, 0);
+    } else if (Finding()) {
+        ListFoundEntries(dlg);
     } else {
         ListEntries(dlg, c);
     }
@@ -181,6 +221,7 @@ bool CVoicePlayer::PlayListsShowing() const {
 }
 
 void CVoicePlayer::ShowFirstCategory(DialogHost& dlg) {
+    EndFind(dlg);
     if (m_sequence.kind != SequenceKind::None)
         StopSequence(dlg);
     dlg.ListReset(ctl::kClipList);
@@ -202,8 +243,10 @@ bool CVoicePlayer::ChangeMode(int mode, DialogHost& dlg) {
 }
 
 bool CVoicePlayer::LoadMode(int mode, DialogHost& dlg) {
-    // Continuous play ends before the list changes.
+    // Continuous play and finding end before the list changes (the found
+    // rows are rows of the catalogue that goes).
     StopSequence(dlg);
+    EndFind(dlg);
     FreeVoices();
     if (!LoadVoiceCsv(mode))
         return false;

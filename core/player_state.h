@@ -86,6 +86,12 @@ struct VoiceCatalogue {
 struct ClipListView {
     int mode = MODE_NINSHIKI;
     int category = -1; // -1 until the first category is shown
+    // While the find box holds text: that text folded, the category that was
+    // checked before (Esc returns to it) and, unless the play lists are
+    // filtered, the catalogue rows the list shows (random play draws from them).
+    std::string find;
+    int categoryBeforeFind = -1;
+    std::vector<std::size_t> found;
 };
 
 // Continuous play in progress.

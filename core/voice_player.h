@@ -76,6 +76,12 @@ public:
     bool ChangeMode(int mode, platform::DialogHost& dlg);
     void ChangeCategory(platform::DialogHost& dlg, int c);
     void ShowFirstCategory(platform::DialogHost& dlg);
+    // The find box holds text: the list shows the rows (or, while the play
+    // lists show, the play-list names) whose texts hold it, folded alike, and
+    // no category radio is checked. Empty text returns to the category
+    // checked before. Nothing happens before the first category is shown.
+    void FindClips(platform::DialogHost& dlg, std::string_view text);
+    bool Finding() const { return !m_view.find.empty(); }
     // Enables the category radios that the mode, the model, the voice sets and
     // the route offer, as far as the occasion sets them.
     void EnableCategoryRadios(platform::DialogHost& dlg, RadioRefresh when);
@@ -189,6 +195,12 @@ private:
     // ChangeMode without leaving the hidden catalogue.
     bool LoadMode(int mode, platform::DialogHost& dlg);
     void ListEntries(platform::DialogHost& dlg, int c);
+    // Fills the list with category c (a category's list or a found list).
+    void FillList(platform::DialogHost& dlg, int c);
+    // The found rows of the catalogue, in catalogue order.
+    void ListFoundEntries(platform::DialogHost& dlg);
+    // Leaves finding and empties the find box (no radio changes).
+    void EndFind(platform::DialogHost& dlg);
     // Button 3's text (several cards) or button 4's enabling (otherwise) for category c.
     void ShowPlayButtons(platform::DialogHost& dlg, int c);
     std::string ReadSettingSized(std::string_view section, std::string_view key,

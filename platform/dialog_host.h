@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -37,6 +38,11 @@ public:
     virtual int ListGetSel(int id) const = 0;
     virtual void ListSetSel(int id, int index) = 0;
     virtual std::string ListGetText(int id, int index) const = 0;
+    // Appends every text at once; a window repaints the list once, not per row.
+    virtual void ListAddAll(int id, const std::vector<std::string_view>& texts) {
+        for (const auto text : texts)
+            ListAdd(id, text);
+    }
 
     // Trackbars (range 0..100; positions outside it are clamped).
     virtual void TrackSetTicFreq(int id, int freq) = 0;

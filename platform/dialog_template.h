@@ -35,6 +35,9 @@ enum ControlFlags : unsigned {
     kBorder = 1u << 7,
     kNotify = 1u << 8,   // list box notifies its parent
     kVertical = 1u << 9, // trackbar
+    // Edit box that takes Enter and Esc itself: they reach the logic as
+    // kNotifyEnterKey and kNotifyEscapeKey, not as the default button and Cancel.
+    kWantsKeys = 1u << 10,
 };
 
 struct ControlTemplate {

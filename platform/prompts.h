@@ -60,6 +60,11 @@ public:
 constexpr int kNotifyClicked = 0;
 constexpr int kNotifyDoubleClick = 2;
 constexpr int kNotifySelChange = 1;
+// An edit field's text changed (as the user typed it, or as the logic set it).
+constexpr int kNotifyEditChange = 0x300;
+// Enter and Esc pressed in an edit field that takes them itself (the find box).
+constexpr int kNotifyEnterKey = 0x7001;
+constexpr int kNotifyEscapeKey = 0x7002;
 
 class Prompts {
 public:

@@ -67,23 +67,26 @@ void CVoicePlayer::StartSequence(DialogHost& dlg, SequenceKind kind) {
 }
 
 const VoiceEntry* CVoicePlayer::DrawRandomEntry() {
-    if (m_catalogue.entries.empty())
-        return nullptr;
-    const bool anyPlayable =
-        std::any_of(m_catalogue.entries.begin(), m_catalogue.entries.end(),
-                    [](const VoiceEntry& e) { return !(e.wFlags & VOICE_FLAG_NO_SEQUENCE); });
-    if (!anyPlayable)
-        return nullptr;
-    const std::size_t count = m_catalogue.entries.size();
+    // While the find box holds text the draw is among the found rows.
+    const bool found = Finding() && !PlayListsShowing();
+    const std::size_t count = found ? m_view.found.size() : m_catalogue.entries.size();
+    const auto at = [&](std::size_t k) -> const VoiceEntry& {
+        return m_catalogue.entries[found ? m_view.found[k] : k];
+    };
+    const auto playable = [&](std::size_t k) { return !(at(k).wFlags & VOICE_FLAG_NO_SEQUENCE); };
     std::size_t index = 0;
+    while (index < count && !playable(index))
+        ++index;
+    if (index == count)
+        return nullptr;
     for (int draw = 0; draw < kMaxDraws; ++draw) {
         index = static_cast<std::size_t>(NextRandom()) % count;
-        if (!(m_catalogue.entries[index].wFlags & VOICE_FLAG_NO_SEQUENCE))
-            return &m_catalogue.entries[index];
+        if (playable(index))
+            return &at(index);
     }
-    while (m_catalogue.entries[index].wFlags & VOICE_FLAG_NO_SEQUENCE)
+    while (!playable(index))
         index = (index + 1) % count;
-    return &m_catalogue.entries[index];
+    return &at(index);
 }
 
 // What one tick plays: the clip (a copy: a message loop inside a send may

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-// The main dialog.
+// The main dialog. The find box lists the rows whose texts hold what it holds.
 #define VOXLET_MAIN_CONTROL_IDS(X)                                                                 \
     X(Close, 2)                                                                                    \
     X(Play, 3)                                                                                     \
@@ -47,7 +47,8 @@
     X(ClipDisplay, 1026)                                                                           \
     X(ModeNinshiki, 1027)                                                                          \
     X(ModeVoice, 1028)                                                                             \
-    X(ContinuousGroup, 1041)
+    X(ContinuousGroup, 1041)                                                                       \
+    X(FindBox, 1043)
 
 // The settings dialog. Model radios: 1036 + model - 1 for models 1 to 4.
 // The voice-set check boxes: one a bit of [DATA] VERSION. The cards field

@@ -11,8 +11,8 @@ struct StringEntry {
     std::string_view text;
 };
 
-// Entries 101 to 148, in the order of their ids. Line breaks are "\n".
-constexpr std::array<StringEntry, 48> kStrings = {{
+// Entries 101 to 149, in the order of their ids. Line breaks are "\n".
+constexpr std::array<StringEntry, 49> kStrings = {{
     {101, "バージョン情報 Voxlet(&A)..."},
     {102, "認識語データファイルの読み込みに失敗しました"},
     {103, "再生する音声をリストボックスから選んでください"},
@@ -79,6 +79,7 @@ constexpr std::array<StringEntry, 48> kStrings = {{
      "設定ファイルの値を確認してください。"},
     {147, "接続テストの結果:\n%1"},
     {148, "応答: %1"},
+    {149, texts::kFindLabel},
 }};
 
 } // namespace

@@ -1,7 +1,7 @@
 // The string table (entries 101 to 127, 128 to 130 for failed settings
 // writes, 131 to 137 for the data folder and the file choosers' titles, 138
 // for a file written in place that may be damaged, 139 to 148 for the FlashAir
-// cards of the settings dialog) and message boxes by entry.
+// cards of the settings dialog, 149 for the main dialog's find box) and message boxes by entry.
 #pragma once
 
 #include <string>
@@ -66,12 +66,15 @@ constexpr int IDS_CARD_TIMES_BY_POSITION = 146;
 // SUCCESS (%1: its first bytes).
 constexpr int IDS_CARD_TEST_REPORT = 147;
 constexpr int IDS_CARD_TEST_REPLY = 148;
+// The main dialog's find box (its label).
+constexpr int IDS_FIND = 149;
 } // namespace ids
 
 // Entries that a dialog template shows as labels too.
 namespace texts {
 inline constexpr std::string_view kCardsFieldLabel = "FlashAirカード";
 inline constexpr std::string_view kCardTestLabel = "接続テスト";
+inline constexpr std::string_view kFindLabel = "検索";
 } // namespace texts
 
 // The text of an entry ("" for an id the table does not hold).

@@ -15,7 +15,7 @@ using namespace ctl;
 constexpr unsigned kRadio = 0;
 constexpr unsigned kPush = kTabStop;
 
-// Main dialog: 286 x 374 dialog units. Template order is also tab and
+// Main dialog: 286 x 388 dialog units. Template order is also tab and
 // radio-group order.
 constexpr ControlTemplate kMainControls[] = {
     {kModeNinshiki, ControlKind::Radio, 220, 5, 47, 12, kStartsGroup, "認識語"},
@@ -60,6 +60,10 @@ constexpr ControlTemplate kMainControls[] = {
     {-1, ControlKind::Group, 123, 2, 84, 156, kNone, "標準モード"},
     {-1, ControlKind::Group, 123, 166, 84, 195, kNone, "特別なモード"},
     {kSettings, ControlKind::Button, 220, 310, 50, 20, kPush, "設定"},
+    // A row below the others for the find box; the dialog grew by it.
+    {-1, ControlKind::Static, 22, 372, 20, 9, kStartsGroup, texts::kFindLabel},
+    {kFindBox, ControlKind::Edit, 44, 370, 72, 12, kStartsGroup | kTabStop | kBorder | kWantsKeys,
+     ""},
 };
 
 // About box: 171 x 73 dialog units.
@@ -107,7 +111,7 @@ constexpr ControlTemplate kDefineControls[] = {
 };
 
 const DialogTemplate kMainDialog{
-    IDD_VOXLET_DIALOG, "ティコボイスプレイヤー", 286, 374, "MS UI Gothic", 9, kMainControls};
+    IDD_VOXLET_DIALOG, "ティコボイスプレイヤー", 286, 388, "MS UI Gothic", 9, kMainControls};
 const DialogTemplate kAboutDialog{
     IDD_ABOUTBOX, "バージョン情報 Voxlet", 171, 73, "MS UI Gothic", 9, kAboutControls};
 

@@ -78,6 +78,10 @@ void CVoxletDlg::OnCommand(DialogHost& dlg, int id, int notification) {
         m_player->PlaySelected(dlg);
         return;
     }
+    if (id == ctl::kFindBox) {
+        OnFindBox(dlg, notification);
+        return;
+    }
     if (notification != platform::kNotifyClicked)
         return;
     if (id >= ctl::kFirstCategory && id < ctl::kFirstCategory + CATEGORY_COUNT)
@@ -121,6 +125,23 @@ void CVoxletDlg::OnVScroll(DialogHost&) {
 void CVoxletDlg::OnCategory(DialogHost& dlg) {
     UpdateData(dlg, true);
     m_player->ChangeCategory(dlg, m_nCategoryRadio);
+}
+
+void CVoxletDlg::OnFindBox(DialogHost& dlg, int notification) {
+    if (notification == platform::kNotifyEditChange) {
+        m_player->FindClips(dlg, dlg.GetItemText(ctl::kFindBox));
+    } else if (notification == platform::kNotifyEnterKey) {
+        if (dlg.ListGetSel(ctl::kClipList) < 0 && dlg.ListCount(ctl::kClipList) > 0)
+            dlg.ListSetSel(ctl::kClipList, 0);
+        m_player->PlaySelected(dlg);
+    } else if (notification == platform::kNotifyEscapeKey) {
+        // Esc in a box that holds text empties it; otherwise it closes, as
+        // Esc anywhere in the window does.
+        if (m_player->Finding())
+            m_player->FindClips(dlg, "");
+        else
+            dlg.EndDialog(platform::kIdCancel);
+    }
 }
 
 void CVoxletDlg::OnProgramOutput(DialogHost& dlg) {

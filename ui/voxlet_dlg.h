@@ -42,6 +42,8 @@ public:
 private:
     void OnCategory(platform::DialogHost& dlg);
     void OnProgramOutput(platform::DialogHost& dlg);
+    // Typing, Enter and Esc in the find box.
+    void OnFindBox(platform::DialogHost& dlg, int notification);
     void OnModeChange(platform::DialogHost& dlg);
     void OnSettings(platform::DialogHost& dlg);
     // The first category of the current mode's catalogue, loaded anew (the

@@ -1,10 +1,11 @@
 // Catalogue rows: which rows are taken and what each field holds, also in a
 // copy that outlives the row read (the scenario catalogue_long_rows holds long
 // and odd rows in a file); how the sequencer reads play-list rows; which
-// catalogue a mode and model choose.
+// catalogue a mode and model choose; how finding a clip folds texts.
 #include <gtest/gtest.h>
 
 #include "core/catalogue.h"
+#include "core/find_fold.h"
 #include "playback/play_list_line.h"
 #include "support/test_support.h"
 
@@ -12,7 +13,7 @@
 // "@skip" (a row skipped) ends the row.
 enum CatalogueColumn { kKind, kRow, kMask, kText, kId, kSeconds, kCategory, kFlags };
 
-TEST(CatalogueRow, RowsTakenAndTheirFieldsPlayListRowsAndTheCatalogueChosen) {
+TEST(CatalogueRow, RowsTakenAndTheirFieldsPlayListRowsTheCatalogueChosenAndFindFolding) {
     for (const auto& v : testsupport::Vectors("rows.txt")) {
         SCOPED_TRACE(v[kRow]);
         if (v[kKind] == "sequence") {
@@ -24,6 +25,10 @@ TEST(CatalogueRow, RowsTakenAndTheirFieldsPlayListRowsAndTheCatalogueChosen) {
                        (l.hasComma ? "," + std::to_string(l.extraSeconds) : "") + " [" +
                        l.IdText() + "]";
             EXPECT_EQ(read, v[2]);
+        } else if (v[kKind] == "fold") {
+            EXPECT_EQ(FoldForFind(v[1]), v[2]);
+        } else if (v[kKind] == "match") {
+            EXPECT_EQ(FoldForFind(v[2]).find(FoldForFind(v[1])) != std::string::npos, v[3] == "1");
         } else if (v[kKind] == "choice") {
             const CatalogueChoice c = ChooseCatalogue(
                 v[1] == "hidden", std::stoi(v[2]), std::stoi(v[3]), std::stoul(v[4], nullptr, 16));

@@ -36,7 +36,7 @@ constexpr ControlTemplate kControls[] = {
     {40, ControlKind::Combo, 70, 50, 60, 40, kTabStop, "", kItems},
     {50, ControlKind::Trackbar, 170, 5, 15, 60, kVertical, ""},
     {-1, ControlKind::Static, 135, 30, 30, 8, kNone, "Level"},
-    {60, ControlKind::Edit, 5, 70, 60, 12, kTabStop | kBorder, ""},
+    {60, ControlKind::Edit, 5, 70, 60, 12, kTabStop | kBorder | kWantsKeys, ""},
 };
 const DialogTemplate kTemplate{900, "Test dialog", 190, 110, "MS UI Gothic", 9, kControls};
 
@@ -147,14 +147,18 @@ TEST_F(TemplateDialogTest, UserInputReachesTheLogic) {
     // Screen readers name the trackbar by the static text left of it.
     EXPECT_STREQ(atk_object_get_name(gtk_widget_get_accessible(d.Control(50)->GetHandle())),
                  "Level");
-    // Typed text reaches the logic as the field's text.
+    // Typed text reaches the logic as the field's text, a change a key; a
+    // field that wants Enter and Esc gets them instead of the dialog.
     d.Control(60)->SetFocus();
     wxUIActionSimulator().Text("a,b:80");
     ASSERT_TRUE(guitest::WaitFor([&d] { return d.GetItemText(60) == "a,b:80"; }));
+    wxUIActionSimulator().Char(WXK_ESCAPE);
+    wxUIActionSimulator().Char(WXK_RETURN);
+    d.SetItemText(60, "set");
     d.SetItemText(12, "Relabelled");
     EXPECT_EQ(d.Control(12)->GetLabel(), "Relabelled");
     guitest::Click(d.Control(20), 2, {10, 8}); // a double click on "first"
-    ASSERT_TRUE(guitest::WaitFor([this] { return m_logic.commands.size() >= 6; }));
+    ASSERT_TRUE(guitest::WaitFor([this] { return m_logic.commands.size() >= 14; }));
     // The close box does nothing while Cancel is disabled (Esc with Cancel
     // enabled: the end-to-end test).
     d.EnableItem(kIdCancel, false);
@@ -166,6 +170,10 @@ TEST_F(TemplateDialogTest, UserInputReachesTheLogic) {
     EXPECT_THAT(m_logic.commands,
                 ElementsAre(Pair(11, kNotifyClicked), Pair(11, kNotifyClicked),
                             Pair(12, kNotifyClicked), Pair(40, kNotifySelChange), Pair(50, 0),
+                            Pair(60, kNotifyEditChange), Pair(60, kNotifyEditChange),
+                            Pair(60, kNotifyEditChange), Pair(60, kNotifyEditChange),
+                            Pair(60, kNotifyEditChange), Pair(60, kNotifyEditChange),
+                            Pair(60, kNotifyEscapeKey), Pair(60, kNotifyEnterKey),
                             Pair(20, kNotifyDoubleClick), Pair(kIdOk, kNotifyClicked)));
 }
 

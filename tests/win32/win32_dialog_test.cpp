@@ -118,6 +118,18 @@ TEST(Win32Dialog, BuildsEveryTemplateAndRoutesMessages) {
             SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(kClipList, LBN_DBLCLK), (LPARAM)list);
             SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(kPlay, BN_CLICKED),
                          (LPARAM)GetDlgItem(hwnd, kPlay));
+            // Typing in the find box reaches the logic, a change a key; Enter
+            // and Esc there (the default button and IDCANCEL while it has
+            // the focus) are the box's.
+            const HWND find = GetDlgItem(hwnd, ctl::kFindBox);
+            for (const wchar_t ch : std::wstring_view(L"ab"))
+                SendMessageW(find, WM_CHAR, ch, 0);
+            SetFocus(find);
+            SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(kIdCancel, BN_CLICKED),
+                         (LPARAM)GetDlgItem(hwnd, kIdCancel));
+            SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(kPlay, BN_CLICKED),
+                         (LPARAM)GetDlgItem(hwnd, kPlay));
+            SetFocus(list);
             SendMessageW(hwnd, WM_TIMER, 7, 0);
             SendMessageW(hwnd, WM_VSCROLL, SB_THUMBTRACK, (LPARAM)GetDlgItem(hwnd, kVolume));
             SendMessageW(hwnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
@@ -132,14 +144,19 @@ TEST(Win32Dialog, BuildsEveryTemplateAndRoutesMessages) {
         EXPECT_EQ(voxwin::Win32Dialog(logic).RunModal(), kIdOk) << t->id;
         EXPECT_EQ(logic.destroyed, 1) << t->id;
         using P = std::pair<int, int>;
-        EXPECT_EQ(logic.events,
-                  (main ? std::vector{P(ctl::kClipList, kNotifyDoubleClick),
-                                      P(ctl::kPlay, kNotifyClicked), P(-1, 7), P(-3, 0),
-                                      P(-2, IDM_ABOUTBOX), P(-2, IDM_ABOUTBOX),
-                                      P(kIdCancel, kNotifyClicked)}
-                   : t == &DefineDialogTemplate()
-                       ? std::vector{P(ctl::settings::kCardTest, kNotifyClicked)}
-                       : std::vector<P>{}));
+        std::vector typed(6, P(ctl::settings::kCardsField, kNotifyEditChange)); // a change a key
+        typed.emplace_back(ctl::settings::kCardTest, kNotifyClicked);
+        EXPECT_EQ(
+            logic.events,
+            (main                           ? std::vector{P(ctl::kClipList, kNotifyDoubleClick),
+                                P(ctl::kPlay, kNotifyClicked), P(ctl::kFindBox, kNotifyEditChange),
+                                P(ctl::kFindBox, kNotifyEditChange),
+                                P(ctl::kFindBox, kNotifyEscapeKey),
+                                P(ctl::kFindBox, kNotifyEnterKey), P(-1, 7), P(-3, 0),
+                                P(-2, IDM_ABOUTBOX), P(-2, IDM_ABOUTBOX),
+                                P(kIdCancel, kNotifyClicked)}
+             : t == &DefineDialogTemplate() ? typed
+                                            : std::vector<P>{}));
     }
 }
 

@@ -204,7 +204,8 @@ void ScriptRunner::Execute(const std::string& line) {
     // While a modal dialog is open the main window takes no user input; its
     // timer still runs.
     const bool mainOnTop = m_stack.size() == 1;
-    if (!mainOnTop && (cmd == "select" || cmd == "dblclick" || cmd == "volume" || cmd == "about")) {
+    if (!mainOnTop && (cmd == "select" || cmd == "dblclick" || cmd == "volume" || cmd == "about" ||
+                       cmd == "find" || cmd == "find-key")) {
         Log("ignored: " + cmd);
         return;
     }
@@ -240,6 +241,21 @@ void ScriptRunner::Execute(const std::string& line) {
         }
         const std::size_t at = line.find(w[1], line.find("type") + 4) + w[1].size();
         top.host->SetItemText(id, Trim(line.substr(at)));
+    } else if (cmd == "find") {
+        // The rest of the line is typed into the find box; none empties it.
+        if (!main.UserCanUse(ctl::kFindBox)) {
+            Log("ignored: " + std::to_string(ctl::kFindBox));
+            return;
+        }
+        main.SetItemText(ctl::kFindBox,
+                         w.size() < 2 ? "" : Trim(line.substr(line.find("find") + 4)));
+        m_dlg->OnCommand(main, ctl::kFindBox, platform::kNotifyEditChange);
+    } else if (cmd == "find-key") {
+        argCount(1);
+        if (w[1] != "enter" && w[1] != "esc")
+            throw ScriptError("find-key takes enter or esc");
+        m_dlg->OnCommand(main, ctl::kFindBox,
+                         w[1] == "enter" ? platform::kNotifyEnterKey : platform::kNotifyEscapeKey);
     } else if (cmd == "select") {
         argCount(1);
         main.ListSetSel(ctl::kClipList, ParseInt(w[1]));

@@ -169,6 +169,21 @@ void Win32Dialog::SetIcons() {
 void Win32Dialog::Command(int id, int code, HWND control) {
     if (m_ended)
         return;
+    // The dialog manager turns Enter and Esc into the default button and
+    // IDCANCEL; pressed in an edit box that takes them itself (a click on a
+    // button would have moved the focus to it) they go to that box.
+    const LRESULT defId = SendMessageW(m_hwnd, DM_GETDEFID, 0, 0);
+    const int enterId = HIWORD(defId) == DC_HASDEFID ? LOWORD(defId) : platform::kIdOk;
+    if (code == BN_CLICKED && (id == platform::kIdCancel || id == enterId)) {
+        const int focus = GetDlgCtrlID(GetFocus());
+        if (const ControlTemplate* box = m_template.Find(focus);
+            box && box->kind == ControlKind::Edit && (box->flags & platform::kWantsKeys)) {
+            m_logic.OnCommand(*this, focus,
+                              id == platform::kIdCancel ? platform::kNotifyEscapeKey
+                                                        : platform::kNotifyEnterKey);
+            return;
+        }
+    }
     if (id == platform::kIdCancel && code == BN_CLICKED) {
         CloseRequest(); // Esc and the Cancel button alike
         return;
@@ -195,6 +210,10 @@ void Win32Dialog::Command(int id, int code, HWND control) {
     case ControlKind::Combo:
         if (code == CBN_SELCHANGE)
             m_logic.OnCommand(*this, id, platform::kNotifySelChange);
+        break;
+    case ControlKind::Edit:
+        if (code == EN_CHANGE && !(c->flags & platform::kReadOnly))
+            m_logic.OnCommand(*this, id, platform::kNotifyEditChange);
         break;
     default:
         break;
@@ -365,6 +384,18 @@ void Win32Dialog::ListReset(int id) {
 }
 int Win32Dialog::ListAdd(int id, std::string_view text) {
     return AddItem(kList, id, text);
+}
+void Win32Dialog::ListAddAll(int id, const std::vector<std::string_view>& texts) {
+    HWND list = Control(id, ControlKind::List);
+    if (!list)
+        return;
+    // The list repaints once, after the last row.
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, LB_INITSTORAGE, texts.size(), 0);
+    for (const auto text : texts)
+        AddItem(kList, id, text);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
 }
 int Win32Dialog::ListCount(int id) const {
     return ItemCount(kList, id);

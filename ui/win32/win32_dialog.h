@@ -2,8 +2,10 @@
 // run by the dialog manager. It is the DialogHost of the logic that runs in
 // it; the dialog manager's messages reach the logic as on the other hosts:
 //   WM_COMMAND: BN_CLICKED of a button, check box or radio, LBN_DBLCLK of a
-//               notifying list, CBN_SELCHANGE of a combo -> OnCommand
-//               (Enter gives the default button, Esc IDCANCEL)
+//               notifying list, CBN_SELCHANGE of a combo, EN_CHANGE of an
+//               editable box -> OnCommand (Enter gives the default button,
+//               Esc IDCANCEL; in a box that wants them, kNotifyEnterKey and
+//               kNotifyEscapeKey of the box)
 //   WM_CLOSE, Esc, a posted close -> OnCommand(kIdCancel), or a beep while
 //               the Cancel button is disabled
 //   WM_TIMER -> OnTimer, WM_VSCROLL of a vertical trackbar -> OnVScroll,
@@ -55,6 +57,7 @@ public:
 
     void ListReset(int id) override;
     int ListAdd(int id, std::string_view text) override;
+    void ListAddAll(int id, const std::vector<std::string_view>& texts) override;
     int ListCount(int id) const override;
     int ListGetSel(int id) const override;
     void ListSetSel(int id, int index) override;

@@ -149,6 +149,7 @@ WxTemplateDialog::WxTemplateDialog(wxWindow* parent, platform::ModalDialogLogic&
     Bind(wxEVT_CHECKBOX, &WxTemplateDialog::OnCheckBox, this);
     Bind(wxEVT_LISTBOX_DCLICK, &WxTemplateDialog::OnListDoubleClick, this);
     Bind(wxEVT_CHOICE, &WxTemplateDialog::OnChoice, this);
+    Bind(wxEVT_TEXT, &WxTemplateDialog::OnText, this);
     Bind(wxEVT_SLIDER, &WxTemplateDialog::OnSlider, this);
     Bind(wxEVT_CHAR_HOOK, &WxTemplateDialog::OnCharHook, this);
     Bind(wxEVT_CLOSE_WINDOW, &WxTemplateDialog::OnClose, this);
@@ -503,6 +504,20 @@ int WxTemplateDialog::ListAdd(int id, std::string_view text) {
     return list ? list->Append(ToWx(text)) : -1;
 }
 
+void WxTemplateDialog::ListAddAll(int id, const std::vector<std::string_view>& texts) {
+    auto* list = As<wxListBox>(*this, id, ControlKind::List);
+    if (!list)
+        return;
+    wxArrayString items;
+    items.reserve(texts.size());
+    for (const auto text : texts)
+        items.push_back(ToWx(text));
+    // One insertion and one repaint for the whole batch.
+    list->Freeze();
+    list->Append(items);
+    list->Thaw();
+}
+
 int WxTemplateDialog::ListCount(int id) const {
     auto* list = As<wxListBox>(*this, id, ControlKind::List);
     return list ? static_cast<int>(list->GetCount()) : 0;
@@ -799,6 +814,16 @@ void WxTemplateDialog::OnChoice(wxCommandEvent& event) {
     Route(item->tpl->id, platform::kNotifySelChange);
 }
 
+void WxTemplateDialog::OnText(wxCommandEvent& event) {
+    // Typing only: the logic's own changes go through ChangeValue, which is silent.
+    const Item* item = ItemOf(event.GetEventObject());
+    if (!item || item->tpl->kind != ControlKind::Edit || m_ended) {
+        event.Skip();
+        return;
+    }
+    Route(item->tpl->id, platform::kNotifyEditChange);
+}
+
 void WxTemplateDialog::OnSlider(wxCommandEvent& event) {
     const Item* item = ItemOf(event.GetEventObject());
     if (!item) {
@@ -817,6 +842,12 @@ void WxTemplateDialog::OnCharHook(wxKeyEvent& event) {
         return;
     }
     const Item* focus = ItemOf(FindFocus());
+    if (focus && (focus->tpl->flags & platform::kWantsKeys) &&
+        (key == WXK_ESCAPE || key == WXK_RETURN || key == WXK_NUMPAD_ENTER)) {
+        Route(focus->tpl->id,
+              key == WXK_ESCAPE ? platform::kNotifyEscapeKey : platform::kNotifyEnterKey);
+        return;
+    }
     switch (key) {
     case WXK_ESCAPE:
         CloseRequest();

@@ -62,6 +62,7 @@ public:
 
     void ListReset(int id) override;
     int ListAdd(int id, std::string_view text) override;
+    void ListAddAll(int id, const std::vector<std::string_view>& texts) override;
     int ListCount(int id) const override;
     int ListGetSel(int id) const override;
     void ListSetSel(int id, int index) override;
@@ -147,6 +148,7 @@ private:
     void OnCheckBox(wxCommandEvent& event);
     void OnListDoubleClick(wxCommandEvent& event);
     void OnChoice(wxCommandEvent& event);
+    void OnText(wxCommandEvent& event);
     void OnSlider(wxCommandEvent& event);
     void OnCharHook(wxKeyEvent& event);
     void OnClose(wxCloseEvent& event);
