@@ -118,22 +118,27 @@ bool CVoicePlayer::LoadVoiceCsv(int mode) {
     const auto choice =
         ChooseCatalogue(m_catalogue.hidden, mode, m_settings.model, m_settings.voiceSets);
     m_catalogue.entries.clear();
-
-    platform::TextRowReader reader(choice.file);
-    if (!reader.IsOpen()) {
+    m_catalogue.entries.reserve(mode == MODE_NINSHIKI ? kNinshikiCapacity : kVoiceCapacity);
+    if (!ReadCatalogue(choice, m_catalogue.entries)) {
         ShowOkMessage(*m_services.prompts,
                       mode == MODE_NINSHIKI ? ids::IDS_NINSHIKI_CSV_FAILED
                                             : ids::IDS_VOICE_CSV_FAILED,
                       platform::MsgIcon::Warning);
         return false;
     }
-    m_catalogue.entries.reserve(mode == MODE_NINSHIKI ? kNinshikiCapacity : kVoiceCapacity);
+    return true;
+}
+
+bool ReadCatalogue(const CatalogueChoice& choice, std::vector<VoiceEntry>& entries) {
+    platform::TextRowReader reader(choice.file);
+    if (!reader.IsOpen())
+        return false;
     std::string row;
     reader.ReadRow(row); // the header, whatever it holds
     VoiceEntry entry;
     while (reader.ReadRow(row)) {
         if (ParseCatalogueRow(row, choice.mask, entry) == RowResult::Taken)
-            m_catalogue.entries.push_back(std::move(entry));
+            entries.push_back(std::move(entry));
     }
     return true;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 #include "core/voice_entry.h"
 
@@ -18,6 +19,11 @@ struct CatalogueChoice {
     unsigned mask;
 };
 CatalogueChoice ChooseCatalogue(bool uraVoice, int mode, int model, unsigned version);
+
+// Appends the rows of the chosen catalogue that its mask takes, in file
+// order, after its header row. False, with nothing appended, when the file
+// does not open.
+bool ReadCatalogue(const CatalogueChoice& choice, std::vector<VoiceEntry>& entries);
 
 // The catalogue that a message about a play-list id without a row names: the
 // model-1 file of the mode, whatever the model and the hidden catalogue.

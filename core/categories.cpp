@@ -128,8 +128,7 @@ void CVoicePlayer::ListFoundEntries(DialogHost& dlg) {
         if (!std::any_of(categories.begin(), categories.end(),
                          [&](int c) { return InCategory(e, c, m_catalogue.hidden); }))
             continue;
-        if (FoldForFind(e.pszText).find(m_view.find) == std::string::npos &&
-            FoldForFind(e.pszExtra).find(m_view.find) == std::string::npos)
+        if (!EntryHoldsFind(e, m_view.find))
             continue;
         m_view.found.push_back(i);
         texts.push_back(e.pszText);
@@ -162,14 +161,7 @@ void CVoicePlayer::FillList(DialogHost& dlg, int c) {
             dlg.ListAdd(ctl::kClipList, name);
         dlg.ListSetSel(ctl::kClipList, 0);
     } else if (PlayListsShowing()) {
-        const std::string folder = platform::JoinPath({m_settings.voiceFolder, "play_list"});
-        for (const auto& file : platform::ListFilesWithExtension(folder, "txt")) {
-            const std::string name = file.substr(0, file.rfind('.'));
-            if (FoldForFind(name).find(m_view.find) != std::string::npos)
-                dlg.ListAdd(ctl::kClipList, name);
-        }
-        if (dlg.ListCount(ctl::kClipList) == 1)
-            dlg.ListSetSel(ctl::kClipList, 0);
+        ListPlayLists(dlg);
     } else if (Finding()) {
         ListFoundEntries(dlg);
     } else {

@@ -107,3 +107,8 @@ std::string FoldForFind(std::string_view text) {
     }
     return out;
 }
+
+bool EntryHoldsFind(const VoiceEntry& entry, std::string_view folded) {
+    return FoldForFind(entry.pszText).find(folded) != std::string::npos ||
+           FoldForFind(entry.pszExtra).find(folded) != std::string::npos;
+}

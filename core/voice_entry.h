@@ -9,7 +9,7 @@ struct VoiceEntry {
     // The texts are views of the entry's own storage, one block that SetTexts
     // fills; copies get their own.
     std::string_view pszText;  // list text (UTF-8); never empty in a loaded table
-    std::string_view pszExtra; // second text, kept but read by no operation
+    std::string_view pszExtra; // second text; finding a clip reads it
     std::string_view pszFile;  // clip file below the voice folder (UTF-8, '\' or '/')
     std::string_view rawFile;  // the clip file's bytes as the catalogue holds them (CP932)
     std::int16_t nSoundId = 0;

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "core/player_state.h"
 #include "core/services.h"
@@ -53,6 +54,13 @@ struct RouteSend {
     std::optional<char> card;
     std::string file;
 };
+
+// The play-list folder of a voice folder, the file of the play list of a name
+// in it, and the names of its play lists (the files' names up to their last
+// '.', sorted as the folder listing sorts them).
+std::string PlayListFolder(std::string_view voiceFolder);
+std::string PlayListPath(std::string_view voiceFolder, std::string_view name);
+std::vector<std::string> ListPlayListNames(std::string_view voiceFolder);
 
 class CVoicePlayer {
 public:
@@ -103,10 +111,17 @@ public:
     void StartSequence(platform::DialogHost& dlg, SequenceKind kind);
     void StopSequence(platform::DialogHost& dlg);
     bool OpenPlayList(std::string_view name);
+    // Plays the named play list as Play does one selected in the list; a
+    // running sequence stops first.
+    void PlayPlayList(platform::DialogHost& dlg, std::string_view name);
     void OnSequenceTick(platform::DialogHost& dlg, std::optional<char> card = std::nullopt);
     // Whether the clip list shows the play lists: the play-list category of
     // Tiko-voice mode, outside the hidden catalogue.
     bool PlayListsShowing() const;
+    // While the list shows the play lists: lists them anew (a play list was
+    // saved), the find text still applied, the selected name still selected.
+    // A running sequence goes on.
+    void RefreshPlayLists(platform::DialogHost& dlg);
 
     // Robot link: the route the settings choose, FlashAir or drive (the PC
     // route sends nothing). False when the send stopped short (the user has
@@ -199,6 +214,10 @@ private:
     void FillList(platform::DialogHost& dlg, int c);
     // The found rows of the catalogue, in catalogue order.
     void ListFoundEntries(platform::DialogHost& dlg);
+    // Adds the play lists whose names hold the find text.
+    void ListPlayLists(platform::DialogHost& dlg);
+    // Opens the play list and plays its first line (Play on a play list).
+    void StartPlayList(platform::DialogHost& dlg, std::string_view name, std::optional<char> card);
     // Leaves finding and empties the find box (no radio changes).
     void EndFind(platform::DialogHost& dlg);
     // Button 3's text (several cards) or button 4's enabling (otherwise) for category c.

@@ -59,8 +59,8 @@ void ProgramOutput(const CVoicePlayer& player, platform::DialogHost& dlg) {
     const std::string programPath = platform::ResolvePath(*chosen);
 
     if (playList) {
-        const std::string listPath = platform::ResolvePath(
-            platform::JoinPath({player.Settings().voiceFolder, "play_list", text + ".txt"}));
+        const std::string listPath =
+            platform::ResolvePath(PlayListPath(player.Settings().voiceFolder, text));
         WritePlayListProgram(programPath, player, listPath);
         return;
     }

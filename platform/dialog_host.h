@@ -66,8 +66,11 @@ public:
     virtual void PostClose() = 0;
 
     // Adds a separator and a command item to the window's system menu (or to
-    // whatever stands in for it on this platform).
-    virtual void AppendSystemMenuItem(int /*command*/, std::string_view /*text*/) {}
+    // whatever stands in for it on this platform). shortcut: an upper-case
+    // letter that carries the command out with Ctrl where the stand-in is a
+    // menu of the toolkit's (0: none); the system menu itself has no keys.
+    virtual void AppendSystemMenuItem(int /*command*/, std::string_view /*text*/,
+                                      char /*shortcut*/ = 0) {}
 
     // The platform window handle (nullptr when there is none).
     virtual void* NativeHandle() const { return nullptr; }

@@ -57,6 +57,10 @@ bool ReadDataFile(std::string_view path, std::string& bytes);
 // True when a file or folder exists at the path (with the case fallback).
 bool PathExists(std::string_view path);
 
+// Makes the folder at exactly this path, and its missing parents: "" when it
+// is a folder afterwards, else the system's description of why not.
+std::string MakeFolder(const std::string& path);
+
 // Names (without folder) of the regular files in the folder whose extension
 // equals ext without regard to case ("TM4" matches "a.tm4"), sorted by name
 // without regard to case. A missing folder gives an empty list.

@@ -5,9 +5,21 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <sys/stat.h>
+#include <system_error>
 
 namespace platform {
+
+std::string MakeFolder(const std::string& path) {
+    // Paths are UTF-8 whatever the system's narrow encoding.
+    const std::filesystem::path folder(std::u8string(path.begin(), path.end()));
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (!error && !std::filesystem::is_directory(folder, error) && !error)
+        error = std::make_error_code(std::errc::not_a_directory);
+    return error ? error.message() : std::string();
+}
 
 std::FILE* OpenDataFile(std::string_view path) {
     const std::string resolved = ResolvePath(path);

@@ -56,7 +56,8 @@ public:
     virtual void OnDestroy(DialogHost& /*host*/) {}
 };
 
-// Notifications delivered with OnCommand.
+// Notifications delivered with OnCommand. kNotifySelChange: a combo box's
+// selection, or a notifying list box's, changed by the user.
 constexpr int kNotifyClicked = 0;
 constexpr int kNotifyDoubleClick = 2;
 constexpr int kNotifySelChange = 1;

@@ -74,6 +74,20 @@ bool CVoicePlayer::OpenHiddenCatalogue(DialogHost& dlg) {
     return LoadMode(MODE_VOICE, dlg);
 }
 
+void CVoicePlayer::StartPlayList(DialogHost& dlg, std::string_view name, std::optional<char> card) {
+    if (!OpenPlayList(name))
+        return;
+    dlg.EnableItem(ctl::kPlay, false);
+    dlg.EnableItem(ctl::kStop, true);
+    OnSequenceTick(dlg, card);
+}
+
+void CVoicePlayer::PlayPlayList(DialogHost& dlg, std::string_view name) {
+    if (m_sequence.kind != SequenceKind::None || m_sequence.playList)
+        StopSequence(dlg);
+    StartPlayList(dlg, name, std::nullopt);
+}
+
 void CVoicePlayer::PlaySelected(DialogHost& dlg, std::optional<char> card) {
     const int selection = dlg.ListGetSel(ctl::kClipList);
     if (selection < 0) {
@@ -83,11 +97,7 @@ void CVoicePlayer::PlaySelected(DialogHost& dlg, std::optional<char> card) {
     const std::string text = dlg.ListGetText(ctl::kClipList, selection);
 
     if (PlayListsShowing()) {
-        if (OpenPlayList(text)) {
-            dlg.EnableItem(ctl::kPlay, false);
-            dlg.EnableItem(ctl::kStop, true);
-            OnSequenceTick(dlg, card);
-        }
+        StartPlayList(dlg, text, card);
         return;
     }
     if (m_view.mode == MODE_NINSHIKI && m_view.category == CATEGORY_PROGRAMS) {

@@ -43,8 +43,8 @@ void CVoicePlayer::PlayClip(const std::string& path, int percent) {
 
 bool CVoicePlayer::OpenPlayList(std::string_view name) {
     m_sequence.playList.reset();
-    auto reader = std::make_unique<platform::TextRowReader>(
-        platform::JoinPath({m_settings.voiceFolder, "play_list", std::string(name) + ".txt"}));
+    auto reader =
+        std::make_unique<platform::TextRowReader>(PlayListPath(m_settings.voiceFolder, name));
     if (!reader->IsOpen()) {
         ShowOkMessage(*m_services.prompts, ids::IDS_PLAYLIST_FAILED, platform::MsgIcon::None);
         return false;

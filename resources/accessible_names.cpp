@@ -1,6 +1,7 @@
 #include "resources/accessible_names.h"
 
 #include "resources/control_ids.h"
+#include "resources/string_table.h"
 #include "resources/templates.h"
 
 namespace {
@@ -16,6 +17,10 @@ constexpr NamedControl kNames[] = {
     {IDD_VOXLET_DIALOG, ctl::kClipDisplay, "再生中の音声"},
     {IDD_DEFINE_DIALOG, ctl::settings::kInterfaceCombo, "インターフェイス"},
     {IDD_DEFINE_DIALOG, ctl::settings::kIntervalCombo, "再生間隔"},
+    {IDD_PLAY_LIST_DIALOG, ctl::playlist::kListCombo, "プレイリスト"},
+    {IDD_PLAY_LIST_DIALOG, ctl::playlist::kLines, "プレイリストの行"},
+    {IDD_PLAY_LIST_DIALOG, ctl::playlist::kTargetCombo, texts::kPlayListTargetLabel},
+    {IDD_PLAY_LIST_DIALOG, ctl::playlist::kClips, "追加する音声"},
 };
 
 // The static text whose rectangle spans the control's vertical middle and

@@ -10,6 +10,7 @@ namespace {
 constexpr ControlName kMainNames[] = {VOXLET_MAIN_CONTROL_IDS(VOXLET_CONTROL_NAME)};
 constexpr ControlName kSettingsNames[] = {VOXLET_SETTINGS_CONTROL_IDS(VOXLET_CONTROL_NAME)};
 constexpr ControlName kAboutNames[] = {VOXLET_ABOUT_CONTROL_IDS(VOXLET_CONTROL_NAME)};
+constexpr ControlName kPlayListNames[] = {VOXLET_PLAY_LIST_CONTROL_IDS(VOXLET_CONTROL_NAME)};
 #undef VOXLET_CONTROL_NAME
 
 } // namespace
@@ -22,6 +23,8 @@ std::span<const ControlName> ControlNames(int dialogId) {
         return kSettingsNames;
     case IDD_ABOUTBOX:
         return kAboutNames;
+    case IDD_PLAY_LIST_DIALOG:
+        return kPlayListNames;
     default:
         return {};
     }

@@ -1,6 +1,6 @@
 // The control ids of the program's dialogs, each written once below as
-// X(Name, id). The constants ctl::kName (ctl::settings::kName, ctl::about::kName)
-// and the names scripts give the controls come from the same lists: a script
+// X(Name, id). The constants ctl::kName (ctl::settings::kName, ctl::about::kName,
+// ctl::playlist::kName) and the names scripts give the controls come from the same lists: a script
 // name is the constant's name without its k, lower-case and hyphenated, so
 // kPlayListRadio is "play-list-radio" and kSora2DxBox "sora2-dx-box".
 #pragma once
@@ -77,6 +77,28 @@
 // The about box.
 #define VOXLET_ABOUT_CONTROL_IDS(X) X(Ok, 1)
 
+// The play-list editor: the list's name and the lists to open, its lines with
+// the selected line's pause and target, the clips to add (found as in the
+// main dialog's find box), and play, save and close.
+#define VOXLET_PLAY_LIST_CONTROL_IDS(X)                                                            \
+    X(Close, 2)                                                                                    \
+    X(NameField, 1100)                                                                             \
+    X(ListCombo, 1101)                                                                             \
+    X(Open, 1102)                                                                                  \
+    X(New, 1103)                                                                                   \
+    X(Lines, 1104)                                                                                 \
+    X(Up, 1105)                                                                                    \
+    X(Down, 1106)                                                                                  \
+    X(Remove, 1107)                                                                                \
+    X(PauseField, 1108)                                                                            \
+    X(TargetCombo, 1109)                                                                           \
+    X(ClipFind, 1110)                                                                              \
+    X(Clips, 1111)                                                                                 \
+    X(AddClip, 1112)                                                                               \
+    X(AddPause, 1113)                                                                              \
+    X(Play, 1114)                                                                                  \
+    X(Save, 1115)
+
 #define VOXLET_CONTROL_ID_CONSTANT(name, id) inline constexpr int k##name = id;
 namespace ctl {
 VOXLET_MAIN_CONTROL_IDS(VOXLET_CONTROL_ID_CONSTANT)
@@ -87,6 +109,9 @@ VOXLET_SETTINGS_CONTROL_IDS(VOXLET_CONTROL_ID_CONSTANT)
 }
 namespace about {
 VOXLET_ABOUT_CONTROL_IDS(VOXLET_CONTROL_ID_CONSTANT)
+}
+namespace playlist {
+VOXLET_PLAY_LIST_CONTROL_IDS(VOXLET_CONTROL_ID_CONSTANT)
 }
 } // namespace ctl
 #undef VOXLET_CONTROL_ID_CONSTANT

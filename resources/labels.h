@@ -68,6 +68,8 @@ inline constexpr std::string_view kSaveAsTitle = "名前を付けて保存";
 inline constexpr std::string_view kYesButton = "はい(&Y)";
 inline constexpr std::string_view kNoButton = "いいえ(&N)";
 inline constexpr std::string_view kOkButton = "OK";
+// The third button of a question that may be called off.
+inline constexpr std::string_view kCancelButton = "キャンセル";
 
 } // namespace labels
 

@@ -11,8 +11,8 @@ struct StringEntry {
     std::string_view text;
 };
 
-// Entries 101 to 149, in the order of their ids. Line breaks are "\n".
-constexpr std::array<StringEntry, 49> kStrings = {{
+// Entries 101 to 178, in the order of their ids. Line breaks are "\n".
+constexpr std::array<StringEntry, 78> kStrings = {{
     {101, "バージョン情報 Voxlet(&A)..."},
     {102, "認識語データファイルの読み込みに失敗しました"},
     {103, "再生する音声をリストボックスから選んでください"},
@@ -80,6 +80,36 @@ constexpr std::array<StringEntry, 49> kStrings = {{
     {147, "接続テストの結果:\n%1"},
     {148, "応答: %1"},
     {149, texts::kFindLabel},
+    {150, "プレイリストの編集..."},
+    {151, texts::kPlayListEditorTitle},
+    {152, texts::kPlayListNameLabel},
+    {153, texts::kPlayListOpenLabel},
+    {154, texts::kPlayListNewLabel},
+    {155, texts::kPlayListUpLabel},
+    {156, texts::kPlayListDownLabel},
+    {157, texts::kPlayListRemoveLabel},
+    {158, texts::kPlayListPauseLabel},
+    {159, texts::kPlayListTargetLabel},
+    {160, texts::kPlayListAddLabel},
+    {161, texts::kPlayListAddPauseLabel},
+    {162, texts::kPlayListSaveLabel},
+    {163, "休止"},
+    {164, "ID %1（カタログにありません）"},
+    {165, "　+%1秒"},
+    {166, "　→%1"},
+    {167, "なし"},
+    {168, "プレイリストの変更が保存されていません。保存しますか？"},
+    {169, "再生するにはプレイリストを保存します。保存しますか？"},
+    {170, "プレイリストの名前を入れてください。"},
+    {171, "プレイリストの名前「%1」に使えない文字があります。\n\\ / : * ? \" < > | "
+          "と制御文字は使えません。また、名前の最後を.や空白にはできません。"},
+    {172, "「%1」は機器の名前のため、プレイリストの名前にできません。"},
+    {173, "プレイリストの名前「%1」に、ティコの文字コード(シフトJIS)で表せない文字があります。"},
+    {174, "プレイリストの名前「%1」が長すぎます。\nフォルダーを含めて255バイトまでです。"},
+    {175, "プレイリスト「%1」はすでにあります。上書きしますか？"},
+    {176, "プレイリスト「%1」の保存に失敗しました。\n%2"},
+    {177, "休止(秒)には0から3600までの整数を入れるか、空欄にしてください。"},
+    {178, "プレイリストを再生するには、メイン画面をティコモードにしてください。"},
 }};
 
 } // namespace

@@ -1,7 +1,8 @@
 // The string table (entries 101 to 127, 128 to 130 for failed settings
 // writes, 131 to 137 for the data folder and the file choosers' titles, 138
 // for a file written in place that may be damaged, 139 to 148 for the FlashAir
-// cards of the settings dialog, 149 for the main dialog's find box) and message boxes by entry.
+// cards of the settings dialog, 149 for the main dialog's find box, 150 to
+// 178 for the play-list editor) and message boxes by entry.
 #pragma once
 
 #include <string>
@@ -68,6 +69,31 @@ constexpr int IDS_CARD_TEST_REPORT = 147;
 constexpr int IDS_CARD_TEST_REPLY = 148;
 // The main dialog's find box (its label).
 constexpr int IDS_FIND = 149;
+// The play-list editor: its system-menu item, its title and labels.
+constexpr int IDS_PLAY_LIST_EDITOR = 150;
+constexpr int IDS_PLAY_LIST_EDITOR_TITLE = 151;
+// Its lines: a pause, an id no catalogue row has (%1), a line's pause in
+// seconds (%1) and target (%1) after the clip; the target combo's "none".
+constexpr int IDS_PLAY_LIST_PAUSE_LINE = 163;
+constexpr int IDS_PLAY_LIST_UNKNOWN_ID = 164;
+constexpr int IDS_PLAY_LIST_LINE_PAUSE = 165;
+constexpr int IDS_PLAY_LIST_LINE_TARGET = 166;
+constexpr int IDS_PLAY_LIST_NO_TARGET = 167;
+// Unsaved changes before another list, closing or playing.
+constexpr int IDS_PLAY_LIST_ASK_SAVE = 168;
+constexpr int IDS_PLAY_LIST_ASK_SAVE_TO_PLAY = 169;
+// A name refused (%1: the name), one entry per fault.
+constexpr int IDS_PLAY_LIST_NAME_EMPTY = 170;
+constexpr int IDS_PLAY_LIST_NAME_CHARACTER = 171;
+constexpr int IDS_PLAY_LIST_NAME_RESERVED = 172;
+constexpr int IDS_PLAY_LIST_NAME_NOT_CP932 = 173;
+constexpr int IDS_PLAY_LIST_NAME_TOO_LONG = 174;
+// Another list of the name exists (%1); a save failed (%1 the name, %2 why).
+constexpr int IDS_PLAY_LIST_OVERWRITE = 175;
+constexpr int IDS_PLAY_LIST_SAVE_FAILED = 176;
+// The pause field holds no pause; playing needs the main dialog in Tiko mode.
+constexpr int IDS_PLAY_LIST_PAUSE_INVALID = 177;
+constexpr int IDS_PLAY_LIST_PLAY_MODE = 178;
 } // namespace ids
 
 // Entries that a dialog template shows as labels too.
@@ -75,6 +101,18 @@ namespace texts {
 inline constexpr std::string_view kCardsFieldLabel = "FlashAirカード";
 inline constexpr std::string_view kCardTestLabel = "接続テスト";
 inline constexpr std::string_view kFindLabel = "検索";
+inline constexpr std::string_view kPlayListEditorTitle = "プレイリストの編集";
+inline constexpr std::string_view kPlayListNameLabel = "名前";
+inline constexpr std::string_view kPlayListOpenLabel = "開く";
+inline constexpr std::string_view kPlayListNewLabel = "新規";
+inline constexpr std::string_view kPlayListUpLabel = "上へ";
+inline constexpr std::string_view kPlayListDownLabel = "下へ";
+inline constexpr std::string_view kPlayListRemoveLabel = "削除";
+inline constexpr std::string_view kPlayListPauseLabel = "休止(秒)";
+inline constexpr std::string_view kPlayListTargetLabel = "送り先";
+inline constexpr std::string_view kPlayListAddLabel = "追加";
+inline constexpr std::string_view kPlayListAddPauseLabel = "休止を追加";
+inline constexpr std::string_view kPlayListSaveLabel = "保存";
 } // namespace texts
 
 // The text of an entry ("" for an id the table does not hold).

@@ -110,6 +110,43 @@ constexpr ControlTemplate kDefineControls[] = {
     {settings::kCardTest, ControlKind::Button, 180, 152, 57, 14, kPush, texts::kCardTestLabel},
 };
 
+// Play-list editor: 330 x 226 dialog units. The list's lines on the left with
+// the selected line's pause and target below them, the clips to add on the
+// right, the commands at the bottom.
+constexpr ControlTemplate kPlayListControls[] = {
+    {-1, ControlKind::Static, 7, 9, 24, 9, kStartsGroup, texts::kPlayListNameLabel},
+    {playlist::kNameField, ControlKind::Edit, 34, 7, 110, 12, kStartsGroup | kTabStop | kBorder,
+     ""},
+    {playlist::kListCombo, ControlKind::Combo, 152, 7, 100, 90, kTabStop | kVScroll, ""},
+    {playlist::kOpen, ControlKind::Button, 256, 6, 32, 14, kPush, texts::kPlayListOpenLabel},
+    {playlist::kNew, ControlKind::Button, 291, 6, 32, 14, kPush, texts::kPlayListNewLabel},
+    {playlist::kLines, ControlKind::List, 7, 26, 150, 150,
+     kStartsGroup | kTabStop | kBorder | kVScroll | kNotify, ""},
+    {playlist::kUp, ControlKind::Button, 161, 26, 40, 14, kPush | kDisabled,
+     texts::kPlayListUpLabel},
+    {playlist::kDown, ControlKind::Button, 161, 44, 40, 14, kPush | kDisabled,
+     texts::kPlayListDownLabel},
+    {playlist::kRemove, ControlKind::Button, 161, 62, 40, 14, kPush | kDisabled,
+     texts::kPlayListRemoveLabel},
+    {-1, ControlKind::Static, 7, 183, 36, 9, kStartsGroup, texts::kPlayListPauseLabel},
+    {playlist::kPauseField, ControlKind::Edit, 45, 181, 30, 12,
+     kStartsGroup | kTabStop | kBorder | kDisabled, ""},
+    {-1, ControlKind::Static, 82, 183, 26, 9, kStartsGroup, texts::kPlayListTargetLabel},
+    {playlist::kTargetCombo, ControlKind::Combo, 110, 181, 47, 90,
+     kStartsGroup | kTabStop | kVScroll | kDisabled, ""},
+    {-1, ControlKind::Static, 208, 28, 20, 9, kStartsGroup, texts::kFindLabel},
+    {playlist::kClipFind, ControlKind::Edit, 230, 26, 93, 12,
+     kStartsGroup | kTabStop | kBorder | kWantsKeys, ""},
+    {playlist::kClips, ControlKind::List, 208, 42, 115, 134,
+     kTabStop | kBorder | kVScroll | kNotify, ""},
+    {playlist::kAddClip, ControlKind::Button, 208, 181, 40, 14, kPush, texts::kPlayListAddLabel},
+    {playlist::kAddPause, ControlKind::Button, 252, 181, 50, 14, kPush,
+     texts::kPlayListAddPauseLabel},
+    {playlist::kPlay, ControlKind::Button, 7, 205, 50, 14, kStartsGroup | kPush, "再生"},
+    {playlist::kSave, ControlKind::Button, 216, 205, 50, 14, kPush, texts::kPlayListSaveLabel},
+    {playlist::kClose, ControlKind::Button, 273, 205, 50, 14, kPush, "閉じる"},
+};
+
 const DialogTemplate kMainDialog{
     IDD_VOXLET_DIALOG, "ティコボイスプレイヤー", 286, 388, "MS UI Gothic", 9, kMainControls};
 const DialogTemplate kAboutDialog{
@@ -117,6 +154,10 @@ const DialogTemplate kAboutDialog{
 
 const DialogTemplate kDefineDialog{IDD_DEFINE_DIALOG, "設定ダイアログ", 244, 172, "MS Shell Dlg", 8,
                                    kDefineControls};
+
+const DialogTemplate kPlayListDialog{
+    IDD_PLAY_LIST_DIALOG, texts::kPlayListEditorTitle, 330, 226, "MS Shell Dlg", 8,
+    kPlayListControls};
 
 } // namespace
 
@@ -128,4 +169,7 @@ const DialogTemplate& AboutDialogTemplate() {
 }
 const DialogTemplate& DefineDialogTemplate() {
     return kDefineDialog;
+}
+const DialogTemplate& PlayListDialogTemplate() {
+    return kPlayListDialog;
 }

@@ -10,6 +10,7 @@
 #include "resources/templates.h"
 #include "ui/about_dlg.h"
 #include "ui/define_dlg.h"
+#include "ui/play_list_dlg.h"
 
 using platform::DialogHost;
 
@@ -67,6 +68,8 @@ void CVoxletDlg::OnInitDialog(DialogHost& dlg) {
     UpdateData(dlg, false);
     if (auto about = LoadStringId(ids::IDS_ABOUTBOX); !about.empty())
         dlg.AppendSystemMenuItem(IDM_ABOUTBOX, about);
+    dlg.AppendSystemMenuItem(IDM_PLAY_LIST_EDITOR, LoadStringId(ids::IDS_PLAY_LIST_EDITOR),
+                             kPlayListEditorKey);
     if (m_player)
         m_player->InitPlayer(dlg);
 }
@@ -104,10 +107,14 @@ void CVoxletDlg::OnCommand(DialogHost& dlg, int id, int notification) {
         dlg.EndDialog(platform::kIdCancel);
 }
 
-void CVoxletDlg::OnSysCommand(DialogHost&, int command) {
+void CVoxletDlg::OnSysCommand(DialogHost& dlg, int command) {
     if ((command & kSysCommandMask) == IDM_ABOUTBOX) {
         CAboutDlg about;
         m_services.prompts->RunModal(about);
+    } else if ((command & kSysCommandMask) == IDM_PLAY_LIST_EDITOR && m_player) {
+        CPlayListDlg editor(*m_player, dlg);
+        if (editor.LoadClips())
+            m_services.prompts->RunModal(editor);
     }
 }
 

@@ -17,11 +17,12 @@ public:
 
     const platform::DialogTemplate& Template() const override;
 
-    // The window exists: radio values to the controls, the about item, the player.
+    // The window exists: radio values to the controls, the system-menu items
+    // (the about box, the play-list editor), the player.
     void OnInitDialog(platform::DialogHost& dlg) override;
     // Clicks and notifications of the controls.
     void OnCommand(platform::DialogHost& dlg, int id, int notification) override;
-    // A system-menu command.
+    // A system-menu command: the about box or the play-list editor.
     void OnSysCommand(platform::DialogHost& dlg, int command) override;
     // Window timer, whatever its id.
     void OnTimer(platform::DialogHost& dlg, int timerId) override;

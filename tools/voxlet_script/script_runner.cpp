@@ -204,8 +204,9 @@ void ScriptRunner::Execute(const std::string& line) {
     // While a modal dialog is open the main window takes no user input; its
     // timer still runs.
     const bool mainOnTop = m_stack.size() == 1;
-    if (!mainOnTop && (cmd == "select" || cmd == "dblclick" || cmd == "volume" || cmd == "about" ||
-                       cmd == "find" || cmd == "find-key")) {
+    const bool mainSelect = cmd == "select" && w.size() == 2;
+    if (!mainOnTop && (mainSelect || cmd == "dblclick" || cmd == "volume" || cmd == "about" ||
+                       cmd == "find" || cmd == "find-key" || cmd == "play-list-editor")) {
         Log("ignored: " + cmd);
         return;
     }
@@ -241,6 +242,24 @@ void ScriptRunner::Execute(const std::string& line) {
         }
         const std::size_t at = line.find(w[1], line.find("type") + 4) + w[1].size();
         top.host->SetItemText(id, Trim(line.substr(at)));
+        top.logic->OnCommand(*top.host, id, platform::kNotifyEditChange);
+    } else if (cmd == "key") {
+        // Enter or Esc in an edit field of the dialog on top that takes them.
+        argCount(2);
+        const int id = ControlId(*top.host, w[1]);
+        const auto* tpl = top.host->Template().Find(id);
+        if (!tpl || tpl->kind != platform::ControlKind::Edit ||
+            !(tpl->flags & platform::kWantsKeys))
+            throw ScriptError("key takes an edit field that takes Enter and Esc: " + w[1]);
+        if (w[2] != "enter" && w[2] != "esc")
+            throw ScriptError("key takes enter or esc");
+        if (!top.host->UserCanUse(id)) {
+            Log("ignored: " + std::to_string(id));
+            return;
+        }
+        top.logic->OnCommand(*top.host, id,
+                             w[2] == "enter" ? platform::kNotifyEnterKey
+                                             : platform::kNotifyEscapeKey);
     } else if (cmd == "find") {
         // The rest of the line is typed into the find box; none empties it.
         if (!main.UserCanUse(ctl::kFindBox)) {
@@ -256,9 +275,22 @@ void ScriptRunner::Execute(const std::string& line) {
             throw ScriptError("find-key takes enter or esc");
         m_dlg->OnCommand(main, ctl::kFindBox,
                          w[1] == "enter" ? platform::kNotifyEnterKey : platform::kNotifyEscapeKey);
-    } else if (cmd == "select") {
-        argCount(1);
+    } else if (mainSelect) {
         main.ListSetSel(ctl::kClipList, ParseInt(w[1]));
+    } else if (cmd == "select") {
+        // A list of the dialog on top, as the user selects a line in it.
+        argCount(2);
+        const int id = ControlId(*top.host, w[1]);
+        const auto* tpl = top.host->Template().Find(id);
+        if (!tpl || tpl->kind != platform::ControlKind::List)
+            throw ScriptError("select takes a list: " + w[1]);
+        if (!top.host->UserCanUse(id)) {
+            Log("ignored: " + std::to_string(id));
+            return;
+        }
+        top.host->ListSetSel(id, ParseInt(w[2]));
+        if (tpl->flags & platform::kNotify)
+            top.logic->OnCommand(*top.host, id, platform::kNotifySelChange);
     } else if (cmd == "dblclick") {
         argCount(0);
         if (!main.UserCanUse(ctl::kClipList)) {
@@ -287,6 +319,9 @@ void ScriptRunner::Execute(const std::string& line) {
     } else if (cmd == "about") {
         argCount(0);
         m_dlg->OnSysCommand(main, IDM_ABOUTBOX);
+    } else if (cmd == "play-list-editor") {
+        argCount(0);
+        m_dlg->OnSysCommand(main, IDM_PLAY_LIST_EDITOR);
     } else if (cmd == "close") {
         argCount(0);
         top.host->EndDialog(platform::kIdCancel);

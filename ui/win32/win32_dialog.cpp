@@ -206,6 +206,8 @@ void Win32Dialog::Command(int id, int code, HWND control) {
     case ControlKind::List:
         if (code == LBN_DBLCLK && (c->flags & platform::kNotify))
             m_logic.OnCommand(*this, id, platform::kNotifyDoubleClick);
+        else if (code == LBN_SELCHANGE && (c->flags & platform::kNotify))
+            m_logic.OnCommand(*this, id, platform::kNotifySelChange);
         break;
     case ControlKind::Combo:
         if (code == CBN_SELCHANGE)
@@ -476,7 +478,7 @@ void Win32Dialog::PostClose() {
         PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
 }
 
-void Win32Dialog::AppendSystemMenuItem(int command, std::string_view text) {
+void Win32Dialog::AppendSystemMenuItem(int command, std::string_view text, char /*shortcut*/) {
     m_systemMenu.emplace_back(command, std::string(text));
     if (HMENU menu = m_hwnd ? GetSystemMenu(m_hwnd, FALSE) : nullptr) {
         AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);

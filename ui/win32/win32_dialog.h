@@ -78,7 +78,8 @@ public:
     void KillTimer(int timerId) override;
     void EndDialog(int result) override;
     void PostClose() override;
-    void AppendSystemMenuItem(int command, std::string_view text) override;
+    // The system menu takes the item; it has no shortcut keys.
+    void AppendSystemMenuItem(int command, std::string_view text, char shortcut = 0) override;
     void* NativeHandle() const override { return m_hwnd; }
     // The wait cursor, after the window has painted what changed (WM_PAINT is
     // sent, not posted: no other message is handled).

@@ -148,6 +148,7 @@ WxTemplateDialog::WxTemplateDialog(wxWindow* parent, platform::ModalDialogLogic&
     Bind(wxEVT_BUTTON, &WxTemplateDialog::OnButton, this);
     Bind(wxEVT_CHECKBOX, &WxTemplateDialog::OnCheckBox, this);
     Bind(wxEVT_LISTBOX_DCLICK, &WxTemplateDialog::OnListDoubleClick, this);
+    Bind(wxEVT_LISTBOX, &WxTemplateDialog::OnListSelection, this);
     Bind(wxEVT_CHOICE, &WxTemplateDialog::OnChoice, this);
     Bind(wxEVT_TEXT, &WxTemplateDialog::OnText, this);
     Bind(wxEVT_SLIDER, &WxTemplateDialog::OnSlider, this);
@@ -654,8 +655,10 @@ void WxTemplateDialog::PostClose() {
     CallAfter([this] { CloseRequest(); });
 }
 
-void WxTemplateDialog::AppendSystemMenuItem(int command, std::string_view text) {
+void WxTemplateDialog::AppendSystemMenuItem(int command, std::string_view text, char shortcut) {
     m_systemMenu.emplace_back(command, std::string(text));
+    if (shortcut)
+        m_shortcuts[shortcut] = command;
 }
 
 void* WxTemplateDialog::NativeHandle() const {
@@ -805,6 +808,17 @@ void WxTemplateDialog::OnListDoubleClick(wxCommandEvent& event) {
         Route(item->tpl->id, platform::kNotifyDoubleClick);
 }
 
+void WxTemplateDialog::OnListSelection(wxCommandEvent& event) {
+    // The toolkit reports the user's selections only, as LBN_SELCHANGE does.
+    const Item* item = ItemOf(event.GetEventObject());
+    if (!item) {
+        event.Skip();
+        return;
+    }
+    if (item->tpl->flags & platform::kNotify)
+        Route(item->tpl->id, platform::kNotifySelChange);
+}
+
 void WxTemplateDialog::OnChoice(wxCommandEvent& event) {
     const Item* item = ItemOf(event.GetEventObject());
     if (!item) {
@@ -837,6 +851,12 @@ void WxTemplateDialog::OnSlider(wxCommandEvent& event) {
 
 void WxTemplateDialog::OnCharHook(wxKeyEvent& event) {
     const int key = event.GetKeyCode();
+    if (event.GetModifiers() == wxMOD_CONTROL) {
+        if (const auto shortcut = m_shortcuts.find(key); shortcut != m_shortcuts.end()) {
+            SystemCommand(shortcut->second);
+            return;
+        }
+    }
     if (event.HasAnyModifiers()) {
         event.Skip();
         return;
@@ -916,8 +936,13 @@ void WxTemplateDialog::OnContextMenu(wxContextMenuEvent& event) {
         return;
     }
     wxMenu menu;
-    for (const auto& [command, text] : m_systemMenu)
-        menu.Append(command, ToWx(text));
+    for (const auto& [command, text] : m_systemMenu) {
+        wxString label = ToWx(text);
+        for (const auto& [key, shortcut] : m_shortcuts)
+            if (shortcut == command)
+                label += wxString::Format("\tCtrl+%c", key);
+        menu.Append(command, label);
+    }
     wxPoint at = event.GetPosition();
     if (at != wxDefaultPosition)
         at = ScreenToClient(at);

@@ -5,6 +5,7 @@
 // way the Windows dialog manager routes messages:
 //   push button, check box, radio click  -> OnCommand(id, kNotifyClicked)
 //   list double-click (notifying list)   -> OnCommand(id, kNotifyDoubleClick)
+//   list selection by the user (notifying list) -> OnCommand(id, kNotifySelChange)
 //   combo box selection by the user      -> OnCommand(id, kNotifySelChange)
 //   Enter   -> the default button (unless a push button has the focus)
 //   Esc, the close box, a posted close   -> OnCommand(kIdCancel, kNotifyClicked)
@@ -13,7 +14,8 @@
 //                                           OnDestroy
 // The about item that Windows puts in the system menu is offered in a context
 // menu of the dialog's background (under GTK the window manager owns the
-// window menu), and F1 carries it out.
+// window menu), and F1 carries it out; an item with a shortcut letter is
+// carried out by Ctrl and that letter too.
 //
 // Layout: each rectangle is ConvertDialogToPixels of the template's, with the
 // dialog's font set first. GTK's controls and the fallback font can need more
@@ -83,7 +85,7 @@ public:
     void KillTimer(int timerId) override;
     void EndDialog(int result) override;
     void PostClose() override;
-    void AppendSystemMenuItem(int command, std::string_view text) override;
+    void AppendSystemMenuItem(int command, std::string_view text, char shortcut = 0) override;
     void* NativeHandle() const override;
     // The busy cursor (wxBeginBusyCursor) after a repaint done at once
     // (Refresh, Update): no event is dispatched.
@@ -147,6 +149,7 @@ private:
     void OnButton(wxCommandEvent& event);
     void OnCheckBox(wxCommandEvent& event);
     void OnListDoubleClick(wxCommandEvent& event);
+    void OnListSelection(wxCommandEvent& event);
     void OnChoice(wxCommandEvent& event);
     void OnText(wxCommandEvent& event);
     void OnSlider(wxCommandEvent& event);
@@ -167,6 +170,7 @@ private:
     std::map<void*, int> m_radioWidgets;    // GTK widget -> control id
     std::map<int, std::unique_ptr<Timer>> m_timers;
     std::vector<std::pair<int, std::string>> m_systemMenu;
+    std::map<int, int> m_shortcuts; // key code of a letter -> system command
     int m_defaultId = 0;
     double m_scaleX = 1.0;
     double m_scaleY = 1.0;
