@@ -62,8 +62,19 @@ private:
         std::string end;  // "\r\n" or "\n"; "" for the last row without one
         bool entry = false;
     };
+    // The row of entry index; the row count when there is none.
+    std::size_t RowOfEntry(std::size_t index) const;
+    // How the file ends its rows, kept through every edit.
+    struct Ends {
+        std::string forNewRows = "\r\n"; // that of the file's first row with an end
+        bool final = true;               // false: the last row has none
+    };
+    // Gives every row but the last its end, and the last one by m_ends.final.
+    void PlaceEnds();
+
     std::vector<Row> m_rows;
     std::string m_tail; // from a 0x1A byte on
+    Ends m_ends;
     std::string m_savedBytes;
 };
 
@@ -73,8 +84,8 @@ enum class PlayListNameFault {
     None,
     Empty,        // nothing, or only blanks
     BadCharacter, // \ / : * ? " < > | or a control character, or a trailing '.' or blank
-    Reserved,     // CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9 (any case, with or without an extension)
-    NotCp932,     // a character the robot's code page cannot hold
-    TooLong,      // voiceFolder\play_list\NAME.txt would not fit the reader's 255 bytes (CP932)
+    Reserved, // CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9 (any case, with or without an extension)
+    NotCp932, // a character the robot's code page cannot hold
+    TooLong,  // voiceFolder\play_list\NAME.txt would not fit the reader's 255 bytes (CP932)
 };
 PlayListNameFault CheckPlayListName(std::string_view name, std::string_view voiceFolder);
