@@ -138,7 +138,8 @@ TEST_F(MainWindowTest, StartUpFocusAndTheAboutBox) {
     auto& window = Start("[SOUND]\r\nDEFAULT=30\r\n");
     EXPECT_EQ(static_cast<wxSlider*>(window.Control(ctl::kVolume))->GetValue(), 30);
     EXPECT_THAT(window.SystemMenuItems(),
-                testing::ElementsAre(testing::Pair(IDM_ABOUTBOX, "バージョン情報 Voxlet(&A)...")));
+                testing::ElementsAre(testing::Pair(IDM_ABOUTBOX, "バージョン情報 Voxlet(&A)..."),
+                                     testing::Pair(IDM_PLAY_LIST_EDITOR, "プレイリストの編集...")));
     auto* gtkWindow = GTK_WINDOW(window.GetHandle());
     EXPECT_TRUE(gtk_window_get_focus_visible(gtkWindow));
     gtk_window_set_focus_visible(gtkWindow, FALSE); // as GTK does on a pointer click
