@@ -157,8 +157,9 @@ TEST_F(TemplateDialogTest, UserInputReachesTheLogic) {
     d.SetItemText(60, "set");
     d.SetItemText(12, "Relabelled");
     EXPECT_EQ(d.Control(12)->GetLabel(), "Relabelled");
-    guitest::Click(d.Control(20), 2, {10, 8}); // a double click on "first"
-    ASSERT_TRUE(guitest::WaitFor([this] { return m_logic.commands.size() >= 14; }));
+    // A double click on "first": its first click selects the row.
+    guitest::Click(d.Control(20), 2, {10, 8});
+    ASSERT_TRUE(guitest::WaitFor([this] { return m_logic.commands.size() >= 15; }));
     // The close box does nothing while Cancel is disabled (Esc with Cancel
     // enabled: the end-to-end test).
     d.EnableItem(kIdCancel, false);
@@ -174,7 +175,8 @@ TEST_F(TemplateDialogTest, UserInputReachesTheLogic) {
                             Pair(60, kNotifyEditChange), Pair(60, kNotifyEditChange),
                             Pair(60, kNotifyEditChange), Pair(60, kNotifyEditChange),
                             Pair(60, kNotifyEscapeKey), Pair(60, kNotifyEnterKey),
-                            Pair(20, kNotifyDoubleClick), Pair(kIdOk, kNotifyClicked)));
+                            Pair(20, kNotifySelChange), Pair(20, kNotifyDoubleClick),
+                            Pair(kIdOk, kNotifyClicked)));
 }
 
 // The leak checker still sees the program's own leaks under the GUI tests'
