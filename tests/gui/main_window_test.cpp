@@ -184,3 +184,33 @@ TEST_F(MainWindowTest, AFailedSettingsWriteGivesItsReasonInJapanese) {
                                     "]の書込みに失敗しました。\n"
                                     "そのようなファイルやディレクトリはありません\n"));
 }
+
+// The play-list editor opens by Ctrl+L on the play list selected in the
+// window; a row chosen with the mouse moves down and Save writes the file.
+TEST_F(MainWindowTest, TheEditorOpensByItsKeyMovesALineAndSaves) {
+    auto& window = Start("");
+    for (const int radio : {ctl::kModeVoice, ctl::kPlayListRadio})
+        guitest::Click(window.Control(radio));
+    window.ListSetSel(ctl::kClipList, 2); // morning
+    namespace pl = ctl::playlist;
+    bool done = false;
+    wxTimer drive;
+    drive.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        auto* editor = voxwx::WxTemplateDialog::Innermost();
+        if (!editor || editor->Template().id != IDD_PLAY_LIST_DIALOG || !editor->IsShownOnScreen())
+            return (void)drive.StartOnce(50);
+        guitest::Click(editor->Control(pl::kLines), 1, {10, 8}); // the first line
+        EXPECT_EQ(editor->ListGetSel(pl::kLines), 0);
+        for (const int button : {pl::kDown, pl::kSave, pl::kClose})
+            guitest::Click(editor->Control(button));
+        done = true;
+    });
+    ++guitest::g_realDialogsAllowed;
+    drive.StartOnce(100);
+    window.SetFocus();
+    wxUIActionSimulator().Char('L', wxMOD_CONTROL);
+    EXPECT_TRUE(guitest::WaitFor([&done] { return done; }, 15000));
+    --guitest::g_realDialogsAllowed;
+    EXPECT_EQ(testsupport::ReadFile(m_dir / "voice/play_list/morning.txt"),
+              testsupport::Cp932Crlf("# 朝のあいさつ\n0,2\n101\n102,1\n"));
+}
