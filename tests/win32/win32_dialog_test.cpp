@@ -20,6 +20,7 @@
 #include "platform/dialog_host.h"
 #include "platform/prompts.h"
 #include "platform/win32/wide.h"
+#include "resources/string_table.h"
 #include "resources/templates.h"
 #include "support/player_fixture.h"
 #include "ui/voxlet_dlg.h"
@@ -47,7 +48,11 @@ struct ScriptedLogic : ModalDialogLogic {
         events.emplace_back(id, notification);
     }
     void OnTimer(DialogHost&, int id) override { events.emplace_back(-1, id); }
-    void OnSysCommand(DialogHost&, int command) override { events.emplace_back(-2, command); }
+    void OnSysCommand(DialogHost& host, int command) override {
+        events.emplace_back(-2, command);
+        if (inner)
+            inner->OnSysCommand(host, command);
+    }
     void OnVScroll(DialogHost&) override { events.emplace_back(-3, 0); }
     void OnDestroy(DialogHost& host) override {
         if (inner)
@@ -75,8 +80,8 @@ void UseOwnDesktop() {
 // the logic (events -1: a timer, -2: a system command, -3: the trackbar).
 TEST(Win32Dialog, BuildsEveryTemplateAndRoutesMessages) {
     UseOwnDesktop();
-    for (const DialogTemplate* t :
-         {&MainDialogTemplate(), &AboutDialogTemplate(), &DefineDialogTemplate()}) {
+    for (const DialogTemplate* t : {&MainDialogTemplate(), &AboutDialogTemplate(),
+                                    &DefineDialogTemplate(), &PlayListDialogTemplate()}) {
         const bool main = t == &MainDialogTemplate();
         ScriptedLogic logic(*t, [t, main](DialogHost& host) {
             const auto hwnd = static_cast<HWND>(host.NativeHandle());
@@ -148,7 +153,8 @@ TEST(Win32Dialog, BuildsEveryTemplateAndRoutesMessages) {
         typed.emplace_back(ctl::settings::kCardTest, kNotifyClicked);
         EXPECT_EQ(
             logic.events,
-            (main                           ? std::vector{P(ctl::kClipList, kNotifyDoubleClick),
+            (main                           ? std::vector{P(ctl::kClipList, kNotifySelChange),
+                                P(ctl::kClipList, kNotifyDoubleClick),
                                 P(ctl::kPlay, kNotifyClicked), P(ctl::kFindBox, kNotifyEditChange),
                                 P(ctl::kFindBox, kNotifyEditChange),
                                 P(ctl::kFindBox, kNotifyEscapeKey),
@@ -186,6 +192,52 @@ TEST_F(Win32MainWindowTest, AnEndingSessionSavesWhatClosingSaves) {
         &main);
     voxwin::Win32Dialog(logic, true).RunModal();
     EXPECT_EQ(logic.destroyed, 1);
+}
+
+// The play-list editor opens from the system menu (a thread timer drives it
+// inside its modal loop); a line chosen with the mouse moves down and Save
+// writes the file.
+TEST_F(Win32MainWindowTest, TheEditorMovesALineChosenWithTheMouseAndSaves) {
+    UseOwnDesktop();
+    Put("Ninshiki.csv", "h\n");
+    PutWav("voice/Ninshiki/NF01.wav");
+    Put("voice.csv", "h\n1,ただいま,,a.wav,101,2,1,0\n");
+    voxwin::Win32Prompts prompts;
+    m_services.prompts = &prompts;
+    CVoxletDlg main(m_services);
+    static int driven = 0;
+    driven = 0;
+    const TIMERPROC drive = [](HWND, UINT, UINT_PTR timer, DWORD) {
+        const HWND editor = FindWindowW(nullptr, win32::Widen(texts::kPlayListEditorTitle).c_str());
+        if (!editor)
+            return;
+        KillTimer(nullptr, timer);
+        namespace pl = ctl::playlist;
+        const auto command = [editor](int id, int code) {
+            SendMessageW(editor, WM_COMMAND, MAKEWPARAM(id, code), (LPARAM)GetDlgItem(editor, id));
+        };
+        for (const wchar_t ch : std::wstring_view(L"mine"))
+            SendMessageW(GetDlgItem(editor, pl::kNameField), WM_CHAR, ch, 0);
+        command(pl::kAddClip, BN_CLICKED);
+        command(pl::kAddPause, BN_CLICKED); // after the clip, selected
+        const HWND lines = GetDlgItem(editor, pl::kLines);
+        SendMessageW(lines, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4)); // the first line
+        SendMessageW(lines, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+        driven = IsWindowEnabled(GetDlgItem(editor, pl::kDown)) ? 2 : 1;
+        for (const int id : {pl::kDown, pl::kSave, kIdCancel})
+            command(id, BN_CLICKED);
+    };
+    ScriptedLogic logic(
+        main.Template(),
+        [&](DialogHost& host) {
+            SetTimer(nullptr, 0, 50, drive);
+            SendMessageW(static_cast<HWND>(host.NativeHandle()), WM_SYSCOMMAND,
+                         IDM_PLAY_LIST_EDITOR, 0);
+        },
+        &main);
+    voxwin::Win32Dialog(logic, true).RunModal();
+    EXPECT_EQ(driven, 2) << "the line chosen with the mouse did not reach the editor";
+    EXPECT_EQ(testsupport::ReadFile(m_dir / "voice/play_list/mine.txt"), "0,1\r\n101\r\n");
 }
 
 // The folder browser's new-style dialog needs COM, apartment-threaded, on its
