@@ -93,7 +93,8 @@ TEST_F(TemplateDialogTest, BuildsEveryTemplateWithItsControlsAndStates) {
     const std::pair<const DialogTemplate*, const char*> windows[] = {
         {&MainDialogTemplate(), "main-window.png"},
         {&AboutDialogTemplate(), "about.png"},
-        {&DefineDialogTemplate(), "settings.png"}};
+        {&DefineDialogTemplate(), "settings.png"},
+        {&PlayListDialogTemplate(), "play-list-editor.png"}};
     for (auto [t, screenshot] : windows) {
         m_logic.tpl = t;
         auto& d = Make();
