@@ -21,13 +21,13 @@ for extra in "$@"; do
         # accessibility bus for the end-to-end test; the install and package
         # tests' validators, lintian and CPack's DEB generator; the Windows
         # build (cmake/mingw-w64.cmake), the check that every toolkit-free
-        # header can follow <windows.h>, wixl for its installer and Wine
-        # (64-bit) to run its tests;
+        # header can follow <windows.h>, wixl and msitools for its installer
+        # and Wine (64-bit) to run its tests;
         # clang and its libFuzzer runtime for the fuzz run
         test) packages+=(libgtest-dev clang-format sox
                          xvfb xauth xdotool imagemagick at-spi2-core python3-pyatspi dbus-x11
                          desktop-file-utils appstream lintian dpkg-dev file
-                         g++-mingw-w64-x86-64-posix wine wine64 wixl clang libclang-rt-dev) ;;
+                         g++-mingw-w64-x86-64-posix wine wine64 wixl msitools clang libclang-rt-dev) ;;
         # CPack's DEB generator: dpkg-shlibdeps and file
         package) packages+=(dpkg-dev file) ;;
         *) echo "deps.sh: unknown group $extra" >&2; exit 2 ;;

@@ -5,7 +5,8 @@
 # into an ALSA file sink that grows, ends on Esc and saves the volume. From
 # the zip (PACKAGE *.zip) the settings stay beside voxlet.exe; from the
 # installer (*.msi, installed quietly and started through its shortcut) they
-# go to %APPDATA%\Voxlet\, and uninstalling leaves nothing but them.
+# go to %APPDATA%\Voxlet\, the demo set is the zip's (beside the installer),
+# and uninstalling leaves nothing but them.
 set -uo pipefail
 package=$1 wine_run=$2 prefix=$3 screenshot=${4:-}
 title="ティコボイスプレイヤー"
@@ -29,8 +30,10 @@ if [[ "$package" == *.msi ]]; then
     shortcut="$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Voxlet.lnk"
     rm -rf "$(dirname "$ini")"
     "$wine_run" "$prefix" msiexec /i "$(windows "$package")" /qn || fail "msiexec /i failed"
-    [ -f "$app/voxlet-script.exe" ] && [ -f "$installed/share/voxlet/demo/Ninshiki.csv" ] &&
-        [ -f "$installed/LICENSE.txt" ] || fail "the installed files are incomplete"
+    [ -f "$app/voxlet-script.exe" ] && [ -f "$installed/LICENSE.txt" ] || fail "the installed files are incomplete"
+    # The demo set as the zip beside the installer has it, names and bytes.
+    (cd "$tmp" && cmake -E tar xf "${package%.msi}.zip") || fail "cannot unpack the zip beside $package"
+    diff -r "$tmp/Voxlet/demo" "$installed/share/voxlet/demo" >&2 || fail "the installed demo set is not the zip's"
     [ -f "$shortcut" ] || fail "no Start-menu shortcut Voxlet"
     [ -e "$app/Voxlet.ini" ] && fail "the installer put a Voxlet.ini beside the programs"
     # (a copy, at a path without spaces, which the desktop's command line keeps whole)
