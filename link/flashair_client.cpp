@@ -137,10 +137,14 @@ std::vector<bool> PutFlashAirFiles(const Services& services,
             bodies.push_back(BuildFlashAirBody(name, upload.bytes, upload.size));
             built = &upload;
         }
-        chains.push_back(
-            {{FolderRequestUrl(upload.host, intoAddon), kFolderReplySize},
-             std::string(kSuccess),
-             platform::HttpPostRequest{UploadUrl(upload.host), ContentType(), bodies.back()}});
+        // Built member by member: GCC 12 at -O3 takes a braced temporary
+        // here for one that may be used uninitialized.
+        platform::HttpGetPostRequest chain;
+        chain.get = {FolderRequestUrl(upload.host, intoAddon), kFolderReplySize};
+        chain.postWhenReplyStartsWith = kSuccess;
+        chain.post =
+            platform::HttpPostRequest{UploadUrl(upload.host), ContentType(), bodies.back()};
+        chains.push_back(std::move(chain));
     }
     std::vector<platform::HttpGetPostResult> results;
     if (services.http)

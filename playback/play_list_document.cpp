@@ -76,11 +76,15 @@ bool IsTargetCharacter(char c) {
 // that no row can hold is not written.
 std::string Render(const PlayListEntry& entry, std::string_view tail) {
     std::string text;
-    if (entry.target && IsTargetCharacter(*entry.target))
-        text = std::string(1, *entry.target) + ":,";
+    if (entry.target && IsTargetCharacter(*entry.target)) {
+        text.push_back(*entry.target);
+        text += ":,";
+    }
     text += std::to_string(static_cast<std::uint16_t>(entry.id));
-    if (entry.extraSeconds)
-        text += "," + std::to_string(*entry.extraSeconds);
+    if (entry.extraSeconds) {
+        text.push_back(',');
+        text += std::to_string(*entry.extraSeconds);
+    }
     text += tail;
     return text;
 }

@@ -137,8 +137,10 @@ bool CPlayListDlg::Save(DialogHost& dlg) {
                                      platform::FileKind::Precious, &damaged);
         if (error != 0)
             reason = std::strerror(error);
-        if (damaged)
-            reason += "\n" + std::string(LoadStringId(ids::IDS_FILE_MAY_BE_DAMAGED));
+        if (damaged) {
+            reason.push_back('\n');
+            reason += LoadStringId(ids::IDS_FILE_MAY_BE_DAMAGED);
+        }
     }
     if (!reason.empty()) {
         ShowOkMessage(prompts, ids::IDS_PLAY_LIST_SAVE_FAILED, platform::MsgIcon::Error, name,
