@@ -29,9 +29,22 @@ case "${1:-}" in
     --warm)
         # Wine's own services start with the first program and would keep its
         # output open (a caller reading it, as test discovery does, waits for
-        # them): they are started here, away from any caller's output.
-        wineserver -p
-        exec wine wineboot </dev/null >/dev/null 2>&1 ;;
+        # them): they are started here, away from any caller's output (their
+        # messages go to PREFIX.boot, which they may keep open). Starting them
+        # has been seen to fail at once, as a program start does (below): that
+        # is said, counted in PREFIX.retries and tried once more.
+        # Status 2: a server of the prefix is still running (one an earlier
+        # program started, ending soon, or one already warmed).
+        wineserver -p || [ $? -eq 2 ]
+        for attempt in 1 2; do
+            status=0
+            wine wineboot </dev/null >"$WINEPREFIX.boot" 2>&1 || status=$?
+            [ "$status" -eq 0 ] && exit 0
+            echo "wine-run.sh: wineboot ended with status $status:" >&2
+            cat "$WINEPREFIX.boot" >&2
+            [ "$attempt" -eq 2 ] || echo "wineboot $status" >>"$WINEPREFIX.retries"
+        done
+        exit "$status" ;;
     --stop) exec wineserver -k ;;
     --alone)
         shift
