@@ -3,22 +3,24 @@
 #include <climits>
 #include <cstdint>
 
-int AtoiLike(std::string_view text) {
+int AtoiLike(std::string_view text, std::size_t* used) {
     std::size_t i = 0;
-    auto isSpace = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
-    while (i < text.size() && isSpace(text[i]))
+    while (i < text.size() && IsAtoiSpace(text[i]))
         ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';
         ++i;
     }
+    const std::size_t digits = i;
     std::int64_t value = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
         value = value * 10 + (text[i] - '0');
         if (value > static_cast<std::int64_t>(INT_MAX) + 1)
             value = static_cast<std::int64_t>(INT_MAX) + 1; // saturates; clamped below
     }
+    if (used)
+        *used = i == digits ? 0 : i;
     if (negative)
         value = -value;
     if (value > INT_MAX)

@@ -81,8 +81,7 @@ std::string LocateSettingsFile(const SettingsPlaces& places) {
         return beside; // no home folder: nowhere better to look
     const std::string own = places.userFolder + kSettingsName;
     if (!IsFile(own)) {
-        std::error_code error;
-        fs::create_directories(FsPath(places.userFolder), error);
+        (void)MakeFolder(places.userFolder); // a failure shows when the copy is made or read
         const std::string demo =
             data.empty() ? std::string() : data + JoinPath({"demo", "Voxlet-demo.ini"});
         if (besideExists)

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "core/numbers.h"
 #include "playback/play_list_line.h"
 
 namespace {
@@ -32,22 +33,12 @@ PlayListEntry Read(std::string_view text) {
     return entry;
 }
 
-bool IsAtoiSpace(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
 // Where the number that AtoiLike reads from text[from] ends (blanks, a sign,
 // digits); from itself when no digit is there, as then nothing was read.
 std::size_t NumberEnd(std::string_view text, std::size_t from) {
-    std::size_t i = from;
-    while (i < text.size() && IsAtoiSpace(text[i]))
-        ++i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        ++i;
-    const std::size_t digits = i;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9')
-        ++i;
-    return i == digits ? from : i;
+    std::size_t used = 0;
+    AtoiLike(text.substr(from), &used);
+    return from + used;
 }
 
 // What follows the numbers of a playable row's body: after the id, or after
