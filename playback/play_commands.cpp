@@ -83,8 +83,7 @@ void CVoicePlayer::StartPlayList(DialogHost& dlg, std::string_view name, std::op
 }
 
 void CVoicePlayer::PlayPlayList(DialogHost& dlg, std::string_view name) {
-    if (m_sequence.kind != SequenceKind::None || m_sequence.playList)
-        StopSequence(dlg);
+    StopSequence(dlg);
     StartPlayList(dlg, name, std::nullopt);
 }
 
